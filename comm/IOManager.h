@@ -1,0 +1,115 @@
+#pragma once
+
+#include <QEventLoop>
+#include <QMap>
+#include <QMutex>
+#include <QRecursiveMutex>
+#include <QString>
+#include <QWaitCondition>
+
+#include <cstdarg>
+#include <set>
+
+class MessageBoxProvider;
+class MessageReceiver;
+class Requester;
+
+// printf-style operations are checked by the compiler at every call site.
+// Positions count the implicit object argument as 1.
+#define QUORIX_PRINTF(fmt, first) __attribute__((format(printf, fmt, first)))
+
+// The command channel to the Controller. Every part of the front end and every
+// plug-in sends its commands through this class and receives measurement data
+// through it. Separately compiled plug-ins call through the same table of
+// virtual functions: the declaration order below is part of the plug-in ABI and
+// must never change. A plug-in only calls virtual functions, so nothing here has
+// to be linked by it.
+class IOManager
+{
+public:
+    enum CallType { Raw = 0, Set = 1, GetString = 2, GetInt = 3, GetInts = 4,
+                    GetDouble = 5, GetDoubles = 6, GetBool = 7 };
+
+    // Every reply or text buffer handed to a command operation holds this many bytes.
+    static constexpr int BufferSize = 200;
+    static constexpr int MaxCommandLength = 200;
+    static constexpr int IdlePermits = 6;
+    static constexpr int CommandPermits = 5;
+
+    explicit IOManager(MessageBoxProvider *provider);
+    virtual ~IOManager();
+
+    virtual bool isBusy();
+    virtual int prepareNextCommand(bool async, int timeoutMs, bool quiet);
+    virtual int sendCommand(char *reply, const char *format, ...) QUORIX_PRINTF(3, 4);
+    virtual int waitAsyncReply(QEventLoop::ProcessEventsFlags flags);
+    virtual int getString(char *value, const char *format, ...) QUORIX_PRINTF(3, 4);
+    virtual int getInt(int *value, const char *format, ...) QUORIX_PRINTF(3, 4);
+    virtual int getDouble(double *value, const char *format, ...) QUORIX_PRINTF(3, 4);
+    virtual int getBool(bool *value, const char *format, ...) QUORIX_PRINTF(3, 4);
+    virtual int getDoubles(double *values, int count, const char *format, ...) QUORIX_PRINTF(4, 5);
+    virtual int getInts(int *values, int count, const char *format, ...) QUORIX_PRINTF(4, 5);
+    virtual int setParameter(const char *format, ...) QUORIX_PRINTF(2, 3);
+    virtual int addDataListener(const char *key, Requester *requester) = 0;
+    virtual int removeDataListener(const char *key, Requester *requester) = 0;
+    virtual int addRequester(Requester *requester);
+    virtual int removeRequester(Requester *requester);
+    virtual int sendMessage(const char *channel, const char *sender, int type, const char *text);
+    virtual int addMessageReceiver(const char *channel, MessageReceiver *receiver);
+    virtual int removeMessageReceiver(const char *channel, MessageReceiver *receiver);
+    virtual void lastErrorText(char *out);
+    virtual int parseBools(const char *text, bool *out, int count);
+    virtual int parseInts(const char *text, int *out, int count);
+    virtual int parseDoubles(const char *text, double *out, int count);
+    virtual unsigned replyTimeout();
+    virtual void setReplyTimeout(unsigned microseconds);
+    virtual int notifyMeasurementStarted();
+    virtual int notifyMeasurementStopped();
+    virtual int pollAsyncReply();
+    virtual int exchange(char *reply, const char *command) = 0;
+
+    IOManager(const IOManager &) = delete;
+    IOManager &operator=(const IOManager &) = delete;
+
+protected:
+    // Options for the next command, set by prepareNextCommand().
+    struct NextCommand {
+        bool pending = false;
+        bool async = false;
+        bool quiet = false;
+        int timeoutMs = -1;
+    };
+
+    void acquirePermits(int n);
+    void releasePermits(int n);
+
+    NextCommand m_next;
+    char m_asyncReply[BufferSize];     // reply of a pending asynchronous command
+    char *m_asyncCaller = nullptr;     // caller's buffer of that command
+    char m_lastCommand[BufferSize];
+    unsigned m_replyTimeoutUs = 0;
+
+private:
+    int runCommand(char *reply, CallType type, const char *prefix, const char *fmt, va_list args);
+    int finishCommand(int result);
+    int interpretReply(CallType type, const char *reply, const char *expected);
+    void showErrorBox(const char *command, const char *reply);
+    void consumeOptions();
+
+    struct Destination {
+        void *pointer = nullptr;
+        int count = 0;
+    };
+
+    MessageBoxProvider *m_provider;
+    QMutex m_gateMutex;
+    QWaitCondition m_gateCondition;
+    int m_permits = IdlePermits;
+    bool m_reportErrors = true;
+    CallType m_callType = Raw;
+    Destination m_asyncDestination;
+    char m_expectedPrefix[BufferSize];
+    std::set<Requester *> m_requesters;
+    QRecursiveMutex m_registryMutex;
+    std::map<QByteArray, std::set<MessageReceiver *>> m_receivers;
+};
