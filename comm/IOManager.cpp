@@ -1,1 +1,419 @@
+#include "IOManager.h"
 
+#include "MeasurementStartFailure.h"
+#include "MessageBoxProvider.h"
+#include "MessageReceiver.h"
+#include "ReplyMatcher.h"
+#include "Requester.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cerrno>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char ErrorPrefix[] = "quorix2 err";
+const char OkReply[] = "quorix2 ok";
+const char StartCommand[] = "quorix2 tracking start";
+
+bool startsWith(const char *text, const char *prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// Commands whose errors are expected in normal operation and never raise a box.
+bool isExemptFromErrorBox(const char *command)
+{
+    return startsWith(command, "quorix2 get status err") || startsWith(command, "quorix2 set camera update");
+}
+
+void copyText(char *dest, const char *source)
+{
+    const size_t n = strnlen(source, IOManager::BufferSize - 1);
+    std::memcpy(dest, source, n);
+    dest[n] = '\0';
+}
+
+// Cuts text into blank-separated words, skipping empty ones, and hands each to
+// store(i, word) until it fails or count values are stored.
+template <typename Store>
+int parseWords(const char *text, void *out, int count, Store store)
+{
+    if (!text || !out || count < 1)
+        return -31;
+    int words = 0;
+    const char *p = text;
+    while (*p) {
+        while (*p == ' ')
+            ++p;
+        if (!*p)
+            break;
+        const char *end = p;
+        while (*end && *end != ' ')
+            ++end;
+        if (words < count) {
+            const QByteArray word(p, int(end - p));
+            if (!store(words, word.constData()))
+                return -34;
+        }
+        ++words;
+        p = end;
+    }
+    return words == count ? 0 : -33;
+}
+
+} // namespace
+
+IOManager::IOManager(MessageBoxProvider *provider)
+    : m_provider(provider)
+{
+    m_lastCommand[0] = '\0';
+    m_expectedPrefix[0] = '\0';
+}
+
+IOManager::~IOManager()
+{
+    QMutexLocker lock(&m_gateMutex);
+    m_gateCondition.wakeAll();
+}
+
+void IOManager::acquirePermits(int n)
+{
+    QMutexLocker lock(&m_gateMutex);
+    while (m_permits < n)
+        m_gateCondition.wait(&m_gateMutex);
+    m_permits -= n;
+}
+
+void IOManager::releasePermits(int n)
+{
+    QMutexLocker lock(&m_gateMutex);
+    m_permits += n;
+    m_gateCondition.wakeAll();
+}
+
+bool IOManager::isBusy()
+{
+    QMutexLocker lock(&m_gateMutex);
+    return m_next.async || m_permits < IdlePermits;
+}
+
+int IOManager::prepareNextCommand(bool async, int timeoutMs, bool quiet)
+{
+    acquirePermits(IdlePermits);
+    m_next.pending = true;
+    m_next.async = async;
+    m_next.quiet = quiet;
+    if (timeoutMs > -1)
+        m_next.timeoutMs = timeoutMs;
+    const int configuredMs = int(replyTimeout() / 1000);
+    if (configuredMs > m_next.timeoutMs)
+        m_next.timeoutMs = configuredMs;
+    releasePermits(CommandPermits);
+    return 0;
+}
+
+void IOManager::consumeOptions()
+{
+    const bool wasPending = m_next.pending;
+    m_next = NextCommand();
+    if (wasPending)
+        releasePermits(1);
+}
+
+void IOManager::showErrorBox(const char *command, const char *reply)
+{
+    const QString startFailure = MeasurementStartFailure::text(reply);
+    if (!startFailure.isNull()) {
+        m_provider->openMessageBox(2, QCoreApplication::translate("IOManager", "Command Failed"), startFailure);
+        return;
+    }
+    m_provider->openMessageBox(2, QCoreApplication::translate("IOManager", "Command Error"),
+                               QString::fromLatin1(command) + QLatin1Char('\n') + QString::fromLatin1(reply));
+}
+
+// The common send path of every command operation.
+int IOManager::runCommand(char *reply, CallType type, Destination destination, const char *prefix,
+                          const char *format, va_list args)
+{
+    acquirePermits(CommandPermits);
+
+    char command[MaxCommandLength + 2];
+    const int prefixLength = int(std::strlen(prefix));
+    std::memcpy(command, prefix, prefixLength + 1);
+    const int length = std::vsnprintf(command + prefixLength, sizeof command - prefixLength, format, args);
+    reply[0] = '\0';
+    if (length < 0 || prefixLength + length > MaxCommandLength) {
+        // Nothing is sent for a command that does not fit the Controller's limit.
+        consumeOptions();
+        releasePermits(CommandPermits);
+        return -1;
+    }
+
+    m_callType = type;
+    m_reportErrors = !isExemptFromErrorBox(command);
+    copyText(m_lastCommand, command);
+    if (type == Raw || type == Set)
+        m_expectedPrefix[0] = '\0';
+    else
+        std::snprintf(m_expectedPrefix, sizeof m_expectedPrefix, "quorix2 set %s ", command + prefixLength);
+
+    int r = exchange(reply, command);
+    if (r == 1) {
+        m_asyncCaller = reply;
+        m_asyncDestination = destination;
+        return 1;   // the permits stay taken until waitAsyncReply()
+    }
+    if (r == 0 && m_reportErrors && startsWith(reply, ErrorPrefix) && !m_next.quiet && m_provider)
+        showErrorBox(command, reply);
+    consumeOptions();
+    if (r == 0)
+        r = interpret(reply, type, destination);
+    releasePermits(CommandPermits);
+    return r;
+}
+
+// Turns a reply into the operation's result and, for a get, its value.
+int IOManager::interpret(const char *reply, CallType type, Destination destination)
+{
+    if (type == Raw)
+        return 0;
+    if (type == Set)
+        return std::strcmp(reply, OkReply) == 0 ? 0 : -34;
+    const int offset = ReplyMatcher::valueOffset(reply, m_expectedPrefix);
+    if (offset < 0)
+        return -32;
+    const char *value = reply + offset;
+    switch (type) {
+    case GetString:
+        copyText(static_cast<char *>(destination.pointer), value);
+        return 0;
+    case GetInt:
+    case GetInts:
+        return parseInts(value, static_cast<int *>(destination.pointer), destination.count);
+    case GetDouble:
+    case GetDoubles:
+        return parseDoubles(value, static_cast<double *>(destination.pointer), destination.count);
+    case GetBool:
+        return parseBools(value, static_cast<bool *>(destination.pointer), destination.count);
+    default:
+        return 0;
+    }
+}
+
+int IOManager::sendCommand(char *reply, const char *format, ...)
+{
+    if (std::strcmp(format, StartCommand) == 0) {
+        // The start always runs synchronously, shows its errors and waits long enough.
+        {
+            QMutexLocker lock(&m_gateMutex);
+            if (m_next.pending) {
+                m_next = NextCommand();
+                ++m_permits;
+                m_gateCondition.wakeAll();
+            }
+        }
+        prepareNextCommand(false, 5000, false);
+    }
+    va_list args;
+    va_start(args, format);
+    const int r = runCommand(reply, Raw, Destination(), "", format, args);
+    va_end(args);
+    return r;
+}
+
+#define QUORIX_GET(type, pointer, count)                                                  \
+    va_list args;                                                                         \
+    va_start(args, format);                                                               \
+    const int r = runCommand(m_reply, type, Destination{pointer, count}, "quorix2 get ", format, args); \
+    va_end(args);                                                                         \
+    return r
+
+int IOManager::getString(char *value, const char *format, ...) { QUORIX_GET(GetString, value, 1); }
+int IOManager::getInt(int *value, const char *format, ...) { QUORIX_GET(GetInt, value, 1); }
+int IOManager::getDouble(double *value, const char *format, ...) { QUORIX_GET(GetDouble, value, 1); }
+int IOManager::getBool(bool *value, const char *format, ...) { QUORIX_GET(GetBool, value, 1); }
+int IOManager::getDoubles(double *values, int count, const char *format, ...) { QUORIX_GET(GetDoubles, values, count); }
+int IOManager::getInts(int *values, int count, const char *format, ...) { QUORIX_GET(GetInts, values, count); }
+
+#undef QUORIX_GET
+
+int IOManager::setParameter(const char *format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    const int r = runCommand(m_reply, Set, Destination(), "quorix2 set ", format, args);
+    va_end(args);
+    return r;
+}
+
+int IOManager::waitAsyncReply(QEventLoop::ProcessEventsFlags flags)
+{
+    {
+        QMutexLocker lock(&m_gateMutex);
+        if (!m_next.pending || !m_next.async)
+            return -1;
+    }
+    QElapsedTimer clock;
+    clock.start();
+    const int timeoutMs = m_next.timeoutMs;
+    int r = 0;
+    for (;;) {
+        r = pollAsyncReply();
+        if (r != 0)
+            break;
+        if (timeoutMs == -1) {
+            r = -1;
+            break;
+        }
+        QCoreApplication::processEvents(flags);
+        QThread::msleep(1);
+        if (clock.elapsed() >= timeoutMs) {
+            r = -1;
+            break;
+        }
+    }
+    char *reply = m_asyncCaller;
+    if (r == 1) {
+        if (m_reportErrors && startsWith(reply, "quorix2 err ") && !m_next.quiet && m_provider)
+            showErrorBox(m_lastCommand, reply);
+        r = interpret(reply, m_callType, m_asyncDestination);
+    }
+    {
+        QMutexLocker lock(&m_gateMutex);
+        m_next = NextCommand();
+        m_asyncCaller = nullptr;
+        m_asyncDestination = Destination();
+    }
+    releasePermits(IdlePermits);
+    return r;
+}
+
+int IOManager::addRequester(Requester *requester)
+{
+    m_requesters.insert(requester);
+    return 0;
+}
+
+int IOManager::removeRequester(Requester *requester)
+{
+    m_requesters.erase(requester);
+    return 0;
+}
+
+int IOManager::notifyMeasurementStarted()
+{
+    // A copy: a requester may unsubscribe itself from inside its notice.
+    const std::set<Requester *> requesters = m_requesters;
+    for (Requester *r : requesters)
+        if (m_requesters.count(r))
+            r->onMeasurementStarted();
+    return 0;
+}
+
+int IOManager::notifyMeasurementStopped()
+{
+    const std::set<Requester *> requesters = m_requesters;
+    for (Requester *r : requesters)
+        if (m_requesters.count(r))
+            r->onMeasurementStopped();
+    return 0;
+}
+
+int IOManager::sendMessage(const char *channel, const char *sender, int type, const char *text)
+{
+    QMutexLocker lock(&m_registryMutex);
+    const auto it = m_receivers.find(QByteArray(channel));
+    if (it == m_receivers.end())
+        return -1;
+    // A copy: a receiver may unregister itself, or others, while it handles the message.
+    const std::set<MessageReceiver *> receivers = it->second;
+    for (MessageReceiver *r : receivers) {
+        const auto current = m_receivers.find(QByteArray(channel));
+        if (current != m_receivers.end() && current->second.count(r))
+            r->receive(type, sender, text);
+    }
+    return 0;
+}
+
+int IOManager::addMessageReceiver(const char *channel, MessageReceiver *receiver)
+{
+    QMutexLocker lock(&m_registryMutex);
+    return m_receivers[QByteArray(channel)].insert(receiver).second ? 0 : -1;
+}
+
+int IOManager::removeMessageReceiver(const char *channel, MessageReceiver *receiver)
+{
+    QMutexLocker lock(&m_registryMutex);
+    const auto it = m_receivers.find(QByteArray(channel));
+    if (it == m_receivers.end() || it->second.erase(receiver) == 0)
+        return -1;
+    if (it->second.empty())
+        m_receivers.erase(it);
+    return 0;
+}
+
+void IOManager::lastErrorText(char *out)
+{
+    if (out)
+        out[0] = '\0';
+}
+
+int IOManager::parseBools(const char *text, bool *out, int count)
+{
+    return parseWords(text, out, count, [out](int i, const char *word) {
+        if (std::strcmp(word, "yes") == 0)
+            out[i] = true;
+        else if (std::strcmp(word, "no") == 0)
+            out[i] = false;
+        else
+            return false;
+        return true;
+    });
+}
+
+int IOManager::parseInts(const char *text, int *out, int count)
+{
+    return parseWords(text, out, count, [out](int i, const char *word) {
+        char *end = nullptr;
+        errno = 0;
+        const long value = std::strtol(word, &end, 10);
+        if (end == word || *end || errno == ERANGE || value < INT_MIN || value > INT_MAX)
+            return false;
+        out[i] = int(value);
+        return true;
+    });
+}
+
+int IOManager::parseDoubles(const char *text, double *out, int count)
+{
+    return parseWords(text, out, count, [out](int i, const char *word) {
+        char *end = nullptr;
+        const double value = std::strtod(word, &end);
+        if (end == word || *end)
+            return false;
+        out[i] = value;
+        return true;
+    });
+}
+
+unsigned IOManager::replyTimeout()
+{
+    return m_replyTimeoutUs;
+}
+
+void IOManager::setReplyTimeout(unsigned microseconds)
+{
+    m_replyTimeoutUs = microseconds;
+}
+
+int IOManager::pollAsyncReply()
+{
+    return 0;
+}

@@ -8,6 +8,7 @@
 #include <QWaitCondition>
 
 #include <cstdarg>
+#include <map>
 #include <set>
 
 class MessageBoxProvider;
@@ -84,24 +85,24 @@ protected:
     void releasePermits(int n);
 
     NextCommand m_next;
-    char m_asyncReply[BufferSize];     // reply of a pending asynchronous command
-    char *m_asyncCaller = nullptr;     // caller's buffer of that command
+    char *m_asyncCaller = nullptr;     // reply buffer of a pending asynchronous command
     char m_lastCommand[BufferSize];
     unsigned m_replyTimeoutUs = 0;
+    MessageBoxProvider *m_provider;
 
 private:
-    int runCommand(char *reply, CallType type, const char *prefix, const char *fmt, va_list args);
-    int finishCommand(int result);
-    int interpretReply(CallType type, const char *reply, const char *expected);
-    void showErrorBox(const char *command, const char *reply);
-    void consumeOptions();
-
+    // Where the value of a get goes.
     struct Destination {
         void *pointer = nullptr;
         int count = 0;
     };
 
-    MessageBoxProvider *m_provider;
+    int runCommand(char *reply, CallType type, Destination destination, const char *prefix,
+                   const char *format, va_list args);
+    int interpret(const char *reply, CallType type, Destination destination);
+    void showErrorBox(const char *command, const char *reply);
+    void consumeOptions();
+
     QMutex m_gateMutex;
     QWaitCondition m_gateCondition;
     int m_permits = IdlePermits;
@@ -109,6 +110,7 @@ private:
     CallType m_callType = Raw;
     Destination m_asyncDestination;
     char m_expectedPrefix[BufferSize];
+    char m_reply[BufferSize];          // reply buffer of the get and set operations
     std::set<Requester *> m_requesters;
     QRecursiveMutex m_registryMutex;
     std::map<QByteArray, std::set<MessageReceiver *>> m_receivers;

@@ -1,1 +1,445 @@
+#include "IOManagerUdpTcp.h"
 
+#include "MessageBoxProvider.h"
+#include "Requester.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QThread>
+
+#include <cstring>
+
+namespace {
+
+const char BrokenReply[] = "quorix2 err command_exec";
+const char StateQuery[] = "quorix2 get status active";
+const long SendTimeoutUs = 2000000;
+
+bool startsWith(const char *text, const char *prefix)
+{
+    return std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+bool changesState(const char *command)
+{
+    return startsWith(command, "quorix2 tracking ") || startsWith(command, "quorix2 cal ");
+}
+
+int transportCode(int socketResult)
+{
+    switch (socketResult) {
+    case Socket::TimedOut: return -111;
+    case Socket::Closed: return -22;
+    default: return -12;
+    }
+}
+
+// The comparable form of a version text: lower case, cut before a letter that
+// follows the leading one, letters removed, up to the first blank.
+QList<int> versionFields(const char *text)
+{
+    QByteArray v = QByteArray(text).toLower();
+    for (int i = 1; i < v.size(); ++i) {
+        if (v[i] >= 'a' && v[i] <= 'z') {
+            v.truncate(i);
+            break;
+        }
+    }
+    QByteArray digits;
+    for (char c : v)
+        if (c < 'a' || c > 'z')
+            digits += c;
+    const int blank = digits.indexOf(' ');
+    if (blank >= 0)
+        digits.truncate(blank);
+    QList<int> fields;
+    const QList<QByteArray> parts = digits.split('.');
+    for (int i = 0; i < 3; ++i)
+        fields << (i < parts.size() ? parts[i].toInt() : 0);
+    return fields;
+}
+
+} // namespace
+
+IOManagerUdpTcp::IOManagerUdpTcp(MessageBoxProvider *provider)
+    : IOManager(provider)
+    , m_dataBuffer(DataBufferSize + 1)
+    , m_log([this](const QString &text) { reportTransport(text); })
+{
+    m_host[0] = '\0';
+    m_replyTimeoutUs = DefaultReplyTimeoutUs;
+}
+
+IOManagerUdpTcp::~IOManagerUdpTcp()
+{
+    m_run = false;
+    while (!m_workerFinished)
+        QThread::msleep(100);
+    if (m_worker) {
+        m_worker->wait();
+        delete m_worker;
+    }
+    m_tcp.reset();
+    m_data.close();
+}
+
+void IOManagerUdpTcp::reportTransport(const QString &text)
+{
+    sendMessage("standard", "IOManagerUdpTcp", 1, text.toLatin1().constData());
+}
+
+int IOManagerUdpTcp::connectController(const char *host, unsigned short port, unsigned short *dataPort)
+{
+    if (m_connected)
+        return -1;
+    m_connected = true;
+    std::strncpy(m_host, host ? host : "", sizeof m_host - 1);
+    m_host[sizeof m_host - 1] = '\0';
+
+    unsigned short localPort = 0;
+    if (m_data.openUdp(0, Socket::AllowBroadcast | Socket::BindAnyPort) != Socket::Ok
+        || m_data.localPort(&localPort) != Socket::Ok) {
+        m_data.close();
+        if (m_provider)
+            m_provider->openMessageBox(2, QCoreApplication::translate("IOManagerUdpTcp", "UDP Error"),
+                                       QCoreApplication::translate("IOManagerUdpTcp", "cannot get port "));
+        return -2;
+    }
+    if (dataPort)
+        *dataPort = localPort;
+
+    m_hostIp = Socket::resolve(m_host);
+    auto tcp = std::make_unique<Socket>();
+    if (m_hostIp == 0 || tcp->tcpConnect(m_hostIp, port) != Socket::Ok)
+        return -2;
+    QMutexLocker lock(&m_commandLock);
+    m_tcp = std::move(tcp);
+    return 0;
+}
+
+void IOManagerUdpTcp::setCommandLog(bool enable, QString fileName, QString prefix)
+{
+    m_log.configure(enable, fileName, prefix);
+}
+
+void IOManagerUdpTcp::discardInput()
+{
+    char scratch[1024];
+    m_tcp->tcpReceive(scratch, sizeof scratch, 0);
+}
+
+// A Controller answers in one piece ending with a zero byte. A reply that
+// arrives in several segments is collected until its zero byte (or 199 bytes)
+// so that no half reply is taken for a whole one; what came without a zero
+// byte by the deadline is taken as it is. Returns 0 or a transport code.
+int IOManagerUdpTcp::receiveReply(char *reply, int received, long timeoutUs, int *length)
+{
+    const int capacity = BufferSize - 1;
+    QElapsedTimer clock;
+    clock.start();
+    long left = timeoutUs;
+    int result = Socket::TimedOut;
+    while (received < capacity) {
+        const int n = m_tcp->tcpReceive(reply + received, size_t(capacity - received), left);
+        if (n < 0) {
+            result = n;
+            break;
+        }
+        received += n;
+        if (std::memchr(reply + received - n, '\0', size_t(n)))
+            break;
+        left = timeoutUs - long(clock.nsecsElapsed() / 1000);
+        if (left <= 0)
+            break;
+    }
+    reply[received] = '\0';
+    *length = received;
+    if (received > 0)
+        return 0;
+    return transportCode(result);
+}
+
+QByteArray IOManagerUdpTcp::queryState()
+{
+    discardInput();
+    if (m_tcp->tcpSend(StateQuery, sizeof StateQuery, SendTimeoutUs) != Socket::Ok)
+        return QByteArray();
+    char state[BufferSize];
+    int length = 0;
+    if (receiveReply(state, 0, long(replyTimeout()), &length) != 0)
+        return QByteArray();
+    return QByteArray(state);
+}
+
+int IOManagerUdpTcp::exchange(char *reply, const char *command)
+{
+    if (m_broken || !m_tcp) {
+        std::strcpy(reply, BrokenReply);
+        QMutexLocker lock(&m_commandLock);
+        m_tcp.reset();
+        if (m_broken)
+            return -222;
+        m_broken = true;
+        return -2;
+    }
+
+    m_commandLock.lock();
+    const bool stateCommand = changesState(command);
+    QByteArray before;
+    QByteArray after;
+    if (stateCommand) {
+        const bool pending = m_next.pending;
+        int timeoutMs = m_next.timeoutMs;
+        m_next.pending = false;
+        m_next.timeoutMs = -1;
+        before = queryState();
+        if (std::strcmp(command, "quorix2 tracking stop") == 0 && timeoutMs < 3000)
+            timeoutMs = 3000;
+        if (std::strcmp(command, "quorix2 tracking start") == 0 && timeoutMs < 6000)
+            timeoutMs = 6000;
+        m_next.timeoutMs = timeoutMs;
+        m_next.pending = pending;
+    }
+
+    if (m_log.isEnabled())
+        m_log.logCommand(command);
+
+    int r = 0;
+    int received = 0;
+    const size_t commandLength = std::strlen(command);
+    if (commandLength > size_t(MaxCommandLength)) {
+        r = -1;
+    } else {
+        discardInput();
+        reply[0] = '\0';
+        const int sent = m_tcp->tcpSend(command, commandLength + 1, SendTimeoutUs);
+        if (sent != Socket::Ok) {
+            r = sent == Socket::TimedOut ? -1 : -2;
+        } else if (m_next.pending && m_next.async) {
+            m_asyncReceived = 0;
+            r = 1;
+        } else {
+            long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
+            if (replyTimeout() != DefaultReplyTimeoutUs)
+                timeoutUs = long(replyTimeout());
+            r = receiveReply(reply, 0, timeoutUs, &received);
+        }
+    }
+
+    if (r == 1) {
+        m_commandLock.unlock();
+        return 1;
+    }
+    if (m_log.isEnabled())
+        m_log.logReply(reply, r);
+    if (std::strcmp(command, "quorix2 system shutdown") == 0 || std::strcmp(command, "quorix2 system reboot") == 0) {
+        m_commandLock.unlock();
+        return r;
+    }
+    if (r == -111) {
+        r = receiveReply(reply, received, long(replyTimeout()), &received);
+        if (r != 0)
+            reportTransport(QCoreApplication::translate("IOManagerUdpTcp", "UDP timeout: last command sent: %1")
+                                .arg(QString::fromLatin1(command)));
+    }
+    if (r == -22 || r == -2 || r == -111) {
+        m_commandLock.unlock();
+        std::strcpy(reply, BrokenReply);
+        m_broken = true;
+        return r;
+    }
+    if (stateCommand)
+        after = queryState();
+    m_commandLock.unlock();
+
+    if (after != before) {
+        if (after == "quorix2 set status active cal" || after == "quorix2 set status active mea")
+            announce(Change::Started);
+        else if (after == "quorix2 set status active none" || after == "quorix2 set status active err")
+            announce(Change::Stopped);
+    }
+    if (std::strcmp(command, StateQuery) == 0) {
+        if (m_running && std::strcmp(reply, "quorix2 set status active none") == 0)
+            announce(Change::Stopped);
+        else if (!m_running && std::strcmp(reply, "quorix2 set status active mea") == 0)
+            announce(Change::Started);
+    }
+    return r;
+}
+
+// Tells the requesters about a measurement state change. The caller's five
+// permits are handed back meanwhile so that the notices may send commands.
+void IOManagerUdpTcp::announce(Change change)
+{
+    const NextCommand saved = m_next;
+    m_running = change == Change::Started;
+    m_next.pending = false;
+    m_next.timeoutMs = -1;
+    releasePermits(CommandPermits);
+    if (change == Change::Started) {
+        notifyMeasurementStarted();
+        if (m_listening)
+            startWorker();
+    } else {
+        notifyMeasurementStopped();
+    }
+    acquirePermits(CommandPermits);
+    m_next = saved;
+}
+
+int IOManagerUdpTcp::pollAsyncReply()
+{
+    QMutexLocker lock(&m_commandLock);
+    if (!m_asyncCaller || !m_tcp)
+        return -12;
+    const int capacity = BufferSize - 1;
+    const int n = m_tcp->tcpReceive(m_asyncCaller + m_asyncReceived, size_t(capacity - m_asyncReceived), 0);
+    if (n == Socket::TimedOut)
+        return 0;
+    if (n < 0) {
+        m_asyncCaller[0] = '\0';
+        m_asyncReceived = 0;
+        return n == Socket::Closed ? -22 : -12;
+    }
+    m_asyncReceived += n;
+    m_asyncCaller[m_asyncReceived] = '\0';
+    // Wait for the rest of a reply that arrived in pieces.
+    if (int(std::strlen(m_asyncCaller)) == m_asyncReceived && m_asyncReceived < capacity)
+        return 0;
+    const int total = m_asyncReceived;
+    m_asyncReceived = 0;
+    if (m_log.isEnabled())
+        m_log.logReply(m_asyncCaller, total);
+    return 1;
+}
+
+int IOManagerUdpTcp::notifyMeasurementStarted()
+{
+    IOManager::notifyMeasurementStarted();
+    char version[BufferSize] = "v0.0.0";
+    if (getString(version, "system version") != 0)
+        std::strcpy(version, "v0.0.0");
+    if (isVersionAtLeast(version, "v0.2.8")) {
+        int senderPort = 0;
+        if (getInt(&senderPort, "output net_sender_port chmon") == 0 && senderPort > 0 && senderPort < 65536) {
+            // Opens the way for the data stream through the host's firewall.
+            static const char dummy[] = "dummy";
+            m_data.udpSendTo(dummy, sizeof dummy, m_hostIp, (unsigned short)senderPort, 100000);
+        }
+    }
+    return 0;
+}
+
+bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
+{
+    const QList<int> have = versionFields(version);
+    const QList<int> want = versionFields(minimum && *minimum ? minimum : "v0.2.2");
+    for (int i = 0; i < 3; ++i)
+        if (have[i] != want[i])
+            return have[i] > want[i];
+    return true;
+}
+
+int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
+{
+    QMutexLocker lock(&m_listenerLock);
+    const bool wasEmpty = m_listeners.empty();
+    if (!m_listeners[QByteArray(key)].insert(requester).second)
+        return -1;
+    if (wasEmpty) {
+        m_listening = true;
+        if (m_running) {
+            lock.unlock();
+            startWorker();
+        }
+    }
+    return 0;
+}
+
+int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
+{
+    QMutexLocker lock(&m_listenerLock);
+    const auto it = m_listeners.find(QByteArray(key));
+    if (it == m_listeners.end() || it->second.erase(requester) == 0)
+        return -1;
+    if (it->second.empty())
+        m_listeners.erase(it);
+    if (m_listeners.empty())
+        m_listening = false;
+    return 0;
+}
+
+void IOManagerUdpTcp::startWorker()
+{
+    QMutexLocker lock(&m_workerMutex);
+    if (!m_workerFinished || !m_run)
+        return;   // the running worker sees the new state by itself
+    if (m_worker) {
+        m_worker->wait();
+        delete m_worker;
+    }
+    m_workerFinished = false;
+    m_worker = QThread::create([this] { workerLoop(); });
+    m_worker->setStackSize(100 * 1024);
+    m_worker->start();
+    m_workerBegun.acquire();
+}
+
+void IOManagerUdpTcp::workerLoop()
+{
+    m_workerBegun.release();
+    if (!m_data.isOpen()) {
+        if (m_provider)
+            m_provider->openMessageBox(2, QCoreApplication::translate("IOManagerUdpTcp", "UDP Error"),
+                                       QCoreApplication::translate("IOManagerUdpTcp", "not initialized "));
+        QMutexLocker lock(&m_workerMutex);
+        m_workerFinished = true;
+        return;
+    }
+    char *buffer = m_dataBuffer.data();
+    for (;;) {
+        if (!workerWanted()) {
+            QMutexLocker lock(&m_workerMutex);
+            if (!workerWanted()) {
+                m_workerFinished = true;
+                return;
+            }
+        }
+        const int n = m_data.udpReceive(buffer, DataBufferSize, 100000, true);
+        if (n < 0)
+            continue;   // time-out, error, or a datagram too large to trust
+        QMutexLocker receiveLock(&m_dataLock);
+        if (!workerWanted())
+            continue;
+        buffer[n] = '\0';
+        QMutexLocker listenerLock(&m_listenerLock);
+        deliver(buffer);
+    }
+}
+
+// Splits a datagram into lines and hands each to the requesters subscribed to
+// its first word.
+void IOManagerUdpTcp::deliver(char *datagram)
+{
+    char *p = datagram;
+    while (*p) {
+        char *end = p + std::strcspn(p, "\r\n");
+        const bool last = *end == '\0';
+        *end = '\0';
+        if (end != p) {
+            const size_t keyLength = std::strcspn(p, " ");
+            if (keyLength < 10) {
+                char key[10];
+                std::memcpy(key, p, keyLength);
+                key[keyLength] = '\0';
+                const auto it = m_listeners.find(QByteArray::fromRawData(key, int(keyLength)));
+                if (it != m_listeners.end())
+                    for (Requester *r : it->second)
+                        r->onData(key, p);
+            }
+        }
+        if (last)
+            break;
+        p = end + 1;
+    }
+}

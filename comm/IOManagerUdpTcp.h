@@ -1,1 +1,87 @@
 #pragma once
+
+#include "CommandsLog.h"
+#include "IOManager.h"
+#include "Socket.h"
+
+#include <QByteArray>
+#include <QMutex>
+#include <QSemaphore>
+#include <QString>
+
+#include <atomic>
+#include <map>
+#include <memory>
+#include <set>
+#include <vector>
+
+class QThread;
+
+// The channel of the whole run: commands over one TCP connection to the
+// Controller, measurement data as UDP datagrams on a local port, handed line by
+// line to the subscribed requesters by a worker thread.
+class IOManagerUdpTcp : public IOManager
+{
+public:
+    static constexpr int DataBufferSize = 131072;
+    static constexpr unsigned DefaultReplyTimeoutUs = 2000000;
+
+    explicit IOManagerUdpTcp(MessageBoxProvider *provider);
+    ~IOManagerUdpTcp() override;
+
+    int connectController(const char *host, unsigned short port, unsigned short *dataPort);
+    void setCommandLog(bool enable, QString fileName, QString prefix);
+
+    int addDataListener(const char *key, Requester *requester) override;
+    int removeDataListener(const char *key, Requester *requester) override;
+    int notifyMeasurementStarted() override;
+    int pollAsyncReply() override;
+    int exchange(char *reply, const char *command) override;
+
+    bool isBroken() const { return m_broken; }
+    bool isRunning() const { return m_running; }
+    QString commandLogPath() const { return m_log.path(); }
+
+    // An empty minimum stands for "v0.2.2". Fields compare as numbers; letters
+    // after the version (a beta suffix) are ignored.
+    static bool isVersionAtLeast(const char *version, const char *minimum);
+
+private:
+    enum class Change { None, Started, Stopped };
+
+    int receiveReply(char *reply, int received, long timeoutUs, int *length);
+    void discardInput();
+    QByteArray queryState();
+    void announce(Change change);
+    void startWorker();
+    void workerLoop();
+    bool workerWanted() const { return m_listening && m_running && m_run; }
+    void deliver(char *datagram);
+    void reportTransport(const QString &text);
+
+    std::unique_ptr<Socket> m_tcp;
+    QMutex m_commandLock;
+
+    Socket m_data;
+    QMutex m_dataLock;
+    std::vector<char> m_dataBuffer;
+
+    QMutex m_listenerLock;
+    std::map<QByteArray, std::set<Requester *>> m_listeners;
+
+    std::atomic<bool> m_connected{false};
+    std::atomic<bool> m_broken{false};
+    std::atomic<bool> m_listening{false};
+    std::atomic<bool> m_running{false};
+    std::atomic<bool> m_run{true};
+    std::atomic<bool> m_workerFinished{true};
+
+    QMutex m_workerMutex;
+    QThread *m_worker = nullptr;
+    QSemaphore m_workerBegun;
+
+    char m_host[100];
+    unsigned m_hostIp = 0;
+    int m_asyncReceived = 0;
+    CommandsLog m_log;
+};

@@ -1,0 +1,592 @@
+// The channel's grammar, gate and registries, with the transport replaced by a
+// scripted exchange: no sockets involved.
+#include "IOManager.h"
+#include "IOManagerUdpTcp.h"
+#include "MainAppMessageReceiver.h"
+#include "MessageBoxProvider.h"
+#include "MessageReceiver.h"
+#include "ReplyMatcher.h"
+#include "Requester.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <atomic>
+#include <cstring>
+#include <thread>
+
+namespace {
+
+struct RecordedBox {
+    int type;
+    QString title;
+    QString text;
+};
+
+class BoxRecorder : public MessageBoxProvider
+{
+public:
+    void openMessageBox(int type, QString title, QString text) override { boxes.append({type, title, text}); }
+    QList<RecordedBox> boxes;
+};
+
+// Answers every command with the next scripted reply; records what was sent.
+class ScriptedChannel : public IOManager
+{
+public:
+    explicit ScriptedChannel(MessageBoxProvider *provider = nullptr) : IOManager(provider) {}
+
+    int addDataListener(const char *, Requester *) override { return -111; }
+    int removeDataListener(const char *, Requester *) override { return -111; }
+
+    int exchange(char *reply, const char *command) override
+    {
+        sent.append(QByteArray(command));
+        timeouts.append(m_next.timeoutMs);
+        if (m_next.pending && m_next.async) {
+            m_asyncCaller = nullptr;
+            return 1;
+        }
+        const QByteArray answer = replies.isEmpty() ? QByteArray("quorix2 ok") : replies.takeFirst();
+        std::strcpy(reply, answer.constData());
+        return result;
+    }
+
+    int pollAsyncReply() override
+    {
+        if (!asyncReady)
+            return 0;
+        std::strcpy(m_asyncCaller, replies.isEmpty() ? "quorix2 ok" : replies.takeFirst().constData());
+        return 1;
+    }
+
+    QList<QByteArray> replies;
+    QList<QByteArray> sent;
+    QList<int> timeouts;
+    int result = 0;
+    std::atomic<bool> asyncReady{false};
+};
+
+class CountingReceiver : public MessageReceiver
+{
+public:
+    int receive(int type, const char *sender, const char *text) override
+    {
+        messages.append(QString("%1|%2|%3").arg(type).arg(sender).arg(text));
+        return 0;
+    }
+    QStringList messages;
+};
+
+class NoticeCounter : public Requester
+{
+public:
+    int onData(const char *, const char *) override { return 0; }
+    void onMeasurementStarted() override { ++started; }
+    void onMeasurementStopped() override { ++stopped; }
+    int started = 0;
+    int stopped = 0;
+};
+
+} // namespace
+
+class tst_CommandGrammar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void itemNumbersMatchByValue_data();
+    void itemNumbersMatchByValue();
+    void quotedWordsKeepTheirBlanks();
+    void getValuesAreParsed();
+    void getLeavesDestinationAloneOnMismatch();
+    void valueParsingCounts();
+    void setNeedsExactlyOk();
+    void errorRepliesOpenOneBox();
+    void measurementStartRefusalTexts_data();
+    void measurementStartRefusalTexts();
+    void startAlwaysRunsSynchronouslyWithLongTimeout();
+    void overlongCommandsAreNotSent();
+    void optionsApplyToTheNextCommandOnly();
+    void secondThreadWaitsForPendingOptions();
+    void asyncCommandHoldsTheGateUntilWait();
+    void asyncWaitTimesOut();
+    void messageBus();
+    void requesterSetIgnoresDuplicates();
+    void versionRule_data();
+    void versionRule();
+    void hostReceiverDispatch_data();
+    void hostReceiverDispatch();
+};
+
+void tst_CommandGrammar::itemNumbersMatchByValue_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("expected");
+    QTest::addColumn<bool>("matches");
+    QTest::newRow("c1 answers c01") << "quorix2 set status x c1 5" << "quorix2 set status x c01 " << true;
+    QTest::newRow("c001 answers c1") << "quorix2 set status x c001 5" << "quorix2 set status x c1 " << true;
+    QTest::newRow("ch01 answers ch1") << "quorix2 set output active ch01 6d yes" << "quorix2 set output active ch1 6d " << true;
+    QTest::newRow("c0 answers c000") << "quorix2 set a c0 1" << "quorix2 set a c000 " << true;
+    QTest::newRow("c alone") << "quorix2 set status x c 5" << "quorix2 set status x c1 " << false;
+    QTest::newRow("c1x") << "quorix2 set status x c1x 5" << "quorix2 set status x c1 " << false;
+    QTest::newRow("other number") << "quorix2 set status x c3 5" << "quorix2 set status x c02 " << false;
+    QTest::newRow("other letters") << "quorix2 set status x b1 5" << "quorix2 set status x c1 " << false;
+    QTest::newRow("reply too short") << "quorix2 set status" << "quorix2 set status x " << false;
+    QTest::newRow("error reply") << "quorix2 err -3 \"unknown\"" << "quorix2 set status x " << false;
+}
+
+void tst_CommandGrammar::itemNumbersMatchByValue()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, expected);
+    QFETCH(bool, matches);
+    QCOMPARE(ReplyMatcher::valueOffset(reply.toLatin1().constData(), expected.toLatin1().constData()) >= 0, matches);
+}
+
+void tst_CommandGrammar::quotedWordsKeepTheirBlanks()
+{
+    QVector<ReplyMatcher::Word> words;
+    const char text[] = "quorix2 set name \"two words\"  'x y' end";
+    QVERIFY(ReplyMatcher::splitWords(text, &words));
+    QCOMPARE(words.size(), 7);
+    QCOMPARE(QByteArray(text + words[3].begin, words[3].length), QByteArray("\"two words\""));
+    QCOMPARE(words[4].length, 0);   // two blanks give an empty word
+    QCOMPARE(QByteArray(text + words[5].begin, words[5].length), QByteArray("'x y'"));
+
+    // A quoted echo matches the plain parameter.
+    QVERIFY(ReplyMatcher::valueOffset("quorix2 set body 'b01' 7", "quorix2 set body b01 ") > 0);
+    QVERIFY(ReplyMatcher::valueOffset("quorix2 set body b01 7", "quorix2 set body \"b01\" ") > 0);
+
+    QByteArray many("quorix2");
+    for (int i = 0; i < 200; ++i)
+        many += " w";
+    QVERIFY(!ReplyMatcher::splitWords(many.constData(), &words));
+}
+
+void tst_CommandGrammar::getValuesAreParsed()
+{
+    ScriptedChannel channel;
+    channel.replies = {"quorix2 set status number_of_used_rays c1 42",
+                       "quorix2 set system full_name QUORIX demo system",
+                       "quorix2 set camera position c02 1.5 -2.25 3e2",
+                       "quorix2 set tracking available yes",
+                       "quorix2 set status number_of_bodies"};
+    int rays = -1;
+    QCOMPARE(channel.getInt(&rays, "status number_of_used_rays c%02d", 1), 0);
+    QCOMPARE(rays, 42);
+    QCOMPARE(channel.sent.last(), QByteArray("quorix2 get status number_of_used_rays c01"));
+
+    char name[IOManager::BufferSize] = "";
+    QCOMPARE(channel.getString(name, "system full_name"), 0);
+    QCOMPARE(QByteArray(name), QByteArray("QUORIX demo system"));
+
+    double position[3] = {};
+    QCOMPARE(channel.getDoubles(position, 3, "camera position c%02d", 2), 0);
+    QCOMPARE(position[1], -2.25);
+    QCOMPARE(position[2], 300.0);
+
+    bool available = false;
+    QCOMPARE(channel.getBool(&available, "tracking available"), 0);
+    QVERIFY(available);
+
+    // The echo alone, no value: wrong number of values.
+    int bodies = 7;
+    QCOMPARE(channel.getInt(&bodies, "status number_of_bodies"), -33);
+    QCOMPARE(bodies, 7);
+}
+
+void tst_CommandGrammar::getLeavesDestinationAloneOnMismatch()
+{
+    ScriptedChannel channel;
+    channel.replies = {"quorix2 set status number_of_marker 12", "quorix2 err -5 \"no such parameter\""};
+    int value = 99;
+    QCOMPARE(channel.getInt(&value, "status number_of_bodies"), -32);
+    QCOMPARE(value, 99);
+    QCOMPARE(channel.getInt(&value, "status number_of_bodies"), -32);
+    QCOMPARE(value, 99);
+}
+
+void tst_CommandGrammar::valueParsingCounts()
+{
+    ScriptedChannel channel;
+    int ints[3] = {0, 0, 0};
+    QCOMPARE(channel.parseInts("1  2 3", ints, 3), 0);
+    QCOMPARE(ints[2], 3);
+    QCOMPARE(channel.parseInts("4 5", ints, 3), -33);   // fitted values are stored all the same
+    QCOMPARE(ints[0], 4);
+    QCOMPARE(ints[1], 5);
+    QCOMPARE(channel.parseInts("6 x 8", ints, 3), -34);
+    QCOMPARE(ints[0], 6);
+    QCOMPARE(channel.parseInts("12abc", ints, 1), -34);
+    QCOMPARE(channel.parseInts("99999999999", ints, 1), -34);
+    QCOMPARE(channel.parseInts("1 2 3 4", ints, 3), -33);
+    QCOMPARE(channel.parseInts(nullptr, ints, 1), -31);
+    QCOMPARE(channel.parseInts("1", nullptr, 1), -31);
+    QCOMPARE(channel.parseInts("1", ints, 0), -31);
+
+    double d = 0;
+    QCOMPARE(channel.parseDoubles("2.5e-3", &d, 1), 0);
+    QCOMPARE(d, 0.0025);
+    QCOMPARE(channel.parseDoubles("1,5", &d, 1), -34);
+
+    bool b[2] = {false, true};
+    QCOMPARE(channel.parseBools("yes no", b, 2), 0);
+    QVERIFY(b[0] && !b[1]);
+    QCOMPARE(channel.parseBools("Yes", b, 1), -34);
+}
+
+void tst_CommandGrammar::setNeedsExactlyOk()
+{
+    BoxRecorder boxes;
+    ScriptedChannel channel(&boxes);
+    channel.replies = {"quorix2 ok", "quorix2 ok ", "quorix2 err -1 \"read only\""};
+    QCOMPARE(channel.setParameter("output active %s 6d yes", "chmon"), 0);
+    QCOMPARE(channel.sent.last(), QByteArray("quorix2 set output active chmon 6d yes"));
+    QCOMPARE(channel.setParameter("output active %s 3d yes", "chmon"), -34);
+    QCOMPARE(channel.setParameter("system name %s", "x"), -34);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes[0].type, 2);
+    QCOMPARE(boxes.boxes[0].title, QString("Command Error"));
+    QCOMPARE(boxes.boxes[0].text, QString("quorix2 set system name x\nquorix2 err -1 \"read only\""));
+}
+
+void tst_CommandGrammar::errorRepliesOpenOneBox()
+{
+    BoxRecorder boxes;
+    ScriptedChannel channel(&boxes);
+    const QByteArray error("quorix2 err -7 \"refused\"");
+
+    channel.replies = {error};
+    channel.prepareNextCommand(false, -1, true);
+    QCOMPARE(channel.setParameter("config active %d", 3), -34);
+    QCOMPARE(boxes.boxes.size(), 0);   // quiet
+
+    // The quiet option was consumed by that command.
+    channel.replies = {error};
+    QCOMPARE(channel.setParameter("config active %d", 3), -34);
+    QCOMPARE(boxes.boxes.size(), 1);
+
+    // Exempt commands never show a box.
+    channel.replies = {error, error};
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel.sendCommand(reply, "quorix2 get status err c01"), 0);
+    QCOMPARE(channel.sendCommand(reply, "quorix2 set camera update c01"), 0);
+    QCOMPARE(boxes.boxes.size(), 1);
+
+    // A raw command returns 0 with the error in its reply.
+    channel.replies = {error};
+    QCOMPARE(channel.sendCommand(reply, "quorix2 reinit"), 0);
+    QCOMPARE(QByteArray(reply), error);
+    QCOMPARE(boxes.boxes.size(), 2);
+
+    // A broken connection shows nothing.
+    channel.replies = {"quorix2 err command_exec"};
+    channel.result = -222;
+    QCOMPARE(channel.sendCommand(reply, "quorix2 init"), -222);
+    QCOMPARE(boxes.boxes.size(), 2);
+
+    // No provider: no box, no crash.
+    ScriptedChannel silent;
+    silent.replies = {error};
+    QCOMPARE(silent.setParameter("x %d", 1), -34);
+}
+
+void tst_CommandGrammar::measurementStartRefusalTexts_data()
+{
+    QTest::addColumn<QString>("reply");
+    QTest::addColumn<QString>("title");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("reference") << "quorix2 err -99 \"1\" \"0\"" << "Command Failed"
+        << "Measurement start failed:\nReference target cannot be tracked\n(see 'Event Display' for details)";
+    QTest::newRow("two bodies") << "quorix2 err -99 \"1\" \"1\"" << "Command Failed"
+        << "Measurement start failed:\nThere are 2 bodies that are equal or too similar to be tracked\n(see 'Event Display' for details)";
+    QTest::newRow("five bodies") << "quorix2 err  -99 1 \"5\"" << "Command Failed"
+        << "Measurement start failed:\nThere are 5 bodies that are equal or too similar to be tracked\n (see 'Event Display' for details)";
+    QTest::newRow("other code") << "quorix2 err -98 \"1\" \"0\"" << "Command Error"
+        << "quorix2 tracking start\nquorix2 err -98 \"1\" \"0\"";
+    QTest::newRow("no fifth word") << "quorix2 err -99 \"1\"" << "Command Error"
+        << "quorix2 tracking start\nquorix2 err -99 \"1\"";
+}
+
+void tst_CommandGrammar::measurementStartRefusalTexts()
+{
+    QFETCH(QString, reply);
+    QFETCH(QString, title);
+    QFETCH(QString, text);
+    BoxRecorder boxes;
+    ScriptedChannel channel(&boxes);
+    channel.replies = {reply.toLatin1()};
+    char buffer[IOManager::BufferSize];
+    QCOMPARE(channel.sendCommand(buffer, "quorix2 tracking start"), 0);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes[0].title, title);
+    QCOMPARE(boxes.boxes[0].text, text);
+}
+
+void tst_CommandGrammar::startAlwaysRunsSynchronouslyWithLongTimeout()
+{
+    BoxRecorder boxes;
+    ScriptedChannel channel(&boxes);
+    channel.prepareNextCommand(true, 100, true);   // dropped by the start
+    char reply[IOManager::BufferSize];
+    channel.replies = {"quorix2 err -1 \"no cameras\""};
+    QCOMPARE(channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QCOMPARE(channel.timeouts.last(), 5000);
+    QCOMPARE(boxes.boxes.size(), 1);   // not quiet, not asynchronous
+    QVERIFY(!channel.isBusy());
+
+    // A configured time-out above 5 s raises it further.
+    channel.setReplyTimeout(7000000);
+    QCOMPARE(channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QCOMPARE(channel.timeouts.last(), 7000);
+}
+
+void tst_CommandGrammar::overlongCommandsAreNotSent()
+{
+    ScriptedChannel channel;
+    const QByteArray word(190, 'x');
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel.setParameter("name %s", word.constData()), -1);   // 12 + 195 characters
+    QCOMPARE(channel.sendCommand(reply, "%s", QByteArray(201, 'a').constData()), -1);
+    QVERIFY(channel.sent.isEmpty());
+    QCOMPARE(channel.sendCommand(reply, "%s", QByteArray(200, 'a').constData()), 0);
+    QCOMPARE(channel.sent.size(), 1);
+
+    // Options set before an overlong command are consumed with it.
+    channel.prepareNextCommand(false, 9000, true);
+    QCOMPARE(channel.sendCommand(reply, "%s", QByteArray(300, 'a').constData()), -1);
+    QVERIFY(!channel.isBusy());
+}
+
+void tst_CommandGrammar::optionsApplyToTheNextCommandOnly()
+{
+    ScriptedChannel channel;
+    channel.setReplyTimeout(2000000);
+    char reply[IOManager::BufferSize];
+    channel.prepareNextCommand(false, 10000, false);
+    QVERIFY(channel.isBusy());
+    QCOMPARE(channel.sendCommand(reply, "quorix2 init"), 0);
+    QVERIFY(!channel.isBusy());
+    QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 0);
+    QCOMPARE(channel.timeouts, (QList<int>{10000, -1}));
+
+    // A shorter option is raised to the configured reply time-out.
+    channel.prepareNextCommand(false, 500, false);
+    QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 0);
+    QCOMPARE(channel.timeouts.last(), 2000);
+}
+
+void tst_CommandGrammar::secondThreadWaitsForPendingOptions()
+{
+    ScriptedChannel channel;
+    channel.prepareNextCommand(false, 4000, false);
+
+    std::atomic<bool> secondPrepared{false};
+    std::thread other([&] {
+        channel.prepareNextCommand(false, 8000, false);
+        secondPrepared = true;
+        char reply[IOManager::BufferSize];
+        channel.sendCommand(reply, "quorix2 second");
+    });
+    QTest::qWait(100);
+    QVERIFY(!secondPrepared);   // still held by the first options
+
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel.sendCommand(reply, "quorix2 first"), 0);
+    other.join();
+    QVERIFY(secondPrepared);
+    QCOMPARE(channel.sent, (QList<QByteArray>{"quorix2 first", "quorix2 second"}));
+    QCOMPARE(channel.timeouts, (QList<int>{4000, 8000}));
+    QVERIFY(!channel.isBusy());
+}
+
+void tst_CommandGrammar::asyncCommandHoldsTheGateUntilWait()
+{
+    BoxRecorder boxes;
+    ScriptedChannel channel(&boxes);
+    QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), -1);   // nothing pending
+
+    channel.prepareNextCommand(true, 3000, false);
+    int value = 0;
+    QCOMPARE(channel.getInt(&value, "status frames_lost"), 1);
+    QVERIFY(channel.isBusy());
+
+    std::atomic<bool> otherDone{false};
+    std::thread other([&] {
+        char reply[IOManager::BufferSize];
+        channel.sendCommand(reply, "quorix2 other");
+        otherDone = true;
+    });
+    QTest::qWait(50);
+    QVERIFY(!otherDone);
+
+    channel.replies = {"quorix2 set status frames_lost 17"};
+    channel.asyncReady = true;
+    QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+    QCOMPARE(value, 17);
+    other.join();
+    QVERIFY(otherDone);
+    QVERIFY(!channel.isBusy());
+
+    // An error arriving asynchronously shows its box and fails the set.
+    channel.asyncReady = false;
+    channel.prepareNextCommand(true, 3000, false);
+    QCOMPARE(channel.setParameter("config active %d", 2), 1);
+    channel.replies = {"quorix2 err -2 \"busy\""};
+    channel.asyncReady = true;
+    QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), -34);
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(boxes.boxes[0].text, QString("quorix2 set config active 2\nquorix2 err -2 \"busy\""));
+}
+
+void tst_CommandGrammar::asyncWaitTimesOut()
+{
+    ScriptedChannel channel;
+    channel.prepareNextCommand(true, 50, false);   // raised to nothing: no configured time-out here
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 1);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), -1);
+    QVERIFY(clock.elapsed() >= 50);
+    QVERIFY(!channel.isBusy());
+}
+
+void tst_CommandGrammar::messageBus()
+{
+    ScriptedChannel channel;
+    CountingReceiver a;
+    CountingReceiver b;
+    QCOMPARE(channel.sendMessage("standard", "QUORIX4", 1, "nobody"), -1);
+    QCOMPARE(channel.addMessageReceiver("standard", &a), 0);
+    QCOMPARE(channel.addMessageReceiver("standard", &a), -1);
+    QCOMPARE(channel.addMessageReceiver("standard", &b), 0);
+    QCOMPARE(channel.addMessageReceiver("GlobalEvent", &b), 0);
+    QCOMPARE(channel.sendMessage("standard", "QUORIX4", 1, "measurement started"), 0);
+    QCOMPARE(a.messages, QStringList{"1|QUORIX4|measurement started"});
+    QCOMPARE(b.messages, QStringList{"1|QUORIX4|measurement started"});
+    QCOMPARE(channel.removeMessageReceiver("standard", &a), 0);
+    QCOMPARE(channel.removeMessageReceiver("standard", &a), -1);
+    QCOMPARE(channel.removeMessageReceiver("nochannel", &a), -1);
+    QCOMPARE(channel.removeMessageReceiver("standard", &b), 0);
+    QCOMPARE(channel.sendMessage("standard", "QUORIX4", 1, "gone"), -1);   // the empty channel was dropped
+    QCOMPARE(channel.sendMessage("GlobalEvent", "Quorix2", 2, ""), 0);
+    QCOMPARE(b.messages.last(), QString("2|Quorix2|"));
+}
+
+void tst_CommandGrammar::requesterSetIgnoresDuplicates()
+{
+    ScriptedChannel channel;
+    NoticeCounter a;
+    NoticeCounter b;
+    channel.addRequester(&a);
+    channel.addRequester(&a);
+    channel.addRequester(&b);
+    channel.removeRequester(&b);
+    channel.removeRequester(&b);
+    channel.notifyMeasurementStarted();
+    channel.notifyMeasurementStopped();
+    QCOMPARE(a.started, 1);
+    QCOMPARE(a.stopped, 1);
+    QCOMPARE(b.started, 0);
+}
+
+void tst_CommandGrammar::versionRule_data()
+{
+    QTest::addColumn<QString>("version");
+    QTest::addColumn<QString>("minimum");
+    QTest::addColumn<bool>("atLeast");
+    QTest::newRow("numbers, not text") << "v0.2.10" << "v0.2.8" << true;
+    QTest::newRow("older patch") << "v0.1.9" << "v0.2.8" << false;
+    QTest::newRow("equal") << "v0.2.8" << "v0.2.8" << true;
+    QTest::newRow("beta suffix") << "v0.2.8beta3" << "v0.2.8" << true;
+    QTest::newRow("beta older") << "v0.2.7rc9" << "v0.2.8" << false;
+    QTest::newRow("upper case") << "V1.24.0" << "v1.12.0" << true;
+    QTest::newRow("trailing words") << "v1.4.2 (2026-01-05)" << "v1.4.9" << false;
+    QTest::newRow("empty minimum") << "v0.2.2" << "" << true;
+    QTest::newRow("empty minimum older") << "v0.2.1" << "" << false;
+    QTest::newRow("missing field") << "v1.2" << "v1.2.0" << true;
+    QTest::newRow("major decides") << "v2.0.0" << "v1.99.99" << true;
+}
+
+void tst_CommandGrammar::versionRule()
+{
+    QFETCH(QString, version);
+    QFETCH(QString, minimum);
+    QFETCH(bool, atLeast);
+    QCOMPARE(IOManagerUdpTcp::isVersionAtLeast(version.toLatin1().constData(), minimum.toLatin1().constData()), atLeast);
+}
+
+void tst_CommandGrammar::hostReceiverDispatch_data()
+{
+    QTest::addColumn<int>("type");
+    QTest::addColumn<QString>("sender");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QStringList>("signalNames");
+    QTest::newRow("configuration") << 1 << "ConfigurationModule" << "ActiveConfigurationChanged"
+                                   << QStringList{"receiveConfigurationChanged"};
+    QTest::newRow("controller settings") << 1 << "ControllerSettingsModule" << "ActiveConfigurationChanged"
+                                         << QStringList{"receiveConfigurationChanged"};
+    QTest::newRow("configuration, other case") << 1 << "ConfigurationModule" << "activeConfigurationChanged"
+                                               << QStringList{};
+    QTest::newRow("update module") << 1 << "BqcUpateModule" << "AppReadyToShutdown" << QStringList{"receiveAppReadyToShutdown"};
+    QTest::newRow("2d tab") << 1 << "Monitor2dModule" << "Monitor2dTabChanged 3" << QStringList{"receiveMonitor2dTabChanged"};
+    QTest::newRow("2d most active") << 1 << "Monitor2dModule" << "Monitor2dMostActive c02"
+                                    << QStringList{"receiveMonitor2dMostActiveChanged"};
+    QTest::newRow("body cal open") << 1 << "BodyAdministrationModule" << "OpenBodyCalDialog b03"
+                                   << QStringList{"receiveOpenBodyCalDialog"};
+    QTest::newRow("body adjust open") << 1 << "BodyAdministrationModule" << "OpenBodyAdjustmentDialog"
+                                      << QStringList{"receiveOpenBodyAdjustmentDialog"};
+    QTest::newRow("hybrid open then close") << 1 << "HybridBodyCalibration" << "OpenHybridBodyCalibration b01"
+                                            << QStringList{"receiveOpenHybridBodyCalDialog", "receiveCloseHybridBodyCalDialog"};
+    QTest::newRow("hybrid other text closes") << 1 << "HybridBodyCalibration" << "done"
+                                              << QStringList{"receiveCloseHybridBodyCalDialog"};
+    QTest::newRow("hybrid close dialog relayed") << 1 << "HybridBodyCalibration" << "close dialog" << QStringList{};
+    QTest::newRow("body cal close") << 1 << "BodyCalModule" << "close dialog" << QStringList{"receiveCloseBodyCalDialog"};
+    QTest::newRow("body cal other") << 1 << "BodyCalModule" << "closed" << QStringList{};
+    QTest::newRow("body adjust close") << 1 << "BodyAdjustmentModule" << "close dialog"
+                                       << QStringList{"receiveCloseBodyAdjustmentDialog"};
+    QTest::newRow("monitor master 0") << 0 << "Quorix2MonitorModeMaster" << "x" << QStringList{"receiveSetOnlyDisplay:false"};
+    QTest::newRow("monitor master 3") << 3 << "Quorix2MonitorModeMaster" << "" << QStringList{"receiveSetOnlyDisplay:true"};
+    QTest::newRow("inertial show") << 1 << "InertialTrackingModule" << "ShowInertialToolbar" << QStringList{"receiveInertialChanged"};
+    QTest::newRow("inertial other") << 1 << "InertialTrackingModule" << "ShowInertialToolbars" << QStringList{};
+    QTest::newRow("sender case") << 1 << "bodycalmodule" << "close dialog" << QStringList{};
+}
+
+void tst_CommandGrammar::hostReceiverDispatch()
+{
+    QFETCH(int, type);
+    QFETCH(QString, sender);
+    QFETCH(QString, text);
+    QFETCH(QStringList, signalNames);
+
+    MainAppMessageReceiver receiver;
+    QStringList emitted;
+    const QMetaObject *meta = receiver.metaObject();
+    QList<QSignalSpy *> spies;
+    for (int i = meta->methodOffset(); i < meta->methodCount(); ++i) {
+        const QMetaMethod m = meta->method(i);
+        if (m.methodType() == QMetaMethod::Signal)
+            spies << new QSignalSpy(&receiver, QByteArray("2" + m.methodSignature()).constData());
+    }
+    QCOMPARE(receiver.receive(type, sender.toLatin1().constData(), text.toLatin1().constData()), 0);
+    for (QSignalSpy *spy : spies) {
+        const QString name = QString::fromLatin1(spy->signal()).mid(0).section('(', 0, 0);
+        for (const QList<QVariant> &args : *spy) {
+            QString entry = name;
+            if (!args.isEmpty() && args[0].type() == QVariant::Bool)
+                entry += args[0].toBool() ? ":true" : ":false";
+            else if (!args.isEmpty())
+                QCOMPARE(args[0].toString(), text);
+            emitted << entry;
+        }
+    }
+    qDeleteAll(spies);
+    std::sort(emitted.begin(), emitted.end());
+    std::sort(signalNames.begin(), signalNames.end());
+    QCOMPARE(emitted, signalNames);
+}
+
+QTEST_GUILESS_MAIN(tst_CommandGrammar)
+#include "tst_commandgrammar.moc"

@@ -1,0 +1,542 @@
+// The TCP channel and the UDP channel against a scripted loopback Controller.
+#include "CommandsLog.h"
+#include "IOManagerUdp.h"
+#include "IOManagerUdpTcp.h"
+#include "MessageReceiver.h"
+#include "Requester.h"
+#include "ScriptedResponder.h"
+#include "Socket.h"
+#include "TestHome.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QtTest>
+
+#include <atomic>
+#include <mutex>
+#include <thread>
+
+using Action = ScriptedResponder::Action;
+using Use = ScriptedResponder::Use;
+
+namespace {
+
+const int Port = 50105;
+
+class LineRecorder : public Requester
+{
+public:
+    int onData(const char *key, const char *line) override
+    {
+        if (delayMs)
+            std::this_thread::sleep_for(std::chrono::milliseconds(delayMs));
+        std::lock_guard<std::mutex> lock(mutex);
+        lines << QByteArray(key) + "|" + QByteArray(line);
+        ++calls;
+        return 0;
+    }
+    void onMeasurementStarted() override { ++started; }
+    void onMeasurementStopped() override { ++stopped; }
+
+    QList<QByteArray> taken()
+    {
+        std::lock_guard<std::mutex> lock(mutex);
+        return lines;
+    }
+
+    std::mutex mutex;
+    QList<QByteArray> lines;
+    std::atomic<int> calls{0};
+    std::atomic<int> started{0};
+    std::atomic<int> stopped{0};
+    int delayMs = 0;
+};
+
+class StandardChannel : public MessageReceiver
+{
+public:
+    int receive(int, const char *sender, const char *text) override
+    {
+        messages << QString("%1: %2").arg(sender, text);
+        return 0;
+    }
+    QStringList messages;
+};
+
+struct Connected {
+    ScriptedResponder controller;
+    IOManagerUdpTcp channel{nullptr};
+    StandardChannel standard;
+    unsigned short dataPort = 0;
+
+    bool open(const char *address)
+    {
+        if (!controller.start(address, Port))
+            return false;
+        channel.addMessageReceiver("standard", &standard);
+        return channel.connectController(address, Port, &dataPort) == 0 && dataPort != 0;
+    }
+};
+
+// Status replies for a measurement that a command starts.
+void scriptStart(ScriptedResponder &c, const char *version = "v0.2.8", int senderPort = Port)
+{
+    c.on("quorix2 get status active", Action::reply("quorix2 set status active none"), Use::Once);
+    c.on("quorix2 get status active", Action::reply("quorix2 set status active mea"), Use::Once);
+    c.on("quorix2 get system version", Action::reply(QByteArray("quorix2 set system version ") + version));
+    c.on("quorix2 get output net_sender_port chmon",
+         Action::reply("quorix2 set output net_sender_port chmon " + QByteArray::number(senderPort)));
+}
+
+} // namespace
+
+class tst_TcpChannel : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void connectsOnceAndExchanges();
+    void connectionRefused();
+    void replyInPiecesIsCollected();
+    void replyWithoutZeroByteIsTakenAtTheDeadline();
+    void overlongReplyIsCutAndItsRestDiscarded();
+    void lateReplyWithinSecondWaitIsAccepted();
+    void noReplyBreaksTheChannel();
+    void lateReplyIsNotTakenForTheNextOne();
+    void closeOrResetBreaksTheChannel_data();
+    void closeOrResetBreaksTheChannel();
+    void overlongCommandTouchesNoSocket();
+    void startWaitsLongerThanOtherCommands();
+    void measurementStartAndStopAreNoticed();
+    void datagramLinesReachTheirSubscribers();
+    void unsubscribeWaitsForDelivery();
+    void destructionStopsTheWorker();
+    void asyncCommandOverTcp();
+    void commandsLogEntries();
+    void commandsLogSizeCheck();
+    void commandsLogReportsUnwritableDirectory();
+    void udpExchange();
+};
+
+void tst_TcpChannel::connectsOnceAndExchanges()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.1"));
+    c.controller.on("quorix2 get status number_of_used_rays c01", Action::reply("quorix2 set status number_of_used_rays c1 17"));
+    int rays = 0;
+    QCOMPARE(c.channel.getInt(&rays, "status number_of_used_rays c%02d", 1), 0);
+    QCOMPARE(rays, 17);
+    unsigned short again = 0;
+    QCOMPARE(c.channel.connectController("127.0.1.1", Port, &again), -1);
+    QCOMPARE(c.controller.connectionCount(), 1);
+}
+
+void tst_TcpChannel::connectionRefused()
+{
+    IOManagerUdpTcp channel(nullptr);
+    unsigned short dataPort = 0;
+    QCOMPARE(channel.connectController("127.0.1.2", Port, &dataPort), -2);   // nobody listens there
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel.sendCommand(reply, "quorix2 init"), -2);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
+    QCOMPARE(channel.sendCommand(reply, "quorix2 init"), -222);
+}
+
+void tst_TcpChannel::replyInPiecesIsCollected()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.3"));
+    c.controller.on("quorix2 get system full_name",
+                    Action::reply("quorix2 set system full_name Room 4 tracking").splitAt(14, 150));
+    char name[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(name, "system full_name"), 0);
+    QCOMPARE(QByteArray(name), QByteArray("Room 4 tracking"));
+}
+
+void tst_TcpChannel::replyWithoutZeroByteIsTakenAtTheDeadline()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.4"));
+    c.channel.setReplyTimeout(300000);
+    c.controller.on("quorix2 get status active", Action::raw("quorix2 set status active none"));
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 set status active none"));
+    QVERIFY(!c.channel.isBroken());
+}
+
+void tst_TcpChannel::overlongReplyIsCutAndItsRestDiscarded()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.5"));
+    const QByteArray huge = "quorix2 set system full_name " + QByteArray(300, 'x');
+    c.controller.on("quorix2 get system full_name", Action::reply(huge));
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 3"));
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get system full_name"), 0);
+    QCOMPARE(int(strlen(reply)), 199);
+    QVERIFY(QByteArray(reply).startsWith("quorix2 set system full_name xxx"));
+    QTest::qWait(50);   // the rest of the long reply is waiting now
+    int lost = -1;
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+    QCOMPARE(lost, 3);
+}
+
+void tst_TcpChannel::lateReplyWithinSecondWaitIsAccepted()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.6"));
+    c.channel.setReplyTimeout(400000);
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 8").delayed(600));
+    int lost = -1;
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+    QCOMPARE(lost, 8);
+    QVERIFY(c.standard.messages.isEmpty());
+    QVERIFY(!c.channel.isBroken());
+}
+
+void tst_TcpChannel::noReplyBreaksTheChannel()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.7"));
+    c.channel.setReplyTimeout(200000);
+    c.controller.on("quorix2 getmsg", Action::none());
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -111);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
+    QCOMPARE(c.standard.messages, QStringList{"IOManagerUdpTcp: UDP timeout: last command sent: quorix2 getmsg"});
+    QVERIFY(c.channel.isBroken());
+
+    const int sent = c.controller.commands().size();
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), -222);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
+    QCOMPARE(c.channel.setParameter("output active chmon 6d yes"), -222);
+    QTest::qWait(50);
+    QCOMPARE(c.controller.commands().size(), sent);
+}
+
+void tst_TcpChannel::lateReplyIsNotTakenForTheNextOne()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.8"));
+    c.channel.setReplyTimeout(150000);
+    // A reboot never breaks the channel through its own reply, so a next command follows.
+    c.controller.on("quorix2 system reboot", Action::late("quorix2 ok", 250));
+    c.controller.on("quorix2 get status number_of_bodies", Action::reply("quorix2 set status number_of_bodies 2"));
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 system reboot"), -111);
+    QVERIFY(!c.channel.isBroken());
+    QTest::qWait(350);   // the late "quorix2 ok" has arrived by now
+    int bodies = -1;
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), 0);
+    QCOMPARE(bodies, 2);
+}
+
+void tst_TcpChannel::closeOrResetBreaksTheChannel_data()
+{
+    QTest::addColumn<bool>("reset");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("close") << false << "127.0.1.9";
+    QTest::newRow("reset") << true << "127.0.1.10";
+}
+
+void tst_TcpChannel::closeOrResetBreaksTheChannel()
+{
+    QFETCH(bool, reset);
+    QFETCH(QString, address);
+    Connected c;
+    QVERIFY(c.open(address.toLatin1().constData()));
+    c.controller.on("quorix2 init", reset ? Action::reset() : Action::raw("quorix2 o").thenClose());
+    char reply[IOManager::BufferSize];
+    const int r = c.channel.sendCommand(reply, "quorix2 init");
+    if (reset) {
+        QCOMPARE(r, -22);
+        QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
+        QVERIFY(c.channel.isBroken());
+    } else {
+        // Half a reply, then the close: what arrived is all there is.
+        QCOMPARE(r, 0);
+        QCOMPARE(QByteArray(reply), QByteArray("quorix2 o"));
+        QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -22);
+    }
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -222);
+}
+
+void tst_TcpChannel::overlongCommandTouchesNoSocket()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.11"));
+    char reply[IOManager::BufferSize];
+    const QByteArray command = "quorix2 " + QByteArray(193, 'a');
+    QCOMPARE(command.size(), 201);
+    QCOMPARE(c.channel.exchange(reply, command.constData()), -1);
+    QCOMPARE(c.channel.sendCommand(reply, "%s", command.constData()), -1);
+    QTest::qWait(50);
+    QVERIFY(c.controller.commands().isEmpty());
+    QVERIFY(!c.channel.isBroken());
+}
+
+void tst_TcpChannel::startWaitsLongerThanOtherCommands()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.12"));
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+    c.controller.on("quorix2 tracking start", Action::reply("quorix2 err -1 \"no cameras\"").delayed(2600));
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 err -1 \"no cameras\""));
+    QVERIFY(c.standard.messages.isEmpty());
+}
+
+void tst_TcpChannel::measurementStartAndStopAreNoticed()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.13"));
+    LineRecorder requester;
+    c.channel.addRequester(&requester);
+    scriptStart(c.controller);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QCOMPARE(requester.started.load(), 1);
+    QVERIFY(c.channel.isRunning());
+
+    // The dummy datagram leaves from the data port towards the reported sender port.
+    QVERIFY(c.controller.waitForCommands(6, 2000));
+    const QList<ScriptedResponder::Received> log = c.controller.received();
+    QStringList tcp;
+    for (const auto &r : log)
+        if (r.transport == ScriptedResponder::Transport::Tcp)
+            tcp << QString::fromLatin1(r.command);
+    QCOMPARE(tcp, (QStringList{"quorix2 get status active", "quorix2 tracking start", "quorix2 get status active",
+                               "quorix2 get system version", "quorix2 get output net_sender_port chmon"}));
+    QCOMPARE(log.last().transport, ScriptedResponder::Transport::Udp);
+    QCOMPARE(log.last().command, QByteArray("dummy"));
+    QCOMPARE(log.last().peerPort, c.dataPort);
+
+    // Another client stopped the measurement: the next status poll tells.
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active mea"), Use::Once);
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"), Use::Once);
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), 0);
+    QCOMPARE(requester.stopped.load(), 0);
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), 0);
+    QCOMPARE(requester.stopped.load(), 1);
+    QVERIFY(!c.channel.isRunning());
+
+    // Old Controllers get no dummy datagram.
+    Connected old;
+    QVERIFY(old.open("127.0.1.14"));
+    scriptStart(old.controller, "v0.2.7");
+    QCOMPARE(old.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QTest::qWait(100);
+    for (const auto &r : old.controller.received())
+        QVERIFY(r.transport == ScriptedResponder::Transport::Tcp);
+    QVERIFY(old.channel.isRunning());
+}
+
+void tst_TcpChannel::datagramLinesReachTheirSubscribers()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.15"));
+    LineRecorder first;
+    LineRecorder second;
+    QCOMPARE(c.channel.addDataListener("6d", &first), 0);
+    QCOMPARE(c.channel.addDataListener("6d", &first), -1);
+    QCOMPARE(c.channel.addDataListener("6d", &second), 0);
+    QCOMPARE(c.channel.addDataListener("3d", &second), 0);
+    QCOMPARE(c.channel.addDataListener("abcdefghij", &second), 0);
+    scriptStart(c.controller, "v0.2.2");
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+
+    const QHostAddress local("127.0.0.1");
+    QVERIFY(c.controller.sendDatagram("fr 21\r\n6d 1 [0 1.000][1 2 3 0 0 0]\r\n\r\n3d 2 [1 1.0][4 5 6]\r\n"
+                                      "abcdefghij x\n6dmt 0",
+                                      local, c.dataPort));
+    QTRY_COMPARE(second.calls.load(), 2);
+    QTRY_COMPARE(first.calls.load(), 1);
+    QCOMPARE(first.taken(), QList<QByteArray>{"6d|6d 1 [0 1.000][1 2 3 0 0 0]"});
+    QCOMPARE(second.taken(), (QList<QByteArray>{"6d|6d 1 [0 1.000][1 2 3 0 0 0]", "3d|3d 2 [1 1.0][4 5 6]"}));
+
+    // A subscriber that left gets nothing more.
+    QCOMPARE(c.channel.removeDataListener("6d", &second), 0);
+    QCOMPARE(c.channel.removeDataListener("6d", &second), -1);
+    QCOMPARE(c.channel.removeDataListener("nokey", &second), -1);
+    QVERIFY(c.controller.sendDatagram("6d 0\n", local, c.dataPort));
+    QTRY_COMPARE(first.calls.load(), 2);
+    QTest::qWait(50);
+    QCOMPARE(second.calls.load(), 2);
+    c.channel.removeDataListener("6d", &first);
+    c.channel.removeDataListener("3d", &second);
+    c.channel.removeDataListener("abcdefghij", &second);
+}
+
+void tst_TcpChannel::unsubscribeWaitsForDelivery()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.16"));
+    LineRecorder slow;
+    slow.delayMs = 30;
+    c.channel.addDataListener("6d", &slow);
+    scriptStart(c.controller, "v0.2.2");
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+
+    std::atomic<bool> streaming{true};
+    std::thread stream([&] {
+        Socket s;
+        s.openUdp(0, Socket::BindAnyPort);
+        const char line[] = "6d 1 [0 1.0][0 0 0 0 0 0]";
+        while (streaming) {
+            s.udpSendTo(line, sizeof line - 1, 0x7f000001, c.dataPort, 100000);
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        }
+    });
+    QTRY_VERIFY(slow.calls.load() >= 2);
+    QCOMPARE(c.channel.removeDataListener("6d", &slow), 0);
+    const int afterRemoval = slow.calls.load();
+    QTest::qWait(150);
+    streaming = false;
+    stream.join();
+    QCOMPARE(slow.calls.load(), afterRemoval);
+}
+
+void tst_TcpChannel::destructionStopsTheWorker()
+{
+    ScriptedResponder controller;
+    QVERIFY(controller.start("127.0.1.17", Port));
+    auto *channel = new IOManagerUdpTcp(nullptr);
+    unsigned short dataPort = 0;
+    QCOMPARE(channel->connectController("127.0.1.17", Port, &dataPort), 0);
+    LineRecorder requester;
+    channel->addDataListener("3d", &requester);
+    scriptStart(controller, "v0.2.2");
+    char reply[IOManager::BufferSize];
+    QCOMPARE(channel->sendCommand(reply, "quorix2 tracking start"), 0);
+    QVERIFY(controller.sendDatagram("3d 0", QHostAddress("127.0.0.1"), dataPort));
+    QTRY_COMPARE(requester.calls.load(), 1);
+    delete channel;   // the worker is still receiving
+    QVERIFY(controller.sendDatagram("3d 0", QHostAddress("127.0.0.1"), dataPort));
+    QTest::qWait(50);
+    QCOMPARE(requester.calls.load(), 1);
+}
+
+void tst_TcpChannel::asyncCommandOverTcp()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.18"));
+    c.controller.on("quorix2 get config active_name", Action::reply("quorix2 set config active_name \"Hall A\"").splitAt(20, 80).delayed(100));
+    c.channel.prepareNextCommand(true, 3000, false);
+    char name[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(name, "config active_name"), 1);
+    QVERIFY(c.channel.isBusy());
+    QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+    QCOMPARE(QByteArray(name), QByteArray("\"Hall A\""));
+    QVERIFY(!c.channel.isBusy());
+}
+
+void tst_TcpChannel::commandsLogEntries()
+{
+    TestHome home;
+    Connected c;
+    QVERIFY(c.open("127.0.1.19"));
+    c.channel.setCommandLog(true, QString(), QStringLiteral("  tcp: "));
+    QCOMPARE(c.channel.commandLogPath(), home.path() + "/.ZEL/QUORIX4/commands_log.txt");
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+    c.controller.on("quorix2 tracking stop", Action::reply("quorix2 ok"));
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking stop"), 0);
+
+    QFile file(c.channel.commandLogPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(file.readAll());
+    // The state queries around the stop are not logged.
+    const QRegularExpression entries(
+        "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,\\d{3} > quorix2 tracking stop\n"
+        "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,\\d{3} < tcp:quorix2 ok ptf_io-error: 0\n\n$");
+    QVERIFY2(entries.match(text).hasMatch(), qPrintable(text));
+
+    IOManagerUdpTcp named(nullptr);
+    named.setCommandLog(true, QStringLiteral(" mine.txt "), QString());
+    QCOMPARE(named.commandLogPath(), home.path() + "/.ZEL/QUORIX4/mine.txt");
+}
+
+void tst_TcpChannel::commandsLogSizeCheck()
+{
+    TestHome home;
+    CommandsLog log([](const QString &) {});
+    log.configure(true, "big.txt", QString());
+    QDir().mkpath(log.directory());
+    QFile file(log.path());
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(12 * 1024 * 1024));
+    file.close();
+
+    // The counter is shared by every log in the process: within 3000 replies it comes round.
+    int written = 0;
+    while (QFileInfo(log.path()).size() >= CommandsLog::SizeLimit && written < CommandsLog::SizeCheckInterval) {
+        log.logReply("quorix2 ok", 0);
+        ++written;
+    }
+    QVERIFY(written <= CommandsLog::SizeCheckInterval);
+    QCOMPARE(QFileInfo(log.path()).size(), 0);
+
+    // A small log is left alone at the next check.
+    for (int i = 0; i < CommandsLog::SizeCheckInterval; ++i)
+        log.logReply("quorix2 ok", 0);
+    QCOMPARE(QFileInfo(log.path()).size(), qint64(CommandsLog::SizeCheckInterval) * qint64(QByteArray("2026-01-01T00:00:00,000 < quorix2 ok ptf_io-error: 0\n\n").size()));
+}
+
+void tst_TcpChannel::commandsLogReportsUnwritableDirectory()
+{
+    TestHome home;
+    QFile blocker(home.path() + "/.ZEL");
+    QVERIFY(blocker.open(QIODevice::WriteOnly));   // a file where the directory should be
+    blocker.close();
+    QStringList reports;
+    CommandsLog log([&](const QString &text) { reports << text; });
+    log.configure(true, QString(), QString());
+    log.logCommand("quorix2 init");
+    QCOMPARE(reports, QStringList{QString("Directory %1/.ZEL/QUORIX4 doesn't exist and cannot be created.").arg(home.path())});
+}
+
+void tst_TcpChannel::udpExchange()
+{
+    ScriptedResponder controller;
+    QVERIFY(controller.start("127.0.1.20", Port));
+    controller.on("quorix2 get system hostname", Action::reply("quorix2 set system hostname tbox-7"));
+    IOManagerUdp channel;
+    QCOMPARE(channel.replyTimeout(), 0u);
+    channel.setTarget(Socket::resolve("127.0.1.20"), Port);
+    char host[IOManager::BufferSize] = "";
+    QCOMPARE(channel.getString(host, "system hostname"), 0);
+    QCOMPARE(QByteArray(host), QByteArray("tbox-7"));
+    unsigned ip = 0;
+    unsigned short port = 0;
+    channel.lastSender(&ip, &port);
+    QCOMPARE(ip, Socket::resolve("127.0.1.20"));
+    QCOMPARE(port, quint16(Port));
+    channel.lastSender(nullptr, nullptr);
+
+    LineRecorder r;
+    QCOMPARE(channel.addDataListener("6d", &r), -111);
+
+    // No answer: the default half second, then -1.
+    controller.on("quorix2 getmsg", Action::none());
+    char reply[IOManager::BufferSize];
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), -1);
+    QVERIFY(clock.elapsed() >= 450);
+
+    // Receive-only: nothing is sent, a datagram that comes is taken.
+    QCOMPARE(channel.sendOnly("quorix2 get system hostname"), 0);
+    QTest::qWait(100);
+    const int before = controller.commands().size();
+    channel.setReceiveOnly(true);
+    QCOMPARE(channel.sendCommand(reply, "quorix2 anything"), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 set system hostname tbox-7"));
+    QCOMPARE(controller.commands().size(), before);
+}
+
+QTEST_GUILESS_MAIN(tst_TcpChannel)
+#include "tst_tcpchannel.moc"
