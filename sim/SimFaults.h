@@ -1,0 +1,38 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+// Misbehaviour the simulator can be told to show, so that the front end's
+// handling of a faulty Controller can be tried. Command patterns match a
+// command when the command starts with the pattern; a leading "quorix2 " is
+// optional on both sides ("get status active" matches "quorix2 get status active").
+class SimFaults
+{
+public:
+    struct Option
+    {
+        const char* name;
+        const char* valueName;
+        const char* help;
+    };
+
+    int replyDelayMs = 0;          // every matching reply waits this long
+    QString delayPattern;          // empty: the delay applies to every command
+    QStringList noReply;           // matching commands get no reply at all
+    int dropAfter = 0;             // close a TCP connection when it sends command N+1 (0: never)
+    int resetAfter = 0;            // the same with a reset (RST) instead of an orderly close
+    QStringList errorReplies;      // matching commands are answered with an err reply
+    QStringList longReplies;       // matching commands get a reply of longReplyLength bytes
+    int longReplyLength = 230;
+    QStringList garbageReplies;    // matching commands get bytes that are no reply at all
+    int datagramSize = 0;          // pad every stream datagram to this many bytes (0: off)
+
+    bool applyOption(const QString& name, const QString& value, QString* error);
+    static const QVector<Option>& options();
+
+    bool any() const;
+    static bool matches(const QString& pattern, const QByteArray& command);
+    static bool matchesAny(const QStringList& patterns, const QByteArray& command);
+};

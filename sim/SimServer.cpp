@@ -1,0 +1,465 @@
+#include "SimServer.h"
+
+#include "SimCommandLog.h"
+#include "SimCommandText.h"
+
+#include <QNetworkDatagram>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+#include <QUdpSocket>
+
+#include <sys/socket.h>
+
+namespace {
+
+constexpr int kMaxCommand = 200;
+constexpr int kMaxClients = 64;
+constexpr int kCommandsPerTurn = 200;           // then the other clients get their turn
+constexpr qint64 kMaxUnsentBytes = 1024 * 1024; // a client that never reads its replies is dropped
+constexpr int kMaxDatagram = 65000;
+
+QString peerText(const QHostAddress& a, quint16 port)
+{
+    return QStringLiteral("%1:%2").arg(QHostAddress(a.toIPv4Address()).toString()).arg(port);
+}
+
+} // namespace
+
+SimServer::SimServer(SimCommandLog* log, QObject* parent)
+    : QObject(parent)
+    , m_log(log)
+{
+}
+
+SimServer::~SimServer()
+{
+    close();
+}
+
+bool SimServer::listen(const QHostAddress& address, quint16 port, QString* error)
+{
+    close();
+    m_address = address;
+    m_port = port;
+    if (!openSockets(error)) {
+        closeSockets();
+        return false;
+    }
+    m_processor.setLocalAddress(address);
+    return true;
+}
+
+bool SimServer::openSockets(QString* error)
+{
+    m_tcp = new QTcpServer(this);
+    if (!m_tcp->listen(m_address, m_port)) {
+        if (error)
+            *error = QStringLiteral("TCP %1:%2: %3").arg(m_address.toString()).arg(m_port).arg(m_tcp->errorString());
+        return false;
+    }
+    m_port = m_tcp->serverPort();
+    m_tcp->setMaxPendingConnections(kMaxClients);
+    connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::onNewConnection);
+
+    m_udp = new QUdpSocket(this);
+    if (!m_udp->bind(m_address, m_port)) {
+        if (error)
+            *error = QStringLiteral("UDP %1:%2: %3").arg(m_address.toString()).arg(m_port).arg(m_udp->errorString());
+        return false;
+    }
+    connect(m_udp, &QUdpSocket::readyRead, this, &SimServer::onUdpCommand);
+
+    m_stream = new QUdpSocket(this);
+    if (!m_stream->bind(m_address, 0)) {
+        if (error)
+            *error = QStringLiteral("stream socket: %1").arg(m_stream->errorString());
+        return false;
+    }
+    connect(m_stream, &QUdpSocket::readyRead, this, &SimServer::onStreamSocketData);
+    m_processor.setSenderPort(m_stream->localPort());
+
+    m_frameTimer = new QTimer(this);
+    m_frameTimer->setTimerType(Qt::PreciseTimer);
+    connect(m_frameTimer, &QTimer::timeout, this, &SimServer::onFrameTimer);
+    return true;
+}
+
+void SimServer::closeSockets()
+{
+    const auto clients = m_clients.keys();
+    for (QTcpSocket* s : clients)
+        dropClient(s, false);
+    // deleteLater: this may run inside one of these sockets' own signals.
+    // Closing at once frees the ports for a restart.
+    delete m_frameTimer;
+    m_frameTimer = nullptr;
+    if (m_tcp) {
+        m_tcp->close();
+        m_tcp->disconnect(this);
+        m_tcp->deleteLater();
+        m_tcp = nullptr;
+    }
+    for (QUdpSocket** s : {&m_udp, &m_stream}) {
+        if (*s) {
+            (*s)->close();
+            (*s)->disconnect(this);
+            (*s)->deleteLater();
+            *s = nullptr;
+        }
+    }
+}
+
+void SimServer::close()
+{
+    delete m_offlineTimer;
+    m_offlineTimer = nullptr;
+    m_offline = false;
+    closeSockets();
+}
+
+bool SimServer::isListening() const
+{
+    return m_tcp && m_tcp->isListening();
+}
+
+quint16 SimServer::senderPort() const
+{
+    return m_stream ? m_stream->localPort() : 0;
+}
+
+void SimServer::setScenario(const SimScenario& scenario)
+{
+    m_processor.setScenario(scenario);
+    m_processor.setLocalAddress(m_address);
+    updateStreaming();
+}
+
+void SimServer::onNewConnection()
+{
+    while (QTcpSocket* s = m_tcp->nextPendingConnection()) {
+        if (m_clients.size() >= kMaxClients || m_offline) {
+            s->abort();
+            s->deleteLater();
+            continue;
+        }
+        auto* c = new Client;
+        c->socket = s;
+        c->peer = peerText(s->peerAddress(), s->peerPort());
+        m_clients.insert(s, c);
+        connect(s, &QTcpSocket::readyRead, this, [this, s] { onClientData(s); });
+        connect(s, &QTcpSocket::disconnected, this, [this, s] { onClientGone(s); });
+    }
+}
+
+void SimServer::onClientGone(QTcpSocket* socket)
+{
+    Client* c = m_clients.take(socket);
+    delete c;
+    socket->deleteLater();
+}
+
+void SimServer::dropClient(QTcpSocket* socket, bool reset)
+{
+    Client* c = m_clients.take(socket);
+    delete c;
+    socket->disconnect(this);
+    if (reset) {
+        // A zero linger time makes the close a reset (RST) instead of a FIN.
+        const qintptr fd = socket->socketDescriptor();
+        if (fd >= 0) {
+            struct linger l = {1, 0};
+            ::setsockopt(int(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
+        }
+        socket->abort();
+    } else {
+        socket->disconnectFromHost();
+    }
+    socket->deleteLater();
+}
+
+void SimServer::onClientData(QTcpSocket* socket)
+{
+    Client* c = m_clients.value(socket);
+    if (!c)
+        return;
+    c->buffer.append(socket->readAll());
+    processClient(socket);
+}
+
+void SimServer::processClient(QTcpSocket* socket)
+{
+    Client* c = m_clients.value(socket);
+    int turn = 0;
+    while (c && !c->busy) {
+        if (++turn > kCommandsPerTurn) {
+            QTimer::singleShot(0, this, [this, socket] { processClient(socket); });
+            return;
+        }
+        const int zero = c->buffer.indexOf('\0');
+        if (c->discarding) {
+            if (zero < 0) {
+                c->buffer.clear();
+                return;
+            }
+            c->buffer.remove(0, zero + 1);
+            c->discarding = false;
+            continue;
+        }
+        if (zero < 0) {
+            if (c->buffer.size() > kMaxCommand) {
+                m_log->append(QStringLiteral("tcp"), c->peer, SimCommandText::printable(c->buffer.left(kMaxCommand)) + QStringLiteral("..."));
+                socket->write(SimCommandProcessor::errorReply(-1, QStringLiteral("command longer than 200 characters")) + '\0');
+                c->buffer.clear();
+                c->discarding = true;
+            }
+            return;
+        }
+        const QByteArray command = c->buffer.left(zero);
+        c->buffer.remove(0, zero + 1);
+        if (command.isEmpty())
+            continue; // a stray zero byte is no command
+        c->busy = true;
+        c->running = true;
+        QPointer<QTcpSocket> guard(socket);
+        runCommand(
+            QStringLiteral("tcp"), c->peer, socket->peerAddress(), command, c,
+            [this, guard](const QByteArray& reply) {
+                if (!guard)
+                    return;
+                guard->write(reply);
+                if (guard->bytesToWrite() > kMaxUnsentBytes)
+                    dropClient(guard, true);
+            },
+            [this, guard] {
+                if (!guard)
+                    return;
+                if (Client* cc = m_clients.value(guard)) {
+                    cc->busy = false;
+                    if (!cc->running) // a delayed reply: go on with what arrived meanwhile
+                        QTimer::singleShot(0, this, [this, guard] {
+                            if (guard)
+                                processClient(guard);
+                        });
+                }
+            });
+        c = m_clients.value(socket); // the command may have dropped the client
+        if (c)
+            c->running = false;
+        if (c && c->busy)
+            return; // the reply is delayed; the rest waits for it
+    }
+}
+
+void SimServer::onUdpCommand()
+{
+    while (m_udp && m_udp->hasPendingDatagrams()) {
+        const QNetworkDatagram d = m_udp->receiveDatagram(kMaxDatagram + 1);
+        if (m_offline || !d.isValid())
+            continue;
+        const QHostAddress sender = d.senderAddress();
+        const quint16 senderPort = quint16(d.senderPort());
+        const QString peer = peerText(sender, senderPort);
+        QByteArray data = d.data();
+        QPointer<QUdpSocket> udp(m_udp);
+        auto send = [udp, sender, senderPort](const QByteArray& reply) {
+            if (udp)
+                udp->writeDatagram(reply, sender, senderPort);
+        };
+        const int zero = data.indexOf('\0');
+        if (zero < 0 || zero > kMaxCommand) {
+            m_log->append(QStringLiteral("udp"), peer, SimCommandText::printable(data.left(kMaxCommand)));
+            send(SimCommandProcessor::errorReply(-1, zero < 0 ? QStringLiteral("command without terminating zero byte")
+                                                              : QStringLiteral("command longer than 200 characters"))
+                 + '\0');
+            continue;
+        }
+        data.truncate(zero);
+        if (data.isEmpty())
+            continue;
+        runCommand(QStringLiteral("udp"), peer, sender, data, nullptr, send, [] {});
+    }
+}
+
+void SimServer::onStreamSocketData()
+{
+    // The front end's "dummy" datagram opens its firewall for our stream; nothing to answer.
+    while (m_stream && m_stream->hasPendingDatagrams()) {
+        const QNetworkDatagram d = m_stream->receiveDatagram(2048);
+        QByteArray text = d.data();
+        const int zero = text.indexOf('\0');
+        if (zero >= 0)
+            text.truncate(zero);
+        m_log->append(QStringLiteral("data"), peerText(d.senderAddress(), quint16(d.senderPort())), SimCommandText::printable(text.left(kMaxCommand)));
+    }
+}
+
+void SimServer::runCommand(const QString& transport, const QString& peer, const QHostAddress& peerAddress,
+                           const QByteArray& command, Client* client,
+                           const std::function<void(const QByteArray&)>& send, const std::function<void()>& done)
+{
+    m_log->append(transport, peer, SimCommandText::printable(command));
+    if (client) {
+        ++client->commands;
+        if (m_faults.resetAfter > 0 && client->commands > m_faults.resetAfter) {
+            dropClient(client->socket, true);
+            return;
+        }
+        if (m_faults.dropAfter > 0 && client->commands > m_faults.dropAfter) {
+            dropClient(client->socket, false);
+            return;
+        }
+    }
+    if (SimFaults::matchesAny(m_faults.noReply, command)) {
+        done();
+        return;
+    }
+    const bool wasMeasuring = m_processor.measuring();
+    SimCommandProcessor::Reply r;
+    if (SimFaults::matchesAny(m_faults.errorReplies, command))
+        r.text = SimCommandProcessor::errorReply(-8, QStringLiteral("simulated fault"));
+    else
+        r = m_processor.handle(command, peerAddress);
+    if (wasMeasuring != m_processor.measuring())
+        updateStreaming();
+
+    QByteArray reply = r.text;
+    if (SimFaults::matchesAny(m_faults.garbageReplies, command))
+        reply = garbage(int(command.size()) + int(m_framesSent));
+    else if (SimFaults::matchesAny(m_faults.longReplies, command) && reply.size() < m_faults.longReplyLength)
+        reply.append(QByteArray(m_faults.longReplyLength - reply.size(), 'x'));
+    reply.append('\0');
+
+    int delay = r.delayMs;
+    if (m_faults.replyDelayMs > 0 && (m_faults.delayPattern.isEmpty() || SimFaults::matches(m_faults.delayPattern, command)))
+        delay += m_faults.replyDelayMs;
+    const int offline = r.offlineMs;
+    auto finish = [this, send, done, reply, offline] {
+        if (m_offline)
+            return;
+        send(reply);
+        done();
+        if (offline > 0)
+            goOffline(offline);
+    };
+    if (delay <= 0)
+        finish();
+    else
+        QTimer::singleShot(delay, this, finish);
+}
+
+QByteArray SimServer::garbage(int seed)
+{
+    QByteArray out;
+    uint32_t x = uint32_t(seed) * 2654435761U + 12345U;
+    for (int i = 0; i < 48; ++i) {
+        x = x * 1103515245U + 12345U;
+        char c = char((x >> 16) & 0xff);
+        if (c == '\0')
+            c = '\x7f';
+        out.append(c);
+    }
+    return out;
+}
+
+void SimServer::goOffline(int ms)
+{
+    // A rebooting Controller drops every connection and answers nothing until it is up again.
+    m_offline = true;
+    closeSockets();
+    m_processor.restart();
+    delete m_offlineTimer;
+    m_offlineTimer = new QTimer(this);
+    m_offlineTimer->setSingleShot(true);
+    connect(m_offlineTimer, &QTimer::timeout, this, [this] {
+        QString error;
+        if (openSockets(&error)) {
+            m_offline = false;
+            m_processor.setLocalAddress(m_address);
+        } else {
+            closeSockets();
+            m_offlineTimer->start(500); // the port may still be held; try again
+        }
+    });
+    m_offlineTimer->start(qMax(1, ms));
+}
+
+void SimServer::updateStreaming()
+{
+    if (!m_frameTimer)
+        return;
+    if (m_processor.measuring()) {
+        if (!m_frameTimer->isActive()) {
+            m_clock.start();
+            m_framesDue = 0;
+            m_lostThisSecond = 0;
+            m_lostSecond = 0;
+            const double rate = m_processor.scenario().rate;
+            m_frameTimer->start(qMax(1, int(1000.0 / rate / 2.0)));
+        }
+    } else {
+        m_frameTimer->stop();
+    }
+}
+
+void SimServer::onFrameTimer()
+{
+    if (!m_processor.measuring()) {
+        m_frameTimer->stop();
+        return;
+    }
+    const double rate = m_processor.scenario().rate;
+    const qint64 ns = m_clock.nsecsElapsed();
+    const qint64 due = qint64(double(ns) * 1e-9 * rate);
+    qint64 behind = due - m_framesDue;
+    if (behind <= 0)
+        return;
+    // Catch up by at most two frames; older ones are lost, as on a busy Controller.
+    const qint64 second = ns / 1000000000LL;
+    if (second != m_lostSecond) {
+        m_processor.setFramesLost(m_lostThisSecond);
+        m_lostThisSecond = 0;
+        m_lostSecond = second;
+    }
+    if (behind > 2) {
+        m_lostThisSecond += int(behind - 2);
+        m_framesDue += behind - 2;
+        behind = 2;
+    }
+    for (qint64 i = 0; i < behind; ++i) {
+        ++m_framesDue;
+        m_processor.advanceFrame();
+        sendFrame();
+    }
+}
+
+void SimServer::sendFrame()
+{
+    if (!m_stream)
+        return;
+    for (const SimCommandProcessor::Destination& d : m_processor.destinations()) {
+        m_generator.frame(m_processor.frameNumber(), m_processor.timeStamp(), m_processor.motion(), d.outputs, &m_frameText);
+        if (m_faults.datagramSize > m_frameText.size()) {
+            m_frameText.append("pad ");
+            m_frameText.append(QByteArray(m_faults.datagramSize - m_frameText.size() - 2, 'x'));
+            m_frameText.append("\r\n");
+        }
+        if (m_frameText.size() <= kMaxDatagram) {
+            m_stream->writeDatagram(m_frameText, d.address, d.port);
+        } else {
+            // Too big for one datagram: split at line ends.
+            int start = 0;
+            while (start < m_frameText.size()) {
+                int end = qMin(m_frameText.size(), start + kMaxDatagram);
+                if (end < m_frameText.size()) {
+                    const int eol = m_frameText.lastIndexOf('\n', end - 1);
+                    if (eol > start)
+                        end = eol + 1;
+                }
+                m_stream->writeDatagram(m_frameText.mid(start, end - start), d.address, d.port);
+                start = end;
+            }
+        }
+    }
+    ++m_framesSent;
+}

@@ -1,0 +1,99 @@
+#pragma once
+
+#include "SimCommandProcessor.h"
+#include "SimFaults.h"
+#include "SimStreamGenerator.h"
+
+#include <QElapsedTimer>
+#include <QHash>
+#include <QHostAddress>
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QTcpServer;
+class QTcpSocket;
+class QTimer;
+class QUdpSocket;
+class SimCommandLog;
+
+// The network side of the simulator: the command port (TCP and UDP), the
+// measurement stream and the faults. Lives in one thread; every member is
+// used from that thread only (ControllerSimulator takes care of that).
+//
+// TCP framing: commands end with a zero byte and may arrive split or several
+// in one segment. A client that sends more than 200 bytes without a zero byte
+// gets one err reply, and everything up to its next zero byte is dropped.
+class SimServer : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SimServer(SimCommandLog* log, QObject* parent = nullptr);
+    ~SimServer() override;
+
+    bool listen(const QHostAddress& address, quint16 port, QString* error);
+    void close();
+    bool isListening() const;
+    quint16 port() const { return m_port; }
+    quint16 senderPort() const;
+
+    SimCommandProcessor& processor() { return m_processor; }
+    void setScenario(const SimScenario& scenario);
+    void setFaults(const SimFaults& faults) { m_faults = faults; }
+    const SimFaults& faults() const { return m_faults; }
+    quint32 framesSent() const { return m_framesSent; }
+    bool offline() const { return m_offline; }
+
+private:
+    struct Client
+    {
+        QPointer<QTcpSocket> socket;
+        QByteArray buffer;
+        QString peer;
+        bool discarding = false;
+        bool busy = false;    // a reply is outstanding
+        bool running = false; // processClient is inside runCommand
+        int commands = 0;
+    };
+
+    bool openSockets(QString* error);
+    void closeSockets();
+    void onNewConnection();
+    void onClientData(QTcpSocket* socket);
+    void onClientGone(QTcpSocket* socket);
+    void processClient(QTcpSocket* socket);
+    void onUdpCommand();
+    void onStreamSocketData();
+    // Runs one command and sends (or withholds) its reply through send, now or
+    // after the reply delay; done is called when the next command may run.
+    void runCommand(const QString& transport, const QString& peer, const QHostAddress& peerAddress,
+                    const QByteArray& command, Client* client, const std::function<void(const QByteArray&)>& send,
+                    const std::function<void()>& done);
+    void dropClient(QTcpSocket* socket, bool reset);
+    void updateStreaming();
+    void onFrameTimer();
+    void sendFrame();
+    void goOffline(int ms);
+    static QByteArray garbage(int seed);
+
+    SimCommandLog* m_log;
+    SimCommandProcessor m_processor;
+    SimFaults m_faults;
+    SimStreamGenerator m_generator;
+    QTcpServer* m_tcp = nullptr;
+    QUdpSocket* m_udp = nullptr;
+    QUdpSocket* m_stream = nullptr;
+    QTimer* m_frameTimer = nullptr;
+    QTimer* m_offlineTimer = nullptr;
+    QHash<QTcpSocket*, Client*> m_clients;
+    QHostAddress m_address;
+    quint16 m_port = 0;
+    bool m_offline = false;
+    QElapsedTimer m_clock;
+    qint64 m_framesDue = 0;
+    quint32 m_framesSent = 0;
+    int m_lostThisSecond = 0;
+    qint64 m_lostSecond = 0;
+    QByteArray m_frameText;
+};
