@@ -412,15 +412,13 @@ void IOManagerUdpTcp::workerLoop()
         if (!workerWanted())
             continue;
         buffer[n] = '\0';
-        QMutexLocker listenerLock(&m_listenerLock);
-        deliver(buffer);
+        dispatchDatagram(buffer);
     }
 }
 
-// Splits a datagram into lines and hands each to the requesters subscribed to
-// its first word.
-void IOManagerUdpTcp::deliver(char *datagram)
+void IOManagerUdpTcp::dispatchDatagram(char *datagram)
 {
+    QMutexLocker lock(&m_listenerLock);
     char *p = datagram;
     while (*p) {
         char *end = p + std::strcspn(p, "\r\n");

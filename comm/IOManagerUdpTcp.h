@@ -38,6 +38,10 @@ public:
     int pollAsyncReply() override;
     int exchange(char *reply, const char *command) override;
 
+    // Splits a datagram (changed in place) into lines and hands each to the
+    // requesters subscribed to its first word. The data worker calls this.
+    void dispatchDatagram(char *datagram);
+
     bool isBroken() const { return m_broken; }
     bool isRunning() const { return m_running; }
     QString commandLogPath() const { return m_log.path(); }
@@ -56,7 +60,6 @@ private:
     void startWorker();
     void workerLoop();
     bool workerWanted() const { return m_listening && m_running && m_run; }
-    void deliver(char *datagram);
     void reportTransport(const QString &text);
 
     std::unique_ptr<Socket> m_tcp;

@@ -117,6 +117,7 @@ private slots:
     void versionRule();
     void hostReceiverDispatch_data();
     void hostReceiverDispatch();
+    void interfaceSlotsKeepTheirOrder();
 };
 
 void tst_CommandGrammar::itemNumbersMatchByValue_data()
@@ -586,6 +587,38 @@ void tst_CommandGrammar::hostReceiverDispatch()
     std::sort(emitted.begin(), emitted.end());
     std::sort(signalNames.begin(), signalNames.end());
     QCOMPARE(emitted, signalNames);
+}
+
+// Separately compiled plug-ins call through the same table: the slots must
+// stay in their declared order (two entries for the destructor come first).
+template <typename F>
+std::ptrdiff_t slotOf(F f)
+{
+    static_assert(sizeof(F) == 2 * sizeof(std::ptrdiff_t), "Itanium member pointer");
+    std::ptrdiff_t raw[2];
+    std::memcpy(raw, &f, sizeof raw);
+    return (raw[0] - 1) / std::ptrdiff_t(sizeof(void *));
+}
+
+void tst_CommandGrammar::interfaceSlotsKeepTheirOrder()
+{
+    const QList<std::ptrdiff_t> order = {
+        slotOf(&IOManager::isBusy), slotOf(&IOManager::prepareNextCommand), slotOf(&IOManager::sendCommand),
+        slotOf(&IOManager::waitAsyncReply), slotOf(&IOManager::getString), slotOf(&IOManager::getInt),
+        slotOf(&IOManager::getDouble), slotOf(&IOManager::getBool), slotOf(&IOManager::getDoubles),
+        slotOf(&IOManager::getInts), slotOf(&IOManager::setParameter), slotOf(&IOManager::addDataListener),
+        slotOf(&IOManager::removeDataListener), slotOf(&IOManager::addRequester), slotOf(&IOManager::removeRequester),
+        slotOf(&IOManager::sendMessage), slotOf(&IOManager::addMessageReceiver),
+        slotOf(&IOManager::removeMessageReceiver), slotOf(&IOManager::lastErrorText), slotOf(&IOManager::parseBools),
+        slotOf(&IOManager::parseInts), slotOf(&IOManager::parseDoubles), slotOf(&IOManager::replyTimeout),
+        slotOf(&IOManager::setReplyTimeout), slotOf(&IOManager::notifyMeasurementStarted),
+        slotOf(&IOManager::notifyMeasurementStopped), slotOf(&IOManager::pollAsyncReply), slotOf(&IOManager::exchange)};
+    for (int i = 0; i < order.size(); ++i)
+        QCOMPARE(order[i], std::ptrdiff_t(i + 2));
+    QCOMPARE(slotOf(&Requester::onData), std::ptrdiff_t(0));
+    QCOMPARE(slotOf(&Requester::onMeasurementStarted), std::ptrdiff_t(1));
+    QCOMPARE(slotOf(&Requester::onMeasurementStopped), std::ptrdiff_t(2));
+    QCOMPARE(slotOf(&MessageReceiver::receive), std::ptrdiff_t(0));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandGrammar)
