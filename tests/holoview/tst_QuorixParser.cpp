@@ -62,75 +62,57 @@ private slots:
         g_damaged.clear();
         QVERIFY2(damaged.isNull(), damaged.constData());
     }
-    void groupReaderReadsCodes();
+    void groupReader();
     void groupReaderRejects_data();
     void groupReaderRejects();
-    void groupReaderKeepsToTheBracket();
-    void keysNeedTheirBlank();
-    void frameCounterAndTimeStamp();
+    void keysAndFrameValues();
     void bodiesResetAndGrow();
-    void bodyLimitsRejectTheLine();
-    void oldGripwandButtonsAndControllers();
-    void gripwandsCheckIdsAndLimits();
+    void gripwandButtonsAndIdChecks();
     void gripwandsLeftOutAreNotTracked();
     void measurementTools();
-    void toolReferencesCheckIds();
-    void handsReorderFingerValues();
-    void humanModelsCheckIdsAndJoints();
-    void inertialBodiesResetToZeroQuality();
+    void idIndexedFamilies();
     void markersByPosition();
     void hugeCountsAllocateNothing();
     void finishFrameUsesCalibratedCounts();
     void failedLineKeepsWhatWasWritten();
-    void longLines();
-    void everyTruncationAndMutationIsSafe();
+    void longLinesAndDamagedLines();
 };
 
-void TestQuorixParser::groupReaderReadsCodes()
+void TestQuorixParser::groupReader()
 {
-    int ints[4] = {};
-    double doubles[4] = {};
-    float floats[4] = {};
+    int ints[5] = {};
+    double doubles[3] = {};
+    float floats[3] = {};
     QByteArray rest;
 
-    QVERIFY(group(" x [1 2.5 7] tail", "id", ints, 4, doubles, 4, nullptr, &rest));
+    QVERIFY(group(" x [1 2.5 7] tail", "id", ints, 5, doubles, 3, nullptr, &rest));
     QCOMPARE(ints[0], 1);
     QCOMPARE(doubles[0], 2.5);
     QCOMPARE(rest, QByteArray(" tail"));
 
-    // Base 0: hexadecimal and octal forms, signs.
-    int five[5] = {};
-    QVERIFY(group("[0x10 010 -7 +9 0X1f]", "iiiii", five, 5, doubles, 0));
-    QCOMPARE(five[0], 16);
-    QCOMPARE(five[1], 8);
-    QCOMPARE(five[2], -7);
-    QCOMPARE(five[3], 9);
-    QCOMPARE(five[4], 31);
-    // As in C, "08" is the octal 0 followed by the number 8.
-    QVERIFY(group("[08]", "ii", five, 2, doubles, 0));
-    QCOMPARE(five[0], 0);
-    QCOMPARE(five[1], 8);
+    // Base 0 as in C: hexadecimal, octal, and "08" as octal 0 followed by 8.
+    QVERIFY(group("[0x10 010 -7 08]", "iiiii", ints, 5, doubles, 0));
+    QCOMPARE(ints[0], 16);
+    QCOMPARE(ints[1], 8);
+    QCOMPARE(ints[2], -7);
+    QCOMPARE(ints[3], 0);
+    QCOMPARE(ints[4], 8);
 
     // "d" and "f" share one position count.
     doubles[1] = 99;
-    floats[0] = 99;
     QVERIFY(group("[1.5 2.25 -3e2]", "dfd", ints, 0, doubles, 3, floats));
     QCOMPARE(doubles[0], 1.5);
     QCOMPARE(floats[1], 2.25f);
     QCOMPARE(doubles[2], -300.0);
     QCOMPARE(doubles[1], 99.0);
-    QCOMPARE(floats[0], 99.0f);
 
-    // The C library's forms of a double: hexadecimal, leading dot, trailing dot.
-    QVERIFY(group("[0x1.8p1 .5 7.]", "ddd", ints, 0, doubles, 3));
+    // The C library's forms of a double, whatever the process locale.
+    QVERIFY(group("[0x1.8p1 .5 1e-400]", "ddd", ints, 0, doubles, 3));
     QCOMPARE(doubles[0], 3.0);
     QCOMPARE(doubles[1], 0.5);
-    QCOMPARE(doubles[2], 7.0);
-    QVERIFY(group("[1e-400]", "d", ints, 0, doubles, 1));
-    QCOMPARE(doubles[0], 0.0);
+    QCOMPARE(doubles[2], 0.0);
 
-    QVERIFY(group("[]", "", ints, 0, doubles, 0, nullptr, &rest));
-    QCOMPARE(rest, QByteArray());
+    QVERIFY(group("[]", "", ints, 0, doubles, 0));
 }
 
 void TestQuorixParser::groupReaderRejects_data()
@@ -142,14 +124,13 @@ void TestQuorixParser::groupReaderRejects_data()
     QTest::newRow("unclosed") << QByteArray("[1 2.5") << QByteArray("id");
     QTest::newRow("empty code needs a group") << QByteArray("  ") << QByteArray("");
     QTest::newRow("unknown letter") << QByteArray("[1 2]") << QByteArray("ix");
-    QTest::newRow("word for int") << QByteArray("[one 2]") << QByteArray("id");
+    QTest::newRow("value after the bracket") << QByteArray("[1]2") << QByteArray("ii");
+    QTest::newRow("bracket inside") << QByteArray("[1 [2 3]") << QByteArray("ii");
     QTest::newRow("int overflow") << QByteArray("[2147483648]") << QByteArray("i");
-    QTest::newRow("int underflow") << QByteArray("[-2147483649]") << QByteArray("i");
     QTest::newRow("beyond 64 bits") << QByteArray("[0x1ffffffffffffffff]") << QByteArray("i");
     QTest::newRow("double overflow") << QByteArray("[1e400]") << QByteArray("d");
     QTest::newRow("nan") << QByteArray("[nan]") << QByteArray("d");
     QTest::newRow("infinity") << QByteArray("[-inf]") << QByteArray("d");
-    QTest::newRow("two signs") << QByteArray("[+-1]") << QByteArray("d");
     QTest::newRow("0x is zero then x") << QByteArray("[0x 1]") << QByteArray("ii");
     QTest::newRow("slots exhausted") << QByteArray("[1 2 3]") << QByteArray("iii");
 }
@@ -163,78 +144,41 @@ void TestQuorixParser::groupReaderRejects()
     QVERIFY(!group(text.constData(), code.constData(), ints, 2, doubles, 2));
 }
 
-void TestQuorixParser::groupReaderKeepsToTheBracket()
-{
-    int ints[2] = {};
-    double doubles[2] = {};
-    // The second number stands after the bracket and must not be taken.
-    QVERIFY(!group("[1]2", "ii", ints, 2, doubles, 0));
-    QVERIFY(!group("[1] [2]", "ii", ints, 2, doubles, 0));
-    // A bracket inside the group ends it.
-    QVERIFY(!group("[1 [2 3]", "ii", ints, 2, doubles, 0));
-}
-
-void TestQuorixParser::keysNeedTheirBlank()
+void TestQuorixParser::keysAndFrameValues()
 {
     QuorixParser parser;
     QVERIFY(parse(parser, "6d 1 " + body(0, 1.0)));
-    QCOMPARE(parser.bodyCount(), 1);
-
-    // Unknown first words, keys without their blank and empty lines change nothing.
-    for (const char *line : {"6dx 1 [0 1.0]", "6d", "", " 6d 0", "xyz 6d 0", "6D 0"})
+    // Unknown first words and keys without their blank change nothing.
+    for (const char *line : {"6dx 1 [0 1.0]", "6d", "", " 6d 0", "6D 0", "fr"})
         QVERIFY2(parse(parser, line), line);
     QCOMPARE(parser.bodyCount(), 1);
     QCOMPARE(parser.body(0)->quality, 1.0);
-
     // "6df2 " is not "6df ": the old format would fail on this line.
     QVERIFY(parse(parser, "6df2 1 1 [0 1.0 0 0][0 0 0]" + QByteArray(kRotation) + "[]"));
-    QCOMPARE(parser.gripwandCount(), 1);
     QCOMPARE(parser.oldFormatGripwandCount(), 0);
-
     QVERIFY(!parser.parseLine(nullptr));
     char *null = nullptr;
     QVERIFY(!parser.parseLine(&null));
 
+    const QByteArray withRest = "fr 0x20 rest";
     const char *stop = nullptr;
-    const QByteArray withRest = "fr 12 rest";
     QVERIFY(parse(parser, withRest, &stop));
     QCOMPARE(QByteArray(stop), QByteArray(" rest"));
-}
-
-void TestQuorixParser::frameCounterAndTimeStamp()
-{
-    QuorixParser parser;
-    QCOMPARE(parser.frameCounter(), 0u);
-    QCOMPARE(parser.timeStamp(), -1.0);
-
+    QCOMPARE(parser.frameCounter(), 32u);
     QVERIFY(parse(parser, "fr 4294967295"));
     QCOMPARE(parser.frameCounter(), 4294967295u);
-    QVERIFY(parse(parser, "fr 0x20"));
-    QCOMPARE(parser.frameCounter(), 32u);
-    QVERIFY(parse(parser, "fr"));  // no blank: not the key
-    QCOMPARE(parser.frameCounter(), 32u);
-    QVERIFY(!parse(parser, "fr x"));
-    QCOMPARE(parser.frameCounter(), 0u);
-    QVERIFY(parse(parser, "fr 5"));
-    QVERIFY(!parse(parser, "fr 4294967296"));
-    QCOMPARE(parser.frameCounter(), 0u);
-    QVERIFY(!parse(parser, "fr -1"));
-
+    for (const char *bad : {"fr x", "fr 4294967296", "fr -1"}) {
+        QVERIFY(parse(parser, "fr 5"));
+        QVERIFY2(!parse(parser, bad), bad);
+        QCOMPARE(parser.frameCounter(), 0u);
+    }
     QVERIFY(parse(parser, "ts 12.125"));
     QCOMPARE(parser.timeStamp(), 12.125);
-    QVERIFY(!parse(parser, "ts nan"));
-    QCOMPARE(parser.timeStamp(), -1.0);
-    QVERIFY(parse(parser, "ts 3"));
-    QVERIFY(!parse(parser, "ts "));
-    QCOMPARE(parser.timeStamp(), -1.0);
-
-    QVERIFY(parse(parser, "fr 9"));
-    QVERIFY(parse(parser, "ts 3"));
-    QVERIFY(parse(parser, "6dcal 4"));
-    parser.resetFrame();
-    QCOMPARE(parser.frameCounter(), 0u);
-    QCOMPARE(parser.timeStamp(), -1.0);
-    QCOMPARE(parser.calibratedBodyCount(), -1);
+    for (const char *bad : {"ts nan", "ts "}) {
+        QVERIFY(parse(parser, "ts 3"));
+        QVERIFY2(!parse(parser, bad), bad);
+        QCOMPARE(parser.timeStamp(), -1.0);
+    }
 }
 
 void TestQuorixParser::bodiesResetAndGrow()
@@ -245,13 +189,9 @@ void TestQuorixParser::bodiesResetAndGrow()
     for (int i = 0; i < 3; ++i) {
         QCOMPARE(parser.body(i)->id, i);
         QCOMPARE(parser.body(i)->quality, -1.0);
-        QCOMPARE(parser.body(i)->position[0], 0.0);
     }
-    const QuorixParser::BodyRecord *b = parser.body(3);
-    QCOMPARE(b->id, 3);
-    QCOMPARE(b->quality, 1.0);
-    QCOMPARE(b->position[2], 30.0);
-    QCOMPARE(b->rotation[4], 1.0);
+    QCOMPARE(parser.body(3)->position[2], 30.0);
+    QCOMPARE(parser.body(3)->rotation[4], 1.0);
     QVERIFY(!parser.body(4));
     QVERIFY(!parser.body(-1));
 
@@ -260,113 +200,79 @@ void TestQuorixParser::bodiesResetAndGrow()
     QCOMPARE(parser.bodyCount(), 4);
     QCOMPARE(parser.body(3)->quality, -1.0);
     QCOMPARE(parser.body(3)->position[2], 0.0);
-    QCOMPARE(parser.body(1)->quality, 0.5);
-
-    QVERIFY(parse(parser, "6d 0"));
     QVERIFY(parse(parser, "6d -5 " + body(1, 0.5)));
-    QCOMPARE(parser.bodyCount(), 4);
-    for (int i = 0; i < 4; ++i)
-        QCOMPARE(parser.body(i)->quality, -1.0);
-}
+    QCOMPARE(parser.body(1)->quality, -1.0);
 
-void TestQuorixParser::bodyLimitsRejectTheLine()
-{
-    QuorixParser parser;
     QVERIFY(!parse(parser, "6d 1 " + body(-1, 1.0)));
     QVERIFY(!parse(parser, "6d 1 " + body(QuorixParser::MaxTargets, 1.0)));
-    QVERIFY(!parse(parser, "6d 1 [2147483647 1.0][0 0 0]" + QByteArray(kRotation)));
-    QCOMPARE(parser.bodyCount(), 0);
-    QVERIFY(parse(parser, "6d 1 " + body(QuorixParser::MaxTargets - 1, 1.0)));
-    QCOMPARE(parser.bodyCount(), QuorixParser::MaxTargets);
-
-    // A count larger than the groups that follow.
     QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0) + body(1, 1.0)));
-    QVERIFY(!parse(parser, "6d x"));
     QVERIFY(!parse(parser, "6d 99999999999 " + body(0, 1.0)));
+    QCOMPARE(parser.bodyCount(), 4);
 }
 
-void TestQuorixParser::oldGripwandButtonsAndControllers()
+void TestQuorixParser::gripwandButtonsAndIdChecks()
 {
     QuorixParser parser;
-    // bt = 0b1010'0101: buttons 0, 2, 5, 7; bit 5 wins over bit 7 for controller 0.
-    QVERIFY(parse(parser, "6df 2 [0 1.0 0xa5][1 2 3]" + QByteArray(kRotation)
-                              + "[1 0.5 0x50][4 5 6]" + kRotation));
-    QCOMPARE(parser.gripwandCount(), 2);
+    const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
+    // Old format, bt = 0xa5: buttons 0, 2, 5, 7; bit 5 wins over bit 7 for
+    // controller 0. 0x50: bit 4 wins over bit 6 for controller 1.
+    QVERIFY(parse(parser, "6df 2 [0 1.0 0xa5]" + pose + "[1 0.5 0x50]" + pose));
     QCOMPARE(parser.oldFormatGripwandCount(), 2);
     const QuorixParser::GripwandRecord *g = parser.gripwand(0);
     QCOMPARE(g->numButtons, 8);
     const int expected[8] = {1, 0, 1, 0, 0, 1, 0, 1};
     for (int j = 0; j < 8; ++j)
         QCOMPARE(g->buttons[j], expected[j]);
-    QCOMPARE(g->numControllers, 2);
     QCOMPARE(g->controllers[0], -1.0);
     QCOMPARE(g->controllers[1], 0.0);
-    QCOMPARE(g->position[0], 1.0);
-    // 0x50: bits 4 and 6, bit 4 wins for controller 1; nothing for controller 0.
-    g = parser.gripwand(1);
-    QCOMPARE(g->controllers[0], 0.0);
-    QCOMPARE(g->controllers[1], -1.0);
-    QVERIFY(parse(parser, "6df 1 [0 1.0 0xc0][1 2 3]" + QByteArray(kRotation)));
+    QCOMPARE(parser.gripwand(1)->controllers[0], 0.0);
+    QCOMPARE(parser.gripwand(1)->controllers[1], -1.0);
+    QVERIFY(parse(parser, "6df 1 [0 1.0 0xc0]" + pose));
     QCOMPARE(parser.gripwand(0)->controllers[0], 1.0);
     QCOMPARE(parser.gripwand(0)->controllers[1], 1.0);
-    QCOMPARE(parser.gripwandCount(), 1);
 
-    // The k-th target must be gripwand k.
-    QVERIFY(!parse(parser, "6df 2 [1 1.0 0][1 2 3]" + QByteArray(kRotation)));
-    QVERIFY(!parse(parser, "6df 2000000000 [0 1.0 0][1 2 3]" + QByteArray(kRotation)));
-}
-
-void TestQuorixParser::gripwandsCheckIdsAndLimits()
-{
-    QuorixParser parser;
-    const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
-    // 40 buttons would need a second word; 3 buttons and 2 controllers in one group.
-    QVERIFY(parse(parser, "6df2 2 2 [0 1.0 3 2]" + pose + "[5 0.25 -0.5] [1 0.75 0 0]" + pose + "[]"));
-    QCOMPARE(parser.gripwandCount(), 2);
-    const QuorixParser::GripwandRecord *g = parser.gripwand(0);
+    // New format: 3 buttons from one word, then 2 controller values.
+    QVERIFY(parse(parser, "6df2 2 2 [0 1.0 3 2]" + pose + "[0xd 0.25 -0.5] [1 0.75 0 0]" + pose + "[]"));
+    g = parser.gripwand(0);
     QCOMPARE(g->numButtons, 3);
     QCOMPARE(g->buttons[0], 1);
     QCOMPARE(g->buttons[1], 0);
     QCOMPARE(g->buttons[2], 1);
-    QCOMPARE(g->buttons[3], 0);
-    QCOMPARE(g->numControllers, 2);
-    QCOMPARE(g->controllers[0], 0.25);
+    QCOMPARE(g->buttons[3], 0);  // beyond the announced buttons
     QCOMPARE(g->controllers[1], -0.5);
     QCOMPARE(parser.gripwand(1)->quality, 0.75);
 
-    // Eight buttons in one word; bits beyond the announced buttons are dropped.
-    QVERIFY(parse(parser, "6df2 1 1 [0 1.0 8 0]" + pose + "[0x3ff]"));
-    QCOMPARE(parser.gripwand(0)->buttons[7], 1);
-    QCOMPARE(parser.gripwand(0)->buttons[8], 0);
-
-    QVERIFY(!parse(parser, "6df2 2 1 [1 1.0 0 0]" + pose + "[]"));         // first must be 0
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 9 0]" + pose + "[0]"));        // > 8 buttons
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 -1 0]" + pose + "[0]"));
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 0 9]" + pose + "[1 2 3 4 5 6 7 8 9]"));  // > 8 controllers
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 0 -1]" + pose + "[]"));
-    QVERIFY(!parse(parser, "6df2 1 2 [0 1.0 0 0]" + pose + "[][1 1.0 0 0]" + pose + "[]"));  // M > N
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 0 2]" + pose + "[0.5]"));     // controller missing
-    QVERIFY(!parse(parser, "6df2 1 1 [0 1.0 0 0]" + pose));               // group missing
+    const QList<QByteArray> rejected = {
+        "6df 2 [1 1.0 0]" + pose,                                  // must start at 0
+        "6df2 2 1 [1 1.0 0 0]" + pose + "[]",
+        "6df2 1 1 [0 1.0 9 0]" + pose + "[0]",                     // more than 8 buttons
+        "6df2 1 1 [0 1.0 -1 0]" + pose + "[0]",
+        "6df2 1 1 [0 1.0 0 9]" + pose + "[1 2 3 4 5 6 7 8 9]",     // more than 8 controllers
+        "6df2 1 2 [0 1.0 0 0]" + pose + "[][1 1.0 0 0]" + pose + "[]",  // more in the line than defined
+        "6df2 1 1 [0 1.0 0 2]" + pose + "[0.5]",
+        "6df2 1 1 [0 1.0 0 0]" + pose,                             // the empty group is still needed
+    };
+    for (const QByteArray &line : rejected)
+        QVERIFY2(!parse(parser, line), line.constData());
 }
 
 void TestQuorixParser::gripwandsLeftOutAreNotTracked()
 {
     QuorixParser parser;
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
-    QVERIFY(parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 1 0]" + pose + "[1]"));
+    const QByteArray both = "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 1 0]" + pose + "[1]";
+    QVERIFY(parse(parser, both));
     QVERIFY(parse(parser, "6df2 2 1 [0 1.0 0 0]" + pose + "[]"));
     QCOMPARE(parser.gripwandCount(), 2);
     QCOMPARE(parser.gripwand(1)->quality, -1.0);
-    QCOMPARE(parser.gripwand(1)->position[0], 0.0);
     QCOMPARE(parser.gripwand(1)->buttons[0], 0);
 
-    // A smaller count and growing again exposes fresh records, not old ones.
-    QVERIFY(parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 1 0]" + pose + "[1]"));
+    // Shrinking and growing again exposes fresh records, not old ones.
+    QVERIFY(parse(parser, both));
     QVERIFY(parse(parser, "6df2 1 1 [0 1.0 0 0]" + pose + "[]"));
     QVERIFY(!parser.gripwand(1));
-    QVERIFY(!parse(parser, "6df 2 [0 1.0 0]" + pose));  // fails at gripwand 1 ...
-    QCOMPARE(parser.gripwandCount(), 2);
-    QCOMPARE(parser.gripwand(1)->quality, -1.0);     // ... which is reset, not stale
+    QVERIFY(!parse(parser, "6df 2 [0 1.0 0]" + pose));
+    QCOMPARE(parser.gripwand(1)->quality, -1.0);
 }
 
 void TestQuorixParser::measurementTools()
@@ -375,125 +281,77 @@ void TestQuorixParser::measurementTools()
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     QVERIFY(parse(parser, "6dmt 1 [0 1.0 0x1f]" + pose));
     QCOMPARE(parser.oldFormatToolCount(), 1);
-    const QuorixParser::MeasurementToolRecord *t = parser.measurementTool(0);
-    QCOMPARE(t->numButtons, 4);
     for (int j = 0; j < 16; ++j)
-        QCOMPARE(t->buttons[j], j < 4 ? 1 : 0);
-    QCOMPARE(t->tipRadius, 0.0);
+        QCOMPARE(parser.measurementTool(0)->buttons[j], j < 4 ? 1 : 0);
 
     // Twenty announced buttons are cut to the sixteen slots.
     QVERIFY(parse(parser, "6dmt2 5 2 [0 1.0 20 2.5]" + pose + "[0xfffff][1 2 3 4 5 6]"
                               + "[1 0.5 2 1.5]" + pose + "[3][6 5 4 3 2 1]"));
     QCOMPARE(parser.oldFormatToolCount(), 0);
-    QCOMPARE(parser.measurementToolCount(), 2);
-    t = parser.measurementTool(0);
+    const QuorixParser::MeasurementToolRecord *t = parser.measurementTool(0);
     QCOMPARE(t->numButtons, 16);
     QCOMPARE(t->buttons[15], 1);
     QCOMPARE(t->tipRadius, 2.5);
-    QCOMPARE(t->tipCovariance[0], 1.0);
     QCOMPARE(t->tipCovariance[5], 6.0);
     t = parser.measurementTool(1);
-    QCOMPARE(t->numButtons, 2);
     QCOMPARE(t->buttons[1], 1);
     QCOMPARE(t->buttons[2], 0);
     QCOMPARE(t->tipCovariance[0], 6.0);
 
-    // No buttons: the button group is still there, empty.
     QVERIFY(parse(parser, "6dmt2 1 1 [0 1.0 0 1]" + pose + "[][1 2 3 4 5 6]"));
     QVERIFY(!parse(parser, "6dmt2 1 1 [1 1.0 0 1]" + pose + "[][1 2 3 4 5 6]"));
     QVERIFY(!parse(parser, "6dmt2 1 1 [0 1.0 -3 1]" + pose + "[][1 2 3 4 5 6]"));
-    QVERIFY(!parse(parser, "6dmt2 1 1 [0 1.0 0 1]" + pose + "[][1 2 3 4 5]"));
     QVERIFY(!parse(parser, "6dmt 1 [1 1.0 0]" + pose));
 }
 
-void TestQuorixParser::toolReferencesCheckIds()
+void TestQuorixParser::idIndexedFamilies()
 {
     QuorixParser parser;
     const QByteArray pose = "[7 8 9]" + QByteArray(kRotation);
+
+    // Tool references: 0 <= id < defined; the id field keeps the index.
     QVERIFY(parse(parser, "6dmtr 3 1 [2 0.5]" + pose));
     QCOMPARE(parser.toolReferenceCount(), 3);
     QCOMPARE(parser.toolReference(0)->quality, -1.0);
-    QCOMPARE(parser.toolReference(2)->id, 2);
     QCOMPARE(parser.toolReference(2)->quality, 0.5);
     QCOMPARE(parser.toolReference(2)->position[0], 7.0);
-
-    QVERIFY(parse(parser, "6dmtr 3 0"));
-    QCOMPARE(parser.toolReference(2)->quality, -1.0);
     QVERIFY(!parse(parser, "6dmtr 3 1 [3 0.5]" + pose));
     QVERIFY(!parse(parser, "6dmtr 3 1 [-1 0.5]" + pose));
-    QVERIFY(!parse(parser, "6dmtr 0 1 [0 0.5]" + pose));
-    QCOMPARE(parser.toolReferenceCount(), 0);
-}
 
-void TestQuorixParser::handsReorderFingerValues()
-{
-    QuorixParser parser;
-    const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
-    QVERIFY(parse(parser, "gl 1 [1 0.9 1 2]" + pose + "[4 5 6]" + kRotation + "[10 11 12 13 14 15]"
-                              + "[7 8 9]" + kRotation + "[20 21 22 23 24 25]"));
+    // Hands: finger values are kept in the order a0 a1 a3 a5 a2 a4.
+    QVERIFY(parse(parser, "gl 1 [1 0.9 1 1]" + pose + "[4 5 6]" + kRotation + "[10 11 12 13 14 15]"));
     QCOMPARE(parser.handCount(), 2);
     QCOMPARE(parser.hand(0)->quality, -1.0);
-    const QuorixParser::HandRecord *h = parser.hand(1);
-    QCOMPARE(h->side, 1);
-    QCOMPARE(h->numFingers, 2);
-    QCOMPARE(h->fingers[0].position[0], 4.0);
     const double order[6] = {10, 11, 13, 15, 12, 14};
     for (int i = 0; i < 6; ++i)
-        QCOMPARE(h->fingers[0].values[i], order[i]);
-    QCOMPARE(h->fingers[1].values[2], 23.0);
-    QCOMPARE(h->fingers[2].values[0], 0.0);
-
+        QCOMPARE(parser.hand(1)->fingers[0].values[i], order[i]);
     QVERIFY(parse(parser, "gl 0"));
-    QCOMPARE(parser.hand(1)->quality, -1.0);
     QCOMPARE(parser.hand(1)->fingers[0].values[0], 0.0);
-
     QByteArray six = "gl 1 [0 0.9 0 6]" + pose;
     for (int f = 0; f < 6; ++f)
-        six += "[0 0 0]" + QByteArray(kRotation) + "[0 0 0 0 0 0]";
+        six += pose + "[0 0 0 0 0 0]";
     QVERIFY(!parse(parser, six));
     QVERIFY(!parse(parser, "gl 1 [-1 0.9 0 0]" + pose));
-    QVERIFY(!parse(parser, "gl 1 [0 0.9 0 -1]" + pose));
-}
 
-void TestQuorixParser::humanModelsCheckIdsAndJoints()
-{
-    QuorixParser parser;
+    // Human models: id <= defined - 1, at most 20 joints.
     QVERIFY(parse(parser, "6dj 2 1 [1 2][4 0.5][1 2 3 4 5 6]" + QByteArray(kRotation)
                               + "[9 0.25][6 5 4 3 2 1]" + kRotation));
-    QCOMPARE(parser.humanModelCount(), 2);
     QCOMPARE(parser.humanModel(0)->numJoints, 0);
-    const QuorixParser::HumanModelRecord *m = parser.humanModel(1);
-    QCOMPARE(m->numJoints, 2);
-    QCOMPARE(m->joints[0].id, 4);
-    QCOMPARE(m->joints[0].quality, 0.5);
-    QCOMPARE(m->joints[0].values[5], 6.0);
-    QCOMPARE(m->joints[1].id, 9);
-    QCOMPARE(m->joints[1].rotation[8], 1.0);
-
+    QCOMPARE(parser.humanModel(1)->joints[0].values[5], 6.0);
+    QCOMPARE(parser.humanModel(1)->joints[1].id, 9);
     QVERIFY(parse(parser, "6dj 2 0"));
     QCOMPARE(parser.humanModel(1)->numJoints, 0);
-    QCOMPARE(parser.humanModel(1)->joints[0].id, 0);
+    for (const char *bad : {"6dj 2 1 [2 0]", "6dj 2 1 [-1 0]", "6dj 2 1 [0 21]", "6dj 2 1 [0 -1]"})
+        QVERIFY2(!parse(parser, bad), bad);
 
-    QVERIFY(!parse(parser, "6dj 2 1 [2 0]"));
-    QVERIFY(!parse(parser, "6dj 2 1 [-1 0]"));
-    QVERIFY(!parse(parser, "6dj 2 1 [0 21]"));
-    QVERIFY(!parse(parser, "6dj 2 1 [0 -1]"));
-    QVERIFY(!parse(parser, "6dj 2 1 [0 1][4 0.5][1 2 3 4 5]" + QByteArray(kRotation)));
-}
-
-void TestQuorixParser::inertialBodiesResetToZeroQuality()
-{
-    QuorixParser parser;
-    QVERIFY(parse(parser, "6di 1 [2 1 0.75][1 2 3]" + QByteArray(kRotation)));
+    // Inertial bodies reset to quality 0, not -1.
+    QVERIFY(parse(parser, "6di 1 [2 1 0.75]" + pose));
     QCOMPARE(parser.inertialBodyCount(), 3);
     QCOMPARE(parser.inertialBody(0)->quality, 0.0);
-    QCOMPARE(parser.inertialBody(0)->state, 0);
     QCOMPARE(parser.inertialBody(2)->state, 1);
-    QCOMPARE(parser.inertialBody(2)->quality, 0.75);
     QVERIFY(parse(parser, "6di 0"));
-    QCOMPARE(parser.inertialBody(2)->state, 0);
     QCOMPARE(parser.inertialBody(2)->quality, 0.0);
-    QVERIFY(!parse(parser, "6di 1 [-2 1 0.75][1 2 3]" + QByteArray(kRotation)));
+    QVERIFY(!parse(parser, "6di 1 [-2 1 0.75]" + pose));
 }
 
 void TestQuorixParser::markersByPosition()
@@ -502,22 +360,14 @@ void TestQuorixParser::markersByPosition()
     QVERIFY(parse(parser, "3d 2 [17 1.0][1 2 3] [5 0.5][4 5 6]"));
     QCOMPARE(parser.markerCount(), 2);
     QCOMPARE(parser.marker(0)->id, 17);
-    QCOMPARE(parser.marker(1)->id, 5);
     QCOMPARE(parser.marker(1)->position[2], 6.0);
-    QVERIFY(!parser.marker(2));
-
     QVERIFY(parse(parser, "3d 1 [8 1.0][1 2 3]"));
-    QCOMPARE(parser.markerCount(), 1);
     QVERIFY(!parser.marker(1));
-    QVERIFY(parse(parser, "3d 0"));
-    QCOMPARE(parser.markerCount(), 0);
     QVERIFY(parse(parser, "3d -4"));
     QCOMPARE(parser.markerCount(), 0);
-
     // A count larger than the markers that follow covers the complete ones only.
     QVERIFY(!parse(parser, "3d 3 [1 1.0][1 2 3] [2 1.0][1 2 3] [3 1.0]"));
     QCOMPARE(parser.markerCount(), 2);
-    QVERIFY(!parser.marker(2));
 }
 
 void TestQuorixParser::hugeCountsAllocateNothing()
@@ -528,23 +378,14 @@ void TestQuorixParser::hugeCountsAllocateNothing()
     QVERIFY(!parse(parser, "6d 2000000000 " + body(0, 1.0)));
     QVERIFY(!parse(parser, "3d 2000000000 [1 1.0][1 2 3]"));
     QCOMPARE(parser.markerCount(), 1);
-    QVERIFY(!parse(parser, "6df 2000000000"));
-    QVERIFY(!parse(parser, "6df2 2000000000 1 [0 1.0 0 0]" + pose + "[]"));
-    QVERIFY(!parse(parser, "6dmt 2000000000"));
-    QVERIFY(!parse(parser, "6dmt2 1 2000000000"));
-    QVERIFY(!parse(parser, "6dmtr 2000000000 0"));
-    QVERIFY(!parse(parser, "6dj 2000000000 0"));
-    QVERIFY(!parse(parser, "gl 1 [2000000000 1.0 0 0]" + pose));
-    QVERIFY(!parse(parser, "6di 1 [2000000000 1 1.0]" + pose));
-    QVERIFY(!parse(parser, "6dcal 2000000000"));
-    QVERIFY(!parse(parser, "glcal 2000000000"));
+    for (const QByteArray &line : QList<QByteArray>{
+             "6df 2000000000", "6df2 2000000000 1", "6dmt 2000000000", "6dmt2 1 2000000000",
+             "6dmtr 2000000000 0", "6dj 2000000000 0", "6dcal 2000000000", "glcal 2000000000",
+             "gl 1 [2000000000 1.0 0 0]" + pose, "6di 1 [2000000000 1 1.0]" + pose})
+        QVERIFY2(!parse(parser, line), line.constData());
     parser.finishFrame();
-    QCOMPARE(parser.gripwandCount(), 0);
-    QCOMPARE(parser.measurementToolCount(), 0);
-    QCOMPARE(parser.toolReferenceCount(), 0);
-    QCOMPARE(parser.humanModelCount(), 0);
-    QCOMPARE(parser.handCount(), 0);
-    QCOMPARE(parser.inertialBodyCount(), 0);
+    QCOMPARE(parser.gripwandCount() + parser.measurementToolCount() + parser.toolReferenceCount()
+                 + parser.humanModelCount() + parser.handCount() + parser.inertialBodyCount(), 0);
     QCOMPARE(parser.bodyCount(), 1);
 }
 
@@ -566,7 +407,6 @@ void TestQuorixParser::finishFrameUsesCalibratedCounts()
     QCOMPARE(parser.body(2)->quality, -1.0);
     QCOMPARE(parser.body(2)->id, 2);
     QCOMPARE(parser.handCount(), 2);
-    QCOMPARE(parser.hand(1)->id, 1);
 
     // Fewer calibrated than old-format targets must not give a negative count.
     parser.resetFrame();
@@ -575,48 +415,39 @@ void TestQuorixParser::finishFrameUsesCalibratedCounts()
     parser.finishFrame();
     QCOMPARE(parser.bodyCount(), 0);
 
-    // The frame reset forgets the calibrated counts.
+    // The frame reset forgets calibrated counts and old-format counts.
     parser.resetFrame();
+    QCOMPARE(parser.calibratedBodyCount(), -1);
     QCOMPARE(parser.calibratedHandCount(), -1);
     QCOMPARE(parser.oldFormatGripwandCount(), 0);
+    QCOMPARE(parser.timeStamp(), -1.0);
     QVERIFY(parse(parser, "6d 1 " + body(4, 1.0)));
     parser.finishFrame();
     QCOMPARE(parser.bodyCount(), 5);
-    QVERIFY(!parse(parser, "6dcal "));
     QVERIFY(!parse(parser, "6dcal x"));
 }
 
 void TestQuorixParser::failedLineKeepsWhatWasWritten()
 {
     QuorixParser parser;
+    QVERIFY(parse(parser, "3d 1 [3 1.0][1 2 3]"));
     QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0, 5, 6, 7) + "[1 0.5][1 2"));
     QCOMPARE(parser.bodyCount(), 2);
-    QCOMPARE(parser.body(0)->quality, 1.0);
     QCOMPARE(parser.body(0)->position[2], 7.0);
     QCOMPARE(parser.body(1)->quality, 0.5);
-
-    // A failing family leaves the other families alone.
-    QVERIFY(parse(parser, "3d 1 [3 1.0][1 2 3]"));
-    QVERIFY(!parse(parser, "6d 1 [0 1.0][x]"));
+    // Other families are left alone.
     QCOMPARE(parser.markerCount(), 1);
     QCOMPARE(parser.marker(0)->id, 3);
 }
 
-void TestQuorixParser::longLines()
+void TestQuorixParser::longLinesAndDamagedLines()
 {
     // A "3d" line of exactly 10239 characters, the most the display's line
     // buffer holds, and one far longer: both parse completely.
     for (int target : {10239, 60000}) {
-        QByteArray markers;
-        int count = 0;
         const QByteArray one = "[1 1.0][1.5 2.5 3.5]";
-        QByteArray head;
-        do {
-            ++count;
-            markers += one;
-            head = "3d " + QByteArray::number(count) + ' ';
-        } while (head.size() + markers.size() + one.size() < target);
-        QByteArray line = head + markers;
+        const int count = (target - 10) / one.size();
+        QByteArray line = "3d " + QByteArray::number(count) + ' ' + one.repeated(count);
         line += QByteArray(target - line.size(), ' ');
         QCOMPARE(line.size(), target);
         QuorixParser parser;
@@ -624,52 +455,38 @@ void TestQuorixParser::longLines()
         QCOMPARE(parser.markerCount(), count);
         QCOMPARE(parser.marker(count - 1)->position[2], 3.5);
     }
-
-    // A number made of thousands of digits neither overflows nor runs on.
+    // Numbers of thousands of digits neither overflow nor run on.
     QuorixParser parser;
     QVERIFY(parse(parser, "3d 1 [1 1.0][" + QByteArray(5000, '1') + "e-4990 0 0]"));
     QVERIFY(std::isfinite(parser.marker(0)->position[0]));
     QVERIFY(!parse(parser, "3d 1 [" + QByteArray(5000, '9') + " 1.0][0 0 0]"));
-}
 
-void TestQuorixParser::everyTruncationAndMutationIsSafe()
-{
+    // Every prefix of a valid line of each family, then random damage. The
+    // exact-size buffers let a sanitizer build catch any read past the end.
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     const QList<QByteArray> lines = {
-        "fr 12", "ts 1.5", "6dcal 3", "glcal 1",
-        "6d 2 " + body(0, 1.0) + body(1, 1.0),
-        "6df 1 [0 1.0 3]" + pose,
-        "6df2 1 1 [0 1.0 2 1]" + pose + "[3 0.5]",
-        "6dmt 1 [0 1.0 1]" + pose,
-        "6dmt2 1 1 [0 1.0 4 2.0]" + pose + "[15][1 2 3 4 5 6]",
-        "6dmtr 1 1 [0 1.0]" + pose,
-        "gl 1 [0 1.0 0 1]" + pose + pose + "[1 2 3 4 5 6]",
-        "6dj 1 1 [0 1][3 0.5][1 2 3 4 5 6]" + QByteArray(kRotation),
-        "6di 1 [0 2 1.0]" + pose,
+        "fr 12", "ts 1.5", "6dcal 3", "glcal 1", "6d 2 " + body(0, 1.0) + body(1, 1.0),
+        "6df 1 [0 1.0 3]" + pose, "6df2 1 1 [0 1.0 2 1]" + pose + "[3 0.5]",
+        "6dmt 1 [0 1.0 1]" + pose, "6dmt2 1 1 [0 1.0 4 2.0]" + pose + "[15][1 2 3 4 5 6]",
+        "6dmtr 1 1 [0 1.0]" + pose, "gl 1 [0 1.0 0 1]" + pose + pose + "[1 2 3 4 5 6]",
+        "6dj 1 1 [0 1][3 0.5][1 2 3 4 5 6]" + QByteArray(kRotation), "6di 1 [0 2 1.0]" + pose,
         "3d 2 [1 1.0][1 2 3][2 1.0][4 5 6]",
     };
-    QuorixParser parser;
     for (const QByteArray &line : lines) {
         QVERIFY2(parse(parser, line), line.constData());
         for (int length = 0; length < line.size(); ++length)
             parse(parser, line.left(length));
     }
-
-    // Random damage: brackets, signs, digits and blanks in random places.
     std::mt19937 random(7);
     const char alphabet[] = "[] -+0x9.e\t";
     for (int round = 0; round < 20000; ++round) {
         QByteArray line = lines[static_cast<int>(random() % static_cast<unsigned>(lines.size()))];
-        const int edits = 1 + static_cast<int>(random() % 4);
-        for (int e = 0; e < edits; ++e) {
-            const int at = static_cast<int>(random() % static_cast<unsigned>(line.size()));
-            line[at] = alphabet[random() % (sizeof(alphabet) - 1)];
-        }
+        for (int e = 1 + static_cast<int>(random() % 4); e > 0; --e)
+            line[static_cast<int>(random() % static_cast<unsigned>(line.size()))] = alphabet[random() % (sizeof(alphabet) - 1)];
         parse(parser, line);
     }
     parser.finishFrame();
     QVERIFY(parser.bodyCount() >= 0 && parser.bodyCount() <= QuorixParser::MaxTargets);
-    QVERIFY(parser.handCount() >= 0 && parser.handCount() <= QuorixParser::MaxTargets);
 }
 
 QTEST_GUILESS_MAIN(TestQuorixParser)
