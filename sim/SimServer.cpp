@@ -143,6 +143,7 @@ void SimServer::onNewConnection()
             s->deleteLater();
             continue;
         }
+        s->setParent(this); // the sockets outlive a restart of the listening server
         auto* c = new Client;
         c->socket = s;
         c->peer = peerText(s->peerAddress(), s->peerPort());
@@ -172,10 +173,16 @@ void SimServer::dropClient(QTcpSocket* socket, bool reset)
             ::setsockopt(int(fd), SOL_SOCKET, SO_LINGER, &l, sizeof l);
         }
         socket->abort();
-    } else {
-        socket->disconnectFromHost();
+        socket->deleteLater();
+        return;
     }
-    socket->deleteLater();
+    // Let the last reply leave before the socket goes.
+    socket->flush();
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState)
+        socket->deleteLater();
+    else
+        connect(socket, &QTcpSocket::disconnected, socket, &QObject::deleteLater);
 }
 
 void SimServer::onClientData(QTcpSocket* socket)
