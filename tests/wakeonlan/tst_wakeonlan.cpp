@@ -1,0 +1,281 @@
+#include "EndlessProgressDlg.h"
+#include "ModalWatcher.h"
+#include "WakeOnLan.h"
+
+#include <QHostAddress>
+#include <QLabel>
+#include <QNetworkInterface>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QUdpSocket>
+#include <QtTest>
+
+using Entry = WakeOnLan::InterfaceEntry;
+using Flags = QNetworkInterface::InterfaceFlags;
+
+Q_DECLARE_METATYPE(QVector<WakeOnLan::InterfaceEntry>)
+
+namespace {
+
+unsigned ip(const char *dotted)
+{
+    return QHostAddress(QString::fromLatin1(dotted)).toIPv4Address();
+}
+
+Entry entry(Flags flags, const char *address, const char *netmask, const char *broadcast)
+{
+    Entry e;
+    e.flags = flags;
+    e.address = ip(address);
+    e.netmask = ip(netmask);
+    e.broadcast = broadcast ? ip(broadcast) : 0;
+    return e;
+}
+
+const Flags Ethernet = QNetworkInterface::IsUp | QNetworkInterface::IsRunning
+    | QNetworkInterface::CanBroadcast | QNetworkInterface::CanMulticast;
+const Flags LinuxLoopback = QNetworkInterface::IsUp | QNetworkInterface::IsRunning | QNetworkInterface::IsLoopBack;
+const Flags LoopbackAlone = QNetworkInterface::IsLoopBack;
+
+// Empty when this process may really send: it runs in a network namespace
+// that holds loopback interfaces only. Otherwise the reason not to.
+QString whyNotSend()
+{
+    if (!qEnvironmentVariable("QUORIX_NO_NETNS").isEmpty())
+        return QStringLiteral("QUORIX_NO_NETNS is set: no private network namespace, nothing is sent");
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &i : interfaces)
+        if (!i.flags().testFlag(QNetworkInterface::IsLoopBack))
+            return QStringLiteral("interface %1 is not loopback: not inside a private network namespace, "
+                                  "nothing is sent (run under unshare --net)").arg(i.name());
+    return QString();
+}
+
+QTimer *retryTimer(EndlessProgressDlg &dialog)
+{
+    return dialog.findChild<QTimer *>();
+}
+
+}
+
+class TestWakeOnLan : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void magicPacketRepeatsMac()
+    {
+        QByteArray mac;
+        QVERIFY(WakeOnLan::parseMac("00:1a:2B:3c:4D:fe", &mac));
+        QCOMPARE(mac, QByteArray::fromHex("001a2b3c4dfe"));
+        const QByteArray packet = WakeOnLan::magicPacket(mac);
+        QCOMPARE(packet.size(), WakeOnLan::PacketSize);
+        QCOMPARE(packet.left(6), QByteArray(6, char(0xFF)));
+        for (int i = 0; i < 16; ++i)
+            QCOMPARE(packet.mid(6 + 6 * i, 6), mac);
+    }
+
+    void parseMac_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("bytes");      // empty: rejected
+        QTest::newRow("doubled colon") << "00::1a:2b:3c:4d:5e" << QByteArray::fromHex("001a2b3c4d5e");
+        QTest::newRow("short groups") << "0:1:2:a:b:f" << QByteArray::fromHex("000102 0a0b0f");
+        QTest::newRow("trailing colon") << "00:1a:2b:3c:4d:5e:" << QByteArray::fromHex("001a2b3c4d5e");
+        QTest::newRow("dashes") << "00-1a-2b-3c-4d-5e" << QByteArray();
+        QTest::newRow("five groups") << "00:1a:2b:3c:4d" << QByteArray();
+        QTest::newRow("seven groups") << "00:1a:2b:3c:4d:5e:6f" << QByteArray();
+        QTest::newRow("not hex") << "00:1a:2b:3c:4d:zz" << QByteArray();
+        QTest::newRow("three digits") << "00:1a:2b:3c:4d:15e" << QByteArray();
+        QTest::newRow("hex prefix") << "00:1a:2b:3c:4d:0x5" << QByteArray();
+        QTest::newRow("blank inside") << "00:1a:2b:3c:4d: 5e" << QByteArray();
+        QTest::newRow("empty") << "" << QByteArray();
+    }
+    void parseMac()
+    {
+        QFETCH(QString, text);
+        QFETCH(QByteArray, bytes);
+        QByteArray mac("untouched");
+        QCOMPARE(WakeOnLan::parseMac(text, &mac), !bytes.isEmpty());
+        QCOMPARE(mac, bytes.isEmpty() ? QByteArray("untouched") : bytes);
+    }
+
+    void chooseDestination_data()
+    {
+        QTest::addColumn<QVector<Entry>>("entries");
+        QTest::addColumn<unsigned>("controller");
+        QTest::addColumn<unsigned>("destination");
+        const QVector<Entry> two = {entry(Ethernet, "192.168.1.10", "255.255.255.0", "192.168.1.255"),
+                                    entry(Ethernet, "10.200.0.1", "255.255.0.0", "10.200.255.255")};
+        QTest::newRow("second subnet") << two << ip("10.200.3.4") << ip("10.200.255.255");
+        QTest::newRow("first subnet") << two << ip("192.168.1.77") << ip("192.168.1.255");
+        QTest::newRow("no subnet matches") << two << ip("172.16.0.5") << WakeOnLan::LimitedBroadcast;
+        QTest::newRow("address unknown")
+            << QVector<Entry>{entry(Ethernet, "0.0.0.1", "0.0.0.0", "255.255.255.255")} << 0u
+            << WakeOnLan::LimitedBroadcast;
+        QTest::newRow("entry without broadcast")
+            << QVector<Entry>{entry(Ethernet, "10.200.0.1", "255.255.0.0", nullptr)} << ip("10.200.3.4")
+            << WakeOnLan::LimitedBroadcast;
+        // Windows gives its loopback a broadcast address; it is still never used.
+        QTest::newRow("loopback only")
+            << QVector<Entry>{entry(LoopbackAlone, "127.0.0.1", "255.0.0.0", "127.255.255.255")}
+            << ip("127.0.5.1") << WakeOnLan::LimitedBroadcast;
+        QTest::newRow("linux loopback")
+            << QVector<Entry>{entry(LinuxLoopback, "127.0.0.1", "255.0.0.0", "127.255.255.255")}
+            << ip("127.0.5.1") << WakeOnLan::LimitedBroadcast;
+        QTest::newRow("loopback skipped, next matches")
+            << QVector<Entry>{entry(LinuxLoopback, "127.0.0.1", "255.0.0.0", "127.255.255.255"),
+                              entry(Ethernet, "127.0.5.2", "255.255.255.0", "127.0.5.255")}
+            << ip("127.0.5.1") << ip("127.0.5.255");
+    }
+    void chooseDestination()
+    {
+        QFETCH(QVector<Entry>, entries);
+        QFETCH(unsigned, controller);
+        QFETCH(unsigned, destination);
+        QCOMPARE(WakeOnLan::chooseDestination(controller, entries), destination);
+    }
+
+    // Linux reports lo as up, running and loopback, and Qt may give it a
+    // broadcast address; it must still never be chosen.
+    void linuxLoopbackIsNeverChosen()
+    {
+        const QVector<Entry> entries = WakeOnLan::systemInterfaceEntries();
+        const auto lo = std::find_if(entries.begin(), entries.end(),
+                                     [](const Entry &e) { return e.address == ip("127.0.0.1"); });
+        if (lo == entries.end())
+            QSKIP("no 127.0.0.1 entry on this machine (lo down?)");
+        QVERIFY(WakeOnLan::isLoopbackOnly(lo->flags));
+        QCOMPARE(WakeOnLan::chooseDestination(ip("127.0.5.1"), {*lo}), WakeOnLan::LimitedBroadcast);
+    }
+
+    void packetArrivesOnLoopback()
+    {
+        const QString reason = whyNotSend();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        QUdpSocket listener;
+        QVERIFY(listener.bind(QHostAddress("127.0.5.200"), 50105));
+        QByteArray mac;
+        QVERIFY(WakeOnLan::parseMac("02:00:5e:10:00:01", &mac));
+        QVERIFY(WakeOnLan::sendPacket(WakeOnLan::magicPacket(mac), ip("127.0.5.200"), {50105}));
+        QTRY_VERIFY(listener.hasPendingDatagrams());
+        QByteArray got(int(listener.pendingDatagramSize()), '\0');
+        listener.readDatagram(got.data(), got.size());
+        QCOMPARE(got, WakeOnLan::magicPacket(mac));
+    }
+
+    // --- the waiting dialog ---------------------------------------------------
+
+    void nineAttemptsThenClosesWithOne()
+    {
+        EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02:00:5e:10:00:01");
+        QTimer *timer = retryTimer(dialog);
+        QVERIFY(timer);
+        QCOMPARE(timer->interval(), 15000);
+        dialog.show();
+        timer->start();
+
+        QVector<bool> activeDuringAttempt;
+        connect(&dialog, &EndlessProgressDlg::try_to_connect, this,
+                [&] { activeDuringAttempt << timer->isActive(); });
+        for (int i = 0; i < 9; ++i)
+            dialog.onTimer();
+        QCOMPARE(activeDuringAttempt, QVector<bool>(9, false));
+        QVERIFY(dialog.isVisible());
+        QVERIFY(timer->isActive());
+
+        dialog.onTimer();
+        QCOMPARE(activeDuringAttempt.size(), 9);
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(dialog.result(), 1);
+        QVERIFY(!timer->isActive());
+    }
+
+    void connectedAttemptEndsWaiting()
+    {
+        EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02:00:5e:10:00:01");
+        QTimer *timer = retryTimer(dialog);
+        dialog.show();
+        timer->start();
+        int attempts = 0;
+        connect(&dialog, &EndlessProgressDlg::try_to_connect, &dialog, [&] {
+            if (++attempts == 3)
+                dialog.set_wake_successful();
+        });
+        for (int i = 0; i < 3; ++i)
+            dialog.onTimer();
+        QCOMPARE(dialog.result(), 1);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!timer->isActive());
+    }
+
+    void cancelStopsAttempts_data()
+    {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("button") << false;
+        QTest::newRow("escape key") << true;
+    }
+    void cancelStopsAttempts()
+    {
+        QFETCH(bool, escape);
+        EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02:00:5e:10:00:01");
+        QTimer *timer = retryTimer(dialog);
+        dialog.show();
+        timer->start();
+        QSignalSpy attempts(&dialog, &EndlessProgressDlg::try_to_connect);
+        dialog.onTimer();
+        if (escape)
+            QTest::keyClick(&dialog, Qt::Key_Escape);
+        else
+            QTest::mouseClick(dialog.findChild<QPushButton *>("pushButton_cancel"), Qt::LeftButton);
+        QCOMPARE(dialog.result(), 0);
+        QVERIFY(!dialog.isVisible());
+        QVERIFY(!timer->isActive());
+        QCOMPARE(attempts.count(), 1);
+    }
+
+    void malformedMacWarnsWithoutWaiting()
+    {
+        ModalWatcher watcher;
+        EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02-00-5e-10-00-01", nullptr, true);
+        QCOMPARE(dialog.update_and_exec(), 0);
+        QCOMPARE(watcher.seen().size(), 1);
+        QCOMPARE(watcher.seen()[0].title, QString("Wake On LAN"));
+        QCOMPARE(watcher.seen()[0].text, QString("Cannot do wake on LAN for box1."));
+        QVERIFY(!retryTimer(dialog)->isActive());
+        QCOMPARE(dialog.findChild<QLabel *>("label_canTakeTowMinutes")->text(),
+                 QString("waking up can take 2-5 minutes"));
+    }
+
+    void longHostNameIsCut()
+    {
+        const QString host(200, QChar('w'));
+        EndlessProgressDlg dialog(host, host, 0, "02:00:5e:10:00:01");
+        auto *label = dialog.findChild<QLabel *>("label_desc");
+        QVERIFY(label->text().startsWith("wake on LAN: www"));
+        QVERIFY(label->text().endsWith("w..."));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->width());
+
+        EndlessProgressDlg shortName("box1", "box1", 0, "02:00:5e:10:00:01");
+        QCOMPARE(shortName.findChild<QLabel *>("label_desc")->text(), QString("wake on LAN: box1"));
+    }
+
+    // The real path: packet out, then the modal wait, here cancelled at once.
+    void sendsThenWaitsUntilCancelled()
+    {
+        const QString reason = whyNotSend();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        ModalWatcher watcher;
+        watcher.answer("QUORIX4", ModalWatcher::Answer::press("Cancel"));
+        EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02:00:5e:10:00:01");
+        QCOMPARE(dialog.update_and_exec(), 0);
+        QCOMPARE(watcher.seen().size(), 1);
+        QCOMPARE(watcher.seen()[0].answer, QString("Cancel"));
+        QVERIFY(!retryTimer(dialog)->isActive());
+    }
+};
+
+QTEST_MAIN(TestWakeOnLan)
+#include "tst_wakeonlan.moc"
