@@ -5,6 +5,7 @@
 #include <QHostAddress>
 #include <QLabel>
 #include <QNetworkInterface>
+#include <QProcess>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QUdpSocket>
@@ -49,6 +50,13 @@ QString whyNotSend()
             return QStringLiteral("interface %1 is not loopback: not inside a private network namespace, "
                                   "nothing is sent (run under unshare --net)").arg(i.name());
     return QString();
+}
+
+bool runIp(const QStringList &arguments)
+{
+    QProcess ip;
+    ip.start(QStringLiteral("ip"), arguments);
+    return ip.waitForFinished(5000) && ip.exitStatus() == QProcess::NormalExit && ip.exitCode() == 0;
 }
 
 QTimer *retryTimer(EndlessProgressDlg &dialog)
@@ -163,6 +171,37 @@ private slots:
         QByteArray got(int(listener.pendingDatagramSize()), '\0');
         listener.readDatagram(got.data(), got.size());
         QCOMPARE(got, WakeOnLan::magicPacket(mac));
+    }
+
+    // The whole wake-up on a subnet of its own: a veth pair made inside the
+    // private namespace (it vanishes with it), listened to on ports 7 and 9.
+    void wakeBroadcastsOnControllersSubnet()
+    {
+        const QString reason = whyNotSend();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        if (!runIp({"link", "add", "pwv0", "type", "veth", "peer", "name", "pwv1"}))
+            QSKIP("cannot create a veth pair here (needs root and iproute2)");
+        struct Cleanup { ~Cleanup() { runIp({"link", "del", "pwv0"}); } } cleanup;
+        QVERIFY(runIp({"addr", "add", "10.200.5.1/24", "brd", "+", "dev", "pwv0"}));
+        QVERIFY(runIp({"link", "set", "pwv0", "up"}));
+        QVERIFY(runIp({"link", "set", "pwv1", "up"}));
+
+        const QVector<Entry> entries = WakeOnLan::systemInterfaceEntries();
+        QCOMPARE(WakeOnLan::chooseDestination(ip("10.200.5.77"), entries), ip("10.200.5.255"));
+
+        QUdpSocket port7, port9;
+        QVERIFY(port7.bind(QHostAddress::AnyIPv4, 7));
+        QVERIFY(port9.bind(QHostAddress::AnyIPv4, 9));
+        QVERIFY(WakeOnLan::wake("02:00:5e:10:00:01", ip("10.200.5.77")));
+        QByteArray mac;
+        QVERIFY(WakeOnLan::parseMac("02:00:5e:10:00:01", &mac));
+        for (QUdpSocket *s : {&port7, &port9}) {
+            QTRY_VERIFY(s->hasPendingDatagrams());
+            QByteArray got(int(s->pendingDatagramSize()), '\0');
+            s->readDatagram(got.data(), got.size());
+            QCOMPARE(got, WakeOnLan::magicPacket(mac));
+        }
     }
 
     // --- the waiting dialog ---------------------------------------------------
