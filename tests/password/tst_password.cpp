@@ -175,12 +175,6 @@ private slots:
         QCOMPARE(AccessControl::isValidPassword(text), valid);
     }
 
-    void portZeroMeansControllerPort()
-    {
-        QCOMPARE(AccessControl(1, 0).port(), quint16(50105));
-        QCOMPARE(AccessControl(1, 4711).port(), quint16(4711));
-    }
-
     void isPasswordSetFollowsController_data()
     {
         QTest::addColumn<QByteArray>("version");
@@ -340,15 +334,6 @@ private slots:
         AccessControl access(ip(), 0);
         int err = 0;
         QVERIFY(!access.changePassword("new_one", QString(), &channel, &err));
-        QCOMPARE(err, -12);
-    }
-
-    void changePasswordWithoutChannelSendsNothing()
-    {
-        scriptController("1.24.0", QByteArray());
-        AccessControl access(ip(), 0);
-        int err = 0;
-        QVERIFY(!access.changePassword("new_one", QString(), nullptr, &err));
         QCOMPARE(err, -12);
     }
 
