@@ -160,7 +160,7 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("valid");
         QTest::newRow("letters digits") << "Abc123" << true;
-        QTest::newRow("all specials") << "a_b-c+d.e/f" << true;
+        QTest::newRow("all symbols") << "a_b-c+d.e/f" << true;
         QTest::newRow("empty") << "" << false;
         QTest::newRow("blank") << "ab cd" << false;
         QTest::newRow("single quote") << "ab'cd" << false;
