@@ -1,0 +1,872 @@
+#include "MainWindow.h"
+
+#include "AccessControl.h"
+#include "AccessControlDialog.h"
+#include "BackendVersionReader.h"
+#include "CommandFile.h"
+#include "IOManagerUdpTcp.h"
+#include "IpDialog.h"
+#include "MainAppMessageReceiver.h"
+#include "PasswordInputDialog.h"
+#include "HelpCommandLine.h"
+#include "Theme.h"
+#include "ToolButton.h"
+#include "Version.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStatusBar>
+#include <QThread>
+#include <QTimer>
+#include <QToolBar>
+#include <QWhatsThis>
+
+#include <cstdlib>
+#include <cstring>
+
+namespace {
+
+const char Standard[] = "standard";
+const char Sender[] = "QUORIX4";
+
+// Kept across polls (and windows) for the whole process.
+int failedPolls = 0;
+bool synchronisationReported = false;
+
+} // namespace
+
+MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFlags flags)
+    : QMainWindow(parent, flags)
+    , m_commandLine(commandLine)
+{
+    setObjectName(QStringLiteral("MainWindow"));
+    connect(this, &MainWindow::sendOpenMessageBox, this, &MainWindow::displayMessageBox, Qt::QueuedConnection);
+
+    buildPaths();
+    readPreferences();
+    m_options = CommandLine::Options();
+    m_options.hostText = m_prefs.lastHostName;
+    CommandLine::parse(commandLine, m_options);
+    if (m_options.help) {
+        HelpCommandLine help(this);
+        help.exec();
+        endProcess();
+    }
+
+    if ((m_options.directStart || m_options.hostGiven) && !m_options.hostText.isEmpty())
+        connectDirectly();
+    else
+        connectThroughDialog();
+
+    m_channel->setReplyTimeout(m_prefs.externalCommandTimeoutUs);
+    m_versions = BackendVersionReader::read(*m_channel);
+    createActions();
+    createMenus();
+    createToolBars();
+    readControllerIdentity();
+
+    m_statusTimer = new QTimer(this);
+    m_statusTimer->setInterval(200);
+    connect(m_statusTimer, &QTimer::timeout, this, &MainWindow::update_status);
+    m_statusTimer->start();
+
+    placeMenus();
+
+    m_receiver = new MainAppMessageReceiver(this);
+    m_channel->addMessageReceiver("GlobalEvent", m_receiver);
+    m_channel->addMessageReceiver("Main_Window", m_receiver);
+    connect(m_receiver, &MainAppMessageReceiver::receiveConfigurationChanged, this, &MainWindow::onReceiveConfigurationChanged);
+    connect(m_receiver, &MainAppMessageReceiver::receiveAppReadyToShutdown, this, &MainWindow::onReceiveAppReadyToShutdown);
+    connect(m_receiver, &MainAppMessageReceiver::receiveSetOnlyDisplay, this, &MainWindow::setOnlyDisplay);
+    connect(m_receiver, &MainAppMessageReceiver::receiveInertialChanged, this, &MainWindow::onReceiveInertialChanged);
+
+    checkForOldFrontend();
+    startMeasurementIfAsked();
+    if (m_prefs.darkTheme)
+        Theme::applyDark(qApp);
+    updateInertialToolBar();
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_statusTimer)
+        m_statusTimer->stop();
+    if (m_channel && m_receiver) {
+        m_channel->removeMessageReceiver("GlobalEvent", m_receiver);
+        m_channel->removeMessageReceiver("Main_Window", m_receiver);
+    }
+    delete m_receiver;
+    m_receiver = nullptr;
+    m_channel.reset();
+}
+
+void MainWindow::endProcess()
+{
+    std::exit(0);
+}
+
+void MainWindow::buildPaths()
+{
+    m_appDir = QCoreApplication::applicationDirPath();
+    m_configDir = Preferences::configDir();
+    m_preferencesFile = Preferences::currentFile();
+    m_logsDir = Preferences::logsDir();
+}
+
+void MainWindow::readPreferences()
+{
+    const QString warning = m_prefs.read();
+    if (!warning.isEmpty())
+        QMessageBox::warning(this, Preferences::readWarningTitle(), warning, QMessageBox::Ok);
+}
+
+void MainWindow::writePreferences()
+{
+    const QString warning = m_prefs.write();
+    if (!warning.isEmpty())
+        QMessageBox::warning(this, Preferences::writeWarningTitle(), warning, QMessageBox::Ok);
+}
+
+// Four dot-separated numbers, none above 255; anything else is a host name.
+bool MainWindow::isDottedAddress(const QString &text)
+{
+    if (!text.contains(QLatin1Char('.')))
+        return false;
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int n = part.toInt(&ok);
+        if (!ok || n < 0 || n > 255)
+            return false;
+    }
+    return true;
+}
+
+void MainWindow::openMessageBox(int type, QString title, QString text)
+{
+    emit sendOpenMessageBox(type, title, text);
+}
+
+void MainWindow::displayMessageBox(int severance, QString title, QString msg)
+{
+    if (severance == 1)
+        QMessageBox::warning(this, title, msg, QMessageBox::Ok);
+    else if (severance == 2)
+        QMessageBox::critical(this, title, msg, QMessageBox::Ok);
+    else
+        QMessageBox::information(this, title, msg, QMessageBox::Ok);
+}
+
+// --- Connecting --------------------------------------------------------------
+
+bool MainWindow::passwordCheck(unsigned ip)
+{
+    AccessControl access(ip, 0);
+    if (!access.isPasswordSet())
+        return true;
+    PasswordInputDialog input(&access, this);
+    input.update_and_exec(tr("QUORIX4: Authorize with valid password"));
+    return !input.acceptedPassword().isEmpty();
+}
+
+void MainWindow::connectThroughDialog()
+{
+    m_prefs.fixHostnameOrIp.clear();
+    m_prefs.fixSubnet.clear();
+    m_prefs.selectionMode = 0;
+    if (!m_options.hostText.isEmpty())
+        m_prefs.lastHostName = m_options.hostText;
+    if (m_options.wakeUp && !m_options.macText.isEmpty())
+        m_prefs.lastMac = m_options.macText;
+
+    auto *dialog = new IpDialog(this, Qt::FramelessWindowHint, m_prefs.frontendPassword.toLatin1());
+    QPalette background = dialog->palette();
+    background.setBrush(QPalette::Window, QBrush(QPixmap(m_prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
+                                                                           : QStringLiteral(":/images/splash-bright.png"))));
+    Theme::apply(dialog, m_prefs.darkTheme);
+    dialog->setPalette(background);
+    dialog->setTrackbox(m_prefs.lastHostName);
+    dialog->setTrackboxAddress(m_prefs.lastIp);
+    dialog->setTrackboxPort(ControllerPort);
+    dialog->setTrackboxMac(m_prefs.lastMac);
+    dialog->setTrackboxSerial(m_prefs.lastSerial);
+    dialog->setTrackboxModel(m_prefs.lastModel);
+    dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
+    dialog->setFixedSubnet(m_prefs.fixSubnet);
+    dialog->setSelectionMode(m_prefs.selectionMode);
+    dialog->setCascadedSystem(m_prefs.cascadedSystem);
+
+    bool ready = false;
+    if (m_options.directStart && !m_prefs.lastIp.isEmpty()) {
+        // A quick look whether the remembered Controller is there at all.
+        const unsigned ip = Socket::resolve(m_prefs.lastIp.toLatin1().constData());
+        Socket probe;
+        if (ip && probe.openUdp(0, Socket::BindAnyPort) == Socket::Ok) {
+            static const char query[] = "quorix2 get system version";
+            char reply[300];
+            if (probe.udpSendTo(query, sizeof query, ip, ControllerPort, 100000) == Socket::Ok
+                && probe.udpReceive(reply, sizeof reply, 500000, false) >= 0) {
+                probe.close();
+                dialog->try_connect();
+                const unsigned address = Socket::resolve(dialog->trackboxAddress().toLatin1().constData());
+                if (!address || !passwordCheck(address))
+                    endProcess();
+                ready = true;
+            }
+        }
+    }
+    if (!ready) {
+        if (m_options.wakeUp) {
+            if (dialog->try_connect() == 1)
+                dialog->doWakeOnLan();
+        } else if (dialog->exec_connect() != 1) {
+            endProcess();
+        }
+    }
+
+    createChannel(dialog);
+    m_prefs.lastHostName = dialog->trackbox();
+    m_prefs.lastIp = dialog->trackboxAddress();
+    m_prefs.lastMac = dialog->trackboxMac();
+    m_prefs.fixHostnameOrIp = dialog->fixedHostOrIp();
+    m_prefs.fixSubnet = dialog->fixedSubnet();
+    m_prefs.selectionMode = dialog->selectionMode();
+    writePreferences();
+    confirmFullAccess(dialog->trackboxAddress());
+    CommandFile::run(m_channel.get(), m_appDir);
+    m_connectedAddress = dialog->trackboxAddress();
+    delete dialog;
+}
+
+void MainWindow::connectDirectly()
+{
+    auto *dialog = new IpDialog(this, Qt::FramelessWindowHint, m_prefs.frontendPassword.toLatin1());
+    const QString host = m_options.hostText;
+    if (isDottedAddress(host)) {
+        m_prefs.lastIp = host;
+    } else {
+        m_prefs.lastHostName = host;
+        const unsigned ip = Socket::resolve(host.toLatin1().constData());
+        if (ip)
+            m_prefs.lastIp = IpDialog::dotted(ip);
+    }
+    if (m_options.wakeUp && !m_options.macText.isEmpty())
+        m_prefs.lastMac = CommandLine::macWithColons(m_options.macText);
+
+    QPalette background = dialog->palette();
+    background.setBrush(QPalette::Window, QBrush(QPixmap(m_prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
+                                                                           : QStringLiteral(":/images/splash-bright.png"))));
+    Theme::apply(dialog, m_prefs.darkTheme);
+    dialog->setPalette(background);
+    dialog->setTrackbox(m_prefs.lastHostName);
+    dialog->setTrackboxAddress(m_prefs.lastIp);
+    dialog->setTrackboxPort(ControllerPort);
+    dialog->setTrackboxMac(m_prefs.lastMac);
+    dialog->setTrackboxModel(m_prefs.lastModel);
+
+    if (m_options.wakeUp) {
+        if (dialog->try_connect_2() == 1)
+            dialog->doWakeOnLan();
+    } else {
+        const int r = dialog->try_connect_2();
+        if (r < 0) {
+            QMessageBox::critical(this, tr("Error"), tr("No connection to Controller %1").arg(host));
+            endProcess();
+        }
+        if (r > 0)
+            endProcess();
+        const unsigned ip = Socket::resolve(dialog->trackboxAddress().toLatin1().constData());
+        if (!ip)
+            endProcess();
+        dialog->try_connect();
+        if (!passwordCheck(ip))
+            endProcess();
+    }
+    createChannel(dialog);
+    confirmFullAccess(dialog->trackboxAddress());
+    m_connectedAddress = dialog->trackboxAddress();
+    delete dialog;
+}
+
+void MainWindow::createChannel(IpDialog *dialog)
+{
+    m_channel.reset(new IOManagerUdpTcp(static_cast<MessageBoxProvider *>(this)));
+    if (m_channel->connectController(dialog->trackboxAddress().toLatin1().constData(), dialog->trackboxPort(),
+                                     &m_dataPort) < 0) {
+        QMessageBox::critical(this, tr("Error"),
+                              tr("Cannot connect to Controller %1:\nCheck cabling and network settings").arg(dialog->trackbox()));
+        endProcess();
+    }
+    m_channel->setCommandLog(m_prefs.commandsLogEnabled, m_prefs.commandsLogName, m_prefs.commandsLogResponsePrefix);
+}
+
+void MainWindow::confirmFullAccess(const QString &address)
+{
+    char access[IOManager::BufferSize] = "";
+    if (m_channel->getString(access, "system access") != 0 || std::strcmp(access, "full") != 0) {
+        QMessageBox::critical(this, tr("QUORIX4 error"), tr("Cannot get full access to %1. Init unsuccessful").arg(address));
+        endProcess();
+    }
+    initialiseController();
+}
+
+void MainWindow::initialiseController()
+{
+    char reply[IOManager::BufferSize];
+    m_channel->prepareNextCommand(false, 10000, false);
+    m_channel->sendCommand(reply, "quorix2 init");
+
+    m_channel->setParameter("output net %s udp my_ip %hu", "chmon", m_dataPort);
+    m_channel->sendCommand(reply, "quorix2 get output net %s", "chmon");
+    m_channel->setParameter("output active %s ts yes", "chmon");
+    m_channel->setParameter("output active %s 3d yes", "chmon");
+    m_channel->setParameter("output active %s 6d yes", "chmon");
+    m_channel->setParameter("output active %s 2dmon yes", "chmon");
+    statusBar()->showMessage(tr("Initialization complete."), 2000);
+}
+
+void MainWindow::readControllerIdentity()
+{
+    if (!m_versions.protocol.isAtLeast(1, 1))
+        return;
+    struct Query {
+        const char *parameter;
+        QString *value;
+        const char *error;
+    } queries[] = {
+        {"system ethernet_mac", &m_prefs.lastMac, QT_TR_NOOP("Error: Unable to get MAC address of controller")},
+        {"system controller_serial", &m_prefs.lastSerial, QT_TR_NOOP("Error: Unable to get system serial")},
+        {"system model", &m_prefs.lastModel, QT_TR_NOOP("Error: Unable to get system model")},
+    };
+    for (const Query &q : queries) {
+        char value[IOManager::BufferSize] = "";
+        if (m_channel->getString(value, "%s", q.parameter) == 0) {
+            *q.value = QString::fromLatin1(value);
+        } else {
+            q.value->clear();
+            m_channel->sendMessage(Standard, Sender, 1, tr(q.error).toLatin1().constData());
+        }
+    }
+}
+
+void MainWindow::startMeasurementIfAsked()
+{
+    if (!m_options.measureAfterStart)
+        return;
+    QThread::msleep(100);
+    bool ok = false;
+    const QString state = queryStatusActive(&ok);
+    if (!ok) {
+        QMessageBox::critical(this, tr("Command Error"), tr("No contact to Controller"));
+        return;
+    }
+    if (state == QLatin1String("none") || state == QLatin1String("err"))
+        toggleMeasurement();
+}
+
+void MainWindow::updateInertialToolBar()
+{
+    if (!m_inertialToolBar)
+        return;
+    int sensors = 0;
+    const bool show = m_versions.protocol.isAtLeast(1, 12)
+        && m_channel->getInt(&sensors, "inertial number_of_sensors") == 0 && sensors >= 1;
+    m_inertialToolBar->setVisible(show);
+}
+
+// --- Menus and tool bars -----------------------------------------------------
+
+QMenu *MainWindow::addMenu(const QString &title, int key, int step)
+{
+    auto *menu = new QMenu(title, this);
+    for (int i = 1; i <= 9; ++i) {
+        QAction *separator = menu->addSeparator();
+        separator->setData(step * i);
+    }
+    m_menusByKey.insert(key, menu);
+    m_menusByTitle.insert(title, menu);
+    connect(menu, &QMenu::aboutToShow, this, &MainWindow::onMenuAboutToShow_update);
+    return menu;
+}
+
+// Menus stay sorted by the actions' keys; an action goes before the first
+// one with a greater key.
+void MainWindow::insertAction(QMenu *menu, QAction *action, int key)
+{
+    action->setData(key);
+    for (QAction *existing : menu->actions()) {
+        if (existing->data().toInt() > key) {
+            menu->insertAction(existing, action);
+            return;
+        }
+    }
+    menu->addAction(action);
+}
+
+void MainWindow::addMeasurementInactive(QAction *action)
+{
+    m_meaInactive.append(action);
+    connect(action, &QObject::destroyed, this, &MainWindow::cleanupMeaInactiveAction);
+}
+
+void MainWindow::cleanupMeaInactiveAction()
+{
+    m_meaInactive.removeAll(static_cast<QAction *>(sender()));
+}
+
+void MainWindow::createActions()
+{
+    const QString model = m_versions.model;
+    const ControllerVersion &protocol = m_versions.protocol;
+
+    if (protocol.isAtLeast(1, 24)) {
+        m_passwordAction = new QAction(tr("&Password"), this);
+        m_passwordAction->setWhatsThis(tr("Set or clear password"));
+        m_passwordAction->setStatusTip(tr("Set or clear password to protect access to this controller"));
+        connect(m_passwordAction, &QAction::triggered, this, [this] {
+            AccessControlDialog dialog(m_channel.get(), this);
+            dialog.update_and_exec();
+        });
+    }
+
+    m_startStopAction = new QAction(tr("&Start"), this);
+    m_startStopAction->setShortcut(QKeySequence(tr("M")));
+    m_startStopAction->setStatusTip(tr("Start or stop measurement"));
+    m_startStopAction->setWhatsThis(tr("Start or stop measurement"));
+    connect(m_startStopAction, &QAction::triggered, this, &MainWindow::toggleMeasurement);
+
+    if (model != QLatin1String("QUORIX_PC")) {
+        m_shutdownAction = new QAction(model == QLatin1String("KESTRALINE3") ? tr("C&ontroller shut down")
+                                                                             : tr("C&ontroller standby"), this);
+        m_shutdownAction->setStatusTip(tr("Shut down the Controller to standby mode"));
+        m_shutdownAction->setWhatsThis(tr("Shut down the Controller to standby mode"));
+        connect(m_shutdownAction, &QAction::triggered, this, &MainWindow::onSystemShutdown);
+        if (model != QLatin1String("KESTRALINE")) {
+            m_rebootAction = new QAction(tr("Controller &reboot"), this);
+            m_rebootAction->setStatusTip(tr("Reboot the Controller"));
+            m_rebootAction->setWhatsThis(tr("Reboot the Controller"));
+            connect(m_rebootAction, &QAction::triggered, this, &MainWindow::apply_bqc_reboot);
+        }
+    }
+
+    m_quitAction = new QAction(tr("&Quit"), this);
+    m_quitAction->setShortcut(QKeySequence(tr("Q")));
+    m_quitAction->setStatusTip(tr("Quit QUORIX4"));
+    m_quitAction->setWhatsThis(tr("Quit QUORIX4"));
+    connect(m_quitAction, &QAction::triggered, this, &QWidget::close);
+
+    if (protocol.isAtLeast(1, 11) && model != QLatin1String("KESTRALINE")) {
+        m_searchHardwareAction = new QAction(tr("Search &hardware"), this);
+        m_searchHardwareAction->setShortcut(QKeySequence(tr("F2")));
+        m_searchHardwareAction->setStatusTip(tr("Search hardware like new camera or new radio controller"));
+        m_searchHardwareAction->setWhatsThis(tr("Search hardware like new camera or new radio controller"));
+        connect(m_searchHardwareAction, &QAction::triggered, this, &MainWindow::apply_search_hardware);
+    }
+
+    m_defaultLayoutAction = new QAction(tr("&Set to default"), this);
+    m_defaultLayoutAction->setStatusTip(tr("Set to default display"));
+    m_defaultLayoutAction->setWhatsThis(tr("Set to default display"));
+
+    m_whatsThisAction = QWhatsThis::createAction(this);
+    m_whatsThisAction->setWhatsThis(tr("You've just found out what this is!"));
+
+    m_serviceAction = new QAction(tr("&Service and Guides"), this);
+    m_serviceAction->setStatusTip(tr("Get service from Z.E.L. or view QUORIX4 guides"));
+    m_serviceAction->setWhatsThis(tr("Get service from Z.E.L. or view QUORIX4 guides"));
+
+    m_aboutAction = new QAction(tr("&QUORIX4"), this);
+    m_aboutAction->setShortcut(QKeySequence(tr("F1")));
+    m_aboutAction->setToolTip(tr("Show the detailed information of QUORIX4"));
+    m_aboutAction->setWhatsThis(tr("Show the detailed information of QUORIX4"));
+
+    m_aboutQtAction = new QAction(tr("About &Qt"), this);
+    m_aboutQtAction->setToolTip(tr("Show the detailed information of the Qt licence (LGPL)"));
+    m_aboutQtAction->setWhatsThis(tr("Show the detailed information of the Qt licence (LGPL)"));
+    connect(m_aboutQtAction, &QAction::triggered, qApp, &QApplication::aboutQt);
+}
+
+void MainWindow::createMenus()
+{
+    QMenu *quorix = addMenu(tr("&QUORIX4"), 100, 100);
+    if (m_passwordAction) {
+        insertAction(quorix, m_passwordAction, 17);
+        addMeasurementInactive(m_passwordAction);
+    }
+    insertAction(quorix, m_startStopAction, 110);
+    if (m_shutdownAction)
+        insertAction(quorix, m_shutdownAction, 210);
+    if (m_rebootAction)
+        insertAction(quorix, m_rebootAction, 220);
+    insertAction(quorix, m_quitAction, 310);
+
+    QMenu *hardware = addMenu(tr("H&ardware"), 200, 100);
+    if (m_searchHardwareAction) {
+        insertAction(hardware, m_searchHardwareAction, 10);
+        addMeasurementInactive(m_searchHardwareAction);
+    }
+    addMenu(tr("&Tracking"), 300, 100);
+
+    QMenu *view = addMenu(tr("&View"), 400, 1000);
+    insertAction(view, m_defaultLayoutAction, 20);
+
+    QMenu *help = addMenu(tr("&Help"), 700, 100);
+    insertAction(help, m_whatsThisAction, 10);
+    insertAction(help, m_serviceAction, 100);
+    addMeasurementInactive(m_serviceAction);
+    insertAction(help, m_aboutAction, 110);
+    insertAction(help, m_aboutQtAction, 120);
+}
+
+void MainWindow::createToolBars()
+{
+    m_mainToolBar = addToolBar(tr("Start / Stop"));
+    m_mainToolBar->setObjectName(QStringLiteral("MainToolBar"));
+    m_mainToolBar->setMinimumSize(80, 27);
+    auto *button = new ToolButton(m_mainToolBar);
+    button->setDefaultAction(m_startStopAction);
+    button->setMinimumHeight(22);
+    m_mainToolBar->addWidget(button);
+}
+
+void MainWindow::placeMenus()
+{
+    for (QMenu *menu : qAsConst(m_menusByKey))
+        if (menu->actions().size() > 9)
+            menuBar()->addMenu(menu);
+    bool ok = false;
+    const QString state = queryStatusActive(&ok);
+    setMeasurementInactiveEnabled(!(ok && state == QLatin1String("mea")));
+    updateWindowTitle();
+}
+
+void MainWindow::onMenuAboutToShow_update()
+{
+    auto *menu = qobject_cast<QMenu *>(sender());
+    if (!menu)
+        return;
+    for (QAction *action : menu->actions())
+        action->setData(action->data());
+}
+
+void MainWindow::setOnlyDisplay(bool b)
+{
+    for (auto it = m_menusByTitle.cbegin(); it != m_menusByTitle.cend(); ++it)
+        if (it.key() != tr("&View"))
+            it.value()->setEnabled(b);
+    m_startStopAction->setEnabled(b);
+}
+
+void MainWindow::setMeasurementInactiveEnabled(bool enabled)
+{
+    for (QAction *action : qAsConst(m_meaInactive))
+        action->setEnabled(enabled);
+}
+
+// --- Measurement -------------------------------------------------------------
+
+QString MainWindow::queryStatusActive(bool *ok)
+{
+    char state[IOManager::BufferSize] = "";
+    *ok = m_channel->getString(state, "status active") == 0;
+    return QString::fromLatin1(state);
+}
+
+void MainWindow::toggleMeasurement()
+{
+    bool ok = false;
+    const QString state = queryStatusActive(&ok);
+    if (!ok) {
+        QMessageBox::critical(this, tr("Command Error"), tr("No contact to Controller"));
+        return;
+    }
+    char reply[IOManager::BufferSize] = "";
+    if (state == QLatin1String("none") || state == QLatin1String("err")) {
+        const QString failed = tr("measurement start unsuccessful!");
+        if (m_versions.protocol.isAtLeast(0, 14)) {
+            char available[IOManager::BufferSize] = "";
+            if (m_channel->getString(available, "tracking available") != 0 || std::strcmp(available, "yes") != 0) {
+                statusBar()->showMessage(failed, 4000);
+                m_channel->sendMessage(Standard, Sender, 1, failed.toLatin1().constData());
+                return;
+            }
+        }
+        if (m_channel->sendCommand(reply, "quorix2 tracking start") != 0) {
+            statusBar()->showMessage(failed, 4000);
+            return;
+        }
+        const QString after = queryStatusActive(&ok);
+        if (!ok)
+            return;
+        if (after == QLatin1String("none") || after == QLatin1String("err")) {
+            statusBar()->showMessage(failed, 4000);
+            return;
+        }
+        m_startStopAction->setText(tr("Stop"));
+        const QString started = tr("measurement started");
+        statusBar()->showMessage(started, 2000);
+        m_channel->sendMessage(Standard, Sender, 1, started.toLatin1().constData());
+        setMeasurementInactiveEnabled(false);
+    } else if (state == QLatin1String("mea") || state == QLatin1String("wait")) {
+        m_channel->sendCommand(reply, "quorix2 tracking stop");
+        if (std::strcmp(reply, "quorix2 ok") != 0) {
+            statusBar()->showMessage(tr("measurement stop unsuccessful"), 2000);
+            return;
+        }
+        m_startStopAction->setText(tr("Start"));
+        const QString stopped = tr("measurement stopped");
+        statusBar()->showMessage(stopped, 2000);
+        m_channel->sendMessage(Standard, Sender, 1, stopped.toLatin1().constData());
+        setMeasurementInactiveEnabled(true);
+    }
+    update_status();
+}
+
+void MainWindow::update_status()
+{
+    if (!m_channel || m_channel->isBusy())
+        return;
+    bool ok = false;
+    const QString state = queryStatusActive(&ok);
+    if (!ok) {
+        if (++failedPolls > 1)
+            connectionLost();
+        return;
+    }
+    failedPolls = 0;
+
+    if (state == QLatin1String("wait")) {
+        const QString waiting = tr("measurement interrupted. Waiting for external synchronisation signal...");
+        statusBar()->showMessage(waiting, 4000);
+        m_startStopAction->setText(tr("Stop"));
+        if (!synchronisationReported) {
+            m_channel->sendMessage(Standard, Sender, 1, waiting.toLatin1().constData());
+            synchronisationReported = true;
+        }
+    } else {
+        synchronisationReported = false;
+    }
+    const QString text = m_startStopAction->text();
+    if (text == tr("Stop") && (state == QLatin1String("none") || state == QLatin1String("err"))) {
+        setMeasurementInactiveEnabled(true);
+        m_startStopAction->setText(tr("Start"));
+    }
+    if ((text == tr("Start") || text == tr("&Start")) && state == QLatin1String("mea")) {
+        m_startStopAction->setText(tr("Stop"));
+        setMeasurementInactiveEnabled(false);
+    }
+}
+
+// --- Connection lost, closing, shutdown ----------------------------------------
+
+void MainWindow::connectionLost()
+{
+    prepareShutdown();
+    QMessageBox box(QMessageBox::Critical, tr("Command Error"), tr("Connection to Controller lost.\nQUORIX4 will be closed."),
+                    QMessageBox::NoButton, this);
+    QPushButton *ok = box.addButton(QMessageBox::Ok);
+    box.setDefaultButton(ok);
+    const bool canReconnect = m_versions.protocol.isAtLeast(1, 12);
+    if (canReconnect) {
+        m_reconnectButton = box.addButton(QStringLiteral("%1 (%2)").arg(tr("Reconnect")).arg(m_reconnectCountdownS),
+                                          QMessageBox::ActionRole);
+        m_reconnectButton->setEnabled(false);
+    }
+    box.setFixedWidth(300);
+    box.raise();
+    m_reconnectSocket.openUdp(0, Socket::BindAnyPort);
+    m_reconnectIp = Socket::resolve(m_connectedAddress.toLatin1().constData());
+    if (canReconnect) {
+        QTimer::singleShot(100, this, &MainWindow::testReconnectPossible);
+        m_reconnectClock.start();
+    }
+    box.exec();
+    const bool reconnect = m_reconnectButton && box.clickedButton() == m_reconnectButton;
+    m_reconnectButton = nullptr;
+    m_reconnectSocket.close();
+    qApp->exit(reconnect ? RestartExitCode : 0);
+}
+
+void MainWindow::testReconnectPossible()
+{
+    if (!m_reconnectButton)
+        return;
+    static const char query[] = "quorix2 get system access";
+    int nextMs = 500;
+    if (m_reconnectSocket.udpSendTo(query, sizeof query, m_reconnectIp, ControllerPort, 200) == Socket::Ok) {
+        char reply[300];
+        const int n = m_reconnectSocket.udpReceive(reply, sizeof reply - 1, 100000, false);
+        if (n >= 0) {
+            reply[n] = '\0';
+            if (std::strcmp(reply, "quorix2 set system access full") == 0) {
+                const int width = m_reconnectButton->width();
+                m_reconnectButton->setText(tr("&Reconnect"));
+                m_reconnectButton->setFixedWidth(width);
+                m_reconnectButton->setEnabled(true);
+                return;
+            }
+        } else if (n == Socket::TimedOut) {
+            nextMs = 900;
+        }
+    }
+    const qint64 remainingMs = qint64(m_reconnectCountdownS) * 1000 - m_reconnectClock.elapsed();
+    const int width = m_reconnectButton->width();
+    if (remainingMs < 1) {
+        m_reconnectButton->setText(tr("&Reconnect"));
+        m_reconnectButton->setFixedWidth(width);
+        return;
+    }
+    m_reconnectButton->setText(QStringLiteral("%1 (%2)").arg(tr("&Reconnect")).arg((remainingMs + 999) / 1000));
+    m_reconnectButton->setFixedWidth(width);
+    QTimer::singleShot(nextMs, this, &MainWindow::testReconnectPossible);
+}
+
+void MainWindow::prepareShutdown()
+{
+    bool cascaded = false;
+    if (m_versions.protocol.isAtLeast(1, 7)) {
+        char available[IOManager::BufferSize] = "";
+        int slaves = 0;
+        cascaded = m_channel->getString(available, "cascade available") == 0 && std::strcmp(available, "yes") == 0
+            && m_channel->getInt(&slaves, "cascade number_of_connected_slaves") == 0 && slaves > 0;
+    }
+    m_prefs.cascadedSystem = cascaded;
+    writePreferences();
+    m_meaInactive.clear();
+    if (m_statusTimer)
+        m_statusTimer->stop();
+    m_shutdownPrepared = true;
+}
+
+void MainWindow::prepareClose(const char *finalCommand)
+{
+    char value[IOManager::BufferSize] = "";
+    if (m_channel->getString(value, "system hostname") == 0)
+        m_prefs.lastHostName = QString::fromLatin1(value);
+    if (m_channel->getString(value, "system net") == 0) {
+        const QStringList words = QString::fromLatin1(value).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+        if (words.size() >= 2)
+            m_prefs.lastIp = words[1];
+    }
+    prepareShutdown();
+    if (finalCommand) {
+        char reply[IOManager::BufferSize];
+        m_channel->sendCommand(reply, "%s", finalCommand);
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent *event)
+{
+    if (m_shutdownPrepared) {
+        event->accept();
+        return;
+    }
+    const char *finalCommand = nullptr;
+    bool ok = false;
+    const QString state = queryStatusActive(&ok);
+    if (ok && state == QLatin1String("mea")) {
+        QMessageBox box(QMessageBox::Question, tr("Quit QUORIX4"), tr("Measurement is active. Stop measurement? "),
+                        QMessageBox::Yes | QMessageBox::No, this);
+        box.setDefaultButton(QMessageBox::NoButton);
+        if (box.exec() == QMessageBox::Yes)
+            finalCommand = "quorix2 tracking stop";
+    }
+    prepareClose(finalCommand);
+    event->accept();
+}
+
+void MainWindow::onReceiveAppReadyToShutdown()
+{
+    prepareShutdown();
+}
+
+void MainWindow::onReceiveConfigurationChanged()
+{
+}
+
+void MainWindow::onSystemShutdown()
+{
+    if (QMessageBox::question(this, tr("QUORIX4"), tr("Shut down the Controller?"), QMessageBox::Yes | QMessageBox::No,
+                              QMessageBox::No) != QMessageBox::Yes)
+        return;
+    prepareClose("quorix2 system shutdown");
+    qApp->quit();
+}
+
+void MainWindow::apply_bqc_reboot()
+{
+    if (QMessageBox::question(this, tr("QUORIX4"),
+                              QStringLiteral("Reboot the Controller?\nQUORIX4 will be closed and reopen is required.\n"),
+                              QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
+        return;
+    prepareClose("quorix2 system reboot");
+    qApp->quit();
+}
+
+// The search-hardware dialog joins with the information dialogs.
+void MainWindow::apply_search_hardware()
+{
+}
+
+void MainWindow::onReceiveInertialChanged(QString text)
+{
+    if (m_inertialToolBar)
+        m_inertialToolBar->setVisible(text.startsWith(QLatin1String("ShowInertialToolbar")));
+}
+
+// --- Version check, title, theme ---------------------------------------------
+
+void MainWindow::checkForOldFrontend()
+{
+    if (!m_prefs.notifyOldFrontendOrBackend || !m_versions.protocol.isAtLeast(0, 8))
+        return;
+    char reply[IOManager::BufferSize] = "";
+    if (m_channel->getString(reply, "system version") != 0)
+        return;
+    const QString whole = QString::fromLatin1(reply);
+    const QString versionText = whole.section(QLatin1Char(' '), 0, 0);
+    QString digits = whole.toLower();
+    for (QChar &c : digits)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QLatin1Char(' ');
+    const QStringList parts = digits.trimmed().section(QLatin1Char(' '), 0, 0).split(QLatin1Char('.'));
+    bool okMajor = false, okMinor = false, okPatch = false;
+    const int major = parts.value(0).toInt(&okMajor);
+    const int minor = parts.value(1).toInt(&okMinor);
+    const int patch = parts.value(2).toInt(&okPatch);
+    if (!okMajor || !okMinor || !okPatch)
+        return;
+    const bool newer = (major == QuorixVersion::Major && (minor > QuorixVersion::Minor || (minor == QuorixVersion::Minor && patch > QuorixVersion::Patch)))
+        || major > QuorixVersion::Major;
+    if (!newer)
+        return;
+    const QString message = tr("The version of QUORIX4 (v%1.%2.%3%4) is older than the Controller version (%5)!")
+                                .arg(QuorixVersion::Major).arg(QuorixVersion::Minor).arg(QuorixVersion::Patch).arg(QString(), versionText);
+    m_channel->sendMessage(Standard, Sender, 1, (message + QLatin1Char(' ') + tr("Please update QUORIX4.")).toLatin1().constData());
+    QMessageBox::warning(this, tr("QUORIX4"), message + QLatin1Char('\n') + tr("Please update QUORIX4."));
+}
+
+void MainWindow::updateWindowTitle()
+{
+    QString title = tr("QUORIX4 basic");
+    char name[IOManager::BufferSize] = "";
+    if (m_versions.protocol.isAtLeast(0, 17) && m_channel->getString(name, "system full_name") == 0)
+        title = QString::fromLatin1(name).remove(QLatin1Char('"'));
+    setWindowTitle(title);
+}
+
+void MainWindow::apply_dark_theme()
+{
+    m_prefs.darkTheme = !m_prefs.darkTheme;
+    if (m_prefs.darkTheme)
+        Theme::applyDark(qApp);
+    else
+        QMessageBox::information(this, tr("QUORIX4"), tr("Changes take effekt after restart of QUORIX4"));
+}

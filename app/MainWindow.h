@@ -1,0 +1,145 @@
+#pragma once
+
+#include "BackendVersions.h"
+#include "CommandLine.h"
+#include "MessageBoxProvider.h"
+#include "Preferences.h"
+#include "Socket.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QMap>
+#include <QPointer>
+
+#include <memory>
+
+class IOManagerUdpTcp;
+class IpDialog;
+class MainAppMessageReceiver;
+class QAction;
+class QMenu;
+class QMessageBox;
+class QPushButton;
+class QTimer;
+class QToolBar;
+
+// The front end's one top-level window. Its constructor is the start-up: it
+// connects to the Controller, takes full access and initialises it before the
+// rest of the window is built. A window that cannot get there ends the process.
+class MainWindow : public QMainWindow, private MessageBoxProvider
+{
+    Q_OBJECT
+
+public:
+    static constexpr int RestartExitCode = 42;
+    static constexpr unsigned short ControllerPort = 50105;
+
+    explicit MainWindow(const QString &commandLine, QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    ~MainWindow() override;
+
+    IOManagerUdpTcp *commandChannel() const { return m_channel.get(); }
+    const BackendVersions &backendVersions() const { return m_versions; }
+    QAction *startStopAction() const { return m_startStopAction; }
+    QList<QAction *> measurementInactiveActions() const { return m_meaInactive; }
+    QMenu *menuByTitle(const QString &title) const { return m_menusByTitle.value(title); }
+
+signals:
+    void sendLastFeUpdateDate(QDateTime date);
+    void sendVersionFeAndModules(QString text);
+    void sendOpenMessageBox(int severance, QString title, QString msg);
+
+public slots:
+    void displayMessageBox(int severance, QString title, QString msg);
+    void toggleMeasurement();
+    void update_status();
+    void onReceiveConfigurationChanged();
+    void onReceiveAppReadyToShutdown();
+    void onReceiveInertialChanged(QString text);
+    void onSystemShutdown();
+    void checkForOldFrontend();
+    void apply_dark_theme();
+    void apply_bqc_reboot();
+    void apply_search_hardware();
+    void testReconnectPossible();
+    void setOnlyDisplay(bool b);
+    void onMenuAboutToShow_update();
+    void cleanupMeaInactiveAction();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void openMessageBox(int type, QString title, QString text) override;
+
+    // Start-up, in the order it runs.
+    void buildPaths();
+    void connectThroughDialog();
+    void connectDirectly();
+    void createChannel(IpDialog *dialog);
+    void confirmFullAccess(const QString &address);
+    void initialiseController();
+    void readControllerIdentity();
+    void createActions();
+    void createMenus();
+    void createToolBars();
+    void placeMenus();
+    void startMeasurementIfAsked();
+    void updateInertialToolBar();
+    [[noreturn]] void endProcess();
+    bool passwordCheck(unsigned ip);
+
+    // Measurement and connection.
+    QString queryStatusActive(bool *ok);
+    void setMeasurementInactiveEnabled(bool enabled);
+    void connectionLost();
+    void prepareShutdown();
+    void prepareClose(const char *finalCommand);
+    void readPreferences();
+    void writePreferences();
+    static bool isDottedAddress(const QString &text);
+    void updateWindowTitle();
+
+    QMenu *addMenu(const QString &title, int key, int step);
+    void insertAction(QMenu *menu, QAction *action, int key);
+    void addMeasurementInactive(QAction *action);
+
+    QString m_commandLine;
+    CommandLine::Options m_options;
+    Preferences m_prefs;
+    QString m_appDir;
+    QString m_configDir;
+    QString m_preferencesFile;
+    QString m_logsDir;
+
+    std::unique_ptr<IOManagerUdpTcp> m_channel;
+    unsigned short m_dataPort = 0;
+    BackendVersions m_versions;
+    QString m_connectedAddress;
+    MainAppMessageReceiver *m_receiver = nullptr;
+    QTimer *m_statusTimer = nullptr;
+
+    QAction *m_startStopAction = nullptr;
+    QAction *m_passwordAction = nullptr;
+    QAction *m_shutdownAction = nullptr;
+    QAction *m_rebootAction = nullptr;
+    QAction *m_quitAction = nullptr;
+    QAction *m_searchHardwareAction = nullptr;
+    QAction *m_defaultLayoutAction = nullptr;
+    QAction *m_whatsThisAction = nullptr;
+    QAction *m_serviceAction = nullptr;
+    QAction *m_aboutAction = nullptr;
+    QAction *m_aboutQtAction = nullptr;
+    QMap<int, QMenu *> m_menusByKey;
+    QMap<QString, QMenu *> m_menusByTitle;
+    QList<QAction *> m_meaInactive;
+    QToolBar *m_mainToolBar = nullptr;
+    QPointer<QToolBar> m_inertialToolBar;
+
+    // Reconnect.
+    Socket m_reconnectSocket;
+    unsigned m_reconnectIp = 0;
+    int m_reconnectCountdownS = 30;
+    QElapsedTimer m_reconnectClock;
+    QPointer<QPushButton> m_reconnectButton;
+    bool m_shutdownPrepared = false;
+};

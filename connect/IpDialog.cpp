@@ -1,0 +1,443 @@
+#include "IpDialog.h"
+#include "ui_IpDialog.h"
+
+#include "AccessControl.h"
+#include "EndlessProgressDlg.h"
+#include "PasswordInputDialog.h"
+#include "Socket.h"
+#include "Version.h"
+
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QMessageBox>
+#include <QScreen>
+#include <QStringList>
+#include <QTextCursor>
+#include <QThread>
+#include <QTimer>
+
+#include <cstring>
+
+namespace {
+
+const long SendWaitUs = 100000;
+const long ReplyWaitUs = 500000;
+const int ReplyBufferSize = 300;
+
+} // namespace
+
+IpDialog::IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &startPassword)
+    : QDialog(parent, flags)
+    , ui(std::make_unique<Ui::IpDialog>())
+    , m_startPassword(startPassword)
+{
+    ui->setupUi(this);
+    setFixedSize(630, 393);
+    if (const QScreen *screen = QGuiApplication::primaryScreen())
+        move(screen->geometry().center() - rect().center());
+
+    QFont font(QStringLiteral("Sans Serif"), 8);
+    font.setItalic(true);
+    font.setStyleStrategy(QFont::PreferAntialias);
+    ui->textEdit->setFont(font);
+    QPalette transparent = ui->textEdit->palette();
+    transparent.setBrush(QPalette::Base, Qt::transparent);
+    ui->textEdit->setPalette(transparent);
+    ui->textEdit->viewport()->setAutoFillBackground(false);
+
+    QFont title = ui->label_software->font();
+    title.setPointSize(20);
+    title.setBold(true);
+    ui->label_software->setFont(title);
+    ui->label_title->setText(QStringLiteral("v%1.%2.%3").arg(QuorixVersion::Major).arg(QuorixVersion::Minor).arg(QuorixVersion::Patch)
+                             + QStringLiteral(" - %1").arg(QLatin1String(QuorixVersion::ReleaseDate)));
+
+    ui->pushButton_connect->setEnabled(false);
+    ui->pushButton_wol->hide();
+    connect(ui->pushButton_connect, &QPushButton::clicked, this, &IpDialog::accept);
+    connect(ui->pushButton_exit, &QPushButton::clicked, this, &IpDialog::reject);
+}
+
+IpDialog::~IpDialog() = default;
+
+QString IpDialog::dotted(unsigned ip)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xff).arg((ip >> 8) & 0xff).arg(ip & 0xff);
+}
+
+unsigned IpDialog::resolve(const QString &text)
+{
+    return text.isEmpty() ? 0 : Socket::resolve(text.toLatin1().constData());
+}
+
+void IpDialog::setTrackboxAddress(const QString &address) { m_addressText = address; }
+void IpDialog::setTrackboxModel(const QString &model) { m_model = model; }
+void IpDialog::setCascadedSystem(bool cascaded) { m_cascaded = cascaded; }
+void IpDialog::setTrackbox(const QString &hostName) { m_expectedHost = hostName; }
+void IpDialog::setTrackboxPort(unsigned tbport) { m_port = (unsigned short)tbport; }
+void IpDialog::setTrackboxSerial(const QString &serial) { m_serial = serial; }
+void IpDialog::setTrackboxMac(const QString &tbmac) { m_mac = tbmac; }
+
+void IpDialog::setTrackboxIp(unsigned tbip)
+{
+    m_ip = tbip;
+    m_tryAddressFirst = false;
+    // The selection dialog has already checked the password.
+    if (try_connect() == 0)
+        done(1);
+}
+
+QString IpDialog::progressText() const
+{
+    return ui->textEdit->toPlainText();
+}
+
+void IpDialog::appendText(const QString &text)
+{
+    ui->textEdit->append(text);
+    refresh();
+}
+
+void IpDialog::insertText(const QString &text)
+{
+    ui->textEdit->moveCursor(QTextCursor::End);
+    ui->textEdit->insertPlainText(text);
+    refresh();
+}
+
+// The checks run synchronously in the GUI thread: paint each step at once.
+void IpDialog::refresh()
+{
+    ui->textEdit->moveCursor(QTextCursor::End);
+    ui->textEdit->ensureCursorVisible();
+    repaint();
+}
+
+void IpDialog::pause()
+{
+    QThread::msleep(2000);
+}
+
+// The tracking-system selection dialog is not part of this build yet: the
+// paths that would open it leave the connect dialog open instead.
+void IpDialog::runSelectionDialog()
+{
+}
+
+bool IpDialog::querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value)
+{
+    const QByteArray bytes = QByteArray(command);
+    const int sent = socket.udpSendTo(bytes.constData(), size_t(bytes.size()) + 1, ip, m_port, SendWaitUs);
+    if (sent != Socket::Ok) {
+        appendText(tr("udp send error, err %1 %2").arg(sent).arg(ip));
+        return false;
+    }
+    char reply[ReplyBufferSize];
+    std::memset(reply, 0, sizeof reply);
+    // A datagram of 300 bytes or more is no reply of a Controller.
+    const int n = socket.udpReceive(reply, sizeof reply, ReplyWaitUs, false);
+    if (n < 0)
+        return false;
+    reply[ReplyBufferSize - 1] = '\0';
+    const QByteArray text(reply);
+    if (!text.startsWith(prefix))
+        return false;
+    *value = QString::fromLatin1(text.mid(int(std::strlen(prefix))));
+    return true;
+}
+
+bool IpDialog::queryHostName(Socket &socket, unsigned ip, QString *value)
+{
+    return querySystemValue(socket, ip, "quorix2 get system hostname", "quorix2 set system hostname ", value);
+}
+
+// Access details ("accessed by") exist from protocol 1.1 on.
+bool IpDialog::protocolAllowsAccessedBy(const QString &value)
+{
+    const QStringList words = value.split(QLatin1Char(' '));
+    if (words.size() < 5)
+        return false;
+    QString version = words[4].toLower();
+    for (QChar &c : version)
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QLatin1Char(' ');
+    version = version.trimmed().section(QLatin1Char(' '), 0, 0);
+    const QStringList parts = version.split(QLatin1Char('.'));
+    const int major = parts.value(0).toInt();
+    const int minor = parts.value(1).toInt();
+    return major > 1 || (major == 1 && minor >= 1);
+}
+
+void IpDialog::showConnected(const QString &hostName)
+{
+    QFont small = ui->label_zeltrack->font();
+    small.setPointSize(9);
+    ui->label_zeltrack->setFont(small);
+    ui->label_zeltrack->setText(tr("Controller"));
+    small.setBold(true);
+    ui->label_trackbox->setFont(small);
+    ui->label_trackbox->setText(hostName);
+    QFont software = ui->label_software->font();
+    software.setBold(true);
+    ui->label_software->setFont(software);
+    ui->pushButton_connect->setEnabled(true);
+    ui->pushButton_connect->setFocus();
+    ui->pushButton_connect->show();
+    ui->pushButton_wol->hide();
+}
+
+int IpDialog::try_connect()
+{
+    Socket socket;
+    const int opened = socket.openUdp(0, Socket::AllowBroadcast | Socket::BindAnyPort);
+    if (opened != Socket::Ok) {
+        appendText(tr("cannot start udp socket, error %1").arg(opened));
+        pause();
+        return -14;
+    }
+    appendText(QStringLiteral("\n \n \n \n \n \n \n \n"));
+
+    if (m_tryAddressFirst) {
+        unsigned failed = 0;
+        unsigned candidate = resolve(m_addressText);
+        QString name;
+        if (candidate) {
+            appendText(tr("testing '%1'... ").arg(dotted(candidate)));
+            if (queryHostName(socket, candidate, &name)) {
+                if (name == m_expectedHost)
+                    insertText(tr("OK"));
+                else
+                    candidate = 0;
+            } else {
+                insertText(tr("unsuccessful"));
+                failed = candidate;
+                candidate = 0;
+            }
+        }
+        if (!candidate) {
+            appendText(tr("resolving '%1'... ").arg(m_expectedHost));
+            const unsigned resolved = resolve(m_expectedHost);
+            if (resolved && resolved != failed) {
+                insertText(tr("OK"));
+                appendText(tr("resolved '%1', testing... ").arg(dotted(resolved)));
+                if (queryHostName(socket, resolved, &name)) {
+                    if (name != m_expectedHost) {
+                        appendText(QStringLiteral(" "));
+                        insertText(tr("\nController has changed"));
+                        insertText(tr("\nexpected: '%1'").arg(m_expectedHost));
+                        insertText(tr("\nfound: '%1'").arg(name));
+                        socket.close();
+                        pause();
+                        runSelectionDialog();
+                        return 1;
+                    }
+                    insertText(tr("OK"));
+                    candidate = resolved;
+                } else {
+                    insertText(tr("unsuccessful"));
+                }
+            } else {
+                insertText(tr("unsuccessful"));
+                candidate = failed;
+            }
+        }
+        if (!candidate) {
+            appendText(QString());
+            insertText(tr("\nno default Controller found"));
+            pause();
+            candidate = failed;
+        }
+        m_ip = candidate;
+    } else {
+        appendText(tr("resolving '%1'").arg(m_expectedHost));
+    }
+
+    QString version;
+    if (!querySystemValue(socket, m_ip, "quorix2 get system version", "quorix2 set system version ", &version)) {
+        appendText(tr("\nno connection to"));
+        appendText(tr("Controller '%1'").arg(m_expectedHost));
+        socket.close();
+        pause();
+        if (m_mac.isEmpty() && m_model != QLatin1String("21"))
+            runSelectionDialog();
+        return 1;
+    }
+
+    QString access;
+    const bool accessRead = querySystemValue(socket, m_ip, "quorix2 get system access", "quorix2 set system access ", &access);
+    if (accessRead && access != QLatin1String("none")) {
+        QString reported;
+        if (!queryHostName(socket, m_ip, &reported)) {
+            insertText(tr("\nController has changed"));
+            insertText(tr("\nexpected: '%1'").arg(m_expectedHost));
+            insertText(tr("\nfound: '%1'").arg(QString()));
+            socket.close();
+            pause();
+            runSelectionDialog();
+            return -1;
+        }
+        QString serial;
+        if (!querySystemValue(socket, m_ip, "quorix2 get system controller_serial",
+                              "quorix2 set system controller_serial ", &serial))
+            serial = tr("unknown");
+        insertText(tr("\n\nController: '%1'").arg(reported));
+        insertText(tr("\nSerial %1 Version %2 ").arg(serial, version.section(QLatin1Char(' '), 0, 0)));
+        showConnected(reported);
+        socket.close();
+        if (m_acceptWhenConnected) {
+            emit sig_connect_successful();
+            accept();
+        }
+        return 0;
+    }
+
+    appendText(tr("\nno connection to"));
+    appendText(tr("Controller '%1'").arg(m_expectedHost));
+    if (accessRead && access == QLatin1String("none")) {
+        QString protocol;
+        QString accessedBy;
+        if (querySystemValue(socket, m_ip, "quorix2 get system protocol_version", "", &protocol)
+            && protocolAllowsAccessedBy(protocol)
+            && querySystemValue(socket, m_ip, "quorix2 get system accessed_by", "quorix2 set system accessed_by ",
+                                &accessedBy)) {
+            const QStringList words = accessedBy.split(QLatin1Char(' '));
+            if (words.value(0) == QLatin1String("ip"))
+                appendText(tr("accessed by %1").arg(words.value(1)));
+        }
+    }
+    socket.close();
+    pause();
+    return 1;
+}
+
+int IpDialog::try_connect_2()
+{
+    Socket socket;
+    if (socket.openUdp(0, Socket::AllowBroadcast | Socket::BindAnyPort) != Socket::Ok)
+        return -1;
+    if (m_addressText.isEmpty() && !m_expectedHost.isEmpty()) {
+        m_ip = resolve(m_expectedHost);
+        if (!m_ip)
+            return -2;
+        m_addressText = dotted(m_ip);
+    }
+    if (!m_ip) {
+        m_ip = resolve(m_addressText);
+        if (!m_ip)
+            return -3;
+    }
+    QString name;
+    if (!queryHostName(socket, m_ip, &name))
+        return m_mac.isEmpty() ? -4 : 1;
+    m_expectedHost = name;
+    QString version;
+    if (!querySystemValue(socket, m_ip, "quorix2 get system version", "quorix2 set system version ", &version))
+        return -5;
+    QString access;
+    if (!querySystemValue(socket, m_ip, "quorix2 get system access", "quorix2 set system access ", &access))
+        return -6;
+    if (access != QLatin1String("full")) {
+        QString accessedBy;
+        const bool known = querySystemValue(socket, m_ip, "quorix2 get system accessed_by",
+                                            "quorix2 set system accessed_by ", &accessedBy);
+        socket.close();
+        if (known) {
+            QMessageBox::critical(this, tr("Error"),
+                                  tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
+            return 1;
+        }
+        QMessageBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
+        return 2;
+    }
+    socket.close();
+    if (m_acceptWhenConnected) {
+        emit sig_connect_successful();
+        accept();
+    }
+    return 0;
+}
+
+int IpDialog::exec_connect()
+{
+    QFont software = ui->label_software->font();
+    software.setBold(true);
+    software.setPointSize(9);
+    ui->label_software->setFont(software);
+    raise();
+    show();
+    QTimer::singleShot(10, this, &IpDialog::try_connect);
+    return exec();
+}
+
+void IpDialog::accept()
+{
+    AccessControl access(m_ip, 0);
+    int error = 0;
+    if (access.isPasswordSet(&error)) {
+        if (!m_startPassword.isEmpty() && access.verifyPassword(QString::fromLatin1(m_startPassword), nullptr)) {
+            done(1);
+            return;
+        }
+        PasswordInputDialog input(&access, this);
+        input.update_and_exec(tr("Authorize with valid password"));
+        if (!input.acceptedPassword().isEmpty())
+            done(1);
+        return;
+    }
+    if (error != 0) {
+        QMessageBox::critical(this, tr("Error"), tr("Failed to obtain authentication requirements.\nNo connection to Controller?"));
+        return;
+    }
+    done(1);
+}
+
+void IpDialog::reject()
+{
+    done(0);
+}
+
+void IpDialog::wakeOnLan(bool silentRetry)
+{
+    m_acceptWhenConnected = true;
+    EndlessProgressDlg progress(m_expectedHost, m_addressText, m_ip, m_mac, this, m_cascaded);
+    if (silentRetry)
+        connect(&progress, &EndlessProgressDlg::try_to_connect, this, &IpDialog::try_connect_2);
+    else
+        connect(&progress, &EndlessProgressDlg::try_to_connect, this, &IpDialog::try_connect);
+    connect(this, &IpDialog::sig_connect_successful, &progress, &EndlessProgressDlg::set_wake_successful);
+    progress.update_and_exec();
+}
+
+void IpDialog::doWakeOnLan()
+{
+    wakeOnLan(true);
+}
+
+void IpDialog::on_pushButton_wol_clicked()
+{
+    wakeOnLan(false);
+}
+
+void IpDialog::on_pushButton_other_clicked()
+{
+    runSelectionDialog();
+}
+
+void IpDialog::keyPressEvent(QKeyEvent *event)
+{
+    switch (event->key()) {
+    case Qt::Key_2: move(pos() + QPoint(0, 10)); break;
+    case Qt::Key_8: move(pos() + QPoint(0, -10)); break;
+    case Qt::Key_4: move(pos() + QPoint(-10, 0)); break;
+    case Qt::Key_6: move(pos() + QPoint(10, 0)); break;
+    case Qt::Key_F5: accept(); break;
+    case Qt::Key_Escape: reject(); break;
+    default: break;
+    }
+}
+
+void IpDialog::mousePressEvent(QMouseEvent *event)
+{
+    setToolTip(tr("Press 2, 4, 6 or 8 to move the window"));
+    QDialog::mousePressEvent(event);
+}

@@ -1,0 +1,106 @@
+#pragma once
+
+#include <QByteArray>
+#include <QDialog>
+#include <QString>
+
+#include <memory>
+
+class Socket;
+
+namespace Ui {
+class IpDialog;
+}
+
+// The start screen: checks that the remembered or chosen Controller answers,
+// tells what it found, and lets the user connect, pick another Controller or
+// leave. Its checks use a private UDP socket; the command channel of the run
+// is opened only after this dialog has settled address and port.
+class IpDialog : public QDialog
+{
+    Q_OBJECT
+
+public:
+    static constexpr unsigned short DefaultPort = 50105;
+
+    IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &startPassword);
+    ~IpDialog() override;
+
+    void setTrackboxAddress(const QString &address);
+    void setTrackboxModel(const QString &model);
+    void setCascadedSystem(bool cascaded);
+
+    QString trackbox() const { return m_expectedHost; }
+    QString trackboxMac() const { return m_mac; }
+    QString trackboxSerial() const { return m_serial; }
+    QString trackboxModel() const { return m_model; }
+    unsigned trackboxIp() const { return m_ip; }
+    unsigned short trackboxPort() const { return m_port; }
+    QString trackboxAddress() const { return dotted(m_ip); }
+    static QString dotted(unsigned ip);
+
+    // The selection dialog's persistent choices, stored as preferences.
+    QString fixedHostOrIp() const { return m_fixedHostOrIp; }
+    void setFixedHostOrIp(const QString &text) { m_fixedHostOrIp = text; }
+    QString fixedSubnet() const { return m_fixedSubnet; }
+    void setFixedSubnet(const QString &subnet) { m_fixedSubnet = subnet; }
+    int selectionMode() const { return m_selectionMode; }
+    void setSelectionMode(int mode) { m_selectionMode = mode; }
+
+    int exec_connect();
+
+    // Progress text so far (what the user reads in the text area).
+    QString progressText() const;
+
+signals:
+    void sig_connect_successful();
+
+public slots:
+    int try_connect();
+    int try_connect_2();
+    void doWakeOnLan();
+    void accept() override;
+    void reject() override;
+    void setTrackbox(const QString &hostName);
+    void setTrackboxPort(unsigned tbport);
+    void setTrackboxIp(unsigned tbip);
+    void setTrackboxSerial(const QString &serial);
+    void setTrackboxMac(const QString &tbmac);
+
+private slots:
+    void on_pushButton_other_clicked();
+    void on_pushButton_wol_clicked();
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+
+private:
+    bool querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value);
+    bool queryHostName(Socket &socket, unsigned ip, QString *value);
+    void appendText(const QString &text);
+    void insertText(const QString &text);
+    void refresh();
+    void pause();
+    void runSelectionDialog();
+    void wakeOnLan(bool silentRetry);
+    void showConnected(const QString &hostName);
+    static unsigned resolve(const QString &text);
+    static bool protocolAllowsAccessedBy(const QString &value);
+
+    std::unique_ptr<Ui::IpDialog> ui;
+    QString m_expectedHost;
+    QString m_addressText;
+    QString m_mac;
+    QString m_serial;
+    QString m_model;
+    unsigned short m_port = DefaultPort;
+    unsigned m_ip = 0;
+    bool m_tryAddressFirst = true;
+    bool m_acceptWhenConnected = false;
+    bool m_cascaded = false;
+    QByteArray m_startPassword;
+    QString m_fixedHostOrIp;
+    QString m_fixedSubnet;
+    int m_selectionMode = 0;
+};
