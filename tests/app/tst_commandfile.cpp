@@ -1,0 +1,148 @@
+#include "CommandFile.h"
+#include "ControllerSimulator.h"
+#include "IOManagerUdpTcp.h"
+#include "MessageReceiver.h"
+#include "TestHome.h"
+
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+constexpr quint16 Port = 50105;
+
+struct Message
+{
+    int type;
+    QString sender;
+    QString text;
+};
+
+class Collector : public MessageReceiver
+{
+public:
+    int receive(int type, const char *sender, const char *text) override
+    {
+        messages.append({type, QString::fromLatin1(sender), QString::fromLatin1(text)});
+        return 0;
+    }
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const auto &m : messages)
+            out << m.text;
+        return out;
+    }
+    QList<Message> messages;
+};
+
+void writeFile(const QString &path, const QByteArray &content)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    QCOMPARE(f.write(content), qint64(content.size()));
+}
+
+} // namespace
+
+class TestCommandFile : public QObject
+{
+    Q_OBJECT
+
+private:
+    std::unique_ptr<TestHome> m_home;
+    std::unique_ptr<ControllerSimulator> m_sim;
+    std::unique_ptr<IOManagerUdpTcp> m_channel;
+    Collector m_collector;
+    QTemporaryDir m_appDir;
+    int m_next = 200;
+
+    QStringList commandsReceived() const
+    {
+        QStringList out;
+        const auto entries = m_sim->commandLog();
+        for (const auto &e : entries)
+            if (e.transport != QLatin1String("data"))
+                out << e.text;
+        return out;
+    }
+
+private slots:
+    void init()
+    {
+        m_home = std::make_unique<TestHome>();
+        const QString address = QStringLiteral("127.0.6.%1").arg(m_next++);
+        m_sim = std::make_unique<ControllerSimulator>();
+        QString error;
+        QVERIFY2(m_sim->start(address, Port, &error), qPrintable(error));
+        m_channel = std::make_unique<IOManagerUdpTcp>(nullptr);
+        unsigned short dataPort = 0;
+        QCOMPARE(m_channel->connectController(address.toLatin1().constData(), Port, &dataPort), 0);
+        QCOMPARE(m_channel->addMessageReceiver("standard", &m_collector), 0);
+        m_collector.messages.clear();
+        m_sim->clearCommandLog();
+        QFile::remove(CommandFile::path(m_appDir.path()));
+    }
+    void cleanup()
+    {
+        if (m_channel)
+            m_channel->removeMessageReceiver("standard", &m_collector);
+        m_channel.reset();
+        m_sim.reset();
+        m_home.reset();
+    }
+
+    void noFileDoesNothing()
+    {
+        CommandFile::run(m_channel.get(), m_appDir.path());
+        QVERIFY(m_collector.messages.isEmpty());
+        QVERIFY(commandsReceived().isEmpty());
+    }
+
+    void onlyCommandLinesAreSent()
+    {
+        const QString path = CommandFile::path(m_appDir.path());
+        QCOMPARE(path, m_appDir.path() + QStringLiteral("/quorix2cmd.txt"));
+        const QByteArray first = "quorix2 set config owner \"lab 3\"";
+        const QByteArray second = "quorix2 set config desc \"100% ready %s %d %n\"";
+        writeFile(path, "# prepare the lab Controller\n"
+                        "  quorix2 set config owner \"indented\"\n"
+                        "QUORIX2 set config owner \"capitals\"\n"
+                        + first + "\n"
+                        "\n"
+                        "quorix2\n"
+                        + second + "\n");
+
+        CommandFile::run(m_channel.get(), m_appDir.path());
+
+        QCOMPARE(commandsReceived(), QStringList({QString::fromLatin1(first), QString::fromLatin1(second)}));
+        QCOMPARE(m_sim->parameter(QStringLiteral("config desc")), QStringLiteral("\"100% ready %s %d %n\""));
+        QCOMPARE(m_collector.texts(), QStringList({QStringLiteral("Executing command file %1").arg(path),
+                                                   QStringLiteral("Executing command '%1'").arg(QString::fromLatin1(first)),
+                                                   QStringLiteral("Executing command '%1'").arg(QString::fromLatin1(second))}));
+        for (const auto &m : m_collector.messages) {
+            QCOMPARE(m.sender, QStringLiteral("QUORIX4"));
+            QCOMPARE(m.type, 1);
+        }
+        // The file is left for the next start.
+        QVERIFY(QFile::exists(path));
+    }
+
+    void fileWithoutCommands()
+    {
+        const QString path = CommandFile::path(m_appDir.path());
+        writeFile(path, "# nothing to do yet\n# quorix2 set config owner \"x\"\n");
+
+        CommandFile::run(m_channel.get(), m_appDir.path());
+
+        QVERIFY(commandsReceived().isEmpty());
+        QCOMPARE(m_collector.texts(), QStringList({QStringLiteral("Executing command file %1").arg(path),
+                                                   QStringLiteral("No quorix2 command found to execute")}));
+    }
+};
+
+QTEST_MAIN(TestCommandFile)
+#include "tst_commandfile.moc"
