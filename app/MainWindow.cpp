@@ -77,6 +77,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     m_statusTimer->start();
 
     placeMenus();
+    resize(1024, 700);   // until a saved layout sets the geometry
 
     m_receiver = new MainAppMessageReceiver(this);
     m_channel->addMessageReceiver("GlobalEvent", m_receiver);
@@ -177,16 +178,9 @@ bool MainWindow::passwordCheck(unsigned ip)
     return !input.acceptedPassword().isEmpty();
 }
 
-void MainWindow::connectThroughDialog()
+// The start screen on the splash of the current theme, filled with the last Controller.
+IpDialog *MainWindow::createConnectDialog()
 {
-    m_prefs.fixHostnameOrIp.clear();
-    m_prefs.fixSubnet.clear();
-    m_prefs.selectionMode = 0;
-    if (!m_options.hostText.isEmpty())
-        m_prefs.lastHostName = m_options.hostText;
-    if (m_options.wakeUp && !m_options.macText.isEmpty())
-        m_prefs.lastMac = m_options.macText;
-
     auto *dialog = new IpDialog(this, Qt::FramelessWindowHint, m_prefs.frontendPassword.toLatin1());
     QPalette background = dialog->palette();
     background.setBrush(QPalette::Window, QBrush(QPixmap(m_prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
@@ -197,8 +191,22 @@ void MainWindow::connectThroughDialog()
     dialog->setTrackboxAddress(m_prefs.lastIp);
     dialog->setTrackboxPort(ControllerPort);
     dialog->setTrackboxMac(m_prefs.lastMac);
-    dialog->setTrackboxSerial(m_prefs.lastSerial);
     dialog->setTrackboxModel(m_prefs.lastModel);
+    return dialog;
+}
+
+void MainWindow::connectThroughDialog()
+{
+    m_prefs.fixHostnameOrIp.clear();
+    m_prefs.fixSubnet.clear();
+    m_prefs.selectionMode = 0;
+    if (!m_options.hostText.isEmpty())
+        m_prefs.lastHostName = m_options.hostText;
+    if (m_options.wakeUp && !m_options.macText.isEmpty())
+        m_prefs.lastMac = m_options.macText;
+
+    IpDialog *dialog = createConnectDialog();
+    dialog->setTrackboxSerial(m_prefs.lastSerial);
     dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
     dialog->setFixedSubnet(m_prefs.fixSubnet);
     dialog->setSelectionMode(m_prefs.selectionMode);
@@ -248,7 +256,6 @@ void MainWindow::connectThroughDialog()
 
 void MainWindow::connectDirectly()
 {
-    auto *dialog = new IpDialog(this, Qt::FramelessWindowHint, m_prefs.frontendPassword.toLatin1());
     const QString host = m_options.hostText;
     if (isDottedAddress(host)) {
         m_prefs.lastIp = host;
@@ -261,16 +268,7 @@ void MainWindow::connectDirectly()
     if (m_options.wakeUp && !m_options.macText.isEmpty())
         m_prefs.lastMac = CommandLine::macWithColons(m_options.macText);
 
-    QPalette background = dialog->palette();
-    background.setBrush(QPalette::Window, QBrush(QPixmap(m_prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
-                                                                           : QStringLiteral(":/images/splash-bright.png"))));
-    Theme::apply(dialog, m_prefs.darkTheme);
-    dialog->setPalette(background);
-    dialog->setTrackbox(m_prefs.lastHostName);
-    dialog->setTrackboxAddress(m_prefs.lastIp);
-    dialog->setTrackboxPort(ControllerPort);
-    dialog->setTrackboxMac(m_prefs.lastMac);
-    dialog->setTrackboxModel(m_prefs.lastModel);
+    IpDialog *dialog = createConnectDialog();
 
     if (m_options.wakeUp) {
         if (dialog->try_connect_2() == 1)

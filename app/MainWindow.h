@@ -73,6 +73,7 @@ private:
 
     // Start-up, in the order it runs.
     void buildPaths();
+    IpDialog *createConnectDialog();
     void connectThroughDialog();
     void connectDirectly();
     void createChannel(IpDialog *dialog);
