@@ -1,6 +1,13 @@
 #include "MainWindow.h"
 
 #include "AccessControl.h"
+#include "AppStatusBar.h"
+#include "CamStatusBar.h"
+#include "EventDisplay.h"
+#include "FreqStatusBar.h"
+#include "RadioStatusBar.h"
+#include "TrackingStatusBar.h"
+#include "WindowLayout.h"
 #include "AccessControlDialog.h"
 #include "BackendVersionReader.h"
 #include "CommandFile.h"
@@ -17,6 +24,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
+#include <QDockWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -27,6 +35,7 @@
 #include <QToolBar>
 #include <QWhatsThis>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -77,7 +86,6 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     m_statusTimer->start();
 
     placeMenus();
-    resize(1024, 700);   // until a saved layout sets the geometry
 
     m_receiver = new MainAppMessageReceiver(this);
     m_channel->addMessageReceiver("GlobalEvent", m_receiver);
@@ -98,6 +106,13 @@ MainWindow::~MainWindow()
 {
     if (m_statusTimer)
         m_statusTimer->stop();
+    if (m_eventDisplay)
+        m_eventDisplay->stop();
+    // The bars and the event display outlive this body as children; they must
+    // not reach the channel after it is gone.
+    detachStatusBars();
+    if (m_channel && m_eventDisplay)
+        m_channel->removeMessageReceiver(Standard, m_eventDisplay);
     if (m_channel && m_receiver) {
         m_channel->removeMessageReceiver("GlobalEvent", m_receiver);
         m_channel->removeMessageReceiver("Main_Window", m_receiver);
@@ -321,6 +336,9 @@ void MainWindow::initialiseController()
     char reply[IOManager::BufferSize];
     m_channel->prepareNextCommand(false, 10000, false);
     m_channel->sendCommand(reply, "quorix2 init");
+    createEventDisplay();
+    m_appStatusBar = new AppStatusBar(m_channel.get(), this);
+    setStatusBar(m_appStatusBar);
 
     m_channel->setParameter("output net %s udp my_ip %hu", "chmon", m_dataPort);
     m_channel->sendCommand(reply, "quorix2 get output net %s", "chmon");
@@ -472,6 +490,7 @@ void MainWindow::createActions()
     m_defaultLayoutAction = new QAction(tr("&Set to default"), this);
     m_defaultLayoutAction->setStatusTip(tr("Set to default display"));
     m_defaultLayoutAction->setWhatsThis(tr("Set to default display"));
+    connect(m_defaultLayoutAction, &QAction::triggered, this, &MainWindow::apply_default_layout);
 
     m_whatsThisAction = QWhatsThis::createAction(this);
     m_whatsThisAction->setWhatsThis(tr("You've just found out what this is!"));
@@ -514,6 +533,11 @@ void MainWindow::createMenus()
 
     QMenu *view = addMenu(tr("&View"), 400, 1000);
     insertAction(view, m_defaultLayoutAction, 20);
+    QAction *events = m_eventDock->toggleViewAction();
+    events->setText(tr("&Events"));
+    events->setStatusTip(tr("Show Controller messages"));
+    events->setWhatsThis(tr("Show Controller messages"));
+    insertAction(view, events, 300);
 
     QMenu *help = addMenu(tr("&Help"), 700, 100);
     insertAction(help, m_whatsThisAction, 10);
@@ -532,6 +556,101 @@ void MainWindow::createToolBars()
     button->setDefaultAction(m_startStopAction);
     button->setMinimumHeight(22);
     m_mainToolBar->addWidget(button);
+
+    m_camStatusBar = new CamStatusBar(m_channel.get(), this);
+    m_freqStatusBar = new FreqStatusBar(m_channel.get(), m_versions, this);
+    m_trackingStatusBar = new TrackingStatusBar(m_channel.get(), this);
+    m_radioStatusBar = new RadioStatusBar(m_channel.get(), m_versions, this);
+    const struct {
+        QToolBar *bar;
+        const char *name;
+    } statusBars[] = {
+        {m_camStatusBar, "QuickStatusToolBar"},
+        {m_freqStatusBar, "FrequencyStatusToolBar"},
+        {m_trackingStatusBar, "TrackingStatusToolBar"},
+        {m_radioStatusBar, "RadioStatusToolBar"},
+    };
+    m_fixedToolBars = {m_mainToolBar};
+    for (const auto &entry : statusBars) {
+        entry.bar->setObjectName(QLatin1String(entry.name));
+        entry.bar->setMinimumHeight(25);
+        addToolBar(entry.bar);
+        m_fixedToolBars.append(entry.bar);
+    }
+}
+
+void MainWindow::createEventDisplay()
+{
+    char host[IOManager::BufferSize] = "";
+    m_channel->getString(host, "system hostname");
+    m_eventDisplay = new EventDisplay(m_channel.get(), m_logsDir, QString::fromLatin1(host));
+    m_channel->addMessageReceiver(Standard, m_eventDisplay);
+    m_eventDock = new QDockWidget(tr("Event Display"), this);
+    m_eventDock->setObjectName(QStringLiteral("DisplayEvent"));
+    m_eventDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
+                             | QDockWidget::DockWidgetFloatable);
+    m_eventDock->setWidget(m_eventDisplay);
+    addDockWidget(Qt::BottomDockWidgetArea, m_eventDock);
+    m_eventDock->hide();
+}
+
+void MainWindow::detachStatusBars()
+{
+    if (m_camStatusBar)
+        m_camStatusBar->detach();
+    if (m_freqStatusBar)
+        m_freqStatusBar->detach();
+    if (m_trackingStatusBar)
+        m_trackingStatusBar->detach();
+}
+
+// Docks first, sorted by their menu key (a separator above 1000), then the tool bars.
+QMenu *MainWindow::createPopupMenu()
+{
+    auto *menu = new QMenu(this);
+    QList<QDockWidget *> docks = findChildren<QDockWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    std::stable_sort(docks.begin(), docks.end(), [](QDockWidget *a, QDockWidget *b) {
+        return a->toggleViewAction()->data().toInt() < b->toggleViewAction()->data().toInt();
+    });
+    bool separated = false;
+    for (QDockWidget *dock : qAsConst(docks)) {
+        if (!separated && dock->toggleViewAction()->data().toInt() > 1000) {
+            menu->addSeparator();
+            separated = true;
+        }
+        menu->addAction(dock->toggleViewAction());
+    }
+    menu->addSeparator();
+    for (QToolBar *bar : findChildren<QToolBar *>(QString(), Qt::FindDirectChildrenOnly))
+        menu->addAction(bar->toggleViewAction());
+    return menu;
+}
+
+QString MainWindow::layoutFile() const
+{
+    return QDir(m_configDir).filePath(QStringLiteral("quorix.layout"));
+}
+
+QString MainWindow::defaultLayoutFile() const
+{
+    return QDir(m_appDir).filePath(QStringLiteral("config/quorix_default.layout"));
+}
+
+void MainWindow::saveLayout()
+{
+    const QString error = WindowLayout(this, m_fixedToolBars).save(layoutFile());
+    if (!error.isEmpty())
+        QMessageBox::warning(this, tr("Error"), error);
+}
+
+void MainWindow::loadLayout(bool bDefault)
+{
+    WindowLayout(this, m_fixedToolBars).load(bDefault ? defaultLayoutFile() : layoutFile());
+}
+
+void MainWindow::apply_default_layout()
+{
+    loadLayout(true);
 }
 
 void MainWindow::placeMenus()
@@ -539,6 +658,7 @@ void MainWindow::placeMenus()
     for (QMenu *menu : qAsConst(m_menusByKey))
         if (menu->actions().size() > 9)
             menuBar()->addMenu(menu);
+    loadLayout(false);
     bool ok = false;
     const QString state = queryStatusActive(&ok);
     setMeasurementInactiveEnabled(!(ok && state == QLatin1String("mea")));
@@ -640,6 +760,12 @@ void MainWindow::update_status()
     }
     failedPolls = 0;
 
+    m_appStatusBar->update_status();
+    const QByteArray status = state.toLatin1();
+    m_camStatusBar->update_status(status.constData());
+    m_trackingStatusBar->update_status(status.constData());
+    m_freqStatusBar->update_status(status.constData());
+
     if (state == QLatin1String("wait")) {
         const QString waiting = tr("measurement interrupted. Waiting for external synchronisation signal...");
         statusBar()->showMessage(waiting, 4000);
@@ -737,13 +863,18 @@ void MainWindow::prepareShutdown()
     }
     m_prefs.cascadedSystem = cascaded;
     writePreferences();
+    saveLayout();
+    if (m_eventDisplay)
+        m_eventDisplay->stop();
     m_meaInactive.clear();
     if (m_statusTimer)
         m_statusTimer->stop();
+    detachStatusBars();
     m_shutdownPrepared = true;
 }
 
-void MainWindow::prepareClose(const char *finalCommand)
+// Host name and address may have changed on the Controller; failed queries keep the stored ones.
+void MainWindow::rereadControllerAddress()
 {
     char value[IOManager::BufferSize] = "";
     if (m_channel->getString(value, "system hostname") == 0)
@@ -753,6 +884,12 @@ void MainWindow::prepareClose(const char *finalCommand)
         if (words.size() >= 2)
             m_prefs.lastIp = words[1];
     }
+}
+
+void MainWindow::prepareClose(const char *finalCommand)
+{
+    m_appStatusBar->update_status();
+    rereadControllerAddress();
     prepareShutdown();
     if (finalCommand) {
         char reply[IOManager::BufferSize];
@@ -787,6 +924,8 @@ void MainWindow::onReceiveAppReadyToShutdown()
 
 void MainWindow::onReceiveConfigurationChanged()
 {
+    m_appStatusBar->update_configuration();
+    rereadControllerAddress();
 }
 
 void MainWindow::onSystemShutdown()

@@ -13,8 +13,15 @@
 
 #include <memory>
 
+class AppStatusBar;
+class CamStatusBar;
+class EventDisplay;
+class FreqStatusBar;
 class IOManagerUdpTcp;
 class IpDialog;
+class QDockWidget;
+class RadioStatusBar;
+class TrackingStatusBar;
 class MainAppMessageReceiver;
 class QAction;
 class QMenu;
@@ -42,6 +49,16 @@ public:
     QAction *startStopAction() const { return m_startStopAction; }
     QList<QAction *> measurementInactiveActions() const { return m_meaInactive; }
     QMenu *menuByTitle(const QString &title) const { return m_menusByTitle.value(title); }
+    EventDisplay *eventDisplay() const { return m_eventDisplay; }
+    QDockWidget *eventDock() const { return m_eventDock; }
+    AppStatusBar *appStatusBar() const { return m_appStatusBar; }
+    CamStatusBar *camStatusBar() const { return m_camStatusBar; }
+    TrackingStatusBar *trackingStatusBar() const { return m_trackingStatusBar; }
+    FreqStatusBar *freqStatusBar() const { return m_freqStatusBar; }
+    RadioStatusBar *radioStatusBar() const { return m_radioStatusBar; }
+    QString layoutFile() const;
+    QString defaultLayoutFile() const;
+    QMenu *createPopupMenu() override;
 
 signals:
     void sendLastFeUpdateDate(QDateTime date);
@@ -50,6 +67,8 @@ signals:
 
 public slots:
     void displayMessageBox(int severance, QString title, QString msg);
+    void saveLayout();
+    void loadLayout(bool bDefault);
     void toggleMeasurement();
     void update_status();
     void onReceiveConfigurationChanged();
@@ -58,6 +77,7 @@ public slots:
     void onSystemShutdown();
     void checkForOldFrontend();
     void apply_dark_theme();
+    void apply_default_layout();
     void apply_bqc_reboot();
     void apply_search_hardware();
     void testReconnectPossible();
@@ -82,7 +102,9 @@ private:
     void readControllerIdentity();
     void createActions();
     void createMenus();
+    void createEventDisplay();
     void createToolBars();
+    void detachStatusBars();
     void placeMenus();
     void startMeasurementIfAsked();
     void updateInertialToolBar();
@@ -95,6 +117,7 @@ private:
     void connectionLost();
     void prepareShutdown();
     void prepareClose(const char *finalCommand);
+    void rereadControllerAddress();
     void readPreferences();
     void writePreferences();
     static bool isDottedAddress(const QString &text);
@@ -134,6 +157,14 @@ private:
     QMap<QString, QMenu *> m_menusByTitle;
     QList<QAction *> m_meaInactive;
     QToolBar *m_mainToolBar = nullptr;
+    QList<QToolBar *> m_fixedToolBars;
+    EventDisplay *m_eventDisplay = nullptr;
+    QDockWidget *m_eventDock = nullptr;
+    AppStatusBar *m_appStatusBar = nullptr;
+    CamStatusBar *m_camStatusBar = nullptr;
+    TrackingStatusBar *m_trackingStatusBar = nullptr;
+    FreqStatusBar *m_freqStatusBar = nullptr;
+    RadioStatusBar *m_radioStatusBar = nullptr;
     QPointer<QToolBar> m_inertialToolBar;
 
     // Reconnect.

@@ -44,3 +44,14 @@ void Theme::apply(QWidget *widget, bool dark)
     applyDark(qApp);
     widget->setPalette(darkPalette());
 }
+
+bool Theme::isDark(const QWidget *widget)
+{
+    return widget->palette().color(QPalette::Window).lightnessF() < 0.5;
+}
+
+// ":/images/icons/NAME.png" on a dark palette, the "-brightmode" drawing otherwise.
+QString Theme::icon(const QWidget *widget, const QString &name)
+{
+    return QStringLiteral(":/images/icons/%1%2.png").arg(name, isDark(widget) ? QString() : QStringLiteral("-brightmode"));
+}

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QPalette>
+#include <QString>
 
 class QApplication;
 class QWidget;
@@ -12,4 +13,7 @@ public:
     static QPalette darkPalette();
     static void applyDark(QApplication *app);
     static void apply(QWidget *widget, bool dark);
+    // Icons come in a light and a dark drawing; this picks by the widget's palette.
+    static bool isDark(const QWidget *widget);
+    static QString icon(const QWidget *widget, const QString &name);
 };

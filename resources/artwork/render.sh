@@ -5,3 +5,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 for name in splash-dark splash-bright; do
   rsvg-convert "$here/$name.svg" -o "$here/../images/$name.png"
 done
+mkdir -p "$here/../images/icons"
+for svg in "$here"/icons/*.svg; do
+  name=$(basename "$svg" .svg)
+  rsvg-convert -w 16 -h 16 "$svg" -o "$here/../images/icons/$name.png"
+done

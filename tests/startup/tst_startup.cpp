@@ -123,12 +123,19 @@ void tst_Startup::programConnectsAndInitialises()
     QVERIFY(tcp.size() >= 8);
     QCOMPARE(tcp[0], QString("quorix2 get system access"));
     QCOMPARE(tcp[1], QString("quorix2 init"));
-    QVERIFY2(tcp[2].startsWith("quorix2 set output net chmon udp my_ip "), qPrintable(tcp[2]));
-    const int dataPort = tcp[2].section(' ', -1).toInt();
+    // Between init and the data routing: the event display's first poll and the status bar's configuration line.
+    int route = 2;
+    while (route < tcp.size() && !tcp[route].startsWith("quorix2 set output net"))
+        ++route;
+    QCOMPARE(tcp.mid(2, route - 2), (QStringList{"quorix2 get system hostname", "quorix2 getmsg",
+                                                 "quorix2 get system hostname", "quorix2 get config desc"}));
+    QVERIFY2(route + 5 < tcp.size(), qPrintable(tcp.join('\n')));
+    QVERIFY2(tcp[route].startsWith("quorix2 set output net chmon udp my_ip "), qPrintable(tcp[route]));
+    const int dataPort = tcp[route].section(' ', -1).toInt();
     QVERIFY(dataPort > 0 && dataPort < 65536);
-    QCOMPARE(tcp[3], QString("quorix2 get output net chmon"));
-    QCOMPARE(tcp.mid(4, 4), (QStringList{"quorix2 set output active chmon ts yes", "quorix2 set output active chmon 3d yes",
-                                        "quorix2 set output active chmon 6d yes", "quorix2 set output active chmon 2dmon yes"}));
+    QCOMPARE(tcp[route + 1], QString("quorix2 get output net chmon"));
+    QCOMPARE(tcp.mid(route + 2, 4), (QStringList{"quorix2 set output active chmon ts yes", "quorix2 set output active chmon 3d yes",
+                                                "quorix2 set output active chmon 6d yes", "quorix2 set output active chmon 2dmon yes"}));
 }
 
 void tst_Startup::noControllerEndsWithBox()

@@ -1,0 +1,55 @@
+#pragma once
+
+#include "MessageReceiver.h"
+
+#include <QDate>
+#include <QMutex>
+#include <QWidget>
+
+class IOManager;
+class QTimer;
+class TextBrowser;
+
+// The Controller's warnings and errors and the front end's own notices, shown
+// with a time stamp and appended to one log file per day.
+class EventDisplay : public QWidget, public MessageReceiver
+{
+    Q_OBJECT
+
+public:
+    static constexpr int MaxLines = 200;
+    static constexpr int KeepLogDays = 200;
+    // One poll fetches at most this many messages, so that a flooded queue
+    // cannot hold the GUI; the rest follows at the next tick.
+    static constexpr int MaxMessagesPerPoll = 100;
+
+    EventDisplay(IOManager *channel, const QString &logDir, const QString &hostName, QWidget *parent = nullptr);
+
+    TextBrowser *view() const { return m_view; }
+    int pollInterval() const;
+    bool isPolling() const;
+    QString logFilePath(const QDate &date) const;
+    void stop();
+
+    int receive(int type, const char *sender, const char *text) override;
+
+public slots:
+    void get_msg();
+    void onDeleteOldLogFiles();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+
+private:
+    void showAndLog(const QString &message);
+    void log(const QDateTime &now, const QString &line);
+
+    IOManager *m_channel;
+    QMutex m_pollLock;
+    QString m_logDir;
+    QString m_hostName;
+    TextBrowser *m_view;
+    QTimer *m_pollTimer;
+    QTimer *m_cleanupTimer;
+};

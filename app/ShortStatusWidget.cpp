@@ -1,0 +1,74 @@
+#include "ShortStatusWidget.h"
+
+#include "IOManager.h"
+#include "Theme.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+
+#include <cstring>
+
+namespace {
+
+QLabel *iconLabel(const QString &path, QWidget *parent)
+{
+    auto *label = new QLabel(parent);
+    label->setFixedSize(16, 16);
+    label->setPixmap(QPixmap(path));
+    return label;
+}
+
+} // namespace
+
+ShortStatusWidget::ShortStatusWidget(IOManager *channel, QWidget *parent)
+    : QWidget(parent)
+    , m_channel(channel)
+    , m_bodies(new QLabel(this))
+    , m_markers(new QLabel(this))
+{
+    QLabel *bodyIcon = iconLabel(Theme::icon(this, QStringLiteral("body")), this);
+    QLabel *markerIcon = iconLabel(QStringLiteral(":/images/icons/marker.png"), this);
+    m_bodies->setMinimumWidth(15);
+    m_markers->setMinimumWidth(15);
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(4, 4, 4, 4);
+    layout->addWidget(bodyIcon);
+    layout->addWidget(m_bodies);
+    layout->addWidget(markerIcon);
+    layout->addWidget(m_markers);
+
+    const QString bodyHelp = tr("This shows the number of currently tracked 6DOF bodies including all module bodies.");
+    const QString markerHelp = tr("This shows the number of currently tracked 3DOF marker.");
+    bodyIcon->setWhatsThis(bodyHelp);
+    m_bodies->setWhatsThis(bodyHelp);
+    markerIcon->setWhatsThis(markerHelp);
+    m_markers->setWhatsThis(markerHelp);
+}
+
+QString ShortStatusWidget::bodyText() const
+{
+    return m_bodies->text();
+}
+
+QString ShortStatusWidget::markerText() const
+{
+    return m_markers->text();
+}
+
+void ShortStatusWidget::update_status(const char *status)
+{
+    if (std::strcmp(status, "cal") != 0 && std::strcmp(status, "mea") != 0) {
+        m_bodies->setText(QStringLiteral("-"));
+        m_markers->setText(QStringLiteral("-"));
+        return;
+    }
+    int bodies = -1;
+    int markers = -1;
+    if (m_channel->getInt(&bodies, "status number_of_bodies") != 0)
+        bodies = -1;
+    if (m_channel->getInt(&markers, "status number_of_marker") != 0)
+        markers = -1;
+    m_bodies->setText(QString::number(bodies));
+    m_markers->setText(QString::number(markers));
+}

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <QWidget>
+
+class IOManager;
+class QLabel;
+
+// Tracked bodies and markers, each with its icon.
+class ShortStatusWidget : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit ShortStatusWidget(IOManager *channel, QWidget *parent = nullptr);
+
+    QString bodyText() const;
+    QString markerText() const;
+
+public slots:
+    void update_status(const char *status);
+
+private:
+    IOManager *m_channel;
+    QLabel *m_bodies;
+    QLabel *m_markers;
+};
