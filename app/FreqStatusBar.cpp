@@ -17,8 +17,8 @@ FreqStatusBar::FreqStatusBar(IOManager *channel, const BackendVersions &versions
     , m_channel(channel)
     , m_field(new QLineEdit(QString::fromLatin1(NoValue), this))
     , m_timer(new QTimer(this))
-    , m_frequencySupported(versions.protocol.isAtLeast(0, 17, 0))
-    , m_lostFramesSupported(versions.protocol.isAtLeast(1, 8, 0))
+    , m_frequencySupported(versions.protocol.isAtLeast(0, 17))
+    , m_lostFramesSupported(versions.protocol.isAtLeast(1, 8))
 {
     auto *label = new QLabel(tr("  sync  "), this);
     const QString help = tr("Tracking frequency");

@@ -29,7 +29,7 @@ RadioStatusBar::RadioStatusBar(IOManager *channel, const BackendVersions &versio
     addWidget(m_channelLabel);
 
     // Older Controllers have no radio to ask about.
-    if (versions.protocol.isAtLeast(1, 5, 0)) {
+    if (versions.protocol.isAtLeast(1, 5)) {
         m_timer = new QTimer(this);
         m_timer->setInterval(3000);
         connect(m_timer, &QTimer::timeout, this, &RadioStatusBar::update_status);
