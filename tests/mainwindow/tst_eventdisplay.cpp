@@ -1,0 +1,302 @@
+// The event display: polling the Controller's message queue, bus messages,
+// the 200-line view and the per-day log files.
+#include "EventDisplay.h"
+#include "FakeChannel.h"
+#include "TestHome.h"
+#include "TextBrowser.h"
+
+#include <QAction>
+#include <QDir>
+#include <QFile>
+#include <QMenu>
+#include <QTextBlock>
+#include <QtTest>
+
+namespace {
+
+const QRegularExpression Stamp("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d: ");
+
+QStringList viewLines(const EventDisplay &d)
+{
+    return d.view()->toPlainText().split('\n', Qt::SkipEmptyParts);
+}
+
+QStringList fileLines(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    return QString::fromLocal8Bit(f.readAll()).split('\n', Qt::SkipEmptyParts);
+}
+
+QString stripped(const QString &line)
+{
+    QString s = line;
+    return s.remove(Stamp);
+}
+
+void touch(const QString &path)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly));
+    f.write("old\n");
+}
+
+} // namespace
+
+class tst_EventDisplay : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_home.reset(new TestHome); m_logs = m_home->path() + "/logs/events"; }
+    void cleanup() { m_home.reset(); }
+
+    void queuedMessagesFetchedInOnePoll();
+    void busyChannelSendsNothing();
+    void failedGetmsgEndsPoll();
+    void reenteredPollIsDropped();
+    void busMessageShowsSenderAndText();
+    void viewKeepsLast200LinesLogKeepsAll();
+    void oldLogsDeleted();
+    void uncreatableLogDirectory();
+    void longMessages();
+    void floodEmptiedOverSeveralPolls();
+    void pollIntervalFollowsVisibility();
+    void clearOnlyWithText();
+
+private:
+    QScopedPointer<TestHome> m_home;
+    QString m_logs;
+};
+
+void tst_EventDisplay::queuedMessagesFetchedInOnePoll()
+{
+    FakeChannel ch;
+    ch.queueMessage("camera c02 lost");
+    EventDisplay d(&ch, m_logs, "quorixsim");
+    // The constructor polls once.
+    QCOMPARE(ch.count("quorix2 getmsg"), 2);
+    QCOMPARE(viewLines(d).size(), 1);
+
+    ch.queueMessage("first");
+    ch.queueMessage("second");
+    ch.queueMessage("third");
+    ch.clearCommands();
+    d.get_msg();
+    QCOMPARE(ch.commands(), QList<QByteArray>({"quorix2 getmsg", "quorix2 getmsg", "quorix2 getmsg", "quorix2 getmsg"}));
+    const QStringList lines = viewLines(d);
+    QCOMPARE(lines.size(), 4);
+    for (const QString &line : lines)
+        QVERIFY2(Stamp.match(line).hasMatch(), qPrintable(line));
+    // The text kept starts with the blank after "quorix2 msg".
+    QCOMPARE(stripped(lines[1]), QString(" first"));
+    QCOMPARE(stripped(lines[3]), QString(" third"));
+
+    const QString file = d.logFilePath(QDate::currentDate());
+    QCOMPARE(QFileInfo(file).fileName(), "events-" + QDate::currentDate().toString("yyyy-MM-dd") + "_quorixsim.log");
+    QCOMPARE(fileLines(file), lines);
+}
+
+void tst_EventDisplay::busyChannelSendsNothing()
+{
+    FakeChannel ch;
+    ch.setBusy(true);
+    ch.queueMessage("waiting");
+    EventDisplay d(&ch, m_logs, "h");
+    d.get_msg();
+    QVERIFY(ch.commands().isEmpty());
+    QCOMPARE(viewLines(d), QStringList());
+    ch.setBusy(false);
+    d.get_msg();
+    QCOMPARE(viewLines(d).size(), 1);
+}
+
+void tst_EventDisplay::failedGetmsgEndsPoll()
+{
+    FakeChannel ch;
+    ch.setGetmsgFailure(-111);
+    EventDisplay d(&ch, m_logs, "h");
+    ch.clearCommands();
+    d.get_msg();
+    QCOMPARE(ch.commands().size(), 1);
+    QVERIFY(d.isPolling());
+}
+
+// A tick processed inside the channel's nested event loop must not start a second poll.
+void tst_EventDisplay::reenteredPollIsDropped()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    ch.queueMessage("one");
+    ch.clearCommands();
+    ch.setDuringNextExchange([&] { d.get_msg(); });
+    d.get_msg();
+    QCOMPARE(ch.commands(), QList<QByteArray>({"quorix2 getmsg", "quorix2 getmsg"}));
+    QCOMPARE(viewLines(d).size(), 1);
+    // The lock was released: the next poll runs.
+    ch.clearCommands();
+    d.get_msg();
+    QCOMPARE(ch.commands().size(), 1);
+}
+
+void tst_EventDisplay::busMessageShowsSenderAndText()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "quorixsim");
+    ch.addMessageReceiver("standard", &d);
+    QCOMPARE(ch.sendMessage("standard", "IOManagerUdpTcp", 2, "UDP timeout: last command sent: quorix2 init"), 0);
+    const QStringList lines = viewLines(d);
+    QCOMPARE(lines.size(), 1);
+    QVERIFY(Stamp.match(lines[0]).hasMatch());
+    QCOMPARE(stripped(lines[0]), QString("(IOManagerUdpTcp) UDP timeout: last command sent: quorix2 init"));
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())), lines);
+
+    // From another thread the line still arrives, in the GUI thread.
+    QThread *t = QThread::create([&] { d.receive(1, "QUORIX4", "from worker"); });
+    t->start();
+    t->wait();
+    delete t;
+    QTRY_COMPARE(viewLines(d).size(), 2);
+    QCOMPARE(stripped(viewLines(d)[1]), QString("(QUORIX4) from worker"));
+    ch.removeMessageReceiver("standard", &d);
+}
+
+void tst_EventDisplay::viewKeepsLast200LinesLogKeepsAll()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    for (int i = 1; i <= 200; ++i)
+        d.receive(1, "t", QByteArray::number(i).constData());
+    QCOMPARE(stripped(viewLines(d).first()), QString("(t) 1"));
+    d.receive(1, "t", "201");
+    const QStringList lines = viewLines(d);
+    QCOMPARE(lines.size(), 200);
+    QCOMPARE(stripped(lines.first()), QString("(t) 2"));
+    QCOMPARE(stripped(lines.last()), QString("(t) 201"));
+    const QStringList logged = fileLines(d.logFilePath(QDate::currentDate()));
+    QCOMPARE(logged.size(), 201);
+    QCOMPARE(stripped(logged.first()), QString("(t) 1"));
+}
+
+void tst_EventDisplay::oldLogsDeleted()
+{
+    QVERIFY(QDir().mkpath(m_logs));
+    const QDate today = QDate::currentDate();
+    auto name = [&](int daysAgo) {
+        return m_logs + "/events-" + today.addDays(-daysAgo).toString("yyyy-MM-dd") + "_quorixsim.log";
+    };
+    touch(name(201));
+    touch(name(400));
+    touch(name(200));
+    touch(name(199));
+    touch(m_logs + "/other-2001-01-01.log");
+    touch(m_logs + "/events-2001-01-01_h.txt");
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "quorixsim");
+    QVERIFY(!QFile::exists(name(201)));
+    QVERIFY(!QFile::exists(name(400)));
+    QVERIFY(QFile::exists(name(200)));
+    QVERIFY(QFile::exists(name(199)));
+    QVERIFY(QFile::exists(m_logs + "/other-2001-01-01.log"));
+    QVERIFY(QFile::exists(m_logs + "/events-2001-01-01_h.txt"));
+
+    // The daily clean-up does the same later on.
+    touch(name(300));
+    d.onDeleteOldLogFiles();
+    QVERIFY(!QFile::exists(name(300)));
+}
+
+void tst_EventDisplay::uncreatableLogDirectory()
+{
+    // A file where the directory should be.
+    const QString blocked = m_home->path() + "/blocked";
+    touch(blocked);
+    FakeChannel ch;
+    ch.queueMessage("lost");
+    EventDisplay d(&ch, blocked + "/events", "h");
+    d.receive(1, "QUORIX4", "still shown");
+    QCOMPARE(viewLines(d).size(), 2);
+    QVERIFY(QFileInfo(blocked).isFile());
+}
+
+void tst_EventDisplay::longMessages()
+{
+    FakeChannel ch;
+    // The longest reply a 200-byte buffer carries.
+    const QByteArray text(199 - 12, 'x');
+    ch.queueMessage(text + "");
+    EventDisplay d(&ch, m_logs, "h");
+    QCOMPARE(stripped(viewLines(d).value(0)), " " + QString(text));
+
+    const QByteArray bus(199, 'y');
+    d.receive(1, "s", bus.constData());
+    QCOMPARE(stripped(viewLines(d).value(1)), "(s) " + QString(bus));
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 2);
+}
+
+void tst_EventDisplay::floodEmptiedOverSeveralPolls()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    for (int i = 0; i < 1000; ++i)
+        ch.queueMessage("m" + QByteArray::number(i));
+    d.get_msg();
+    const int left = ch.queuedMessages();
+    QVERIFY2(left > 0 && left < 1000, qPrintable(QString::number(left)));
+    int polls = 1;
+    while (ch.queuedMessages() > 0 && polls < 1000) {
+        d.get_msg();
+        ++polls;
+    }
+    QCOMPARE(ch.queuedMessages(), 0);
+    const QStringList logged = fileLines(d.logFilePath(QDate::currentDate()));
+    QCOMPARE(logged.size(), 1000);
+    QCOMPARE(stripped(logged.last()), QString(" m999"));
+    QCOMPARE(viewLines(d).size(), 200);
+}
+
+void tst_EventDisplay::pollIntervalFollowsVisibility()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    QVERIFY(d.isPolling());
+    QCOMPARE(d.pollInterval(), 1000);
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QCOMPARE(d.pollInterval(), 100);
+    // The timer really polls: a message queued now shows up.
+    ch.queueMessage("late");
+    QTRY_COMPARE_WITH_TIMEOUT(viewLines(d).size(), 1, 3000);
+    d.hide();
+    QCOMPARE(d.pollInterval(), 1000);
+    d.stop();
+    QVERIFY(!d.isPolling());
+    ch.clearCommands();
+    QTest::qWait(1300);
+    QVERIFY(ch.commands().isEmpty());
+}
+
+void tst_EventDisplay::clearOnlyWithText()
+{
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    TextBrowser *view = d.view();
+    QVERIFY(view->isReadOnly());
+    QScopedPointer<QMenu> empty(view->createContextMenu(QPoint()));
+    QVERIFY(empty->actions().contains(view->clearAction()));
+    QCOMPARE(empty->actions().last(), view->clearAction());
+    QVERIFY(empty->actions().at(empty->actions().size() - 2)->isSeparator());
+    QVERIFY(!view->clearAction()->isEnabled());
+
+    d.receive(1, "s", "text");
+    QScopedPointer<QMenu> full(view->createContextMenu(QPoint()));
+    QVERIFY(view->clearAction()->isEnabled());
+    view->clearAction()->trigger();
+    QVERIFY(view->toPlainText().isEmpty());
+    // The log keeps what the view lost.
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 1);
+}
+
+QTEST_MAIN(tst_EventDisplay)
+#include "tst_eventdisplay.moc"
