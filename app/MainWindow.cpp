@@ -14,6 +14,7 @@
 #include "IOManagerUdpTcp.h"
 #include "IpDialog.h"
 #include "MainAppMessageReceiver.h"
+#include "ModuleHost.h"
 #include "PasswordInputDialog.h"
 #include "HelpCommandLine.h"
 #include "Theme.h"
@@ -78,6 +79,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     createActions();
     createMenus();
     createToolBars();
+    loadModules();
     readControllerIdentity();
 
     m_statusTimer = new QTimer(this);
@@ -86,6 +88,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     m_statusTimer->start();
 
     placeMenus();
+    sendStartupMessages();
 
     m_receiver = new MainAppMessageReceiver(this);
     m_channel->addMessageReceiver("GlobalEvent", m_receiver);
@@ -94,8 +97,22 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     connect(m_receiver, &MainAppMessageReceiver::receiveAppReadyToShutdown, this, &MainWindow::onReceiveAppReadyToShutdown);
     connect(m_receiver, &MainAppMessageReceiver::receiveSetOnlyDisplay, this, &MainWindow::setOnlyDisplay);
     connect(m_receiver, &MainAppMessageReceiver::receiveInertialChanged, this, &MainWindow::onReceiveInertialChanged);
+    connect(m_receiver, &MainAppMessageReceiver::receiveMonitor2dTabChanged, this, &MainWindow::onReceiveMonitor2dTabChanged);
+    connect(m_receiver, &MainAppMessageReceiver::receiveMonitor2dMostActiveChanged, this,
+            &MainWindow::onReceiveMonitor2dMostActiveChanged);
+    connect(m_receiver, &MainAppMessageReceiver::receiveOpenBodyCalDialog, this, &MainWindow::onReceiveOpenBodyCalDialog);
+    connect(m_receiver, &MainAppMessageReceiver::receiveOpenBodyAdjustmentDialog, this,
+            &MainWindow::onReceiveOpenBodyAdjustmentDialog);
+    connect(m_receiver, &MainAppMessageReceiver::receiveOpenHybridBodyCalDialog, this,
+            &MainWindow::onReceiveOpenHybridBodyCalibrationDialog);
+    connect(m_receiver, &MainAppMessageReceiver::receiveCloseHybridBodyCalDialog, this,
+            &MainWindow::onReceiveCloseHybridBodyCalibrationDialog);
+    connect(m_receiver, &MainAppMessageReceiver::receiveCloseBodyCalDialog, this, &MainWindow::onReceiveCloseBodyCalDialog);
+    connect(m_receiver, &MainAppMessageReceiver::receiveCloseBodyAdjustmentDialog, this,
+            &MainWindow::onReceiveCloseBodyAdjustmentDialog);
 
     checkForOldFrontend();
+    notify_body_admin();
     startMeasurementIfAsked();
     if (m_prefs.darkTheme)
         Theme::applyDark(qApp);
@@ -119,6 +136,8 @@ MainWindow::~MainWindow()
     }
     delete m_receiver;
     m_receiver = nullptr;
+    // Modules are torn down while the channel they were given still exists.
+    m_moduleHost.reset();
     m_channel.reset();
 }
 
@@ -594,6 +613,83 @@ void MainWindow::createEventDisplay()
     m_eventDock->hide();
 }
 
+void MainWindow::loadModules()
+{
+    m_moduleHost.reset(new ModuleHost(this));
+    m_moduleHost->load(QDir(m_appDir).filePath(QStringLiteral("plugins")), m_prefs.showServiceMenu, m_channel.get(),
+                       &m_versions);
+}
+
+void MainWindow::sendStartupMessages()
+{
+    const QString version = QStringLiteral("v%1.%2.%3").arg(QuorixVersion::Major).arg(QuorixVersion::Minor).arg(QuorixVersion::Patch);
+    relay("ServiceModule", version);
+    relay("UpdateModule", version);
+    relay("ConfigurationsModule", m_prefs.autoBackup ? version : QStringLiteral("no_auto_backup"));
+    m_versionList = m_moduleHost->versionList();
+    emit sendLastFeUpdateDate(m_prefs.lastFrontendUpdate);
+    emit sendVersionFeAndModules(m_versionList);
+    relay("CameraSettingsModule", m_prefs.showDynamicReflexSuppression ? QStringLiteral("ShowDynReflexSuppr")
+                                                                        : QStringLiteral("HideDynReflexSuppr"));
+    relay("UpdateModule", m_prefs.notifyOldFrontendOrBackend ? QStringLiteral("CheckForOldFrontendOrBackend")
+                                                              : QStringLiteral("NotCheckForOldFrontendOrBackend"));
+    relay("UpdateModule", m_prefs.darkTheme ? QStringLiteral("DarkThemeEnabled") : QStringLiteral("DarkThemeDisabled"));
+}
+
+// Everything the host tells its modules goes out as "Quorix2", type 1.
+void MainWindow::relay(const char *channel, const QString &text)
+{
+    m_channel->sendMessage(channel, "Quorix2", 1, text.toLatin1().constData());
+}
+
+void MainWindow::onReceiveMonitor2dTabChanged(QString text)
+{
+    relay("RoomCalModule", text);
+}
+
+void MainWindow::onReceiveMonitor2dMostActiveChanged(QString text)
+{
+    relay("RoomCalModule", text);
+}
+
+void MainWindow::onReceiveOpenBodyCalDialog(QString text)
+{
+    relay("BodyCalModule", text);
+}
+
+void MainWindow::onReceiveOpenBodyAdjustmentDialog(QString text)
+{
+    relay("BodyAdjustmentModule", text);
+}
+
+void MainWindow::onReceiveOpenHybridBodyCalibrationDialog(QString text)
+{
+    relay("HybridBodyCalibration", text);
+}
+
+void MainWindow::onReceiveCloseHybridBodyCalibrationDialog()
+{
+    relay("HybridBodyCalibration", QStringLiteral("close dialog"));
+}
+
+void MainWindow::onReceiveCloseBodyCalDialog()
+{
+    relay("BodyAdministrationModule", QStringLiteral("close dialog"));
+}
+
+void MainWindow::onReceiveCloseBodyAdjustmentDialog()
+{
+    relay("BodyAdministrationModule", QStringLiteral("close dialog"));
+}
+
+void MainWindow::notify_body_admin()
+{
+    if (m_moduleHost->isLoaded(QStringLiteral("GUI Body Calibration")))
+        relay("BodyAdministrationModule", QStringLiteral("bodycalibration available"));
+    if (m_moduleHost->isLoaded(QStringLiteral("GUI Body Adjustment")))
+        relay("BodyAdministrationModule", QStringLiteral("bodyadjustment available"));
+}
+
 void MainWindow::detachStatusBars()
 {
     if (m_camStatusBar)
@@ -870,6 +966,8 @@ void MainWindow::prepareShutdown()
     if (m_statusTimer)
         m_statusTimer->stop();
     detachStatusBars();
+    if (m_moduleHost)
+        m_moduleHost->detachAll();
     m_shutdownPrepared = true;
 }
 

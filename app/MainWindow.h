@@ -10,6 +10,7 @@
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
+#include <QToolBar>
 
 #include <memory>
 
@@ -23,12 +24,12 @@ class QDockWidget;
 class RadioStatusBar;
 class TrackingStatusBar;
 class MainAppMessageReceiver;
+class ModuleHost;
 class QAction;
 class QMenu;
 class QMessageBox;
 class QPushButton;
 class QTimer;
-class QToolBar;
 
 // The front end's one top-level window. Its constructor is the start-up: it
 // connects to the Controller, takes full access and initialises it before the
@@ -36,6 +37,7 @@ class QToolBar;
 class MainWindow : public QMainWindow, private MessageBoxProvider
 {
     Q_OBJECT
+    friend class ModuleHost;   // places module entries into the menus and docks
 
 public:
     static constexpr int RestartExitCode = 42;
@@ -56,6 +58,9 @@ public:
     TrackingStatusBar *trackingStatusBar() const { return m_trackingStatusBar; }
     FreqStatusBar *freqStatusBar() const { return m_freqStatusBar; }
     RadioStatusBar *radioStatusBar() const { return m_radioStatusBar; }
+    ModuleHost *moduleHost() const { return m_moduleHost.get(); }
+    QString versionList() const { return m_versionList; }
+    QToolBar *inertialToolBar() const { return m_inertialToolBar; }
     QString layoutFile() const;
     QString defaultLayoutFile() const;
     QMenu *createPopupMenu() override;
@@ -73,6 +78,14 @@ public slots:
     void update_status();
     void onReceiveConfigurationChanged();
     void onReceiveAppReadyToShutdown();
+    void onReceiveMonitor2dTabChanged(QString text);
+    void onReceiveMonitor2dMostActiveChanged(QString text);
+    void onReceiveOpenBodyCalDialog(QString text);
+    void onReceiveOpenBodyAdjustmentDialog(QString text);
+    void onReceiveOpenHybridBodyCalibrationDialog(QString text);
+    void onReceiveCloseHybridBodyCalibrationDialog();
+    void onReceiveCloseBodyCalDialog();
+    void onReceiveCloseBodyAdjustmentDialog();
     void onReceiveInertialChanged(QString text);
     void onSystemShutdown();
     void checkForOldFrontend();
@@ -80,6 +93,7 @@ public slots:
     void apply_default_layout();
     void apply_bqc_reboot();
     void apply_search_hardware();
+    void notify_body_admin();
     void testReconnectPossible();
     void setOnlyDisplay(bool b);
     void onMenuAboutToShow_update();
@@ -105,6 +119,9 @@ private:
     void createEventDisplay();
     void createToolBars();
     void detachStatusBars();
+    void loadModules();
+    void sendStartupMessages();
+    void relay(const char *channel, const QString &text);
     void placeMenus();
     void startMeasurementIfAsked();
     void updateInertialToolBar();
@@ -136,6 +153,8 @@ private:
     QString m_logsDir;
 
     std::unique_ptr<IOManagerUdpTcp> m_channel;
+    std::unique_ptr<ModuleHost> m_moduleHost;
+    QString m_versionList;
     unsigned short m_dataPort = 0;
     BackendVersions m_versions;
     QString m_connectedAddress;

@@ -1,0 +1,224 @@
+#include "ControllerSimulator.h"
+#include "IOManagerUdpTcp.h"
+#include "MainWindow.h"
+#include "MessageReceiver.h"
+#include "ModalWatcher.h"
+#include "ModuleHost.h"
+#include "Preferences.h"
+#include "TestHome.h"
+
+#include <QAction>
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const unsigned short Port = 50105;
+
+QStringList calls()
+{
+    return qApp->property("moduleCalls").toStringList();
+}
+
+QStringList callsOf(const QString &what)
+{
+    QStringList found;
+    for (const QString &call : calls())
+        if (call.endsWith(QLatin1Char(':') + what))
+            found << call.section(QLatin1Char(':'), 0, 0);
+    return found;
+}
+
+// Records what the host sends to one module channel.
+struct Listener : MessageReceiver
+{
+    QStringList texts;
+    int receive(int type, const char *sender, const char *text) override
+    {
+        texts << QStringLiteral("%1|%2|%3").arg(type).arg(QString::fromLatin1(sender), QString::fromLatin1(text));
+        return 0;
+    }
+};
+
+QStringList menuBarTitles(QMainWindow &window)
+{
+    QStringList titles;
+    for (QAction *action : window.menuBar()->actions())
+        titles << action->text();
+    return titles;
+}
+
+QStringList actionTexts(QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *action : menu->actions())
+        if (!action->isSeparator())
+            texts << action->text();
+    return texts;
+}
+
+} // namespace
+
+class tst_ModuleHost : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void modulesArePlacedWhereTheyAsk();
+    void serviceModuleNeedsThePreference();
+    void unloadingRunsInOrder();
+    void relaysReachTheirModules();
+
+private:
+    std::unique_ptr<MainWindow> openWindow(const char *address);
+    TestHome *m_home = nullptr;
+    ControllerSimulator *m_sim = nullptr;
+    ModalWatcher *m_boxes = nullptr;
+};
+
+void tst_ModuleHost::init()
+{
+    qApp->setProperty("moduleCalls", QStringList());
+}
+
+std::unique_ptr<MainWindow> tst_ModuleHost::openWindow(const char *address)
+{
+    return std::make_unique<MainWindow>(QStringLiteral("-host %1").arg(QLatin1String(address)));
+}
+
+void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
+{
+    TestHome home;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.10.1", Port));
+    ModalWatcher boxes;
+    auto window = openWindow("127.0.10.1");
+
+    // The Holoview-like module gives the centre; its dock stays out of sight.
+    QVERIFY(window->centralWidget());
+    QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("TestCentre"));
+
+    // Two modules share one menu; the first one's position (500) places it between View and Help.
+    QMenu *extras = window->menuByTitle(QStringLiteral("&Extras"));
+    QVERIFY(extras);
+    const QStringList bar = menuBarTitles(*window);
+    QVERIFY2(bar.indexOf("&Extras") > bar.indexOf("&View") && bar.indexOf("&Extras") < bar.indexOf("&Help"),
+             qPrintable(bar.join(',')));
+    // A negative position counts as 0: Beta stands before Alpha (150), both in the first section.
+    QCOMPARE(actionTexts(extras), (QStringList{"Beta", "Alpha"}));
+    QCOMPARE(extras->actions().first()->text(), QStringLiteral("Beta"));
+
+    // The unnamed dock is named after menu and action, docked right and hidden.
+    auto *dock = window->findChild<QDockWidget *>(QStringLiteral("&ExtrasAlpha"));
+    QVERIFY(dock);
+    QCOMPARE(window->dockWidgetArea(dock), Qt::RightDockWidgetArea);
+    QVERIFY(dock->isHidden());
+    QVERIFY(window->measurementInactiveActions().contains(dock->toggleViewAction()));
+    QVERIFY(!window->measurementInactiveActions().contains(extras->actions().first()));
+
+    // A tool bar is added, not a menu entry; this one is the inertial bar.
+    QToolBar *inertial = window->inertialToolBar();
+    QVERIFY(inertial);
+    QCOMPARE(inertial->parent(), window.get());
+    QCOMPARE(inertial->minimumHeight(), 25);
+    QVERIFY(!window->menuByTitle(QStringLiteral("&Nowhere")));
+
+    // Properties in their order and types.
+    QStringList properties;
+    for (const QString &call : calls())
+        if (call.startsWith(QLatin1String("Test Dock:")) && call.contains(QLatin1Char('=')))
+            properties << call.section(QLatin1Char(':'), 1);
+    QCOMPARE(properties, (QStringList{"CommandManager=IOManager*", "ModuleParent=QWidget*",
+                                      "BackendVersions=BackendVersions*", "ObserverMode=bool"}));
+
+    // Modules without entries, the service module, other plug-ins and plain files are not listed.
+    QCOMPARE(window->versionList(),
+             QStringLiteral("v4.0.1  2026-02-02|GUI Holoview Test;v0.0.1|Test Dock;v0.0.1|Test Action;v0.0.1|"
+                            "Test Toolbar;v0.0.1|Test Nulls;v0.0.1"));
+    QVERIFY(!calls().join(',').contains(QLatin1String("GUI Service Test")));
+    QVERIFY(window->moduleHost()->isLoaded(QStringLiteral("Test Dock")));
+    QVERIFY(!window->moduleHost()->isLoaded(QStringLiteral("Test Empty")));
+}
+
+void tst_ModuleHost::serviceModuleNeedsThePreference()
+{
+    TestHome home;
+    Preferences prefs;
+    prefs.showServiceMenu = true;
+    QVERIFY(prefs.write().isEmpty());
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.10.2", Port));
+    ModalWatcher boxes;
+    auto window = openWindow("127.0.10.2");
+    QVERIFY(window->moduleHost()->isLoaded(QStringLiteral("GUI Service Test")));
+    QMenu *service = window->menuByTitle(QStringLiteral("&Service"));
+    QVERIFY(service);
+    QCOMPARE(actionTexts(service), QStringList{"Service"});
+}
+
+void tst_ModuleHost::unloadingRunsInOrder()
+{
+    TestHome home;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.10.3", Port));
+    ModalWatcher boxes;
+    auto window = openWindow("127.0.10.3");
+    const QStringList listed{"GUI Holoview Test", "Test Dock", "Test Action", "Test Toolbar", "Test Nulls"};
+
+    window->onReceiveAppReadyToShutdown();
+    QCOMPARE(callsOf("detach"), listed);
+    QVERIFY(callsOf("destroyWidgets").isEmpty());
+
+    qApp->setProperty("moduleCalls", QStringList());
+    window.reset();
+    QStringList order;
+    for (const QString &call : calls())
+        order << call.section(QLatin1Char(':'), 1);
+    QCOMPARE(order, (QStringList{"destroyWidgets", "destroyWidgets", "destroyWidgets", "destroyWidgets", "destroyWidgets",
+                                 "delete", "delete", "delete", "delete", "delete"}));
+    QCOMPARE(callsOf("delete"), listed);
+}
+
+void tst_ModuleHost::relaysReachTheirModules()
+{
+    TestHome home;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.10.4", Port));
+    ModalWatcher boxes;
+    auto window = openWindow("127.0.10.4");
+    IOManager *channel = window->commandChannel();
+
+    const char *channels[] = {"RoomCalModule", "BodyCalModule", "BodyAdjustmentModule", "HybridBodyCalibration",
+                              "BodyAdministrationModule"};
+    Listener listeners[5];
+    for (int i = 0; i < 5; ++i)
+        channel->addMessageReceiver(channels[i], &listeners[i]);
+
+    window->onReceiveMonitor2dTabChanged(QStringLiteral("tab 2"));
+    window->onReceiveMonitor2dMostActiveChanged(QStringLiteral("c03"));
+    window->onReceiveOpenBodyCalDialog(QStringLiteral("b01"));
+    window->onReceiveOpenBodyAdjustmentDialog(QStringLiteral("b02"));
+    window->onReceiveOpenHybridBodyCalibrationDialog(QStringLiteral("b03"));
+    window->onReceiveCloseHybridBodyCalibrationDialog();
+    window->onReceiveCloseBodyCalDialog();
+    window->onReceiveCloseBodyAdjustmentDialog();
+    window->notify_body_admin();   // neither body module is loaded: nothing
+
+    QCOMPARE(listeners[0].texts, (QStringList{"1|Quorix2|tab 2", "1|Quorix2|c03"}));
+    QCOMPARE(listeners[1].texts, QStringList{"1|Quorix2|b01"});
+    QCOMPARE(listeners[2].texts, QStringList{"1|Quorix2|b02"});
+    QCOMPARE(listeners[3].texts, (QStringList{"1|Quorix2|b03", "1|Quorix2|close dialog"}));
+    QCOMPARE(listeners[4].texts, (QStringList{"1|Quorix2|close dialog", "1|Quorix2|close dialog"}));
+
+    for (int i = 0; i < 5; ++i)
+        channel->removeMessageReceiver(channels[i], &listeners[i]);
+}
+
+QTEST_MAIN(tst_ModuleHost)
+#include "tst_modulehost.moc"
