@@ -62,6 +62,27 @@ QStringList actionTexts(QMenu *menu)
     return texts;
 }
 
+// A private home, a simulator at its own address and a window connected to it.
+struct Session
+{
+    explicit Session(const char *address, bool showService = false)
+    {
+        if (showService) {
+            Preferences prefs;
+            prefs.showServiceMenu = true;
+            prefs.write();
+        }
+        started = sim.start(address, Port);
+        if (started)
+            window = std::make_unique<MainWindow>(QStringLiteral("-host %1").arg(QLatin1String(address)));
+    }
+    TestHome home;
+    ControllerSimulator sim;
+    ModalWatcher boxes;
+    bool started = false;
+    std::unique_ptr<MainWindow> window;
+};
+
 } // namespace
 
 class tst_ModuleHost : public QObject
@@ -74,12 +95,6 @@ private slots:
     void serviceModuleNeedsThePreference();
     void unloadingRunsInOrder();
     void relaysReachTheirModules();
-
-private:
-    std::unique_ptr<MainWindow> openWindow(const char *address);
-    TestHome *m_home = nullptr;
-    ControllerSimulator *m_sim = nullptr;
-    ModalWatcher *m_boxes = nullptr;
 };
 
 void tst_ModuleHost::init()
@@ -87,18 +102,11 @@ void tst_ModuleHost::init()
     qApp->setProperty("moduleCalls", QStringList());
 }
 
-std::unique_ptr<MainWindow> tst_ModuleHost::openWindow(const char *address)
-{
-    return std::make_unique<MainWindow>(QStringLiteral("-host %1").arg(QLatin1String(address)));
-}
-
 void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
 {
-    TestHome home;
-    ControllerSimulator sim;
-    QVERIFY(sim.start("127.0.10.1", Port));
-    ModalWatcher boxes;
-    auto window = openWindow("127.0.10.1");
+    Session session("127.0.10.1");
+    QVERIFY(session.started);
+    auto &window = session.window;
 
     // The Holoview-like module gives the centre; its dock stays out of sight.
     QVERIFY(window->centralWidget());
@@ -148,14 +156,9 @@ void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
 
 void tst_ModuleHost::serviceModuleNeedsThePreference()
 {
-    TestHome home;
-    Preferences prefs;
-    prefs.showServiceMenu = true;
-    QVERIFY(prefs.write().isEmpty());
-    ControllerSimulator sim;
-    QVERIFY(sim.start("127.0.10.2", Port));
-    ModalWatcher boxes;
-    auto window = openWindow("127.0.10.2");
+    Session session("127.0.10.2", true);
+    QVERIFY(session.started);
+    auto &window = session.window;
     QVERIFY(window->moduleHost()->isLoaded(QStringLiteral("GUI Service Test")));
     QMenu *service = window->menuByTitle(QStringLiteral("&Service"));
     QVERIFY(service);
@@ -164,11 +167,9 @@ void tst_ModuleHost::serviceModuleNeedsThePreference()
 
 void tst_ModuleHost::unloadingRunsInOrder()
 {
-    TestHome home;
-    ControllerSimulator sim;
-    QVERIFY(sim.start("127.0.10.3", Port));
-    ModalWatcher boxes;
-    auto window = openWindow("127.0.10.3");
+    Session session("127.0.10.3");
+    QVERIFY(session.started);
+    auto &window = session.window;
     const QStringList listed{"GUI Holoview Test", "Test Dock", "Test Action", "Test Toolbar", "Test Nulls"};
 
     window->onReceiveAppReadyToShutdown();
@@ -187,11 +188,9 @@ void tst_ModuleHost::unloadingRunsInOrder()
 
 void tst_ModuleHost::relaysReachTheirModules()
 {
-    TestHome home;
-    ControllerSimulator sim;
-    QVERIFY(sim.start("127.0.10.4", Port));
-    ModalWatcher boxes;
-    auto window = openWindow("127.0.10.4");
+    Session session("127.0.10.4");
+    QVERIFY(session.started);
+    auto &window = session.window;
     IOManager *channel = window->commandChannel();
 
     const char *channels[] = {"RoomCalModule", "BodyCalModule", "BodyAdjustmentModule", "HybridBodyCalibration",
