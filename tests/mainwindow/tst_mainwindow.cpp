@@ -1,0 +1,465 @@
+// The main window in process against the Controller simulator: menus by model
+// and protocol, Start/Stop, following a measurement started elsewhere, the
+// connection-lost box and the window's context menu.
+#include "AppStatusBar.h"
+#include "ControllerSimulator.h"
+#include "EventDisplay.h"
+#include "FreqStatusBar.h"
+#include "IOManagerUdpTcp.h"
+#include "MainWindow.h"
+#include "ModalWatcher.h"
+#include "TestHome.h"
+#include "TextBrowser.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QDockWidget>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QToolBar>
+#include <QtTest>
+
+#include <memory>
+
+namespace {
+
+const quint16 Port = 50105;
+
+QStringList actionTexts(const QMenu *menu)
+{
+    QStringList texts;
+    for (QAction *a : menu->actions())
+        if (!a->isSeparator())
+            texts << a->text();
+    return texts;
+}
+
+QStringList menuBarTitles(MainWindow &w)
+{
+    QStringList titles;
+    for (QAction *a : w.menuBar()->actions())
+        titles << a->text();
+    return titles;
+}
+
+// One Controller on its own loopback address and one window connected to it.
+struct Session
+{
+    TestHome home;
+    ControllerSimulator sim;
+    ModalWatcher watcher;
+    std::unique_ptr<MainWindow> window;
+    QString address;
+
+    bool open(int n, const SimScenario &scenario = SimScenario())
+    {
+        address = QString("127.0.8.%1").arg(n);
+        sim.setScenario(scenario);
+        QString error;
+        if (!sim.start(address, Port, &error)) {
+            qWarning() << error;
+            return false;
+        }
+        window.reset(new MainWindow("-host " + address));
+        window->show();
+        return QTest::qWaitForWindowExposed(window.get());
+    }
+    ~Session()
+    {
+        // The window's slot for destroyed measurement-inactive actions would run
+        // after its members are gone (a crash in ~MainWindow); cut those links first.
+        if (window)
+            for (QAction *a : window->findChildren<QAction *>())
+                QObject::disconnect(a, &QObject::destroyed, window.get(), nullptr);
+        window.reset();
+        sim.stop();
+    }
+    QStringList eventTexts() const
+    {
+        return window->eventDisplay()->view()->toPlainText().split('\n', Qt::SkipEmptyParts);
+    }
+    bool eventShown(const QString &text) const
+    {
+        for (const QString &line : eventTexts())
+            if (line.endsWith(text))
+                return true;
+        return false;
+    }
+    int tcpCount(const QString &command) const
+    {
+        int n = 0;
+        for (const auto &e : sim.commandLog())
+            if (e.transport == "tcp" && e.text == command)
+                ++n;
+        return n;
+    }
+};
+
+bool allEnabled(const QList<QAction *> &actions, bool enabled)
+{
+    for (QAction *a : actions)
+        if (a->isEnabled() != enabled)
+            return false;
+    return true;
+}
+
+// What the connection-lost box showed: its buttons and whether Reconnect came alive.
+struct LostBox
+{
+    bool seen = false;
+    QString title;
+    QStringList buttons;
+    QString reconnectFirst;
+    bool reconnectEnabledAtFirst = true;
+    bool reconnectBecameEnabled = false;
+    QString reconnectLast;
+};
+
+} // namespace
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void menusFollowModel_data();
+    void menusFollowModel();
+    void protocolGates_data();
+    void protocolGates();
+    void startAndStop();
+    void startRefusedWhenTrackingUnavailable();
+    void measurementStartedElsewhereFollowed();
+    void singleFailedPollDoesNothing();
+    void twoFailedPollsOpenConnectionLostBox_data();
+    void twoFailedPollsOpenConnectionLostBox();
+    void eventDockAndContextMenu();
+    void closingWhileMeasuring_data();
+    void closingWhileMeasuring();
+};
+
+void tst_MainWindow::menusFollowModel_data()
+{
+    QTest::addColumn<int>("modelCode");
+    QTest::addColumn<QStringList>("quorixMenu");
+    QTest::addColumn<bool>("searchHardware");
+    QTest::newRow("QUORIX_PC") << 100 << QStringList{"&Password", "&Start", "&Quit"} << true;
+    QTest::newRow("KESTRALINE") << 20 << QStringList{"&Password", "&Start", "C&ontroller standby", "&Quit"} << false;
+    QTest::newRow("KESTRALINE3") << 21
+                                 << QStringList{"&Password", "&Start", "C&ontroller shut down", "Controller &reboot", "&Quit"}
+                                 << true;
+    QTest::newRow("controller box") << 0
+                                    << QStringList{"&Password", "&Start", "C&ontroller standby", "Controller &reboot", "&Quit"}
+                                    << true;
+}
+
+void tst_MainWindow::menusFollowModel()
+{
+    QFETCH(int, modelCode);
+    QFETCH(QStringList, quorixMenu);
+    QFETCH(bool, searchHardware);
+    static int address = 10;
+    SimScenario scenario;
+    scenario.modelCode = modelCode;
+    Session s;
+    QVERIFY(s.open(address++, scenario));
+    MainWindow &w = *s.window;
+    QCOMPARE(actionTexts(w.menuByTitle("&QUORIX4")), quorixMenu);
+    QCOMPARE(actionTexts(w.menuByTitle("H&ardware")).contains("Search &hardware"), searchHardware);
+    // Only menus with actions of their own reach the bar, in key order.
+    const QStringList bar = searchHardware ? QStringList{"&QUORIX4", "H&ardware", "&View", "&Help"}
+                                           : QStringList{"&QUORIX4", "&View", "&Help"};
+    QCOMPARE(menuBarTitles(w), bar);
+    QCOMPARE(actionTexts(w.menuByTitle("&View")), (QStringList{"&Set to default", "&Events"}));
+    QCOMPARE(w.startStopAction()->shortcut(), QKeySequence(Qt::Key_M));
+}
+
+void tst_MainWindow::protocolGates_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<bool>("password");
+    QTest::addColumn<bool>("searchHardware");
+    QTest::newRow("1.10.9") << "v1.10.9" << false << false;
+    QTest::newRow("1.11 without patch") << "v1.11" << false << true;
+    QTest::newRow("1.23.5") << "v1.23.5" << false << true;
+    QTest::newRow("1.24 without patch") << "v1.24" << true << true;
+}
+
+void tst_MainWindow::protocolGates()
+{
+    QFETCH(QString, protocol);
+    QFETCH(bool, password);
+    QFETCH(bool, searchHardware);
+    static int address = 20;
+    SimScenario scenario;
+    scenario.protocolVersion = protocol;
+    Session s;
+    QVERIFY(s.open(address++, scenario));
+    MainWindow &w = *s.window;
+    QCOMPARE(actionTexts(w.menuByTitle("&QUORIX4")).contains("&Password"), password);
+    QCOMPARE(actionTexts(w.menuByTitle("H&ardware")).contains("Search &hardware"), searchHardware);
+    QStringList inactive;
+    for (QAction *a : w.measurementInactiveActions())
+        inactive << a->text();
+    QCOMPARE(inactive.contains("&Password"), password);
+    QCOMPARE(inactive.contains("Search &hardware"), searchHardware);
+    QVERIFY(inactive.contains("&Service and Guides"));
+}
+
+void tst_MainWindow::startAndStop()
+{
+    Session s;
+    QVERIFY(s.open(40));
+    MainWindow &w = *s.window;
+    QCOMPARE(w.startStopAction()->text(), QString("&Start"));
+    QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    QCOMPARE(w.appStatusBar()->messageText(), QString("measurement started"));
+    QVERIFY(s.eventShown(": (QUORIX4) measurement started"));
+    QVERIFY(allEnabled(w.measurementInactiveActions(), false));
+    QVERIFY(w.freqStatusBar()->isTimerActive());
+    // The status poll keeps the view: no flip back while measuring.
+    QTest::qWait(600);
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("none"));
+    QCOMPARE(w.startStopAction()->text(), QString("Start"));
+    QCOMPARE(w.appStatusBar()->messageText(), QString("measurement stopped"));
+    QVERIFY(s.eventShown(": (QUORIX4) measurement stopped"));
+    QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+    QVERIFY(!w.freqStatusBar()->isTimerActive());
+    for (const ModalWatcher::Seen &seen : s.watcher.seen())
+        QVERIFY2(!seen.title.startsWith("Command"), qPrintable(seen.title + ": " + seen.text));
+}
+
+void tst_MainWindow::startRefusedWhenTrackingUnavailable()
+{
+    SimScenario scenario;
+    scenario.trackingAvailable = false;
+    Session s;
+    QVERIFY(s.open(41, scenario));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.tcpCount("quorix2 tracking start"), 0);
+    QCOMPARE(w.startStopAction()->text(), QString("&Start"));
+    QCOMPARE(w.appStatusBar()->messageText(), QString("measurement start unsuccessful!"));
+    QVERIFY(s.eventShown(": (QUORIX4) measurement start unsuccessful!"));
+    QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+}
+
+void tst_MainWindow::measurementStartedElsewhereFollowed()
+{
+    Session s;
+    QVERIFY(s.open(42));
+    MainWindow &w = *s.window;
+    IOManagerUdpTcp other(nullptr);
+    unsigned short dataPort = 0;
+    QVERIFY(other.connectController(qPrintable(s.address), Port, &dataPort) >= 0);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(other.sendCommand(reply, "quorix2 tracking start"), 0);
+    QCOMPARE(QString(reply), QString("quorix2 ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(w.startStopAction()->text(), QString("Stop"), 3000);
+    QVERIFY(allEnabled(w.measurementInactiveActions(), false));
+
+    QCOMPARE(other.sendCommand(reply, "quorix2 tracking stop"), 0);
+    QTRY_COMPARE_WITH_TIMEOUT(w.startStopAction()->text(), QString("Start"), 3000);
+    QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+}
+
+void tst_MainWindow::singleFailedPollDoesNothing()
+{
+    Session s;
+    QVERIFY(s.open(43));
+    MainWindow &w = *s.window;
+    QTest::qWait(500); // a good poll first, whatever earlier windows left behind
+    SimFaults faults;
+    faults.errorReplies << "get status active";
+    s.sim.setFaults(faults);
+    // Called directly, with no event processing in between, so exactly one poll fails.
+    w.update_status();
+    s.sim.setFaults(SimFaults());
+    s.sim.clearCommandLog();
+    QTest::qWait(1000);
+    for (const ModalWatcher::Seen &seen : s.watcher.seen())
+        QVERIFY2(!seen.text.startsWith("Connection to Controller lost."), qPrintable(seen.text));
+    QVERIFY(s.tcpCount("quorix2 get status active") >= 2);
+    QVERIFY(w.isVisible());
+}
+
+void tst_MainWindow::twoFailedPollsOpenConnectionLostBox_data()
+{
+    QTest::addColumn<QString>("protocol");
+    QTest::addColumn<bool>("reconnect");
+    QTest::newRow("1.11.9") << "v1.11.9" << false;
+    QTest::newRow("1.12") << "v1.12" << true;
+}
+
+void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
+{
+    QFETCH(QString, protocol);
+    QFETCH(bool, reconnect);
+    static int address = 50;
+    SimScenario scenario;
+    scenario.protocolVersion = protocol;
+    Session s;
+    QVERIFY(s.open(address++, scenario));
+    MainWindow &w = *s.window;
+    QTest::qWait(500);
+
+    // Answers every box itself, so the connection-lost box can be looked at while open.
+    s.watcher.setDefaultAnswer(ModalWatcher::Answer::leaveOpen());
+    LostBox lost;
+    QTimer inspector;
+    QElapsedTimer sinceSeen;
+    connect(&inspector, &QTimer::timeout, [&] {
+        for (QWidget *top : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(top);
+            if (!box || !box->isVisible())
+                continue;
+            if (!box->text().startsWith("Connection to Controller lost.")) {
+                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+                continue;
+            }
+            QAbstractButton *again = nullptr;
+            for (QAbstractButton *b : box->buttons())
+                if (box->buttonRole(b) == QMessageBox::ActionRole)
+                    again = b;
+            if (!lost.seen) {
+                lost.seen = true;
+                lost.title = box->windowTitle();
+                for (QAbstractButton *b : box->buttons())
+                    lost.buttons << b->text();
+                if (again) {
+                    lost.reconnectFirst = again->text();
+                    lost.reconnectEnabledAtFirst = again->isEnabled();
+                }
+                sinceSeen.start();
+            }
+            if (again && again->isEnabled()) {
+                lost.reconnectBecameEnabled = true;
+                lost.reconnectLast = again->text();
+            }
+            if (lost.reconnectBecameEnabled)
+                again->click();
+            else if (!again || sinceSeen.elapsed() > 5000)
+                box->button(QMessageBox::Ok)->click();
+        }
+    });
+    inspector.start(20);
+
+    SimFaults faults;
+    faults.errorReplies << "get status active";
+    s.sim.setFaults(faults);
+    // Inside the application's loop, so that the box's choice ends it with its exit code.
+    bool seenAfterFirst = true;
+    QTimer::singleShot(0, [&] {
+        w.update_status();
+        seenAfterFirst = lost.seen;
+        w.update_status(); // the box runs inside this call
+    });
+    QObject guard;
+    QTimer::singleShot(20000, &guard, [] { qApp->exit(-1); });
+    const int exitCode = qApp->exec();
+    s.sim.setFaults(SimFaults());
+    QVERIFY(!seenAfterFirst);
+    QVERIFY(lost.seen);
+    QCOMPARE(exitCode, reconnect ? 42 : 0);
+    QCOMPARE(lost.title, QString("Command Error"));
+    if (reconnect) {
+        QCOMPARE(lost.buttons.size(), 2);
+        QCOMPARE(lost.reconnectFirst, QString("Reconnect (30)"));
+        QVERIFY(!lost.reconnectEnabledAtFirst);
+        // The Controller answers the UDP access probe with full access.
+        QVERIFY(lost.reconnectBecameEnabled);
+        QCOMPARE(lost.reconnectLast, QString("&Reconnect"));
+    } else {
+        QCOMPARE(lost.buttons.size(), 1);
+    }
+    // The shutdown preparation ran: no more polling, layout written.
+    s.sim.clearCommandLog();
+    QTest::qWait(600);
+    QCOMPARE(s.tcpCount("quorix2 get status active"), 0);
+    QVERIFY(!w.eventDisplay()->isPolling());
+    QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+void tst_MainWindow::eventDockAndContextMenu()
+{
+    Session s;
+    QVERIFY(s.open(60));
+    MainWindow &w = *s.window;
+    QDockWidget *events = w.eventDock();
+    QVERIFY(events);
+    QCOMPARE(events->objectName(), QString("DisplayEvent"));
+    QCOMPARE(events->windowTitle(), QString("Event Display"));
+    QCOMPARE(events->widget(), static_cast<QWidget *>(w.eventDisplay()));
+    QCOMPARE(w.dockWidgetArea(events), Qt::BottomDockWidgetArea);
+    // Shown, the display polls faster.
+    events->show();
+    QTRY_COMPARE(w.eventDisplay()->pollInterval(), 100);
+    events->hide();
+    QTRY_COMPARE(w.eventDisplay()->pollInterval(), 1000);
+
+    // Module docks: one with a small key, one above 1000.
+    auto *early = new QDockWidget("Early", &w);
+    early->setObjectName("Early");
+    early->toggleViewAction()->setData(50);
+    w.addDockWidget(Qt::RightDockWidgetArea, early);
+    auto *late = new QDockWidget("Late", &w);
+    late->setObjectName("Late");
+    late->toggleViewAction()->setData(1500);
+    w.addDockWidget(Qt::RightDockWidgetArea, late);
+
+    std::unique_ptr<QMenu> menu(w.createPopupMenu());
+    const QList<QAction *> actions = menu->actions();
+    QCOMPARE(actions.size(), 3 + 1 + 1 + 5);
+    QCOMPARE(actions[0], early->toggleViewAction());
+    QCOMPARE(actions[1], events->toggleViewAction());
+    QVERIFY(actions[2]->isSeparator());
+    QCOMPARE(actions[3], late->toggleViewAction());
+    QVERIFY(actions[4]->isSeparator());
+    QStringList bars;
+    for (int i = 5; i < actions.size(); ++i)
+        bars << actions[i]->text();
+    QCOMPARE(bars, (QStringList{"Start / Stop", "Camera Status", "Sync Status", "Tracking Status", "ZEL Radio Status"}));
+}
+
+void tst_MainWindow::closingWhileMeasuring_data()
+{
+    QTest::addColumn<bool>("stop");
+    QTest::newRow("No keeps it running") << false;
+    QTest::newRow("Yes stops it") << true;
+}
+
+void tst_MainWindow::closingWhileMeasuring()
+{
+    QFETCH(bool, stop);
+    static int address = 70;
+    Session s;
+    QVERIFY(s.open(address++));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    s.watcher.answer("Quit QUORIX4", ModalWatcher::Answer::press(stop ? QMessageBox::Yes : QMessageBox::No));
+    QVERIFY(w.close());
+    QVERIFY(!w.isVisible());
+    bool asked = false;
+    for (const ModalWatcher::Seen &seen : s.watcher.seen())
+        if (seen.title == "Quit QUORIX4") {
+            asked = true;
+            QCOMPARE(seen.text, QString("Measurement is active. Stop measurement? "));
+        }
+    QVERIFY(asked);
+    QCOMPARE(s.sim.activeState(), stop ? QString("none") : QString("mea"));
+    QCOMPARE(s.tcpCount("quorix2 tracking stop"), stop ? 1 : 0);
+    QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"
