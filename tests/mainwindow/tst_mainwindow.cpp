@@ -131,6 +131,7 @@ private slots:
     void protocolGates();
     void startAndStop();
     void startRefusedWhenTrackingUnavailable();
+    void refusedStartAndStop();
     void measurementStartedElsewhereFollowed();
     void singleFailedPollDoesNothing();
     void twoFailedPollsOpenConnectionLostBox_data();
@@ -251,6 +252,39 @@ void tst_MainWindow::startRefusedWhenTrackingUnavailable()
     QCOMPARE(w.appStatusBar()->messageText(), QString("measurement start unsuccessful!"));
     QVERIFY(s.eventShown(": (QUORIX4) measurement start unsuccessful!"));
     QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+}
+
+void tst_MainWindow::refusedStartAndStop()
+{
+    SimScenario scenario;
+    scenario.startRefusal = "no camera calibrated";
+    Session s;
+    QVERIFY(s.open(44, scenario));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.tcpCount("quorix2 tracking start"), 1);
+    QCOMPARE(w.startStopAction()->text(), QString("&Start"));
+    QCOMPARE(w.appStatusBar()->messageText(), QString("measurement start unsuccessful!"));
+    // Only a refusal by "tracking available" goes to the event display.
+    QVERIFY(!s.eventShown("measurement start unsuccessful!"));
+    QTRY_VERIFY(!s.watcher.seen().isEmpty() && s.watcher.seen().last().title == "Command Failed");
+    QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+
+    // A stop the Controller does not acknowledge leaves the window measuring.
+    s.sim.setScenario(SimScenario());
+    w.startStopAction()->trigger();
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    SimFaults faults;
+    faults.errorReplies << "tracking stop";
+    s.sim.setFaults(faults);
+    s.watcher.clear();
+    w.startStopAction()->trigger();
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    QCOMPARE(w.appStatusBar()->messageText(), QString("measurement stop unsuccessful"));
+    QVERIFY(!s.eventShown("measurement stopped"));
+    QVERIFY(allEnabled(w.measurementInactiveActions(), false));
+    QTRY_VERIFY(!s.watcher.seen().isEmpty());
+    s.sim.setFaults(SimFaults());
 }
 
 void tst_MainWindow::measurementStartedElsewhereFollowed()
