@@ -121,6 +121,10 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
 
 MainWindow::~MainWindow()
 {
+    // Child actions die after this body, when the list they would clean up is gone.
+    for (QAction *action : findChildren<QAction *>())
+        disconnect(action, &QObject::destroyed, this, &MainWindow::cleanupMeaInactiveAction);
+    m_meaInactive.clear();
     if (m_statusTimer)
         m_statusTimer->stop();
     if (m_eventDisplay)
@@ -909,6 +913,7 @@ void MainWindow::connectionLost()
     }
     box.exec();
     const bool reconnect = m_reconnectButton && box.clickedButton() == m_reconnectButton;
+    failedPolls = 0;   // acted upon: the next window starts with a clean count
     m_reconnectButton = nullptr;
     m_reconnectSocket.close();
     qApp->exit(reconnect ? RestartExitCode : 0);

@@ -69,11 +69,6 @@ struct Session
     }
     ~Session()
     {
-        // The window's slot for destroyed measurement-inactive actions would run
-        // after its members are gone (a crash in ~MainWindow); cut those links first.
-        if (window)
-            for (QAction *a : window->findChildren<QAction *>())
-                QObject::disconnect(a, &QObject::destroyed, window.get(), nullptr);
         window.reset();
         sim.stop();
     }
