@@ -18,7 +18,9 @@ class SceneGraph;
 
 // The cameras of the scene: one node "camera_%1" per calibrated camera (by
 // its place in the static data's camera list) holding its frustum, all under
-// "Cameras", and the overlay node "RoomCalibrationWarning". GUI thread only.
+// "Cameras", and the overlay node "RoomCalibrationWarning". Must go before
+// the scene graph it builds in; a replacement made before its predecessor is
+// deleted takes over the node names with its first build. GUI thread only.
 class CameraBuilder
 {
 public:

@@ -20,8 +20,8 @@ class SceneGraph;
 
 // The tracked targets of the scene, under "TrackedTargets": one node per
 // target key, created once and then only moved, enabled and disabled, with
-// the target's static markers below it. Lives while a measurement runs.
-// GUI thread only.
+// the target's static markers below it. Lives while a measurement runs and
+// must go before the scene graph it builds in. GUI thread only.
 class TrackedTargetBuilder
 {
 public:

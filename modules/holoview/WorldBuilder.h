@@ -14,7 +14,7 @@ class SceneGraph;
 
 // The world part of the scene: the floor grid "GlobalGrid" and the global
 // axes "GlobalCS" under "Global", next to the overlay node "Global2D".
-// GUI thread only.
+// Must go before the scene graph it builds in. GUI thread only.
 class WorldBuilder
 {
 public:

@@ -501,6 +501,8 @@ void TestSceneContent::churnKeepsRegistryInStep()
             cameras.setStaticData(&data);
         }
         targets->setFrame(frame);
+        QCoreApplication::sendPostedEvents();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
         // One node per key (tools and references of one id share one).
         int shared = 0;
