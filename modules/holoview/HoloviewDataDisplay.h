@@ -79,6 +79,8 @@ public:
     bool isSubscribed() const { return m_subscribed; }
     // A copy of the shared frame and its consumed flag, taken under the lock.
     Logic::TrackedFrame sharedFrame(bool *consumed = nullptr) const;
+    // The lock of the shared frame, for tests that need it busy.
+    QMutex *frameMutex() const { return m_frameMutex.get(); }
 
 public slots:
     void updateDisplay();
