@@ -6,6 +6,7 @@
 #include <QMap>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <memory>
@@ -39,6 +40,8 @@ public:
     Node *root() const { return find(QStringLiteral("root")); }
     std::shared_ptr<Node> rootNode() const { return m_root; }
     Node *find(const QString &name) const;
+    // The names the registry holds, for checks that it matches the tree.
+    QStringList registeredNames() const { return m_registry.keys(); }
 
     void appendChild(Node *parent, const std::shared_ptr<Node> &child);
     void detachFromParent(Node *node);

@@ -18,13 +18,26 @@ public:
     void reply(const QByteArray &command, const QByteArray &answer) { m_replies.insert(command, answer); }
     const QList<QByteArray> &commands() const { return m_commands; }
 
-    int addDataListener(const char *, Requester *) override { return 0; }
-    int removeDataListener(const char *, Requester *) override { return 0; }
+    // Subscriptions are only recorded, in call order, as "key".
+    int addDataListener(const char *key, Requester *) override
+    {
+        m_added.append(key);
+        return 0;
+    }
+    int removeDataListener(const char *key, Requester *) override
+    {
+        m_removed.append(key);
+        return 0;
+    }
+    const QList<QByteArray> &addedListeners() const { return m_added; }
+    const QList<QByteArray> &removedListeners() const { return m_removed; }
     int exchange(char *reply, const char *command) override;
 
 private:
     QMap<QByteArray, QByteArray> m_replies;
     QList<QByteArray> m_commands;
+    QList<QByteArray> m_added;
+    QList<QByteArray> m_removed;
 };
 
 // Collects what is sent on one message channel.

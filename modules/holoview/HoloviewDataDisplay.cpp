@@ -1,0 +1,311 @@
+#include "HoloviewDataDisplay.h"
+
+#include "CameraBuilder.h"
+#include "HoloviewMessageReceiver.h"
+#include "IOManager.h"
+#include "QuorixParser.h"
+#include "SceneGraph.h"
+#include "TrackedTargetBuilder.h"
+#include "WorldBuilder.h"
+#include "Zel3DWindowWrapper.h"
+
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGridLayout>
+#include <QMutexLocker>
+#include <QSplitter>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <cstring>
+
+namespace GUI {
+
+const char *const HoloviewDataDisplay::MessageChannel = "HoloviewModule";
+
+namespace {
+
+// The data keys a visible monitor subscribes, in this order; the measurement
+// tool key ("6dmt" or "6dmt2") goes in place of the null entry.
+const char *const kDataKeys[] = {"3d", "6d", "6df2", nullptr, "6dmtr"};
+
+} // namespace
+
+HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, BackendVersions *versions)
+    : QWidget(parent)
+    , m_settingsDirectory(Configuration::HoloviewConfigData::settingsDirectory())
+    , m_versions(versions)
+    , m_channel(channel)
+{
+    // 2. Scene graph container; the settings record starts at its defaults.
+    m_sceneGraph = std::make_unique<Scenegraph::SceneGraph>();
+
+    // 3. World part, shared frame and its lock, static data.
+    m_worldBuilder = std::make_unique<Scenegraph::WorldBuilder>(m_sceneGraph.get());
+    m_frame = std::make_unique<Logic::TrackedFrame>();
+    m_frameMutex = std::make_unique<QMutex>();
+    m_staticData = std::make_unique<Logic::StaticData>(m_channel, m_versions);
+
+    // 4. Measurement notices and inter-module messages.
+    m_receiver = new HoloviewMessageReceiver(this);
+    if (m_channel) {
+        m_channel->addRequester(this);
+        m_channel->addMessageReceiver(MessageChannel, m_receiver);
+    }
+    connect(m_receiver, &HoloviewMessageReceiver::sendRoomcalIsOpen, this, &HoloviewDataDisplay::onRoomcalOpened);
+    connect(m_receiver, &HoloviewMessageReceiver::sendRoomadjustmentChanged, this,
+            &HoloviewDataDisplay::onRoomadjustmentChanged);
+
+    // 5. Settings file, then the Controller's coordinate type.
+    m_config.load(m_settingsDirectory, m_channel);
+    readCoordinateType();
+
+    // 6. The 3D window; it copies its menu flags from the display settings.
+    m_window = new Zel3DWindowWrapper(m_sceneGraph->root()->entity(), m_config.input.plane, &m_config.camera,
+                                      &m_config.display);
+    connect(m_window.data(), &Zel3DWindowWrapper::sig_doUpdateDisplay, this, &HoloviewDataDisplay::updateDisplay);
+
+    // 7.
+    updateDisplay();
+
+    // 8.
+    buildForm();
+
+    // 9.
+    m_timer = new QTimer(this);
+    m_timer->setInterval(UpdateIntervalMs);
+    m_timer->setSingleShot(false);
+    connect(m_timer, &QTimer::timeout, this, &HoloviewDataDisplay::updateTrackedOnTimer);
+
+    // 10.
+    m_parser = new QuorixParser();
+    m_lineBuffer = new char[LineBufferSize];
+    m_lineBuffer[0] = '\0';
+    m_use6dmt = false;
+
+    // 11.
+    m_staticData->update();
+    m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
+    m_cameraBuilder->setStaticData(m_staticData.get());
+    updateDisplay();
+}
+
+HoloviewDataDisplay::~HoloviewDataDisplay()
+{
+    // The channel must not call into a destroyed object. The host normally
+    // hides the monitor and detaches the module first; this covers the rest.
+    if (m_channel) {
+        unsubscribe();
+        m_channel->removeRequester(this);
+        m_channel->removeMessageReceiver(MessageChannel, m_receiver);
+    }
+
+    // The window container normally owns the window and deletes it with the form.
+    if (m_window && !m_window->parent())
+        m_window->deleteLater();
+
+    m_config.save(m_settingsDirectory, m_channel);
+
+    delete m_parser;
+    m_parser = nullptr;
+    delete[] m_lineBuffer;
+    m_lineBuffer = nullptr;
+
+    m_staticData.reset();
+    m_frameMutex.reset();
+    m_frame.reset();
+    delete m_timer;
+    m_timer = nullptr;
+    m_trackedBuilder.reset();
+    m_cameraBuilder.reset();
+    m_worldBuilder.reset();
+    m_sceneGraph.reset();
+}
+
+void HoloviewDataDisplay::buildForm()
+{
+    if (objectName().isEmpty())
+        setObjectName(QStringLiteral("HoloviewDataDisplayClass"));
+    resize(609, 357);
+    setMinimumSize(QSize(0, 150));
+    setStyleSheet(QString());
+
+    m_gridLayout = new QGridLayout(this);
+    m_gridLayout->setSpacing(6);
+    m_gridLayout->setContentsMargins(11, 11, 11, 11);
+    m_gridLayout->setObjectName(QStringLiteral("gridLayout"));
+
+    m_splitter = new QSplitter(this);
+    m_splitter->setObjectName(QStringLiteral("splitter"));
+    m_splitter->setOrientation(Qt::Horizontal);
+
+    m_frame3d = new QFrame(m_splitter);
+    m_frame3d->setObjectName(QStringLiteral("frame_3d"));
+    m_frame3d->setMinimumSize(QSize(0, 0));
+    m_frame3d->setFrameShape(QFrame::NoFrame);
+    m_frame3d->setFrameShadow(QFrame::Raised);
+    m_splitter->addWidget(m_frame3d);
+    m_gridLayout->addWidget(m_splitter, 0, 0, 1, 1);
+
+    setWindowTitle(QCoreApplication::translate("HoloviewDataDisplayClass", "HoloviewDataDisplay"));
+
+    m_verticalLayout = new QVBoxLayout(m_frame3d);
+    m_verticalLayout->setSpacing(6);
+    m_verticalLayout->setContentsMargins(11, 11, 11, 11);
+    m_verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    m_container = QWidget::createWindowContainer(m_window, m_frame3d);
+    m_container->setObjectName(QStringLiteral("container_3d"));
+    m_verticalLayout->addWidget(m_container);
+}
+
+void HoloviewDataDisplay::readCoordinateType()
+{
+    char answer[200] = {0};
+    m_config.input.plane = 0;
+    if (m_channel && m_channel->getString(answer, "roomcal coordinate_type") == 0
+        && std::strcmp(answer, "powerwall") == 0)
+        m_config.input.plane = 1;
+}
+
+void HoloviewDataDisplay::reloadScene()
+{
+    readCoordinateType();
+    m_staticData->update();
+    updateDisplay();
+}
+
+void HoloviewDataDisplay::updateDisplay()
+{
+    if (m_window)
+        m_window->setupCamera(m_config.input.plane, Zel3DWindowWrapper::CameraSetupMode::Update);
+    m_worldBuilder->setSettings(m_config.display, m_config.input.plane);
+    if (m_cameraBuilder)
+        m_cameraBuilder->setSettings(m_config.display);
+    if (m_trackedBuilder)
+        m_trackedBuilder->setSettings(m_config.display);
+}
+
+void HoloviewDataDisplay::onRoomcalOpened(bool open)
+{
+    if (!open)
+        reloadScene();
+}
+
+void HoloviewDataDisplay::onRoomadjustmentChanged(bool changed)
+{
+    if (changed)
+        reloadScene();
+}
+
+void HoloviewDataDisplay::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    subscribe();
+}
+
+void HoloviewDataDisplay::hideEvent(QHideEvent *event)
+{
+    QWidget::hideEvent(event);
+    unsubscribe();
+}
+
+void HoloviewDataDisplay::subscribe()
+{
+    // A second show without a hide in between (a window restored from its
+    // icon, say) must not subscribe twice, or hiding would leave keys behind.
+    if (!m_channel || m_subscribed)
+        return;
+    bool output6dmt = false;
+    m_use6dmt = m_channel->getBool(&output6dmt, "measurementtool output_6dmt") == 0 && output6dmt;
+    for (const char *key : kDataKeys)
+        m_channel->addDataListener(key ? key : toolKey(), this);
+    m_subscribed = true;
+}
+
+void HoloviewDataDisplay::unsubscribe()
+{
+    if (!m_channel || !m_subscribed)
+        return;
+    for (const char *key : kDataKeys)
+        m_channel->removeDataListener(key ? key : toolKey(), this);
+    m_subscribed = false;
+}
+
+int HoloviewDataDisplay::onData(const char *, const char *line)
+{
+    if (!m_parser || !m_lineBuffer)
+        return -1;
+    if (!line)
+        return -2;
+    // Copy at most the buffer; a line that does not fit with its terminating
+    // zero is rejected whole rather than parsed cut off.
+    const size_t length = strnlen(line, LineBufferSize);
+    if (length >= static_cast<size_t>(LineBufferSize))
+        return -2;
+    std::memcpy(m_lineBuffer, line, length + 1);
+
+    char *cursor = m_lineBuffer;
+    if (!m_parser->parseLine(&cursor))
+        return -2;
+
+    if (!m_frameMutex->tryLock())
+        return -3;
+    m_frame->digest(*m_parser);
+    m_frameConsumed = false;
+    m_frameMutex->unlock();
+    return 0;
+}
+
+Logic::TrackedFrame HoloviewDataDisplay::sharedFrame(bool *consumed) const
+{
+    QMutexLocker lock(m_frameMutex.get());
+    if (consumed)
+        *consumed = m_frameConsumed;
+    return *m_frame;
+}
+
+void HoloviewDataDisplay::updateTrackedOnTimer()
+{
+    m_frameMutex->lock();
+    if (m_frameConsumed) {
+        m_frameMutex->unlock();
+        return;
+    }
+    Logic::TrackedFrame copy = *m_frame;
+    m_frameConsumed = true;
+    m_frameMutex->unlock();
+
+    if (m_trackedBuilder)
+        m_trackedBuilder->setFrame(std::move(copy));
+}
+
+void HoloviewDataDisplay::onMeasurementStarted()
+{
+    bool calculate = true;
+    if (!m_channel || m_channel->getBool(&calculate, "standard calculate_marker") != 0)
+        calculate = true;
+    m_config.display.calculateMarkers = calculate;
+
+    m_staticData->update();
+    if (!m_cameraBuilder)
+        m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
+    m_cameraBuilder->setStaticData(m_staticData.get());
+    if (!m_trackedBuilder)
+        m_trackedBuilder = std::make_unique<Scenegraph::TrackedTargetBuilder>(m_sceneGraph.get(), m_config.display);
+    m_trackedBuilder->setStaticData(m_staticData.get());
+    updateDisplay();
+    m_timer->start();
+}
+
+void HoloviewDataDisplay::onMeasurementStopped()
+{
+    m_timer->stop();
+    m_staticData->update();
+    // The old part goes first so that the new one can take over its node names.
+    m_cameraBuilder.reset();
+    m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
+    m_cameraBuilder->setStaticData(m_staticData.get());
+    m_trackedBuilder.reset();
+}
+
+} // namespace GUI

@@ -1,0 +1,239 @@
+#include "Zel3DWindowWrapper.h"
+
+#include "CameraSettingsData.h"
+#include "DisplaySettingsData.h"
+#include "ZELOrbitCameraController.h"
+
+#include <Qt3DCore/QEntity>
+#include <Qt3DExtras/QForwardRenderer>
+#include <Qt3DRender/QCamera>
+#include <Qt3DRender/QCameraLens>
+#include <Qt3DRender/QRenderSettings>
+
+#include <QAction>
+#include <QCursor>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QWheelEvent>
+
+#include <cmath>
+
+namespace GUI {
+
+const QVector3D Zel3DWindowWrapper::FloorCameraPosition(-3000.0f, -3000.0f, 2400.0f);
+const QVector3D Zel3DWindowWrapper::WallCameraPosition(-3000.0f, 2400.0f, -3000.0f);
+
+namespace {
+
+QVector3D fromArray(const double (&v)[3])
+{
+    return QVector3D(float(v[0]), float(v[1]), float(v[2]));
+}
+
+void toArray(const QVector3D &v, double (&out)[3])
+{
+    out[0] = v.x();
+    out[1] = v.y();
+    out[2] = v.z();
+}
+
+} // namespace
+
+Zel3DWindowWrapper::Zel3DWindowWrapper(Qt3DCore::QEntity *root, int plane,
+                                       Configuration::CameraSettingsData *camera,
+                                       Configuration::DisplaySettingsData *display, QScreen *screen)
+    : Qt3DExtras::Qt3DWindow(screen)
+    , m_backgroundColor(QColor::fromRgbF(0.1, 0.1, 0.1, 1.0))
+    , m_currentPlane(plane)
+    , m_cameraSettings(camera)
+    , m_displaySettings(display)
+{
+    defaultFrameGraph()->setClearColor(m_backgroundColor);
+    // A still scene costs nothing: frames are drawn only when a node changed.
+    renderSettings()->setRenderPolicy(Qt3DRender::QRenderSettings::OnDemand);
+
+    m_controller = new ZELOrbitCameraController(root);
+    m_controller->setCamera(this->camera());
+
+    if (m_displaySettings) {
+        m_showMarker3D = m_displaySettings->trackedMarker3DShowSphere;
+        m_showStandardBodies = m_displaySettings->trackedBodyShowMarkers;
+        m_showGripwands = m_displaySettings->trackedGripwandShowMarkers;
+    }
+
+    setupCamera(plane, CameraSetupMode::Initial);
+    setRootEntity(root);
+}
+
+Zel3DWindowWrapper::~Zel3DWindowWrapper() = default;
+
+QVector3D Zel3DWindowWrapper::axisOfPlane(int plane)
+{
+    switch (plane) {
+    case 0: return QVector3D(0.0f, 0.0f, 1.0f);
+    case 1: return QVector3D(0.0f, 1.0f, 0.0f);
+    case 2: return QVector3D(1.0f, 0.0f, 0.0f);
+    default: return QVector3D(0.0f, 0.0f, 0.0f);
+    }
+}
+
+void Zel3DWindowWrapper::setupCamera(int plane, CameraSetupMode mode)
+{
+    if (mode == CameraSetupMode::Update && plane == m_currentPlane)
+        return;
+
+    Qt3DRender::QCamera *cam = camera();
+    const float aspect = height() > 0 ? float(width()) / float(height()) : 1.0f;
+    cam->lens()->setPerspectiveProjection(60.0f, aspect, 100.0f, 20000.0f);
+
+    const bool valid = m_cameraSettings && m_cameraSettings->valid;
+    if (mode == CameraSetupMode::Initial && plane == m_currentPlane && valid) {
+        cam->setPosition(fromArray(m_cameraSettings->camPosition));
+        cam->setUpVector(fromArray(m_cameraSettings->camUpVector));
+        cam->setViewCenter(fromArray(m_cameraSettings->camViewCenter));
+    } else if (!(valid && plane == m_currentPlane)) {
+        m_currentPlane = plane;
+        m_controller->setUpAxis(axisOfPlane(plane));
+        if (plane >= 0 && plane <= 2) {
+            cam->setPosition(plane == 0 ? FloorCameraPosition : WallCameraPosition);
+            cam->setUpVector(QVector3D(1.0f, 1.0f, 1.0f));
+        }
+        cam->setViewCenter(QVector3D(0.0f, 0.0f, 0.0f));
+    }
+
+    m_controller->setUpAxis(axisOfPlane(m_currentPlane));
+    if (m_cameraSettings) {
+        storeCamera();
+        m_cameraSettings->valid = true;
+    }
+}
+
+void Zel3DWindowWrapper::storeCamera()
+{
+    if (!m_cameraSettings)
+        return;
+    Qt3DRender::QCamera *cam = camera();
+    toArray(cam->position(), m_cameraSettings->camPosition);
+    toArray(cam->upVector(), m_cameraSettings->camUpVector);
+    toArray(cam->viewCenter(), m_cameraSettings->camViewCenter);
+}
+
+void Zel3DWindowWrapper::doResetView()
+{
+    if (m_cameraSettings)
+        m_cameraSettings->valid = false;
+    setupCamera(m_currentPlane, CameraSetupMode::Reset);
+}
+
+void Zel3DWindowWrapper::toggleShow3DMarker()
+{
+    m_showMarker3D = !m_showMarker3D;
+    if (m_displaySettings)
+        m_displaySettings->trackedMarker3DShowSphere = m_showMarker3D;
+    emit sig_doUpdateDisplay();
+}
+
+void Zel3DWindowWrapper::toggleShowStandardBodies()
+{
+    m_showStandardBodies = !m_showStandardBodies;
+    if (m_displaySettings) {
+        m_displaySettings->trackedBodyShowMarkers = m_showStandardBodies;
+        m_displaySettings->trackedBodyShowCOS = m_showStandardBodies;
+    }
+    emit sig_doUpdateDisplay();
+}
+
+void Zel3DWindowWrapper::toggleShowGripwands()
+{
+    m_showGripwands = !m_showGripwands;
+    if (m_displaySettings) {
+        m_displaySettings->trackedGripwandShowMarkers = m_showGripwands;
+        m_displaySettings->trackedGripwandShowCOS = m_showGripwands;
+    }
+    emit sig_doUpdateDisplay();
+}
+
+QMenu *Zel3DWindowWrapper::buildContextMenu(QWidget *parent)
+{
+    auto *menu = new QMenu(parent);
+
+    QAction *marker = menu->addAction(tr("Show &3D marker"));
+    marker->setCheckable(true);
+    if (m_displaySettings && m_displaySettings->calculateMarkers) {
+        marker->setChecked(m_showMarker3D);
+        marker->setEnabled(true);
+        connect(marker, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShow3DMarker);
+    } else {
+        marker->setChecked(false);
+        marker->setEnabled(false);
+    }
+
+    QAction *bodies = menu->addAction(tr("Show &standard bodies"));
+    bodies->setCheckable(true);
+    bodies->setChecked(m_showStandardBodies);
+    connect(bodies, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShowStandardBodies);
+
+    QAction *gripwands = menu->addAction(tr("Show &gripwands"));
+    gripwands->setCheckable(true);
+    gripwands->setChecked(m_showGripwands);
+    connect(gripwands, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShowGripwands);
+
+    menu->addSeparator();
+
+    QAction *reset = menu->addAction(tr("&Reset view"));
+    connect(reset, &QAction::triggered, this, &Zel3DWindowWrapper::doResetView);
+    return menu;
+}
+
+void Zel3DWindowWrapper::showContextMenu(const QPoint &globalPos)
+{
+    QMenu *menu = buildContextMenu();
+    emit contextMenuAboutToOpen();
+    menu->exec(globalPos);
+    delete menu;
+}
+
+void Zel3DWindowWrapper::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton)
+        m_mouseMode = MouseRight;
+    else if (event->button() == Qt::LeftButton)
+        m_mouseMode = (event->modifiers() & Qt::ShiftModifier) ? MouseLeftShift : MouseLeft;
+    m_pressPosition = event->localPos();
+    Qt3DExtras::Qt3DWindow::mousePressEvent(event);
+}
+
+void Zel3DWindowWrapper::mouseMoveEvent(QMouseEvent *event)
+{
+    if (m_mouseMode != MouseIdle)
+        storeCamera();
+    Qt3DExtras::Qt3DWindow::mouseMoveEvent(event);
+}
+
+void Zel3DWindowWrapper::wheelEvent(QWheelEvent *event)
+{
+    storeCamera();
+    Qt3DExtras::Qt3DWindow::wheelEvent(event);
+}
+
+void Zel3DWindowWrapper::mouseReleaseEvent(QMouseEvent *event)
+{
+    Qt3DExtras::Qt3DWindow::mouseReleaseEvent(event);
+    if (event->button() != Qt::RightButton)
+        return;
+    const QPointF d = event->localPos() - m_pressPosition;
+    if (std::abs(d.x()) + std::abs(d.y()) < 1.0) {
+        m_mouseMode = MouseIdle;
+        showContextMenu(QCursor::pos());
+    }
+}
+
+void Zel3DWindowWrapper::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_R)
+        doResetView();
+    Qt3DExtras::Qt3DWindow::keyPressEvent(event);
+}
+
+} // namespace GUI

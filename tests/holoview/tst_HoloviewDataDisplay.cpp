@@ -1,0 +1,425 @@
+#include "CameraSettingsData.h"
+#include "HoloviewDataDisplay.h"
+#include "HoloviewMessageReceiver.h"
+#include "PoseTransformationNode.h"
+#include "SceneGraph.h"
+#include "ScriptedChannel.h"
+#include "TestHome.h"
+#include "TrackedTargetBuilder.h"
+#include "ZELOrbitCameraController.h"
+#include "Zel3DWindowWrapper.h"
+
+#include <Qt3DRender/QCamera>
+#include <Qt3DRender/QRenderSettings>
+
+#include <QAction>
+#include <QApplication>
+#include <QMenu>
+#include <QShowEvent>
+#include <QHideEvent>
+#include <QtTest>
+
+#include <memory>
+
+using GUI::HoloviewDataDisplay;
+using GUI::HoloviewMessageReceiver;
+using GUI::Zel3DWindowWrapper;
+
+namespace {
+
+const QByteArray kCoordinate = "quorix2 get roomcal coordinate_type";
+const QByteArray kOutput6dmt = "quorix2 get measurementtool output_6dmt";
+const QByteArray kCalculate = "quorix2 get standard calculate_marker";
+
+void answerCoordinate(ScriptedChannel &channel, const QByteArray &type)
+{
+    channel.reply(kCoordinate, "quorix2 set roomcal coordinate_type " + type);
+}
+
+void show(QWidget *w)
+{
+    QShowEvent e;
+    QCoreApplication::sendEvent(w, &e);
+}
+
+void hide(QWidget *w)
+{
+    QHideEvent e;
+    QCoreApplication::sendEvent(w, &e);
+}
+
+QVector3D position(const HoloviewDataDisplay &d)
+{
+    return d.window3D()->camera()->position();
+}
+
+} // namespace
+
+class HoloviewDataDisplayTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_home = std::make_unique<TestHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void messageTable_data()
+    {
+        QTest::addColumn<QString>("sender");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<int>("opened");       // -1 none, 0 false, 1 true
+        QTest::addColumn<bool>("adjusted");
+        QTest::newRow("opened") << "RoomCalModule" << "roomcal_opened" << 1 << false;
+        QTest::newRow("closed") << "RoomCalModule" << "roomcal_closed" << 0 << false;
+        QTest::newRow("adjusted") << "RoomAdjustmentModule" << "roomadjustment_changed" << -1 << true;
+        QTest::newRow("wrong sender") << "BodyCalModule" << "roomcal_opened" << -1 << false;
+        QTest::newRow("adjustment from roomcal") << "RoomCalModule" << "roomadjustment_changed" << -1 << false;
+        QTest::newRow("case differs") << "RoomCalModule" << "Roomcal_opened" << -1 << false;
+    }
+
+    void messageTable()
+    {
+        QFETCH(QString, sender);
+        QFETCH(QString, text);
+        QFETCH(int, opened);
+        QFETCH(bool, adjusted);
+        HoloviewMessageReceiver receiver;
+        QSignalSpy open(&receiver, &HoloviewMessageReceiver::sendRoomcalIsOpen);
+        QSignalSpy adjust(&receiver, &HoloviewMessageReceiver::sendRoomadjustmentChanged);
+        QCOMPARE(receiver.receive(7, sender.toLatin1().constData(), text.toLatin1().constData()), 0);
+        QCOMPARE(open.size(), opened < 0 ? 0 : 1);
+        if (opened >= 0)
+            QCOMPARE(open.at(0).at(0).toBool(), opened == 1);
+        QCOMPARE(adjust.size(), adjusted ? 1 : 0);
+        if (adjusted)
+            QCOMPARE(adjust.at(0).at(0).toBool(), true);
+    }
+
+    void constructionRegistersAndReads()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QCOMPARE(display.objectName(), QString("HoloviewDataDisplayClass"));
+        QVERIFY(display.findChild<QObject *>("gridLayout"));
+        QVERIFY(display.findChild<QObject *>("splitter"));
+        QVERIFY(display.findChild<QObject *>("frame_3d"));
+        QVERIFY(display.findChild<QObject *>("verticalLayout"));
+        QCOMPARE(display.updateTimer()->interval(), 20);
+        QVERIFY(!display.updateTimer()->isActive());
+        QVERIFY(display.cameraBuilder());
+        QVERIFY(!display.trackedTargetBuilder());
+        QVERIFY(channel.commands().contains(kCoordinate));
+        QVERIFY(channel.addedListeners().isEmpty());
+        QCOMPARE(channel.sendMessage("HoloviewModule", "X", 1, "y"), 0);
+        QCOMPARE(display.window3D()->backgroundColor(), QColor::fromRgbF(0.1, 0.1, 0.1, 1.0));
+        QCOMPARE(display.window3D()->renderSettings()->renderPolicy(), Qt3DRender::QRenderSettings::OnDemand);
+    }
+
+    void subscriptions_data()
+    {
+        QTest::addColumn<QByteArray>("answer");   // empty: the get fails
+        QTest::addColumn<QByteArray>("toolKey");
+        QTest::newRow("yes") << QByteArray("yes") << QByteArray("6dmt");
+        QTest::newRow("no") << QByteArray("no") << QByteArray("6dmt2");
+        QTest::newRow("failure") << QByteArray() << QByteArray("6dmt2");
+    }
+
+    void subscriptions()
+    {
+        QFETCH(QByteArray, answer);
+        QFETCH(QByteArray, toolKey);
+        ScriptedChannel channel;
+        if (!answer.isEmpty())
+            channel.reply(kOutput6dmt, "quorix2 set measurementtool output_6dmt " + answer);
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+
+        show(&display);
+        const QList<QByteArray> expected = {"3d", "6d", "6df2", toolKey, "6dmtr"};
+        QCOMPARE(channel.addedListeners(), expected);
+        // A second show without a hide adds nothing.
+        show(&display);
+        QCOMPARE(channel.addedListeners(), expected);
+
+        // The Controller changes its mind: hiding still removes what was added.
+        channel.reply(kOutput6dmt, answer == "yes" ? "quorix2 set measurementtool output_6dmt no"
+                                                   : "quorix2 set measurementtool output_6dmt yes");
+        hide(&display);
+        QCOMPARE(channel.removedListeners(), expected);
+        hide(&display);
+        QCOMPARE(channel.removedListeners(), expected);
+    }
+
+    void destructionUnsubscribesAndUnregisters()
+    {
+        ScriptedChannel channel;
+        {
+            HoloviewDataDisplay display(nullptr, &channel, nullptr);
+            show(&display);
+        }
+        QCOMPARE(channel.removedListeners().size(), 5);
+        QCOMPARE(channel.sendMessage("HoloviewModule", "X", 1, "y"), -1);
+    }
+
+    void onDataResultCodes()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20"), -2);
+        QCOMPARE(display.onData("6d", nullptr), -2);
+
+        // 10239 characters fit with the terminating zero; 10240 do not.
+        QByteArray longest = "xx ";
+        longest.append(QByteArray(HoloviewDataDisplay::LineBufferSize - 1 - longest.size(), 'a'));
+        QCOMPARE(longest.size(), 10239);
+        QCOMPARE(display.onData("xx", longest.constData()), 0);
+        const QByteArray tooLong = longest + 'a';
+        QCOMPARE(display.onData("xx", tooLong.constData()), -2);
+        // Far beyond the buffer: rejected, nothing overrun (ASan builds check it).
+        const QByteArray huge = "6d " + QByteArray(100000, ' ');
+        QCOMPARE(display.onData("6d", huge.constData()), -2);
+    }
+
+    void busyFrameLockDropsTheLine()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        int result = 1;
+        display.frameMutex()->lock();
+        std::unique_ptr<QThread> worker(QThread::create([&] {
+            result = display.onData("6d", "6d 1 [0 1.0][1 2 3][1 0 0 0 1 0 0 0 1]");
+        }));
+        worker->start();
+        QVERIFY(worker->wait(5000));
+        display.frameMutex()->unlock();
+        QCOMPARE(result, -3);
+        bool consumed = false;
+        display.sharedFrame(&consumed);
+        QVERIFY(consumed);
+        // The parser took the line in all the same: the next line carries it.
+        QCOMPARE(display.onData("3d", "3d 0"), 0);
+        QCOMPARE(int(display.sharedFrame().targets().size()), 1);
+    }
+
+    void framesMoveNodesOnTheTimer()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        QVERIFY(display.updateTimer()->isActive());
+        Scenegraph::TrackedTargetBuilder *builder = display.trackedTargetBuilder();
+        QVERIFY(builder);
+
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
+        bool consumed = true;
+        display.sharedFrame(&consumed);
+        QVERIFY(!consumed);
+        display.updateTrackedOnTimer();
+        display.sharedFrame(&consumed);
+        QVERIFY(consumed);
+        auto *node = dynamic_cast<Scenegraph::PoseTransformationNode *>(display.sceneGraph()->find("6d_0"));
+        QVERIFY(node);
+        QCOMPARE(node->transform()->translation(), QVector3D(10, 20, 30));
+
+        // No new line: the next tick changes nothing.
+        node->transform()->setTranslation(QVector3D(1, 1, 1));
+        display.updateTrackedOnTimer();
+        QCOMPARE(node->transform()->translation(), QVector3D(1, 1, 1));
+
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][40 50 60][1 0 0 0 1 0 0 0 1]"), 0);
+        QTRY_COMPARE(node->transform()->translation(), QVector3D(40, 50, 60));
+
+        // A second start creates no second tracked-target part.
+        display.onMeasurementStarted();
+        QCOMPARE(display.trackedTargetBuilder(), builder);
+
+        display.onMeasurementStopped();
+        QVERIFY(!display.updateTimer()->isActive());
+        QVERIFY(!display.trackedTargetBuilder());
+        QVERIFY(!display.sceneGraph()->find("6d_0"));
+        QVERIFY(display.cameraBuilder());
+    }
+
+    void calculateMarkersOffDisablesTheMarkerEntry()
+    {
+        ScriptedChannel channel;
+        channel.reply(kCalculate, "quorix2 set standard calculate_marker no");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        QVERIFY(!display.settings().display.calculateMarkers);
+        std::unique_ptr<QMenu> menu(display.window3D()->buildContextMenu());
+        const QList<QAction *> actions = menu->actions();
+        QCOMPARE(actions.size(), 5);
+        QCOMPARE(actions[0]->text(), QString("Show &3D marker"));
+        QVERIFY(actions[0]->isCheckable());
+        QVERIFY(!actions[0]->isChecked());
+        QVERIFY(!actions[0]->isEnabled());
+        QCOMPARE(actions[1]->text(), QString("Show &standard bodies"));
+        QCOMPARE(actions[2]->text(), QString("Show &gripwands"));
+        QVERIFY(actions[3]->isSeparator());
+        QCOMPARE(actions[4]->text(), QString("&Reset view"));
+        display.onMeasurementStopped();
+    }
+
+    void togglesWriteTheDisplaySettings()
+    {
+        ScriptedChannel channel;
+        auto display = std::make_unique<HoloviewDataDisplay>(nullptr, &channel, nullptr);
+        Zel3DWindowWrapper *window = display->window3D();
+        QSignalSpy update(window, &Zel3DWindowWrapper::sig_doUpdateDisplay);
+
+        std::unique_ptr<QMenu> menu(window->buildContextMenu());
+        QVERIFY(menu->actions()[0]->isEnabled());
+        QVERIFY(menu->actions()[0]->isChecked());
+        QVERIFY(menu->actions()[1]->isChecked());
+        QVERIFY(menu->actions()[2]->isChecked());
+
+        menu->actions()[0]->trigger();
+        QVERIFY(!display->settings().display.trackedMarker3DShowSphere);
+        menu->actions()[1]->trigger();
+        QVERIFY(!display->settings().display.trackedBodyShowMarkers);
+        QVERIFY(!display->settings().display.trackedBodyShowCOS);
+        menu->actions()[2]->trigger();
+        QVERIFY(!display->settings().display.trackedGripwandShowMarkers);
+        QVERIFY(!display->settings().display.trackedGripwandShowCOS);
+        QCOMPARE(update.size(), 3);
+
+        menu.reset(window->buildContextMenu());
+        QVERIFY(!menu->actions()[0]->isChecked());
+        QVERIFY(!menu->actions()[1]->isChecked());
+        QVERIFY(!menu->actions()[2]->isChecked());
+
+        // Saved on destruction and read back by the next display.
+        const QString dir = display->settingsDirectory();
+        QVERIFY(dir.startsWith(m_home->path()));
+        display.reset();
+        QVERIFY(QFile::exists(dir + "/holoview-preferences.xml"));
+        HoloviewDataDisplay again(nullptr, &channel, nullptr);
+        QVERIFY(!again.settings().display.trackedBodyShowMarkers);
+        QVERIFY(!again.window3D()->showGripwands());
+        QVERIFY(again.settings().camera.valid);
+    }
+
+    void keyRRestoresTheFloorView()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QCOMPARE(position(display), QVector3D(-3000, -3000, 2400));
+        QCOMPARE(display.window3D()->cameraController()->upAxis(), QVector3D(0, 0, 1));
+        display.window3D()->camera()->setPosition(QVector3D(5, 6, 7));
+        QTest::keyClick(display.window3D(), Qt::Key_R);
+        QCOMPARE(position(display), QVector3D(-3000, -3000, 2400));
+        QCOMPARE(display.window3D()->camera()->viewCenter(), QVector3D(0, 0, 0));
+        QCOMPARE(display.window3D()->camera()->upVector(), QVector3D(1, 1, 1));
+        QVERIFY(display.settings().camera.valid);
+        QCOMPARE(display.settings().camera.camPosition[2], 2400.0);
+    }
+
+    void storedViewIsRestoredAtStart()
+    {
+        ScriptedChannel channel;
+        {
+            HoloviewDataDisplay display(nullptr, &channel, nullptr);
+            auto *cam = display.window3D()->camera();
+            cam->setPosition(QVector3D(100, 200, 300));
+            // A wheel turn stores the view.
+            QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                              Qt::NoModifier, Qt::NoScrollPhase, false);
+            QCoreApplication::sendEvent(display.window3D(), &wheel);
+        }
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QCOMPARE(position(display), QVector3D(100, 200, 300));
+    }
+
+    void powerwallAfterRoomCalibrationMovesTheCamera()
+    {
+        ScriptedChannel channel;
+        answerCoordinate(channel, "floor");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QCOMPARE(display.settings().input.plane, 0);
+        QCOMPARE(position(display), QVector3D(-3000, -3000, 2400));
+
+        answerCoordinate(channel, "powerwall");
+        QCOMPARE(channel.sendMessage("HoloviewModule", "RoomCalModule", 1, "roomcal_opened"), 0);
+        QCOMPARE(display.settings().input.plane, 0);
+        QCOMPARE(channel.sendMessage("HoloviewModule", "RoomCalModule", 1, "roomcal_closed"), 0);
+        QCOMPARE(display.settings().input.plane, 1);
+        QCOMPARE(position(display), QVector3D(-3000, 2400, -3000));
+        QCOMPARE(display.window3D()->cameraController()->upAxis(), QVector3D(0, 1, 0));
+
+        // Same plane again: the camera is left alone.
+        display.window3D()->camera()->setPosition(QVector3D(1, 2, 3));
+        QCOMPARE(channel.sendMessage("HoloviewModule", "RoomAdjustmentModule", 1, "roomadjustment_changed"), 0);
+        QCOMPARE(position(display), QVector3D(1, 2, 3));
+    }
+
+    void rightClickOpensTheMenuRightDragDoesNot()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        Zel3DWindowWrapper *window = display.window3D();
+        QSignalSpy opened(window, &Zel3DWindowWrapper::contextMenuAboutToOpen);
+        // Close whatever popup opens, so exec() returns.
+        QTimer closer;
+        connect(&closer, &QTimer::timeout, [] {
+            if (QWidget *popup = QApplication::activePopupWidget())
+                popup->close();
+        });
+        closer.start(20);
+
+        QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        QCOMPARE(window->mouseMode(), int(Zel3DWindowWrapper::MouseRight));
+        QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, QPoint(40, 10));
+        QCOMPARE(opened.size(), 0);
+
+        QTest::mousePress(window, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        QTest::mouseRelease(window, Qt::RightButton, Qt::NoModifier, QPoint(10, 10));
+        QCOMPARE(opened.size(), 1);
+        QCOMPARE(window->mouseMode(), int(Zel3DWindowWrapper::MouseIdle));
+
+        QTest::mousePress(window, Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 10));
+        QCOMPARE(window->mouseMode(), int(Zel3DWindowWrapper::MouseLeftShift));
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::ShiftModifier, QPoint(10, 10));
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, QPoint(10, 10));
+        QCOMPARE(window->mouseMode(), int(Zel3DWindowWrapper::MouseLeft));
+        QCOMPARE(opened.size(), 1);
+    }
+
+    void orbitControllerPrecedence()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        GUI::ZELOrbitCameraController *controller = display.window3D()->cameraController();
+        QCOMPARE(controller->linearSpeed(), 5000.0f);
+        QCOMPARE(controller->lookSpeed(), 360.0f);
+        Qt3DRender::QCamera *cam = display.window3D()->camera();
+
+        Qt3DExtras::QAbstractCameraController::InputState state{};
+        // Keys only: translate by linear speed · (−dt) · t, view centre along.
+        cam->setPosition(QVector3D(0, 0, 1000));
+        cam->setViewCenter(QVector3D(0, 0, 0));
+        cam->setUpVector(QVector3D(0, 1, 0));
+        state.tzAxisValue = 1.0f;
+        controller->moveCamera(state, 0.01f);
+        QCOMPARE(cam->position(), QVector3D(0, 0, 1050));
+        QCOMPARE(cam->viewCenter(), QVector3D(0, 0, 50));
+
+        // Left button wins over Alt and clamps the sum to 1.
+        cam->setPosition(QVector3D(0, 0, 1000));
+        cam->setViewCenter(QVector3D(0, 0, 0));
+        state = {};
+        state.leftMouseButtonActive = true;
+        state.altKeyActive = true;
+        state.txAxisValue = 1.0f;
+        state.rxAxisValue = 2.0f;
+        controller->moveCamera(state, 0.01f);
+        QCOMPARE(cam->position(), QVector3D(-50, 0, 1000));
+        QCOMPARE(cam->viewCenter(), QVector3D(-50, 0, 0));
+    }
+
+private:
+    std::unique_ptr<TestHome> m_home;
+};
+
+QTEST_MAIN(HoloviewDataDisplayTest)
+#include "tst_HoloviewDataDisplay.moc"

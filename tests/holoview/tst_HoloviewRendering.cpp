@@ -1,0 +1,82 @@
+#include "HoloviewDataDisplay.h"
+#include "PoseTransformationNode.h"
+#include "SceneGraph.h"
+#include "ScriptedChannel.h"
+#include "TestHome.h"
+
+#include <QThread>
+#include <QtTest>
+
+#include <atomic>
+#include <memory>
+
+using GUI::HoloviewDataDisplay;
+
+// The display on a real screen (run under Xvfb): the Qt3D window is exposed
+// and renders while frames arrive from a data thread and the timer moves the
+// nodes. Skipped on platforms without windows of their own.
+class HoloviewRenderingTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen")
+            || QGuiApplication::platformName() == QLatin1String("minimal"))
+            QSKIP("needs a display server (run under xvfb-run)");
+        m_home = std::make_unique<TestHome>();
+    }
+    void cleanup() { m_home.reset(); }
+
+    void fedFramesMoveNodes()
+    {
+        ScriptedChannel channel;
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 1");
+        channel.reply("quorix2 get tracking room c01",
+                      "quorix2 set tracking room c01 1000 0 2000 1 0 0 0 1 0 0 0 1");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.resize(640, 480);
+        display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        QTRY_VERIFY(display.window3D()->isExposed());
+        QCOMPARE(channel.addedListeners().size(), 5);
+        QVERIFY(display.sceneGraph()->find("camera_0"));
+
+        display.onMeasurementStarted();
+        std::atomic<bool> stop{false};
+        std::atomic<int> accepted{0};
+        std::unique_ptr<QThread> feeder(QThread::create([&] {
+            for (int i = 0; !stop && i < 100000; ++i) {
+                const QByteArray line = "6d 1 [0 1.0][" + QByteArray::number(i) + " 20 30][1 0 0 0 1 0 0 0 1]";
+                if (display.onData("6d", line.constData()) == 0)
+                    ++accepted;
+                const QByteArray markers = "3d 1 [0 1.0][5 " + QByteArray::number(i) + " 7]";
+                display.onData("3d", markers.constData());
+                QThread::msleep(2);
+            }
+        }));
+        feeder->start();
+
+        QTRY_VERIFY(display.sceneGraph()->find("6d_0"));
+        auto *body = dynamic_cast<Scenegraph::PoseTransformationNode *>(display.sceneGraph()->find("6d_0"));
+        QVERIFY(body);
+        const float first = body->transform()->translation().x();
+        QTRY_VERIFY(body->transform()->translation().x() > first + 10);
+        QTRY_VERIFY(display.sceneGraph()->find("3d_0"));
+        QTest::qWait(200);
+
+        stop = true;
+        QVERIFY(feeder->wait(5000));
+        QVERIFY(accepted > 0);
+        display.onMeasurementStopped();
+        display.hide();
+        QCOMPARE(channel.removedListeners(), channel.addedListeners());
+    }
+
+private:
+    std::unique_ptr<TestHome> m_home;
+};
+
+QTEST_MAIN(HoloviewRenderingTest)
+#include "tst_HoloviewRendering.moc"
