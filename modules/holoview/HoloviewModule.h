@@ -11,7 +11,7 @@
 namespace GUI {
 
 // The Holoview plug-in's root object: hands the host one dock holding the 3D
-// monitor. The host makes the dock's widget its central widget (Part 3.4).
+// monitor. The host makes the dock's widget its central widget.
 // One object per process; Qt's plug-in instance function keeps it in a
 // guarded pointer and makes a new one after the host deleted it.
 class HoloviewModule : public QObject, public ModuleInterface
