@@ -1,3 +1,4 @@
+#include "FrameText.h"
 #include "QuorixParser.h"
 
 #include <benchmark/benchmark.h>
@@ -9,26 +10,6 @@
 
 namespace {
 
-std::string number(std::mt19937 &random, double scale)
-{
-    std::uniform_real_distribution<double> d(-scale, scale);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", d(random));
-    return text;
-}
-
-std::string rotation(std::mt19937 &random)
-{
-    std::string r = "[";
-    for (int i = 0; i < 9; ++i)
-        r += (i ? " " : "") + number(random, 1.0);
-    return r + "]";
-}
-
-std::string position(std::mt19937 &random)
-{
-    return "[" + number(random, 3000) + " " + number(random, 3000) + " " + number(random, 3000) + "]";
-}
 
 // One frame as the Controller sends it: 20 bodies, 50 markers, 2 gripwands.
 std::vector<std::string> realisticFrame()

@@ -1,4 +1,5 @@
 #include "DisplaySettingsData.h"
+#include "FrameText.h"
 #include "QuorixParser.h"
 #include "SceneGraph.h"
 #include "ScriptedChannel.h"
@@ -19,26 +20,6 @@
 
 namespace {
 
-std::string number(std::mt19937 &random, double scale)
-{
-    std::uniform_real_distribution<double> d(-scale, scale);
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", d(random));
-    return text;
-}
-
-std::string rotation(std::mt19937 &random)
-{
-    std::string r = "[";
-    for (int i = 0; i < 9; ++i)
-        r += (i ? " " : "") + number(random, 1.0);
-    return r + "]";
-}
-
-std::string position(std::mt19937 &random)
-{
-    return "[" + number(random, 3000) + " " + number(random, 3000) + " " + number(random, 3000) + "]";
-}
 
 // A parser that has taken one frame: 20 bodies, 2 gripwands, 50 markers.
 std::unique_ptr<QuorixParser> parsedFrame(unsigned seed)
