@@ -28,8 +28,14 @@ void HoloviewModule::detachFromController()
 
 void HoloviewModule::destroyWidgets()
 {
+    // The host takes the monitor out of the dock to make it its central
+    // widget; it must still go now, while the channel it is registered with
+    // exists (the host deletes the channel before its own child widgets).
+    const QPointer<HoloviewDataDisplay> display = m_display;
     if (m_dock)
         delete m_dock.data();
+    if (display)
+        delete display.data();
     m_dock = nullptr;
     m_display = nullptr;
     m_entry.widget = nullptr;

@@ -68,6 +68,24 @@ private slots:
         QVERIFY(parent.findChildren<HoloviewDataDisplay *>().isEmpty());
     }
 
+    void destroyWidgetsAlsoDeletesAMonitorTheHostTookOut()
+    {
+        ScriptedChannel channel;
+        QWidget parent;
+        QWidget central;
+        HoloviewModule module;
+        module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
+        module.setModuleProperty("ModuleParent", QVariant::fromValue<QWidget *>(&parent));
+        auto *dock = qobject_cast<QDockWidget *>(module.moduleWidgets().at(0)->widget);
+        QPointer<QWidget> display = dock->widget();
+        display->setParent(&central);   // as the host does with its central widget
+        module.destroyWidgets();
+        QVERIFY(display.isNull());
+        QVERIFY(parent.findChildren<QDockWidget *>().isEmpty());
+        QVERIFY(module.moduleWidgets().size() == 1);
+        module.destroyWidgets();
+    }
+
     void nameAndVersion()
     {
         HoloviewModule module;
