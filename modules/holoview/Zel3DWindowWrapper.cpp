@@ -15,6 +15,7 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
+#include <QSurfaceFormat>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -49,6 +50,12 @@ Zel3DWindowWrapper::Zel3DWindowWrapper(Qt3DCore::QEntity *root, int plane,
     , m_cameraSettings(camera)
     , m_displaySettings(display)
 {
+    // Qt3DWindow asks for 4x multisampling; with a software renderer that
+    // quadruples the cost of every frame for edges nobody looks at closely.
+    QSurfaceFormat surface = format();
+    surface.setSamples(0);
+    setFormat(surface);
+
     defaultFrameGraph()->setClearColor(m_backgroundColor);
     // A still scene costs nothing: frames are drawn only when a node changed.
     renderSettings()->setRenderPolicy(Qt3DRender::QRenderSettings::OnDemand);
