@@ -15,7 +15,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMouseEvent>
-#include <QSurfaceFormat>
 #include <QWheelEvent>
 
 #include <cmath>
@@ -44,19 +43,17 @@ void toArray(const QVector3D &v, double (&out)[3])
 Zel3DWindowWrapper::Zel3DWindowWrapper(Qt3DCore::QEntity *root, int plane,
                                        Configuration::CameraSettingsData *camera,
                                        Configuration::DisplaySettingsData *display, QScreen *screen)
-    : Qt3DExtras::Qt3DWindow(screen)
+    : SceneWindow(screen)
     , m_backgroundColor(QColor::fromRgbF(0.1, 0.1, 0.1, 1.0))
     , m_currentPlane(plane)
     , m_cameraSettings(camera)
     , m_displaySettings(display)
 {
-    // Qt3DWindow asks for 4x multisampling; with a software renderer that
-    // quadruples the cost of every frame for edges nobody looks at closely.
-    QSurfaceFormat surface = format();
-    surface.setSamples(0);
-    setFormat(surface);
-
     defaultFrameGraph()->setClearColor(m_backgroundColor);
+    // Clearing depth alone makes a software renderer keep the stencil bits of
+    // every pixel, a read-modify-write per pixel and frame; clearing both is a
+    // plain fill.
+    defaultFrameGraph()->setBuffersToClear(Qt3DRender::QClearBuffers::ColorDepthStencilBuffer);
     // A still scene costs nothing: frames are drawn only when a node changed.
     renderSettings()->setRenderPolicy(Qt3DRender::QRenderSettings::OnDemand);
 
@@ -208,25 +205,25 @@ void Zel3DWindowWrapper::mousePressEvent(QMouseEvent *event)
     else if (event->button() == Qt::LeftButton)
         m_mouseMode = (event->modifiers() & Qt::ShiftModifier) ? MouseLeftShift : MouseLeft;
     m_pressPosition = event->localPos();
-    Qt3DExtras::Qt3DWindow::mousePressEvent(event);
+    SceneWindow::mousePressEvent(event);
 }
 
 void Zel3DWindowWrapper::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_mouseMode != MouseIdle)
         storeCamera();
-    Qt3DExtras::Qt3DWindow::mouseMoveEvent(event);
+    SceneWindow::mouseMoveEvent(event);
 }
 
 void Zel3DWindowWrapper::wheelEvent(QWheelEvent *event)
 {
     storeCamera();
-    Qt3DExtras::Qt3DWindow::wheelEvent(event);
+    SceneWindow::wheelEvent(event);
 }
 
 void Zel3DWindowWrapper::mouseReleaseEvent(QMouseEvent *event)
 {
-    Qt3DExtras::Qt3DWindow::mouseReleaseEvent(event);
+    SceneWindow::mouseReleaseEvent(event);
     if (event->button() != Qt::RightButton)
         return;
     const QPointF d = event->localPos() - m_pressPosition;
@@ -240,7 +237,7 @@ void Zel3DWindowWrapper::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_R)
         doResetView();
-    Qt3DExtras::Qt3DWindow::keyPressEvent(event);
+    SceneWindow::keyPressEvent(event);
 }
 
 } // namespace GUI

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <Qt3DExtras/Qt3DWindow>
+#include "SceneWindow.h"
 
 #include <QColor>
 #include <QPointF>
@@ -27,7 +27,7 @@ class ZELOrbitCameraController;
 // display's camera settings, a context menu with the display toggles and the
 // reset key R. The mouse handlers only track state; the camera controller
 // gets the input on its own.
-class Zel3DWindowWrapper : public Qt3DExtras::Qt3DWindow
+class Zel3DWindowWrapper : public SceneWindow
 {
     Q_OBJECT
 

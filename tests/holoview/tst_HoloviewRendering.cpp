@@ -3,6 +3,9 @@
 #include "SceneGraph.h"
 #include "ScriptedChannel.h"
 #include "TestHome.h"
+#include "Zel3DWindowWrapper.h"
+
+#include <Qt3DRender/QCamera>
 
 #include <QThread>
 #include <QtTest>
@@ -72,6 +75,29 @@ private slots:
         display.onMeasurementStopped();
         display.hide();
         QCOMPARE(channel.removedListeners(), channel.addedListeners());
+    }
+
+    void mouseDragMovesTheCamera()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.resize(640, 480);
+        display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        QTRY_VERIFY(window->isExposed());
+
+        // The scene's input comes from the window itself: a drag reaches the
+        // orbit camera through the input aspect, frame by frame.
+        const QVector3D before = window->camera()->position();
+        const QPoint start(window->width() / 2, window->height() / 2);
+        QTest::mousePress(window, Qt::LeftButton, Qt::NoModifier, start);
+        for (int i = 1; i <= 20 && window->camera()->position() == before; ++i) {
+            QTest::mouseMove(window, start + QPoint(6 * i, 3 * i));
+            QTest::qWait(30);
+        }
+        QTRY_VERIFY(window->camera()->position() != before);
+        QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, start + QPoint(120, 60));
     }
 
 private:

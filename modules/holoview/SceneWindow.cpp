@@ -1,0 +1,98 @@
+#include "SceneWindow.h"
+
+#include <Qt3DCore/QAspectEngine>
+#include <Qt3DCore/QEntity>
+#include <Qt3DExtras/QForwardRenderer>
+#include <Qt3DInput/QInputAspect>
+#include <Qt3DInput/QInputSettings>
+#include <Qt3DLogic/QLogicAspect>
+#include <Qt3DRender/QCamera>
+#include <Qt3DRender/QRenderAspect>
+#include <Qt3DRender/QRenderSettings>
+
+#include <QOpenGLContext>
+#include <QSurfaceFormat>
+
+#include <algorithm>
+
+namespace GUI {
+
+QSurfaceFormat SceneWindow::sceneFormat()
+{
+    QSurfaceFormat format = QSurfaceFormat::defaultFormat();
+    if (QOpenGLContext::openGLModuleType() == QOpenGLContext::LibGL) {
+        format.setVersion(4, 3);
+        format.setProfile(QSurfaceFormat::CoreProfile);
+    }
+    format.setDepthBufferSize(24);
+    format.setStencilBufferSize(8);
+    format.setSamples(0);
+    return format;
+}
+
+SceneWindow::SceneWindow(QScreen *screen)
+    : QWindow(screen)
+    , m_engine(std::make_unique<Qt3DCore::QAspectEngine>())
+    , m_root(new Qt3DCore::QEntity)
+    , m_renderSettings(new Qt3DRender::QRenderSettings(m_root))
+    , m_frameGraph(new Qt3DExtras::QForwardRenderer)
+    , m_camera(new Qt3DRender::QCamera(m_root))
+    , m_inputSettings(new Qt3DInput::QInputSettings(m_root))
+{
+    setSurfaceType(QSurface::OpenGLSurface);
+    const QSurfaceFormat format = sceneFormat();
+    setFormat(format);
+    // The render aspect makes its context from the default format while it
+    // registers, so the format must be in place before.
+    QSurfaceFormat::setDefaultFormat(format);
+    resize(1024, 768);
+
+    m_engine->registerAspect(new Qt3DRender::QRenderAspect);
+    m_engine->registerAspect(new Qt3DInput::QInputAspect);
+    m_engine->registerAspect(new Qt3DLogic::QLogicAspect);
+
+    m_frameGraph->setCamera(m_camera);
+    m_frameGraph->setSurface(this);
+    m_renderSettings->setActiveFrameGraph(m_frameGraph);
+    m_inputSettings->setEventSource(this);
+}
+
+SceneWindow::~SceneWindow()
+{
+    // Once shown, the engine holds the scene and deletes it when it lets go.
+    if (m_initialized)
+        m_engine->setRootEntity(Qt3DCore::QEntityPtr());
+    else
+        delete m_root;
+    m_engine.reset();
+}
+
+void SceneWindow::setRootEntity(Qt3DCore::QEntity *root)
+{
+    if (m_userRoot == root)
+        return;
+    if (m_userRoot)
+        m_userRoot->setParent(static_cast<Qt3DCore::QNode *>(nullptr));
+    if (root)
+        root->setParent(m_root);
+    m_userRoot = root;
+}
+
+void SceneWindow::showEvent(QShowEvent *event)
+{
+    if (!m_initialized) {
+        m_root->addComponent(m_renderSettings);
+        m_root->addComponent(m_inputSettings);
+        m_engine->setRootEntity(Qt3DCore::QEntityPtr(m_root));
+        m_initialized = true;
+    }
+    QWindow::showEvent(event);
+}
+
+void SceneWindow::resizeEvent(QResizeEvent *event)
+{
+    m_camera->setAspectRatio(float(width()) / std::max(1.0f, float(height())));
+    QWindow::resizeEvent(event);
+}
+
+} // namespace GUI

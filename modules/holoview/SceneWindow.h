@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QPointer>
+#include <QWindow>
+
+#include <memory>
+
+#include <Qt3DCore/QEntity>
+
+namespace Qt3DCore {
+class QAspectEngine;
+}
+
+namespace Qt3DRender {
+class QCamera;
+class QRenderSettings;
+} // namespace Qt3DRender
+
+namespace Qt3DExtras {
+class QForwardRenderer;
+}
+
+namespace Qt3DInput {
+class QInputSettings;
+}
+
+namespace GUI {
+
+// A window that shows a Qt3D scene: the aspects, a forward-rendering frame
+// graph with one camera, and the window's input as the scene's event source,
+// as Qt3DExtras::Qt3DWindow sets them up. Unlike that class it leaves
+// multisampling off: Qt3DWindow forces four samples into the renderer's
+// context while it constructs, and with a software renderer that made every
+// frame cost about five times as much.
+class SceneWindow : public QWindow
+{
+    Q_OBJECT
+
+public:
+    explicit SceneWindow(QScreen *screen = nullptr);
+    ~SceneWindow() override;
+
+    // The surface format the renderer's context is made with.
+    static QSurfaceFormat sceneFormat();
+
+    // 'root' becomes part of the window's scene and is deleted with it,
+    // unless it is deleted or replaced first.
+    void setRootEntity(Qt3DCore::QEntity *root);
+
+    Qt3DRender::QCamera *camera() const { return m_camera; }
+    Qt3DExtras::QForwardRenderer *defaultFrameGraph() const { return m_frameGraph; }
+    Qt3DRender::QRenderSettings *renderSettings() const { return m_renderSettings; }
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    std::unique_ptr<Qt3DCore::QAspectEngine> m_engine;
+    Qt3DCore::QEntity *m_root;
+    QPointer<Qt3DCore::QEntity> m_userRoot;
+    Qt3DRender::QRenderSettings *m_renderSettings;
+    Qt3DExtras::QForwardRenderer *m_frameGraph;
+    Qt3DRender::QCamera *m_camera;
+    Qt3DInput::QInputSettings *m_inputSettings;
+    bool m_initialized = false;
+};
+
+} // namespace GUI
