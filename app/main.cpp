@@ -10,6 +10,10 @@
 #include <memory>
 #include <vector>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace {
 
 // Every German translation in "lang" below the working directory is installed.
@@ -33,6 +37,12 @@ std::vector<std::unique_ptr<QTranslator>> installTranslations(QApplication &app)
 
 int main(int argc, char *argv[])
 {
+#ifdef __GLIBC__
+    // The 3D monitor's renderer frees a few megabytes on its threads every
+    // frame. glibc would hand them back to the system and fault them in again
+    // for the next frame, which cost more than the drawing itself.
+    mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
+#endif
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(quorix);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
