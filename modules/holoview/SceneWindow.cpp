@@ -40,16 +40,8 @@ SceneWindow::SceneWindow(QScreen *screen)
     , m_inputSettings(new Qt3DInput::QInputSettings(m_root))
 {
     setSurfaceType(QSurface::OpenGLSurface);
-    const QSurfaceFormat format = sceneFormat();
-    setFormat(format);
-    // The render aspect makes its context from the default format while it
-    // registers, so the format must be in place before.
-    QSurfaceFormat::setDefaultFormat(format);
+    setFormat(sceneFormat());
     resize(1024, 768);
-
-    m_engine->registerAspect(new Qt3DRender::QRenderAspect);
-    m_engine->registerAspect(new Qt3DInput::QInputAspect);
-    m_engine->registerAspect(new Qt3DLogic::QLogicAspect);
 
     m_frameGraph->setCamera(m_camera);
     m_frameGraph->setSurface(this);
@@ -81,6 +73,16 @@ void SceneWindow::setRootEntity(Qt3DCore::QEntity *root)
 void SceneWindow::showEvent(QShowEvent *event)
 {
     if (!m_initialized) {
+        // The render aspect starts its thread when it registers, and the
+        // engine waits for that thread to be ready when it gets the scene.
+        // Doing both here keeps a window that is never shown free of a render
+        // thread, which Qt3D cannot always stop right after it started.
+        // The renderer makes its context from the default format.
+        QSurfaceFormat::setDefaultFormat(format());
+        m_engine->registerAspect(new Qt3DRender::QRenderAspect);
+        m_engine->registerAspect(new Qt3DInput::QInputAspect);
+        m_engine->registerAspect(new Qt3DLogic::QLogicAspect);
+
         m_root->addComponent(m_renderSettings);
         m_root->addComponent(m_inputSettings);
         m_engine->setRootEntity(Qt3DCore::QEntityPtr(m_root));
