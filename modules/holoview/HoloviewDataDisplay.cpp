@@ -183,6 +183,8 @@ void HoloviewDataDisplay::updateDisplay()
         m_cameraBuilder->setSettings(m_config.display);
     if (m_trackedBuilder)
         m_trackedBuilder->setSettings(m_config.display);
+    if (m_window)
+        m_window->requestFrames();
 }
 
 void HoloviewDataDisplay::onRoomcalOpened(bool open)
@@ -277,6 +279,8 @@ void HoloviewDataDisplay::updateTrackedOnTimer()
 
     if (m_trackedBuilder)
         m_trackedBuilder->setFrame(std::move(copy));
+    if (m_window)
+        m_window->requestFrames();
 }
 
 void HoloviewDataDisplay::onMeasurementStarted()

@@ -11,6 +11,7 @@
 #include <Qt3DRender/QRenderSettings>
 
 #include <QOpenGLContext>
+#include <QTimer>
 #include <QSurfaceFormat>
 
 #include <algorithm>
@@ -38,6 +39,7 @@ SceneWindow::SceneWindow(QScreen *screen)
     , m_frameGraph(new Qt3DExtras::QForwardRenderer)
     , m_camera(new Qt3DRender::QCamera(m_root))
     , m_inputSettings(new Qt3DInput::QInputSettings(m_root))
+    , m_frameTimer(new QTimer(this))
 {
     setSurfaceType(QSurface::OpenGLSurface);
     setFormat(sceneFormat());
@@ -47,6 +49,9 @@ SceneWindow::SceneWindow(QScreen *screen)
     m_frameGraph->setSurface(this);
     m_renderSettings->setActiveFrameGraph(m_frameGraph);
     m_inputSettings->setEventSource(this);
+
+    m_frameTimer->setInterval(IdleFrameMs);
+    connect(m_frameTimer, &QTimer::timeout, this, &SceneWindow::processFrame);
 }
 
 SceneWindow::~SceneWindow()
@@ -82,13 +87,58 @@ void SceneWindow::showEvent(QShowEvent *event)
         m_engine->registerAspect(new Qt3DRender::QRenderAspect);
         m_engine->registerAspect(new Qt3DInput::QInputAspect);
         m_engine->registerAspect(new Qt3DLogic::QLogicAspect);
+        m_engine->setRunMode(Qt3DCore::QAspectEngine::Manual);
 
         m_root->addComponent(m_renderSettings);
         m_root->addComponent(m_inputSettings);
         m_engine->setRootEntity(Qt3DCore::QEntityPtr(m_root));
         m_initialized = true;
+        m_frameTimer->start();
     }
+    requestFrames();
     QWindow::showEvent(event);
+}
+
+int SceneWindow::frameInterval() const
+{
+    return m_frameTimer->interval();
+}
+
+void SceneWindow::requestFrames()
+{
+    m_sinceRequest.start();
+    if (m_frameTimer->interval() != ActiveFrameMs)
+        m_frameTimer->setInterval(ActiveFrameMs);
+}
+
+void SceneWindow::processFrame()
+{
+    m_engine->processFrame();
+    if (m_frameTimer->interval() != IdleFrameMs && m_sinceRequest.hasExpired(ActivePeriodMs))
+        m_frameTimer->setInterval(IdleFrameMs);
+}
+
+bool SceneWindow::event(QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::MouseMove:
+    case QEvent::Wheel:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::Resize:
+    case QEvent::Expose:
+        requestFrames();
+        break;
+    default:
+        break;
+    }
+    return QWindow::event(event);
 }
 
 void SceneWindow::resizeEvent(QResizeEvent *event)

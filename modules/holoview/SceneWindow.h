@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QPointer>
 #include <QWindow>
 
@@ -15,6 +16,8 @@ namespace Qt3DRender {
 class QCamera;
 class QRenderSettings;
 } // namespace Qt3DRender
+
+class QTimer;
 
 namespace Qt3DExtras {
 class QForwardRenderer;
@@ -51,7 +54,21 @@ public:
     Qt3DExtras::QForwardRenderer *defaultFrameGraph() const { return m_frameGraph; }
     Qt3DRender::QRenderSettings *renderSettings() const { return m_renderSettings; }
 
+    // Qt3D works through a frame, its input, animation and scene changes, at
+    // the display's rate only for a while after input or a call of
+    // requestFrames(); in between it does so as a slow heartbeat, so that an
+    // idle view costs next to nothing and no change stays unseen for long.
+    static constexpr int ActiveFrameMs = 16;
+    static constexpr int IdleFrameMs = 250;
+    static constexpr int ActivePeriodMs = 1000;
+    int frameInterval() const;
+
+public slots:
+    // Something in the scene changes now or keeps changing.
+    void requestFrames();
+
 protected:
+    bool event(QEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
@@ -63,7 +80,11 @@ private:
     Qt3DExtras::QForwardRenderer *m_frameGraph;
     Qt3DRender::QCamera *m_camera;
     Qt3DInput::QInputSettings *m_inputSettings;
+    QTimer *m_frameTimer;
+    QElapsedTimer m_sinceRequest;
     bool m_initialized = false;
+
+    void processFrame();
 };
 
 } // namespace GUI

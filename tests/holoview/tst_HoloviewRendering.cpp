@@ -5,7 +5,10 @@
 #include "TestHome.h"
 #include "Zel3DWindowWrapper.h"
 
+#include <Qt3DExtras/QForwardRenderer>
 #include <Qt3DRender/QCamera>
+
+#include <QScreen>
 
 #include <QThread>
 #include <QtTest>
@@ -98,6 +101,32 @@ private slots:
         }
         QTRY_VERIFY(window->camera()->position() != before);
         QTest::mouseRelease(window, Qt::LeftButton, Qt::NoModifier, start + QPoint(120, 60));
+    }
+
+    void idleViewStillShowsChanges()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.resize(400, 300);
+        display.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        QTRY_VERIFY(window->isExposed());
+
+        // Without input the window falls back to its heartbeat, yet a change
+        // made then (here by nobody asking for frames) still reaches the screen.
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameInterval(), int(GUI::SceneWindow::IdleFrameMs), 5000);
+        window->defaultFrameGraph()->setClearColor(Qt::red);
+        // A corner: the middle shows the world axes.
+        auto corner = [window] {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            return shot.isNull() ? QColor() : shot.pixelColor(3, 3);
+        };
+        QTRY_COMPARE_WITH_TIMEOUT(corner(), QColor(Qt::red), 5000);
+        QCOMPARE(window->frameInterval(), int(GUI::SceneWindow::IdleFrameMs));
+
+        window->requestFrames();
+        QCOMPARE(window->frameInterval(), int(GUI::SceneWindow::ActiveFrameMs));
     }
 
 private:
