@@ -42,10 +42,7 @@ private slots:
         channel.reply("quorix2 get tracking room c01",
                       "quorix2 set tracking room c01 1000 0 2000 1 0 0 0 1 0 0 0 1");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
-        display.resize(640, 480);
-        display.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&display));
-        QTRY_VERIFY(display.window3D()->isExposed());
+        QVERIFY(showExposed(display, QSize(640, 480)));
         QCOMPARE(channel.addedListeners().size(), 5);
         QVERIFY(display.sceneGraph()->find("camera_0"));
 
@@ -84,11 +81,8 @@ private slots:
     {
         ScriptedChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
-        display.resize(640, 480);
-        display.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        QVERIFY(showExposed(display, QSize(640, 480)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
-        QTRY_VERIFY(window->isExposed());
 
         // The scene's input comes from the window itself: a drag reaches the
         // orbit camera through the input aspect, frame by frame.
@@ -107,11 +101,8 @@ private slots:
     {
         ScriptedChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
-        display.resize(400, 300);
-        display.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&display));
+        QVERIFY(showExposed(display, QSize(400, 300)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
-        QTRY_VERIFY(window->isExposed());
 
         // Without input the window falls back to its heartbeat, yet a change
         // made then (here by nobody asking for frames) still reaches the screen.
@@ -130,6 +121,15 @@ private slots:
     }
 
 private:
+    // Shows the display and waits until its 3D window is on screen.
+    static bool showExposed(HoloviewDataDisplay &display, const QSize &size)
+    {
+        display.resize(size);
+        display.show();
+        return QTest::qWaitForWindowExposed(&display)
+            && QTest::qWaitFor([&display] { return display.window3D()->isExposed(); });
+    }
+
     std::unique_ptr<TestHome> m_home;
 };
 
