@@ -11,8 +11,8 @@
 #include <Qt3DRender/QRenderSettings>
 
 #include <QOpenGLContext>
-#include <QTimer>
 #include <QSurfaceFormat>
+#include <QTimer>
 
 #include <algorithm>
 
