@@ -131,7 +131,6 @@ bool SceneWindow::event(QEvent *event)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
-    case QEvent::Resize:
     case QEvent::Expose:
         requestFrames();
         break;
@@ -144,6 +143,7 @@ bool SceneWindow::event(QEvent *event)
 void SceneWindow::resizeEvent(QResizeEvent *event)
 {
     m_camera->setAspectRatio(float(width()) / std::max(1.0f, float(height())));
+    requestFrames();
     QWindow::resizeEvent(event);
 }
 

@@ -1,12 +1,12 @@
 #pragma once
 
+#include <Qt3DCore/QEntity>
+
 #include <QElapsedTimer>
 #include <QPointer>
 #include <QWindow>
 
 #include <memory>
-
-#include <Qt3DCore/QEntity>
 
 namespace Qt3DCore {
 class QAspectEngine;
