@@ -1,15 +1,15 @@
 #include "IpDialog.h"
 #include "ui_IpDialog.h"
 
-#include "AccessControl.h"
 #include "EndlessProgressDlg.h"
-#include "PasswordInputDialog.h"
+#include "PasswordGate.h"
 #include "Socket.h"
 #include "Version.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
+#include <QPainter>
 #include <QScreen>
 #include <QStringList>
 #include <QTextCursor>
@@ -68,6 +68,21 @@ QString IpDialog::dotted(unsigned ip)
 unsigned IpDialog::resolve(const QString &text)
 {
     return text.isEmpty() ? 0 : Socket::resolve(text.toLatin1().constData());
+}
+
+void IpDialog::setSplash(const QPixmap &splash)
+{
+    m_splash = splash;
+    update();
+}
+
+void IpDialog::paintEvent(QPaintEvent *event)
+{
+    if (!m_splash.isNull()) {
+        QPainter painter(this);
+        painter.drawPixmap(rect(), m_splash);
+    }
+    QDialog::paintEvent(event);
 }
 
 void IpDialog::setTrackboxAddress(const QString &address) { m_addressText = address; }
@@ -204,7 +219,8 @@ int IpDialog::try_connect()
         if (candidate) {
             appendText(tr("testing '%1'... ").arg(dotted(candidate)));
             if (queryHostName(socket, candidate, &name)) {
-                if (name == m_expectedHost)
+                // With no name remembered, the address is all the user named.
+                if (name == m_expectedHost || m_expectedHost.isEmpty())
                     insertText(tr("OK"));
                 else
                     candidate = 0;
@@ -277,9 +293,13 @@ int IpDialog::try_connect()
             return -1;
         }
         QString serial;
-        if (!querySystemValue(socket, m_ip, "quorix2 get system controller_serial",
-                              "quorix2 set system controller_serial ", &serial))
+        if (querySystemValue(socket, m_ip, "quorix2 get system controller_serial",
+                             "quorix2 set system controller_serial ", &serial))
+            m_serial = serial;
+        else
             serial = tr("unknown");
+        // From here on the dialog names the Controller that answered.
+        m_expectedHost = reported;
         insertText(tr("\n\nController: '%1'").arg(reported));
         insertText(tr("\nSerial %1 Version %2 ").arg(serial, version.section(QLatin1Char(' '), 0, 0)));
         showConnected(reported);
@@ -371,24 +391,8 @@ int IpDialog::exec_connect()
 
 void IpDialog::accept()
 {
-    AccessControl access(m_ip, 0);
-    int error = 0;
-    if (access.isPasswordSet(&error)) {
-        if (!m_startPassword.isEmpty() && access.verifyPassword(QString::fromLatin1(m_startPassword), nullptr)) {
-            done(1);
-            return;
-        }
-        PasswordInputDialog input(&access, this);
-        input.update_and_exec(tr("Authorize with valid password"));
-        if (!input.acceptedPassword().isEmpty())
-            done(1);
-        return;
-    }
-    if (error != 0) {
-        QMessageBox::critical(this, tr("Error"), tr("Failed to obtain authentication requirements.\nNo connection to Controller?"));
-        return;
-    }
-    done(1);
+    if (PasswordGate::pass(m_ip, 0, m_startPassword, tr("Authorize with valid password"), this))
+        done(1);
 }
 
 void IpDialog::reject()

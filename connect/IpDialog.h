@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDialog>
+#include <QPixmap>
 #include <QString>
 
 #include <memory>
@@ -29,6 +30,9 @@ public:
     void setTrackboxAddress(const QString &address);
     void setTrackboxModel(const QString &model);
     void setCascadedSystem(bool cascaded);
+    // The splash picture behind the whole dialog. Painted by the dialog
+    // itself: an application style sheet would override a palette brush.
+    void setSplash(const QPixmap &splash);
 
     QString trackbox() const { return m_expectedHost; }
     QString trackboxMac() const { return m_mac; }
@@ -74,6 +78,7 @@ private slots:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
 
 private:
     bool querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value);
@@ -100,6 +105,7 @@ private:
     bool m_acceptWhenConnected = false;
     bool m_cascaded = false;
     QByteArray m_startPassword;
+    QPixmap m_splash;
     QString m_fixedHostOrIp;
     QString m_fixedSubnet;
     int m_selectionMode = 0;
