@@ -1,6 +1,5 @@
 #include "MainWindow.h"
 
-#include "AccessControl.h"
 #include "AppStatusBar.h"
 #include "CamStatusBar.h"
 #include "EventDisplay.h"
@@ -12,10 +11,9 @@
 #include "BackendVersionReader.h"
 #include "CommandFile.h"
 #include "IOManagerUdpTcp.h"
-#include "IpDialog.h"
+#include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
 #include "ModuleHost.h"
-#include "PasswordInputDialog.h"
 #include "HelpCommandLine.h"
 #include "Theme.h"
 #include "ToolButton.h"
@@ -69,10 +67,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
         endProcess();
     }
 
-    if ((m_options.directStart || m_options.hostGiven) && !m_options.hostText.isEmpty())
-        connectDirectly();
-    else
-        connectThroughDialog();
+    connectController();
 
     m_channel->setReplyTimeout(m_prefs.externalCommandTimeoutUs);
     m_versions = BackendVersionReader::read(*m_channel);
@@ -172,23 +167,6 @@ void MainWindow::writePreferences()
         QMessageBox::warning(this, Preferences::writeWarningTitle(), warning, QMessageBox::Ok);
 }
 
-// Four dot-separated numbers, none above 255; anything else is a host name.
-bool MainWindow::isDottedAddress(const QString &text)
-{
-    if (!text.contains(QLatin1Char('.')))
-        return false;
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int n = part.toInt(&ok);
-        if (!ok || n < 0 || n > 255)
-            return false;
-    }
-    return true;
-}
-
 void MainWindow::openMessageBox(int type, QString title, QString text)
 {
     emit sendOpenMessageBox(type, title, text);
@@ -206,152 +184,20 @@ void MainWindow::displayMessageBox(int severance, QString title, QString msg)
 
 // --- Connecting --------------------------------------------------------------
 
-bool MainWindow::passwordCheck(unsigned ip)
+// Every way to the Controller, with its password and identity rules, is the
+// connector's; the window gets a channel that holds full access, or ends.
+void MainWindow::connectController()
 {
-    AccessControl access(ip, 0);
-    if (!access.isPasswordSet())
-        return true;
-    PasswordInputDialog input(&access, this);
-    input.update_and_exec(tr("QUORIX4: Authorize with valid password"));
-    return !input.acceptedPassword().isEmpty();
-}
-
-// The start screen on the splash of the current theme, filled with the last Controller.
-IpDialog *MainWindow::createConnectDialog()
-{
-    auto *dialog = new IpDialog(this, Qt::FramelessWindowHint, m_prefs.frontendPassword.toLatin1());
-    QPalette background = dialog->palette();
-    background.setBrush(QPalette::Window, QBrush(QPixmap(m_prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
-                                                                           : QStringLiteral(":/images/splash-bright.png"))));
-    Theme::apply(dialog, m_prefs.darkTheme);
-    dialog->setPalette(background);
-    dialog->setTrackbox(m_prefs.lastHostName);
-    dialog->setTrackboxAddress(m_prefs.lastIp);
-    dialog->setTrackboxPort(ControllerPort);
-    dialog->setTrackboxMac(m_prefs.lastMac);
-    dialog->setTrackboxModel(m_prefs.lastModel);
-    return dialog;
-}
-
-void MainWindow::connectThroughDialog()
-{
-    m_prefs.fixHostnameOrIp.clear();
-    m_prefs.fixSubnet.clear();
-    m_prefs.selectionMode = 0;
-    if (!m_options.hostText.isEmpty())
-        m_prefs.lastHostName = m_options.hostText;
-    if (m_options.wakeUp && !m_options.macText.isEmpty())
-        m_prefs.lastMac = m_options.macText;
-
-    IpDialog *dialog = createConnectDialog();
-    dialog->setTrackboxSerial(m_prefs.lastSerial);
-    dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
-    dialog->setFixedSubnet(m_prefs.fixSubnet);
-    dialog->setSelectionMode(m_prefs.selectionMode);
-    dialog->setCascadedSystem(m_prefs.cascadedSystem);
-
-    bool ready = false;
-    if (m_options.directStart && !m_prefs.lastIp.isEmpty()) {
-        // A quick look whether the remembered Controller is there at all.
-        const unsigned ip = Socket::resolve(m_prefs.lastIp.toLatin1().constData());
-        Socket probe;
-        if (ip && probe.openUdp(0, Socket::BindAnyPort) == Socket::Ok) {
-            static const char query[] = "quorix2 get system version";
-            char reply[300];
-            if (probe.udpSendTo(query, sizeof query, ip, ControllerPort, 100000) == Socket::Ok
-                && probe.udpReceive(reply, sizeof reply, 500000, false) >= 0) {
-                probe.close();
-                dialog->try_connect();
-                const unsigned address = Socket::resolve(dialog->trackboxAddress().toLatin1().constData());
-                if (!address || !passwordCheck(address))
-                    endProcess();
-                ready = true;
-            }
-        }
-    }
-    if (!ready) {
-        if (m_options.wakeUp) {
-            if (dialog->try_connect() == 1)
-                dialog->doWakeOnLan();
-        } else if (dialog->exec_connect() != 1) {
-            endProcess();
-        }
-    }
-
-    createChannel(dialog);
-    m_prefs.lastHostName = dialog->trackbox();
-    m_prefs.lastIp = dialog->trackboxAddress();
-    m_prefs.lastMac = dialog->trackboxMac();
-    m_prefs.fixHostnameOrIp = dialog->fixedHostOrIp();
-    m_prefs.fixSubnet = dialog->fixedSubnet();
-    m_prefs.selectionMode = dialog->selectionMode();
-    writePreferences();
-    confirmFullAccess(dialog->trackboxAddress());
-    CommandFile::run(m_channel.get(), m_appDir);
-    m_connectedAddress = dialog->trackboxAddress();
-    delete dialog;
-}
-
-void MainWindow::connectDirectly()
-{
-    const QString host = m_options.hostText;
-    if (isDottedAddress(host)) {
-        m_prefs.lastIp = host;
-    } else {
-        m_prefs.lastHostName = host;
-        const unsigned ip = Socket::resolve(host.toLatin1().constData());
-        if (ip)
-            m_prefs.lastIp = IpDialog::dotted(ip);
-    }
-    if (m_options.wakeUp && !m_options.macText.isEmpty())
-        m_prefs.lastMac = CommandLine::macWithColons(m_options.macText);
-
-    IpDialog *dialog = createConnectDialog();
-
-    if (m_options.wakeUp) {
-        if (dialog->try_connect_2() == 1)
-            dialog->doWakeOnLan();
-    } else {
-        const int r = dialog->try_connect_2();
-        if (r < 0) {
-            QMessageBox::critical(this, tr("Error"), tr("No connection to Controller %1").arg(host));
-            endProcess();
-        }
-        if (r > 0)
-            endProcess();
-        const unsigned ip = Socket::resolve(dialog->trackboxAddress().toLatin1().constData());
-        if (!ip)
-            endProcess();
-        dialog->try_connect();
-        if (!passwordCheck(ip))
-            endProcess();
-    }
-    createChannel(dialog);
-    confirmFullAccess(dialog->trackboxAddress());
-    m_connectedAddress = dialog->trackboxAddress();
-    delete dialog;
-}
-
-void MainWindow::createChannel(IpDialog *dialog)
-{
-    m_channel.reset(new IOManagerUdpTcp(static_cast<MessageBoxProvider *>(this)));
-    if (m_channel->connectController(dialog->trackboxAddress().toLatin1().constData(), dialog->trackboxPort(),
-                                     &m_dataPort) < 0) {
-        QMessageBox::critical(this, tr("Error"),
-                              tr("Cannot connect to Controller %1:\nCheck cabling and network settings").arg(dialog->trackbox()));
+    ControllerConnector connector(m_prefs, m_options, this, this);
+    ControllerConnector::Connection connection = connector.run();
+    if (!connection.channel)
         endProcess();
-    }
-    m_channel->setCommandLog(m_prefs.commandsLogEnabled, m_prefs.commandsLogName, m_prefs.commandsLogResponsePrefix);
-}
-
-void MainWindow::confirmFullAccess(const QString &address)
-{
-    char access[IOManager::BufferSize] = "";
-    if (m_channel->getString(access, "system access") != 0 || std::strcmp(access, "full") != 0) {
-        QMessageBox::critical(this, tr("QUORIX4 error"), tr("Cannot get full access to %1. Init unsuccessful").arg(address));
-        endProcess();
-    }
+    m_channel = std::move(connection.channel);
+    m_dataPort = connection.dataPort;
+    m_connectedAddress = connection.address;
     initialiseController();
+    if (connection.throughDialog)
+        CommandFile::run(m_channel.get(), m_appDir);
 }
 
 void MainWindow::initialiseController()
@@ -394,6 +240,8 @@ void MainWindow::readControllerIdentity()
             m_channel->sendMessage(Standard, Sender, 1, tr(q.error).toLatin1().constData());
         }
     }
+    // Kept at once: a Reconnect or a crash must not fall back to another Controller's identity.
+    writePreferences();
 }
 
 void MainWindow::startMeasurementIfAsked()
@@ -1008,16 +856,27 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     const char *finalCommand = nullptr;
     bool ok = false;
-    const QString state = queryStatusActive(&ok);
+    const QString state = m_unattended ? QString() : queryStatusActive(&ok);
     if (ok && state == QLatin1String("mea")) {
         QMessageBox box(QMessageBox::Question, tr("Quit QUORIX4"), tr("Measurement is active. Stop measurement? "),
                         QMessageBox::Yes | QMessageBox::No, this);
-        box.setDefaultButton(QMessageBox::NoButton);
+        // No default: Enter alone must not stop a measurement.
+        for (QAbstractButton *button : box.buttons())
+            if (auto *push = qobject_cast<QPushButton *>(button))
+                push->setAutoDefault(false);
         if (box.exec() == QMessageBox::Yes)
             finalCommand = "quorix2 tracking stop";
     }
     prepareClose(finalCommand);
     event->accept();
+}
+
+void MainWindow::closeUnattended()
+{
+    m_unattended = true;
+    close();
+    // Also ends any dialog's loop that was open when the signal came.
+    qApp->exit(0);
 }
 
 void MainWindow::onReceiveAppReadyToShutdown()

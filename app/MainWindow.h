@@ -19,7 +19,6 @@ class CamStatusBar;
 class EventDisplay;
 class FreqStatusBar;
 class IOManagerUdpTcp;
-class IpDialog;
 class QDockWidget;
 class RadioStatusBar;
 class TrackingStatusBar;
@@ -64,6 +63,9 @@ public:
     QString layoutFile() const;
     QString defaultLayoutFile() const;
     QMenu *createPopupMenu() override;
+    // Closes as the user would, but asks nothing: the measurement is left as
+    // it is and the program ends (Ctrl+C, SIGTERM).
+    void closeUnattended();
 
 signals:
     void sendLastFeUpdateDate(QDateTime date);
@@ -107,11 +109,7 @@ private:
 
     // Start-up, in the order it runs.
     void buildPaths();
-    IpDialog *createConnectDialog();
-    void connectThroughDialog();
-    void connectDirectly();
-    void createChannel(IpDialog *dialog);
-    void confirmFullAccess(const QString &address);
+    void connectController();
     void initialiseController();
     void readControllerIdentity();
     void createActions();
@@ -126,7 +124,6 @@ private:
     void startMeasurementIfAsked();
     void updateInertialToolBar();
     [[noreturn]] void endProcess();
-    bool passwordCheck(unsigned ip);
 
     // Measurement and connection.
     QString queryStatusActive(bool *ok);
@@ -137,7 +134,6 @@ private:
     void rereadControllerAddress();
     void readPreferences();
     void writePreferences();
-    static bool isDottedAddress(const QString &text);
     void updateWindowTitle();
 
     QMenu *addMenu(const QString &title, int key, int step);
@@ -193,4 +189,5 @@ private:
     QElapsedTimer m_reconnectClock;
     QPointer<QPushButton> m_reconnectButton;
     bool m_shutdownPrepared = false;
+    bool m_unattended = false;
 };

@@ -4,10 +4,14 @@
 #include "ControllerSimulator.h"
 #include "MainWindow.h"
 #include "ModalWatcher.h"
+#include "ControllerConnector.h"
+#include "IpDialog.h"
+#include "Preferences.h"
 #include "TestHome.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QMainWindow>
 #include <QProcess>
 #include <QtTest>
 
@@ -79,6 +83,42 @@ QStringList tcpCommands(const ControllerSimulator &sim)
     return commands;
 }
 
+int commandCount(const ControllerSimulator &sim)
+{
+    return sim.commandLog().size();
+}
+
+SimScenario namedController(const QString &name, const QString &serial, const QString &mac, int model)
+{
+    SimScenario scenario;
+    scenario.hostName = name;
+    scenario.serial = serial;
+    scenario.mac = mac;
+    scenario.modelCode = model;
+    return scenario;
+}
+
+// The program itself, against the simulators, until the data routing is done.
+struct Program
+{
+    QProcess process;
+    explicit Program(const QString &home, const QStringList &arguments)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert("HOME", home);
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.start(programPath(), arguments);
+    }
+    ~Program()
+    {
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+        }
+    }
+};
+
 } // namespace
 
 class tst_Startup : public QObject
@@ -90,6 +130,13 @@ private slots:
     void noControllerEndsWithBox();
     void accessNoneEndsWithBox();
     void passwordIsAsked();
+    void reconnectAndDirectStartReachTheControllerConnected();
+    void wakeUpAsksForThePassword();
+    void hostReachesOnlyTheControllerNamed_data();
+    void hostReachesOnlyTheControllerNamed();
+    void terminationClosesThroughTheNormalPath();
+    void helpWithoutDisplayPrintsToTerminal();
+    void connectDialogKeepsItsSplashAfterReconnect();
 };
 
 void tst_Startup::programConnectsAndInitialises()
@@ -180,11 +227,160 @@ void tst_Startup::passwordIsAsked()
     QVERIFY(!tcpCommands(sim).contains("quorix2 get system access"));
 }
 
+void tst_Startup::reconnectAndDirectStartReachTheControllerConnected()
+{
+    TestHome home;
+    ControllerSimulator a(namedController("sim-a", "4711", "00:1B:3F:00:00:0A", 2));
+    ControllerSimulator b(namedController("sim-b", "4712", "00:1B:3F:00:00:0B", 0));
+    QVERIFY(a.start("127.0.4.11", Port));
+    QVERIFY(b.start("127.0.4.12", Port));
+
+    // An older session remembered the other Controller.
+    Preferences old;
+    old.lastHostName = "sim-b";
+    old.lastIp = "127.0.4.12";
+    old.lastMac = "00:1B:3F:00:00:0B";
+    QVERIFY(old.write().isEmpty());
+
+    ChildResult r = runChild(home.path(), "-host 127.0.4.11");
+    QVERIFY2(r.windowBuilt, qPrintable(r.boxes.join(';')));
+    Preferences stored;
+    QVERIFY(stored.read().isEmpty());
+    QCOMPARE(stored.lastIp, QString("127.0.4.11"));
+    QCOMPARE(stored.lastHostName, QString("sim-a"));
+    QCOMPARE(stored.lastMac, QString("00:1B:3F:00:00:0A"));
+    QCOMPARE(stored.lastSerial, QString("4711"));
+    QCOMPARE(stored.lastModel, QString("2"));
+
+    // Reconnect builds the connect dialog from the preferences: it must find
+    // the Controller connected, and only that one.
+    const int bBefore = commandCount(b);
+    {
+        std::unique_ptr<IpDialog> dialog(ControllerConnector::createConnectDialog(stored, nullptr));
+        QCOMPARE(dialog->try_connect(), 0);
+        QCOMPARE(dialog->trackboxAddress(), QString("127.0.4.11"));
+        QCOMPARE(dialog->trackbox(), QString("sim-a"));
+    }
+
+    const int aTcpBefore = tcpCommands(a).size();
+    r = runChild(home.path(), "-directstart");
+    QVERIFY2(r.windowBuilt, qPrintable(r.boxes.join(';')));
+    QVERIFY(tcpCommands(a).size() > aTcpBefore);
+    QCOMPARE(commandCount(b), bBefore);
+}
+
+void tst_Startup::wakeUpAsksForThePassword()
+{
+    TestHome home;
+    SimScenario scenario;
+    scenario.password = "s3cret";
+    ControllerSimulator sim(scenario);
+    QVERIFY(sim.start("127.0.4.13", Port));
+    const ChildResult r = runChild(home.path(), "-host 127.0.4.13 -wakeup 00:1B:3F:00:27:9A");
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!r.windowBuilt);
+    QVERIFY2(!r.boxes.isEmpty() && r.boxes.first().startsWith("Access Control|"), qPrintable(r.boxes.join(";")));
+    QVERIFY(tcpCommands(sim).isEmpty());
+}
+
+void tst_Startup::hostReachesOnlyTheControllerNamed_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("silent address") << "127.0.4.19" << "Error|No connection to Controller 127.0.4.19";
+    QTest::newRow("unknown name") << "nosuchhost.invalid"
+                                  << "Error|No connection to Controller nosuchhost.invalid:\nthe name cannot be resolved";
+}
+
+void tst_Startup::hostReachesOnlyTheControllerNamed()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, box);
+    TestHome home;
+    ControllerSimulator remembered;
+    QVERIFY(remembered.start("127.0.4.14", Port));
+    Preferences prefs;
+    prefs.lastHostName = "quorixsim";
+    prefs.lastIp = "127.0.4.14";
+    prefs.lastMac = "00:1B:3F:00:27:9A";   // a MAC once made a silent Controller end the program without a word
+    QVERIFY(prefs.write().isEmpty());
+
+    const ChildResult r = runChild(home.path(), "-host " + host);
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!r.windowBuilt);
+    QCOMPARE(r.boxes, QStringList{box});
+    QCOMPARE(commandCount(remembered), 0);
+}
+
+void tst_Startup::terminationClosesThroughTheNormalPath()
+{
+    TestHome home;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.4.15", Port));
+    Program program(home.path(), {"-host", "127.0.4.15", "-measure"});
+    QVERIFY(sim.waitForCommand("quorix2 tracking start", 30000));
+    QTRY_COMPARE_WITH_TIMEOUT(sim.activeState(), QString("mea"), 10000);
+    QTest::qWait(500);
+    const QString layout = QDir(Preferences::configDir()).filePath("quorix.layout");
+    QVERIFY(!QFile::exists(layout));
+
+    program.process.terminate();
+    QVERIFY(program.process.waitForFinished(30000));
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process.exitCode(), 0);
+    QVERIFY(QFile::exists(layout));
+    QVERIFY(QFile::exists(Preferences::currentFile()));
+    QCOMPARE(sim.activeState(), QString("mea"));   // nobody could be asked: the measurement goes on
+    QVERIFY(!tcpCommands(sim).contains("quorix2 tracking stop"));
+}
+
+void tst_Startup::helpWithoutDisplayPrintsToTerminal()
+{
+    QProcess program;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        env.remove(name);
+    program.setProcessEnvironment(env);
+    program.start(programPath(), {"-help"});
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
+    QVERIFY2(out.contains("-directstart") && out.contains("-wakeup <MAC address>"), qPrintable(out));
+}
+
+void tst_Startup::connectDialogKeepsItsSplashAfterReconnect()
+{
+    TestHome home;
+    ModalWatcher watcher;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.4.16", Port));
+    {
+        // The first window applies the theme to the whole application.
+        MainWindow first("-host 127.0.4.16");
+        first.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&first));
+    }
+    // What Reconnect builds next.
+    QMainWindow parent;
+    Preferences prefs;
+    prefs.read();
+    std::unique_ptr<IpDialog> dialog(ControllerConnector::createConnectDialog(prefs, &parent));
+    dialog->show();
+    QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
+    const QImage shot = dialog->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const QImage splash = QImage(":/images/splash-dark.png").convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!splash.isNull());
+    const QPoint corner(3, shot.height() - 3);
+    QCOMPARE(shot.pixel(corner), splash.pixel(corner));
+}
+
 int main(int argc, char **argv)
 {
     if (argc >= 3 && qstrcmp(argv[1], "--child") == 0)
         return childMain(argc, argv);
     QApplication app(argc, argv);
+    Q_INIT_RESOURCE(quorix);
     tst_Startup test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -1,0 +1,247 @@
+#include "ControllerConnector.h"
+
+#include "IOManagerUdpTcp.h"
+#include "IpDialog.h"
+#include "PasswordGate.h"
+#include "Preferences.h"
+#include "Socket.h"
+#include "Theme.h"
+
+#include <QMessageBox>
+
+#include <cstring>
+
+namespace {
+
+// Four dot-separated numbers, none above 255; anything else is a host name.
+bool isDottedAddress(const QString &text)
+{
+    const QStringList parts = text.split(QLatin1Char('.'));
+    if (parts.size() != 4)
+        return false;
+    for (const QString &part : parts) {
+        bool ok = false;
+        const int n = part.toInt(&ok);
+        if (!ok || n < 0 || n > 255)
+            return false;
+    }
+    return true;
+}
+
+// A quick look whether the remembered Controller is there at all.
+bool answersVersionQuery(const QString &address)
+{
+    const unsigned ip = Socket::resolve(address.toLatin1().constData());
+    Socket probe;
+    if (!ip || probe.openUdp(0, Socket::BindAnyPort) != Socket::Ok)
+        return false;
+    static const char query[] = "quorix2 get system version";
+    char reply[300];
+    return probe.udpSendTo(query, sizeof query, ip, ControllerConnector::ControllerPort, 100000) == Socket::Ok
+        && probe.udpReceive(reply, sizeof reply, 500000, false) >= 0;
+}
+
+} // namespace
+
+ControllerConnector::ControllerConnector(Preferences &prefs, const CommandLine::Options &options,
+                                         MessageBoxProvider *boxes, QWidget *parent)
+    : m_prefs(prefs)
+    , m_options(options)
+    , m_boxes(boxes)
+    , m_parent(parent)
+{
+}
+
+ControllerConnector::~ControllerConnector() = default;
+
+ControllerConnector::Connection ControllerConnector::run()
+{
+    const bool direct = (m_options.directStart || m_options.hostGiven) && !m_options.hostText.isEmpty();
+    const bool connected = direct ? connectDirectly() : connectThroughDialog();
+    if (!connected)
+        m_connection.channel.reset();
+    m_dialog.reset();
+    return std::move(m_connection);
+}
+
+IpDialog *ControllerConnector::createConnectDialog(const Preferences &prefs, QWidget *parent)
+{
+    auto *dialog = new IpDialog(parent, Qt::FramelessWindowHint, prefs.frontendPassword.toLatin1());
+    Theme::apply(dialog, prefs.darkTheme);
+    dialog->setSplash(QPixmap(prefs.darkTheme ? QStringLiteral(":/images/splash-dark.png")
+                                              : QStringLiteral(":/images/splash-bright.png")));
+    dialog->setTrackbox(prefs.lastHostName);
+    dialog->setTrackboxAddress(prefs.lastIp);
+    dialog->setTrackboxPort(ControllerPort);
+    dialog->setTrackboxMac(prefs.lastMac);
+    dialog->setTrackboxModel(prefs.lastModel);
+    return dialog;
+}
+
+bool ControllerConnector::connectThroughDialog()
+{
+    m_connection.throughDialog = true;
+    m_prefs.fixHostnameOrIp.clear();
+    m_prefs.fixSubnet.clear();
+    m_prefs.selectionMode = 0;
+    if (!m_options.hostText.isEmpty())
+        m_prefs.lastHostName = m_options.hostText;
+    if (m_options.wakeUp && !m_options.macText.isEmpty())
+        m_prefs.lastMac = m_options.macText;
+
+    m_dialog.reset(createConnectDialog(m_prefs, m_parent));
+    m_dialog->setTrackboxSerial(m_prefs.lastSerial);
+    m_dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
+    m_dialog->setFixedSubnet(m_prefs.fixSubnet);
+    m_dialog->setSelectionMode(m_prefs.selectionMode);
+    m_dialog->setCascadedSystem(m_prefs.cascadedSystem);
+
+    // The remembered Controller, when it answers as remembered, without showing
+    // the dialog; anything else is for the user to decide in the dialog.
+    if (m_options.directStart && !m_prefs.lastIp.isEmpty() && answersVersionQuery(m_prefs.lastIp)
+        && m_dialog->try_connect() == 0)
+        return passwordCheck() && openChannel();
+
+    if (m_options.wakeUp)
+        return wakeAndCheck(m_dialog->try_connect()) && openChannel();
+
+    if (m_dialog->exec_connect() != QDialog::Accepted)
+        return false;
+    return openChannel();
+}
+
+bool ControllerConnector::connectDirectly()
+{
+    const QString host = m_options.hostText;
+    // "-host" names a Controller: nothing remembered of another one may stand
+    // in for it. "-directstart" means the remembered one.
+    const bool named = m_options.hostGiven;
+    QString name;
+    QString address;
+    if (isDottedAddress(host)) {
+        address = host;
+    } else {
+        name = host;
+        if (const unsigned ip = Socket::resolve(host.toLatin1().constData()))
+            address = IpDialog::dotted(ip);
+        else if (!named)
+            address = m_prefs.lastIp;
+        if (address.isEmpty())
+            return fail(tr("No connection to Controller %1:\nthe name cannot be resolved").arg(host));
+    }
+
+    // The MAC matters only for waking; without it a silent Controller is
+    // reported as such instead of ending the program without a word.
+    QString mac;
+    if (m_options.wakeUp)
+        mac = named ? CommandLine::macWithColons(m_options.macText) : m_prefs.lastMac;
+
+    m_dialog.reset(createConnectDialog(m_prefs, m_parent));
+    m_dialog->setTrackbox(name);
+    m_dialog->setTrackboxAddress(address);
+    m_dialog->setTrackboxMac(mac);
+    m_dialog->setTrackboxModel(named ? QString() : m_prefs.lastModel);
+    m_dialog->setTrackboxSerial(named ? QString() : m_prefs.lastSerial);
+    m_dialog->setCascadedSystem(m_prefs.cascadedSystem);
+
+    if (m_options.wakeUp)
+        return wakeAndCheck(m_dialog->try_connect_2()) && openChannel();
+
+    const int r = m_dialog->try_connect_2();
+    if (r < 0)
+        return fail(tr("No connection to Controller %1").arg(host));
+    if (r > 0)
+        return false;   // the dialog has said why
+    if (!named && !m_prefs.lastHostName.isEmpty() && m_dialog->trackbox() != m_prefs.lastHostName) {
+        // Another Controller answers at the remembered address: the user chooses.
+        m_options.directStart = false;
+        m_options.hostText = m_prefs.lastHostName;
+        return connectThroughDialog();
+    }
+    if (m_dialog->try_connect() != 0)
+        return fail(tr("No connection to Controller %1").arg(host));
+    return passwordCheck() && openChannel();
+}
+
+// firstCheck is the result of the check that ran before waking: 0 the
+// Controller is there, 1 it is silent and a MAC is known.
+bool ControllerConnector::wakeAndCheck(int firstCheck)
+{
+    if (firstCheck == 0)
+        return passwordCheck();
+    if (firstCheck < 0)
+        return fail(tr("No connection to Controller %1").arg(m_options.hostText));
+    if (firstCheck != 1)
+        return false;   // the dialog has said why
+    m_dialog->setResult(QDialog::Rejected);
+    m_dialog->doWakeOnLan();
+    // The dialog accepts itself once the Controller answers, through its
+    // password check; anything else means the Controller stayed silent.
+    if (m_dialog->result() == QDialog::Accepted)
+        return true;
+    return fail(tr("No connection to Controller %1").arg(m_dialog->trackbox().isEmpty() ? m_dialog->trackboxAddress()
+                                                                                          : m_dialog->trackbox()));
+}
+
+bool ControllerConnector::passwordCheck()
+{
+    const unsigned ip = m_dialog->trackboxIp();
+    if (!ip)
+        return false;
+    return PasswordGate::pass(ip, 0, m_prefs.frontendPassword.toLatin1(), tr("QUORIX4: Authorize with valid password"),
+                              m_parent);
+}
+
+bool ControllerConnector::openChannel()
+{
+    m_connection.address = m_dialog->trackboxAddress();
+    m_connection.hostName = m_dialog->trackbox();
+    m_connection.channel.reset(new IOManagerUdpTcp(m_boxes));
+    if (m_connection.channel->connectController(m_connection.address.toLatin1().constData(), m_dialog->trackboxPort(),
+                                                &m_connection.dataPort)
+        < 0)
+        return fail(tr("Cannot connect to Controller %1:\nCheck cabling and network settings").arg(m_dialog->trackbox()));
+    m_connection.channel->setCommandLog(m_prefs.commandsLogEnabled, m_prefs.commandsLogName,
+                                        m_prefs.commandsLogResponsePrefix);
+    rememberController();
+    return confirmFullAccess();
+}
+
+// The Controller actually connected, so that Reconnect and -directstart reach
+// it again and no other.
+void ControllerConnector::rememberController()
+{
+    const bool sameAsRemembered = m_connection.hostName == m_prefs.lastHostName;
+    m_prefs.lastHostName = m_connection.hostName;
+    m_prefs.lastIp = m_connection.address;
+    m_prefs.lastMac = m_dialog->trackboxMac();
+    m_prefs.lastSerial = m_dialog->trackboxSerial();
+    if (!sameAsRemembered)
+        m_prefs.lastModel.clear();   // read again once the channel is up
+    if (m_connection.throughDialog) {
+        m_prefs.fixHostnameOrIp = m_dialog->fixedHostOrIp();
+        m_prefs.fixSubnet = m_dialog->fixedSubnet();
+        m_prefs.selectionMode = m_dialog->selectionMode();
+    }
+    const QString warning = m_prefs.write();
+    if (!warning.isEmpty())
+        QMessageBox::warning(m_parent, Preferences::writeWarningTitle(), warning, QMessageBox::Ok);
+}
+
+bool ControllerConnector::confirmFullAccess()
+{
+    char access[200] = "";
+    if (m_connection.channel->getString(access, "system access") != 0 || std::strcmp(access, "full") != 0) {
+        QMessageBox::critical(m_parent, tr("QUORIX4 error"),
+                              tr("Cannot get full access to %1. Init unsuccessful").arg(m_connection.address));
+        m_connection.channel.reset();
+        return false;
+    }
+    return true;
+}
+
+bool ControllerConnector::fail(const QString &text)
+{
+    QMessageBox::critical(m_parent, tr("Error"), text);
+    return false;
+}
