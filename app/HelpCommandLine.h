@@ -1,6 +1,8 @@
 #pragma once
 
 #include <QDialog>
+#include <QList>
+#include <QString>
 
 namespace Ui {
 class HelpCommandLineClass;
@@ -13,6 +15,16 @@ class HelpCommandLine : public QDialog
     Q_OBJECT
 
 public:
+    struct Entry
+    {
+        QString command;
+        QString explanation;
+    };
+    static QList<Entry> options();
+    static QList<Entry> examples();
+    // The same help for a terminal, where no window can open.
+    static QString plainText();
+
     explicit HelpCommandLine(QWidget *parent = nullptr);
     ~HelpCommandLine() override;
 

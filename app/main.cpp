@@ -1,5 +1,7 @@
 #include "CommandLine.h"
+#include "HelpCommandLine.h"
 #include "MainWindow.h"
+#include "TerminationSignals.h"
 
 #include <QApplication>
 #include <QDir>
@@ -7,6 +9,8 @@
 #include <QTranslator>
 
 #include <clocale>
+#include <csignal>
+#include <cstdio>
 #include <memory>
 #include <vector>
 
@@ -33,6 +37,19 @@ std::vector<std::unique_ptr<QTranslator>> installTranslations(QApplication &app)
     return translators;
 }
 
+// Without a display the application object cannot be made; help is still
+// something a user may ask for from a terminal.
+bool helpWithoutDisplay(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    CommandLine::Options options;
+    CommandLine::parse(CommandLine::joinArguments(arguments), options);
+    return options.help && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
@@ -43,10 +60,28 @@ int main(int argc, char *argv[])
     // for the next frame, which cost more than the drawing itself.
     mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
 #endif
+    if (helpWithoutDisplay(argc, argv)) {
+        QCoreApplication core(argc, argv);
+        std::fputs(qPrintable(HelpCommandLine::plainText()), stdout);
+        return 0;
+    }
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(quorix);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     const auto translators = installTranslations(app);
+
+    // Once a window stands, Ctrl+C and SIGTERM close it as the user would;
+    // before that there is nothing to keep, and the signal acts as usual.
+    MainWindow *current = nullptr;
+    TerminationSignals termination;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&current](int signalNumber) {
+        if (current) {
+            current->closeUnattended();
+            return;
+        }
+        TerminationSignals::restoreDefaults();
+        std::raise(signalNumber);
+    });
 
     QString commandLine = CommandLine::joinArguments(QCoreApplication::arguments());
     int exitCode = 0;
@@ -54,7 +89,9 @@ int main(int argc, char *argv[])
         auto window = std::make_unique<MainWindow>(commandLine);
         std::setlocale(LC_NUMERIC, "C");
         window->show();
+        current = window.get();
         exitCode = app.exec();
+        current = nullptr;
         window.reset();
         // Matches no option: the next window goes through the connect dialog.
         commandLine = QStringLiteral("directstart");
