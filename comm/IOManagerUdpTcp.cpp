@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -34,28 +37,29 @@ int transportCode(int socketResult)
     }
 }
 
-// The comparable form of a version text: lower case, cut before a letter that
-// follows the leading one, letters removed, up to the first blank.
-QList<int> versionFields(const char *text)
+// The three numbers of a version text. Only its first word counts; leading
+// letters ("v") are skipped, and the first character that is neither a digit
+// nor a dot ends the numbers, so suffixes such as "beta3", "-1" or "_rc1" do not
+// change them. A missing field counts as 0.
+std::array<int, 3> versionFields(const char *text)
 {
-    QByteArray v = QByteArray(text).toLower();
-    for (int i = 1; i < v.size(); ++i) {
-        if (v[i] >= 'a' && v[i] <= 'z') {
-            v.truncate(i);
-            break;
+    std::array<int, 3> fields{{0, 0, 0}};
+    const char *p = text;
+    while (*p == ' ')
+        ++p;
+    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))
+        ++p;
+    for (int i = 0; i < 3; ++i) {
+        long value = 0;
+        while (*p >= '0' && *p <= '9') {
+            value = std::min(value * 10 + (*p - '0'), long(INT_MAX));
+            ++p;
         }
+        fields[size_t(i)] = int(value);
+        if (*p != '.')
+            break;
+        ++p;
     }
-    QByteArray digits;
-    for (char c : v)
-        if (c < 'a' || c > 'z')
-            digits += c;
-    const int blank = digits.indexOf(' ');
-    if (blank >= 0)
-        digits.truncate(blank);
-    QList<int> fields;
-    const QList<QByteArray> parts = digits.split('.');
-    for (int i = 0; i < 3; ++i)
-        fields << (i < parts.size() ? parts[i].toInt() : 0);
     return fields;
 }
 
@@ -332,12 +336,7 @@ int IOManagerUdpTcp::notifyMeasurementStarted()
 
 bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 {
-    const QList<int> have = versionFields(version);
-    const QList<int> want = versionFields(minimum && *minimum ? minimum : "v0.2.2");
-    for (int i = 0; i < 3; ++i)
-        if (have[i] != want[i])
-            return have[i] > want[i];
-    return true;
+    return versionFields(version ? version : "") >= versionFields(minimum && *minimum ? minimum : "v0.2.2");
 }
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)

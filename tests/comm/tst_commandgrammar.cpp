@@ -509,6 +509,11 @@ void tst_CommandGrammar::versionRule_data()
     QTest::newRow("empty minimum older") << "v0.2.1" << "" << false;
     QTest::newRow("missing field") << "v1.2" << "v1.2.0" << true;
     QTest::newRow("major decides") << "v2.0.0" << "v1.99.99" << true;
+    QTest::newRow("dash suffix") << "v0.2.10-beta" << "v0.2.8" << true;
+    QTest::newRow("underscore suffix") << "v0.2.10_rc1" << "v0.2.8" << true;
+    QTest::newRow("build number") << "v0.2.8-1" << "v0.2.8" << true;
+    QTest::newRow("build number older") << "v0.2.7-9" << "v0.2.8" << false;
+    QTest::newRow("suffixed minimum") << "v0.2.8" << "v0.2.8-rc2" << true;
 }
 
 void tst_CommandGrammar::versionRule()
