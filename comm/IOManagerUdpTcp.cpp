@@ -72,6 +72,7 @@ IOManagerUdpTcp::IOManagerUdpTcp(MessageBoxProvider *provider)
 {
     m_host[0] = '\0';
     m_replyTimeoutUs = DefaultReplyTimeoutUs;
+    m_clock.start();
 }
 
 IOManagerUdpTcp::~IOManagerUdpTcp()
@@ -126,41 +127,57 @@ void IOManagerUdpTcp::setCommandLog(bool enable, QString fileName, QString prefi
     m_log.configure(enable, fileName, prefix);
 }
 
-void IOManagerUdpTcp::discardInput()
+// One receive into the reply reader: bytes read, or the socket's result.
+int IOManagerUdpTcp::readInput(long timeoutUs)
 {
-    char scratch[1024];
-    m_tcp->tcpReceive(scratch, sizeof scratch, 0);
+    char chunk[4096];
+    const int n = m_tcp->tcpReceive(chunk, sizeof chunk, timeoutUs);
+    if (n > 0)
+        m_replies.feed(chunk, n, m_clock.elapsed());
+    else if (n == Socket::Closed)
+        m_replies.peerClosed();
+    return n;
 }
 
-// A Controller answers in one piece ending with a zero byte. A reply that
-// arrives in several segments is collected until its zero byte (or 199 bytes)
-// so that no half reply is taken for a whole one; what came without a zero
-// byte by the deadline is taken as it is. Returns 0 or a transport code.
-int IOManagerUdpTcp::receiveReply(char *reply, int received, long timeoutUs, int *length)
+// Reads what is waiting (bounded, so that a flooding peer cannot hold the
+// command) and drops the replies that earlier commands no longer wait for.
+void IOManagerUdpTcp::discardInput()
 {
-    const int capacity = BufferSize - 1;
-    QElapsedTimer clock;
-    clock.start();
-    long left = timeoutUs;
-    int result = Socket::TimedOut;
-    while (received < capacity) {
-        const int n = m_tcp->tcpReceive(reply + received, size_t(capacity - received), left);
-        if (n < 0) {
-            result = n;
-            break;
-        }
-        received += n;
-        if (std::memchr(reply + received - n, '\0', size_t(n)))
-            break;
-        left = timeoutUs - long(clock.nsecsElapsed() / 1000);
-        if (left <= 0)
-            break;
+    for (int i = 0; i < 16 && readInput(0) > 0; ++i) {
     }
-    reply[received] = '\0';
-    *length = received;
-    if (received > 0)
-        return 0;
-    return transportCode(result);
+    m_replies.dropStale(m_clock.elapsed());
+}
+
+// Waits for the reply of the command just sent; ReplyReader says where a reply
+// ends and which one it is. Returns 0 or a transport code.
+int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
+{
+    const qint64 deadlineUs = m_clock.nsecsElapsed() / 1000 + timeoutUs;
+    for (;;) {
+        QByteArray r;
+        if (m_replies.takeReply(&r, m_clock.elapsed())) {
+            std::memcpy(reply, r.constData(), size_t(r.size()));
+            reply[r.size()] = '\0';
+            return 0;
+        }
+        const qint64 leftUs = deadlineUs - m_clock.nsecsElapsed() / 1000;
+        if (leftUs <= 0)
+            return transportCode(Socket::TimedOut);
+        qint64 waitUs = leftUs;
+        const int quietMs = m_replies.msUntilQuiet(m_clock.elapsed());
+        if (quietMs >= 0)
+            waitUs = std::min<qint64>(waitUs, std::max(quietMs, 1) * 1000);
+        const int n = readInput(long(waitUs));
+        if (n == Socket::TimedOut || n > 0)
+            continue;
+        if (n == Socket::Closed && m_replies.takeReply(&r, m_clock.elapsed())) {
+            // What came before the close is the whole reply; the next command sees the close.
+            std::memcpy(reply, r.constData(), size_t(r.size()));
+            reply[r.size()] = '\0';
+            return 0;
+        }
+        return transportCode(n);
+    }
 }
 
 QByteArray IOManagerUdpTcp::queryState()
@@ -168,9 +185,9 @@ QByteArray IOManagerUdpTcp::queryState()
     discardInput();
     if (m_tcp->tcpSend(StateQuery, sizeof StateQuery, SendTimeoutUs) != Socket::Ok)
         return QByteArray();
+    m_replies.expectReply();
     char state[BufferSize];
-    int length = 0;
-    if (receiveReply(state, 0, long(replyTimeout()), &length) != 0)
+    if (awaitReply(state, long(replyTimeout())) != 0)
         return QByteArray();
     return QByteArray(state);
 }
@@ -209,7 +226,6 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         m_log.logCommand(command);
 
     int r = 0;
-    int received = 0;
     const size_t commandLength = std::strlen(command);
     if (commandLength > size_t(MaxCommandLength)) {
         r = -1;
@@ -219,14 +235,16 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         const int sent = m_tcp->tcpSend(command, commandLength + 1, SendTimeoutUs);
         if (sent != Socket::Ok) {
             r = sent == Socket::TimedOut ? -1 : -2;
-        } else if (m_next.pending && m_next.async) {
-            m_asyncReceived = 0;
-            r = 1;
         } else {
-            long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
-            if (replyTimeout() != DefaultReplyTimeoutUs)
-                timeoutUs = long(replyTimeout());
-            r = receiveReply(reply, 0, timeoutUs, &received);
+            m_replies.expectReply();
+            if (m_next.pending && m_next.async) {
+                r = 1;
+            } else {
+                long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
+                if (replyTimeout() != DefaultReplyTimeoutUs)
+                    timeoutUs = long(replyTimeout());
+                r = awaitReply(reply, timeoutUs);
+            }
         }
     }
 
@@ -241,7 +259,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         return r;
     }
     if (r == -111) {
-        r = receiveReply(reply, received, long(replyTimeout()), &received);
+        r = awaitReply(reply, long(replyTimeout()));
         if (r != 0)
             reportTransport(QCoreApplication::translate("IOManagerUdpTcp", "UDP timeout: last command sent: %1")
                                 .arg(QString::fromLatin1(command)));
@@ -296,25 +314,25 @@ int IOManagerUdpTcp::pollAsyncReply()
     QMutexLocker lock(&m_commandLock);
     if (!m_asyncCaller || !m_tcp)
         return -12;
-    const int capacity = BufferSize - 1;
-    const int n = m_tcp->tcpReceive(m_asyncCaller + m_asyncReceived, size_t(capacity - m_asyncReceived), 0);
-    if (n == Socket::TimedOut)
-        return 0;
-    if (n < 0) {
-        m_asyncCaller[0] = '\0';
-        m_asyncReceived = 0;
-        return n == Socket::Closed ? -22 : -12;
+    int n = 0;
+    for (int i = 0; i < 16; ++i) {
+        n = readInput(0);
+        if (n <= 0)
+            break;
     }
-    m_asyncReceived += n;
-    m_asyncCaller[m_asyncReceived] = '\0';
-    // Wait for the rest of a reply that arrived in pieces.
-    if (int(std::strlen(m_asyncCaller)) == m_asyncReceived && m_asyncReceived < capacity)
-        return 0;
-    const int total = m_asyncReceived;
-    m_asyncReceived = 0;
-    if (m_log.isEnabled())
-        m_log.logReply(m_asyncCaller, total);
-    return 1;
+    QByteArray r;
+    if (m_replies.takeReply(&r, m_clock.elapsed())) {
+        std::memcpy(m_asyncCaller, r.constData(), size_t(r.size()));
+        m_asyncCaller[r.size()] = '\0';
+        if (m_log.isEnabled())
+            m_log.logReply(m_asyncCaller, r.size());
+        return 1;
+    }
+    if (n == Socket::Closed || n == Socket::Error) {
+        m_asyncCaller[0] = '\0';
+        return transportCode(n);
+    }
+    return 0;
 }
 
 int IOManagerUdpTcp::notifyMeasurementStarted()
