@@ -30,8 +30,9 @@ struct ControllerVersion
     }
     bool operator!=(const ControllerVersion &o) const { return !(*this == o); }
 
-    // Reads "v2.13.0", "v1.12", "2.13.0-beta". A part that does not convert
-    // becomes 0 and ends the reading; parts not reached stay -1.
+    // Reads "v2.13.0", "v1.12", "2.13.0-beta", "v0.2.10_rc1": the numbers end
+    // at the first character that is neither a digit nor a dot. A part that
+    // does not convert becomes 0 and ends the reading; parts not reached stay -1.
     static ControllerVersion parse(const QString &text)
     {
         ControllerVersion v;
@@ -40,7 +41,7 @@ struct ControllerVersion
             t.remove(0, 1);
         for (int i = 0; i < t.size(); ++i) {
             const QChar c = t.at(i);
-            if ((c >= QLatin1Char('a') && c <= QLatin1Char('z')) || c == QLatin1Char('-')) {
+            if ((c < QLatin1Char('0') || c > QLatin1Char('9')) && c != QLatin1Char('.')) {
                 t.truncate(i);
                 break;
             }

@@ -7,11 +7,11 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QThread>
 #include <QTimer>
 #include <QVBoxLayout>
-
-#include <cstring>
 
 namespace {
 
@@ -19,6 +19,40 @@ const char Prefix[] = "events-";
 const char Extension[] = ".log";
 // "quorix2 msg": the text kept starts with the blank after it.
 const int ReplyWordsLength = 11;
+
+// A queued message: "quorix2 ", a three-letter reply word, then a blank and the
+// text (or nothing). A refusal is no message.
+bool isQueuedMessage(const QByteArray &reply)
+{
+    if (reply.size() < ReplyWordsLength || !reply.startsWith("quorix2 ") || reply.startsWith("quorix2 err"))
+        return false;
+    for (int i = 8; i < ReplyWordsLength; ++i)
+        if (reply[i] < 'a' || reply[i] > 'z')
+            return false;
+    return reply.size() == ReplyWordsLength || reply[ReplyWordsLength] == ' ';
+}
+
+// One event is one line, in the view and in the log: control characters are
+// written out ("\n", "\x1b") instead of breaking or garbling it.
+QString escapeControls(const QString &text)
+{
+    QString out;
+    out.reserve(text.size());
+    for (const QChar c : text) {
+        const ushort u = c.unicode();
+        if (u == '\n')
+            out += QLatin1String("\\n");
+        else if (u == '\r')
+            out += QLatin1String("\\r");
+        else if (u == '\t')
+            out += QLatin1String("\\t");
+        else if (u < 0x20 || (u >= 0x7f && u < 0xa0))
+            out += QStringLiteral("\\x%1").arg(u, 2, 16, QLatin1Char('0'));
+        else
+            out += c;
+    }
+    return out;
+}
 
 } // namespace
 
@@ -77,10 +111,22 @@ void EventDisplay::get_msg()
         char reply[IOManager::BufferSize] = "";
         if (m_channel->sendCommand(reply, "quorix2 getmsg") < 0)
             break;
-        if (std::strcmp(reply, "quorix2 ok") == 0)
+        const QByteArray text(reply);
+        if (text == "quorix2 ok") {
+            m_unexpectedNoted = false;
             break;
-        if (std::strlen(reply) > size_t(ReplyWordsLength))
-            showAndLog(QString::fromLatin1(reply + ReplyWordsLength));
+        }
+        if (!isQueuedMessage(text)) {
+            // The queue cannot be read now, and asking again at once would only
+            // repeat this. Noted once until the Controller answers properly again.
+            if (!m_unexpectedNoted)
+                showAndLog(QStringLiteral("(QUORIX4) ")
+                           + tr("Unexpected reply to \"quorix2 getmsg\": %1").arg(QString::fromLatin1(text)));
+            m_unexpectedNoted = true;
+            break;
+        }
+        m_unexpectedNoted = false;
+        showAndLog(QString::fromLatin1(text.mid(ReplyWordsLength)));
     }
     m_pollLock.unlock();
 }
@@ -102,8 +148,13 @@ void EventDisplay::showAndLog(const QString &message)
         return;
     const QDateTime now = QDateTime::currentDateTime();
     const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
-        + now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(": ") + message;
-    m_view->append(line);
+        + now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(": ") + escapeControls(message);
+    // Plain text always: Controller and module texts may hold "<" and "&".
+    QTextCursor cursor(m_view->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!m_view->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(line);
     m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
     log(now, line);
 }

@@ -52,4 +52,5 @@ private:
     TextBrowser *m_view;
     QTimer *m_pollTimer;
     QTimer *m_cleanupTimer;
+    bool m_unexpectedNoted = false;   // a reply to getmsg that was no message is in the log
 };

@@ -7,6 +7,9 @@
 #include <QElapsedTimer>
 #include <QThread>
 
+#include <algorithm>
+#include <array>
+#include <climits>
 #include <cstring>
 
 namespace {
@@ -34,28 +37,29 @@ int transportCode(int socketResult)
     }
 }
 
-// The comparable form of a version text: lower case, cut before a letter that
-// follows the leading one, letters removed, up to the first blank.
-QList<int> versionFields(const char *text)
+// The three numbers of a version text. Only its first word counts; leading
+// letters ("v") are skipped, and the first character that is neither a digit
+// nor a dot ends the numbers, so suffixes such as "beta3", "-1" or "_rc1" do not
+// change them. A missing field counts as 0.
+std::array<int, 3> versionFields(const char *text)
 {
-    QByteArray v = QByteArray(text).toLower();
-    for (int i = 1; i < v.size(); ++i) {
-        if (v[i] >= 'a' && v[i] <= 'z') {
-            v.truncate(i);
-            break;
+    std::array<int, 3> fields{{0, 0, 0}};
+    const char *p = text;
+    while (*p == ' ')
+        ++p;
+    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))
+        ++p;
+    for (int i = 0; i < 3; ++i) {
+        long value = 0;
+        while (*p >= '0' && *p <= '9') {
+            value = std::min(value * 10 + (*p - '0'), long(INT_MAX));
+            ++p;
         }
+        fields[size_t(i)] = int(value);
+        if (*p != '.')
+            break;
+        ++p;
     }
-    QByteArray digits;
-    for (char c : v)
-        if (c < 'a' || c > 'z')
-            digits += c;
-    const int blank = digits.indexOf(' ');
-    if (blank >= 0)
-        digits.truncate(blank);
-    QList<int> fields;
-    const QList<QByteArray> parts = digits.split('.');
-    for (int i = 0; i < 3; ++i)
-        fields << (i < parts.size() ? parts[i].toInt() : 0);
     return fields;
 }
 
@@ -68,6 +72,7 @@ IOManagerUdpTcp::IOManagerUdpTcp(MessageBoxProvider *provider)
 {
     m_host[0] = '\0';
     m_replyTimeoutUs = DefaultReplyTimeoutUs;
+    m_clock.start();
 }
 
 IOManagerUdpTcp::~IOManagerUdpTcp()
@@ -122,41 +127,57 @@ void IOManagerUdpTcp::setCommandLog(bool enable, QString fileName, QString prefi
     m_log.configure(enable, fileName, prefix);
 }
 
-void IOManagerUdpTcp::discardInput()
+// One receive into the reply reader: bytes read, or the socket's result.
+int IOManagerUdpTcp::readInput(long timeoutUs)
 {
-    char scratch[1024];
-    m_tcp->tcpReceive(scratch, sizeof scratch, 0);
+    char chunk[4096];
+    const int n = m_tcp->tcpReceive(chunk, sizeof chunk, timeoutUs);
+    if (n > 0)
+        m_replies.feed(chunk, n, m_clock.elapsed());
+    else if (n == Socket::Closed)
+        m_replies.peerClosed();
+    return n;
 }
 
-// A Controller answers in one piece ending with a zero byte. A reply that
-// arrives in several segments is collected until its zero byte (or 199 bytes)
-// so that no half reply is taken for a whole one; what came without a zero
-// byte by the deadline is taken as it is. Returns 0 or a transport code.
-int IOManagerUdpTcp::receiveReply(char *reply, int received, long timeoutUs, int *length)
+// Reads what is waiting (bounded, so that a flooding peer cannot hold the
+// command) and drops the replies that earlier commands no longer wait for.
+void IOManagerUdpTcp::discardInput()
 {
-    const int capacity = BufferSize - 1;
-    QElapsedTimer clock;
-    clock.start();
-    long left = timeoutUs;
-    int result = Socket::TimedOut;
-    while (received < capacity) {
-        const int n = m_tcp->tcpReceive(reply + received, size_t(capacity - received), left);
-        if (n < 0) {
-            result = n;
-            break;
-        }
-        received += n;
-        if (std::memchr(reply + received - n, '\0', size_t(n)))
-            break;
-        left = timeoutUs - long(clock.nsecsElapsed() / 1000);
-        if (left <= 0)
-            break;
+    for (int i = 0; i < 16 && readInput(0) > 0; ++i) {
     }
-    reply[received] = '\0';
-    *length = received;
-    if (received > 0)
-        return 0;
-    return transportCode(result);
+    m_replies.dropStale(m_clock.elapsed());
+}
+
+// Waits for the reply of the command just sent; ReplyReader says where a reply
+// ends and which one it is. Returns 0 or a transport code.
+int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
+{
+    const qint64 deadlineUs = m_clock.nsecsElapsed() / 1000 + timeoutUs;
+    for (;;) {
+        QByteArray r;
+        if (m_replies.takeReply(&r, m_clock.elapsed())) {
+            std::memcpy(reply, r.constData(), size_t(r.size()));
+            reply[r.size()] = '\0';
+            return 0;
+        }
+        const qint64 leftUs = deadlineUs - m_clock.nsecsElapsed() / 1000;
+        if (leftUs <= 0)
+            return transportCode(Socket::TimedOut);
+        qint64 waitUs = leftUs;
+        const int quietMs = m_replies.msUntilQuiet(m_clock.elapsed());
+        if (quietMs >= 0)
+            waitUs = std::min<qint64>(waitUs, std::max(quietMs, 1) * 1000);
+        const int n = readInput(long(waitUs));
+        if (n == Socket::TimedOut || n > 0)
+            continue;
+        if (n == Socket::Closed && m_replies.takeReply(&r, m_clock.elapsed())) {
+            // What came before the close is the whole reply; the next command sees the close.
+            std::memcpy(reply, r.constData(), size_t(r.size()));
+            reply[r.size()] = '\0';
+            return 0;
+        }
+        return transportCode(n);
+    }
 }
 
 QByteArray IOManagerUdpTcp::queryState()
@@ -164,9 +185,9 @@ QByteArray IOManagerUdpTcp::queryState()
     discardInput();
     if (m_tcp->tcpSend(StateQuery, sizeof StateQuery, SendTimeoutUs) != Socket::Ok)
         return QByteArray();
+    m_replies.expectReply();
     char state[BufferSize];
-    int length = 0;
-    if (receiveReply(state, 0, long(replyTimeout()), &length) != 0)
+    if (awaitReply(state, long(replyTimeout())) != 0)
         return QByteArray();
     return QByteArray(state);
 }
@@ -205,7 +226,6 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         m_log.logCommand(command);
 
     int r = 0;
-    int received = 0;
     const size_t commandLength = std::strlen(command);
     if (commandLength > size_t(MaxCommandLength)) {
         r = -1;
@@ -215,14 +235,16 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         const int sent = m_tcp->tcpSend(command, commandLength + 1, SendTimeoutUs);
         if (sent != Socket::Ok) {
             r = sent == Socket::TimedOut ? -1 : -2;
-        } else if (m_next.pending && m_next.async) {
-            m_asyncReceived = 0;
-            r = 1;
         } else {
-            long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
-            if (replyTimeout() != DefaultReplyTimeoutUs)
-                timeoutUs = long(replyTimeout());
-            r = receiveReply(reply, 0, timeoutUs, &received);
+            m_replies.expectReply();
+            if (m_next.pending && m_next.async) {
+                r = 1;
+            } else {
+                long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
+                if (replyTimeout() != DefaultReplyTimeoutUs)
+                    timeoutUs = long(replyTimeout());
+                r = awaitReply(reply, timeoutUs);
+            }
         }
     }
 
@@ -237,7 +259,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         return r;
     }
     if (r == -111) {
-        r = receiveReply(reply, received, long(replyTimeout()), &received);
+        r = awaitReply(reply, long(replyTimeout()));
         if (r != 0)
             reportTransport(QCoreApplication::translate("IOManagerUdpTcp", "UDP timeout: last command sent: %1")
                                 .arg(QString::fromLatin1(command)));
@@ -292,25 +314,25 @@ int IOManagerUdpTcp::pollAsyncReply()
     QMutexLocker lock(&m_commandLock);
     if (!m_asyncCaller || !m_tcp)
         return -12;
-    const int capacity = BufferSize - 1;
-    const int n = m_tcp->tcpReceive(m_asyncCaller + m_asyncReceived, size_t(capacity - m_asyncReceived), 0);
-    if (n == Socket::TimedOut)
-        return 0;
-    if (n < 0) {
-        m_asyncCaller[0] = '\0';
-        m_asyncReceived = 0;
-        return n == Socket::Closed ? -22 : -12;
+    int n = 0;
+    for (int i = 0; i < 16; ++i) {
+        n = readInput(0);
+        if (n <= 0)
+            break;
     }
-    m_asyncReceived += n;
-    m_asyncCaller[m_asyncReceived] = '\0';
-    // Wait for the rest of a reply that arrived in pieces.
-    if (int(std::strlen(m_asyncCaller)) == m_asyncReceived && m_asyncReceived < capacity)
-        return 0;
-    const int total = m_asyncReceived;
-    m_asyncReceived = 0;
-    if (m_log.isEnabled())
-        m_log.logReply(m_asyncCaller, total);
-    return 1;
+    QByteArray r;
+    if (m_replies.takeReply(&r, m_clock.elapsed())) {
+        std::memcpy(m_asyncCaller, r.constData(), size_t(r.size()));
+        m_asyncCaller[r.size()] = '\0';
+        if (m_log.isEnabled())
+            m_log.logReply(m_asyncCaller, r.size());
+        return 1;
+    }
+    if (n == Socket::Closed || n == Socket::Error) {
+        m_asyncCaller[0] = '\0';
+        return transportCode(n);
+    }
+    return 0;
 }
 
 int IOManagerUdpTcp::notifyMeasurementStarted()
@@ -332,12 +354,7 @@ int IOManagerUdpTcp::notifyMeasurementStarted()
 
 bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 {
-    const QList<int> have = versionFields(version);
-    const QList<int> want = versionFields(minimum && *minimum ? minimum : "v0.2.2");
-    for (int i = 0; i < 3; ++i)
-        if (have[i] != want[i])
-            return have[i] > want[i];
-    return true;
+    return versionFields(version ? version : "") >= versionFields(minimum && *minimum ? minimum : "v0.2.2");
 }
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)

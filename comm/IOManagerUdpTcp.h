@@ -2,9 +2,11 @@
 
 #include "CommandsLog.h"
 #include "IOManager.h"
+#include "ReplyReader.h"
 #include "Socket.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QSemaphore>
 #include <QString>
@@ -46,14 +48,15 @@ public:
     bool isRunning() const { return m_running; }
     QString commandLogPath() const { return m_log.path(); }
 
-    // An empty minimum stands for "v0.2.2". Fields compare as numbers; letters
-    // after the version (a beta suffix) are ignored.
+    // An empty minimum stands for "v0.2.2". Fields compare as numbers; whatever
+    // follows the numbers ("beta", "-1", "_rc1") is ignored.
     static bool isVersionAtLeast(const char *version, const char *minimum);
 
 private:
     enum class Change { None, Started, Stopped };
 
-    int receiveReply(char *reply, int received, long timeoutUs, int *length);
+    int readInput(long timeoutUs);
+    int awaitReply(char *reply, long timeoutUs);
     void discardInput();
     QByteArray queryState();
     void announce(Change change);
@@ -64,6 +67,8 @@ private:
 
     std::unique_ptr<Socket> m_tcp;
     QMutex m_commandLock;
+    ReplyReader m_replies;     // guarded by the command lock
+    QElapsedTimer m_clock;
 
     Socket m_data;
     QMutex m_dataLock;
@@ -85,6 +90,5 @@ private:
 
     char m_host[100];
     unsigned m_hostIp = 0;
-    int m_asyncReceived = 0;
     CommandsLog m_log;
 };

@@ -83,6 +83,9 @@ void tst_BackendVersions::parsesVersionTexts_data()
     QTest::newRow("full") << "v2.13.0" << v(2, 13, 0);
     QTest::newRow("no patch") << "v1.12" << v(1, 12, -1);
     QTest::newRow("suffix") << "v2.13.0-beta" << v(2, 13, 0);
+    QTest::newRow("underscore suffix") << "v0.2.10_rc1" << v(0, 2, 10);
+    QTest::newRow("build number") << "v0.2.8-1" << v(0, 2, 8);
+    QTest::newRow("plus suffix") << "v1.12+git5" << v(1, 12, -1);
     QTest::newRow("capital V, letters") << "V3.1rc2" << v(3, 1, -1);
     QTest::newRow("no v") << "0.1.4" << v(0, 1, 4);
     QTest::newRow("only one v dropped") << "vv1.2" << v(0, -1, -1);

@@ -6,6 +6,7 @@
 #include "MessageBoxProvider.h"
 #include "MessageReceiver.h"
 #include "ReplyMatcher.h"
+#include "ReplyReader.h"
 #include "Requester.h"
 
 #include <QSignalSpy>
@@ -115,6 +116,9 @@ private slots:
     void requesterSetIgnoresDuplicates();
     void versionRule_data();
     void versionRule();
+    void replyEndsAtZeroByteOrSilence();
+    void overlongReplyIsCutAndConsumed();
+    void repliesPairWithTheirCommands();
     void hostReceiverDispatch_data();
     void hostReceiverDispatch();
     void interfaceSlotsKeepTheirOrder();
@@ -509,6 +513,11 @@ void tst_CommandGrammar::versionRule_data()
     QTest::newRow("empty minimum older") << "v0.2.1" << "" << false;
     QTest::newRow("missing field") << "v1.2" << "v1.2.0" << true;
     QTest::newRow("major decides") << "v2.0.0" << "v1.99.99" << true;
+    QTest::newRow("dash suffix") << "v0.2.10-beta" << "v0.2.8" << true;
+    QTest::newRow("underscore suffix") << "v0.2.10_rc1" << "v0.2.8" << true;
+    QTest::newRow("build number") << "v0.2.8-1" << "v0.2.8" << true;
+    QTest::newRow("build number older") << "v0.2.7-9" << "v0.2.8" << false;
+    QTest::newRow("suffixed minimum") << "v0.2.8" << "v0.2.8-rc2" << true;
 }
 
 void tst_CommandGrammar::versionRule()
@@ -517,6 +526,92 @@ void tst_CommandGrammar::versionRule()
     QFETCH(QString, minimum);
     QFETCH(bool, atLeast);
     QCOMPARE(IOManagerUdpTcp::isVersionAtLeast(version.toLatin1().constData(), minimum.toLatin1().constData()), atLeast);
+}
+
+void tst_CommandGrammar::replyEndsAtZeroByteOrSilence()
+{
+    ReplyReader r;
+    QByteArray reply;
+    r.expectReply();
+    r.feed("quorix2 set sys", 15, 100);
+    QVERIFY(!r.takeReply(&reply, 100 + ReplyReader::QuietGapMs - 1));
+    r.feed("tem hostname tb\0", 16, 103);
+    QVERIFY(r.takeReply(&reply, 103));
+    QCOMPARE(reply, QByteArray("quorix2 set system hostname tb"));
+
+    // No zero byte: the reply is whole once the peer has been quiet long enough.
+    r.expectReply();
+    r.feed("quorix2 ok", 10, 200);
+    QCOMPARE(r.msUntilQuiet(202), ReplyReader::QuietGapMs - 2);
+    QVERIFY(!r.takeReply(&reply, 202));
+    QVERIFY(r.takeReply(&reply, 200 + ReplyReader::QuietGapMs));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
+    QCOMPARE(r.msUntilQuiet(300), -1);
+
+    // A close ends it at once.
+    r.expectReply();
+    r.feed("quorix2 o", 9, 400);
+    r.peerClosed();
+    QVERIFY(r.takeReply(&reply, 400));
+    QCOMPARE(reply, QByteArray("quorix2 o"));
+}
+
+void tst_CommandGrammar::overlongReplyIsCutAndConsumed()
+{
+    ReplyReader r;
+    const QByteArray huge = "quorix2 set system full_name " + QByteArray(3971, 'x') + '\0' + "quorix2 ok" + '\0';
+    r.expectReply();
+    r.expectReply();
+    // In the odd pieces a socket may deliver.
+    for (int at = 0; at < huge.size(); at += 1000)
+        r.feed(huge.constData() + at, qMin(1000, huge.size() - at), 10);
+    QByteArray reply;
+    r.dropStale(10);   // both were owed by earlier commands
+    QCOMPARE(r.owed(), 0);
+
+    r.expectReply();
+    r.feed(huge.constData(), huge.size() - 11, 20);
+    QVERIFY(r.takeReply(&reply, 20));
+    QCOMPARE(reply.size(), ReplyReader::MaxReplyLength);
+    QVERIFY(reply.startsWith("quorix2 set system full_name xxx"));
+    r.expectReply();
+    r.feed(huge.constData() + huge.size() - 11, 11, 21);
+    QVERIFY(r.takeReply(&reply, 21));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
+}
+
+void tst_CommandGrammar::repliesPairWithTheirCommands()
+{
+    ReplyReader r;
+    QByteArray reply;
+    // Two commands gave up waiting; the third one's reply comes after theirs.
+    r.expectReply();
+    r.expectReply();
+    r.expectReply();
+    r.feed("quorix2 ok\0\0quorix2 set status active none\0", 43, 5);
+    QVERIFY(!r.takeReply(&reply, 5));
+    QCOMPARE(r.owed(), 1);
+    r.feed("quorix2 err -3 \"bad value\"\0", 27, 6);
+    QVERIFY(r.takeReply(&reply, 6));
+    QCOMPARE(reply, QByteArray("quorix2 err -3 \"bad value\""));
+
+    // Nothing owed: unasked input, whole or half, goes before the next command.
+    r.feed("quorix2 msg spam\0quorix2 ms", 27, 10);
+    r.dropStale(10);
+    r.expectReply();
+    r.feed("quorix2 ok\0", 11, 11);
+    QVERIFY(r.takeReply(&reply, 11));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
+
+    // Half of a stale reply is kept before a command, so its rest is not taken for the new reply.
+    r.expectReply();
+    r.feed("quorix2 set sta", 15, 20);
+    r.dropStale(21);
+    QCOMPARE(r.owed(), 1);
+    r.expectReply();
+    r.feed("tus active mea\0quorix2 ok\0", 26, 22);
+    QVERIFY(r.takeReply(&reply, 22));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
 }
 
 void tst_CommandGrammar::hostReceiverDispatch_data()

@@ -2,6 +2,7 @@
 #include "CommandsLog.h"
 #include "IOManagerUdp.h"
 #include "IOManagerUdpTcp.h"
+#include "MessageBoxProvider.h"
 #include "MessageReceiver.h"
 #include "Requester.h"
 #include "ScriptedResponder.h"
@@ -63,9 +64,17 @@ public:
     QStringList messages;
 };
 
+class BoxRecorder : public MessageBoxProvider
+{
+public:
+    void openMessageBox(int, QString title, QString text) override { boxes << title + "|" + text; }
+    QStringList boxes;
+};
+
 struct Connected {
     ScriptedResponder controller;
-    IOManagerUdpTcp channel{nullptr};
+    BoxRecorder boxes;
+    IOManagerUdpTcp channel{&boxes};
     StandardChannel standard;
     unsigned short dataPort = 0;
 
@@ -98,11 +107,15 @@ private slots:
     void connectsOnceAndExchanges();
     void connectionRefused();
     void replyInPiecesIsCollected();
-    void replyWithoutZeroByteIsTakenAtTheDeadline();
+    void replyWithoutZeroByteEndsWhenThePeerFallsSilent();
+    void asyncReplyWithoutZeroByteIsTaken();
     void overlongReplyIsCutAndItsRestDiscarded();
+    void overlongReplyLeavesTheChannelInStep();
     void lateReplyWithinSecondWaitIsAccepted();
     void noReplyBreaksTheChannel();
     void lateReplyIsNotTakenForTheNextOne();
+    void lateReplyNeverAnswersALaterCommand_data();
+    void lateReplyNeverAnswersALaterCommand();
     void closeOrResetBreaksTheChannel_data();
     void closeOrResetBreaksTheChannel();
     void overlongCommandTouchesNoSocket();
@@ -146,23 +159,49 @@ void tst_TcpChannel::replyInPiecesIsCollected()
 {
     Connected c;
     QVERIFY(c.open("127.0.1.3"));
+    // Two segments back to back, as a long reply may travel.
     c.controller.on("quorix2 get system full_name",
-                    Action::reply("quorix2 set system full_name Room 4 tracking").splitAt(14, 150));
+                    Action::reply("quorix2 set system full_name Room 4 tracking").splitAt(14, 0));
     char name[IOManager::BufferSize] = "";
     QCOMPARE(c.channel.getString(name, "system full_name"), 0);
     QCOMPARE(QByteArray(name), QByteArray("Room 4 tracking"));
 }
 
-void tst_TcpChannel::replyWithoutZeroByteIsTakenAtTheDeadline()
+// A peer that ends its replies with no zero byte costs a moment per reply, not the time-out.
+void tst_TcpChannel::replyWithoutZeroByteEndsWhenThePeerFallsSilent()
 {
     Connected c;
     QVERIFY(c.open("127.0.1.4"));
-    c.channel.setReplyTimeout(300000);
     c.controller.on("quorix2 get status active", Action::raw("quorix2 set status active none"));
+    c.controller.on("quorix2 init", Action::raw("quorix2 ok"));
     char reply[IOManager::BufferSize];
-    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), 0);
-    QCOMPARE(QByteArray(reply), QByteArray("quorix2 set status active none"));
+    QElapsedTimer clock;
+    clock.start();
+    c.channel.prepareNextCommand(false, 10000, false);
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 init"), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
+    QVERIFY2(clock.elapsed() < 5000, "waited out the time-out");
+    char state[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(state, "status active"), 0);
+    QCOMPARE(QByteArray(state), QByteArray("none"));
     QVERIFY(!c.channel.isBroken());
+    QVERIFY(c.standard.messages.isEmpty());
+}
+
+void tst_TcpChannel::asyncReplyWithoutZeroByteIsTaken()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.21"));
+    c.controller.on("quorix2 get config active_name", Action::raw("quorix2 set config active_name hall").delayed(50));
+    c.channel.prepareNextCommand(true, 3000, false);
+    char name[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(name, "config active_name"), 1);
+    QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+    QCOMPARE(QByteArray(name), QByteArray("hall"));
+    int lost = -1;
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 4"));
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+    QCOMPARE(lost, 4);
 }
 
 void tst_TcpChannel::overlongReplyIsCutAndItsRestDiscarded()
@@ -180,6 +219,31 @@ void tst_TcpChannel::overlongReplyIsCutAndItsRestDiscarded()
     int lost = -1;
     QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
     QCOMPARE(lost, 3);
+}
+
+void tst_TcpChannel::overlongReplyLeavesTheChannelInStep()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.22"));
+    c.controller.on("quorix2 get system full_name", Action::reply("quorix2 set system full_name " + QByteArray(3971, 'x')));
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 3"));
+    c.controller.on("quorix2 get system hostname", Action::reply("quorix2 set system hostname tbox"));
+    char name[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(name, "system full_name"), 0);
+    QCOMPARE(int(strlen(name)), 199 - 29);
+
+    char state[IOManager::BufferSize] = "";
+    int lost = -1;
+    char host[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(state, "status active"), 0);
+    QCOMPARE(QByteArray(state), QByteArray("none"));
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+    QCOMPARE(lost, 3);
+    QCOMPARE(c.channel.getString(host, "system hostname"), 0);
+    QCOMPARE(QByteArray(host), QByteArray("tbox"));
+    QVERIFY(c.standard.messages.isEmpty());
+    QVERIFY(c.boxes.boxes.isEmpty());
 }
 
 void tst_TcpChannel::lateReplyWithinSecondWaitIsAccepted()
@@ -230,6 +294,64 @@ void tst_TcpChannel::lateReplyIsNotTakenForTheNextOne()
     int bodies = -1;
     QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), 0);
     QCOMPARE(bodies, 2);
+}
+
+void tst_TcpChannel::lateReplyNeverAnswersALaterCommand_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("reboot") << "reboot" << "127.0.1.23";
+    QTest::newRow("shutdown") << "shutdown" << "127.0.1.24";
+    QTest::newRow("asynchronous set") << "async set" << "127.0.1.25";
+    QTest::newRow("asynchronous get") << "async get" << "127.0.1.26";
+    QTest::newRow("state query of a stop") << "state query" << "127.0.1.27";
+}
+
+// A command gives up on its reply, the reply comes all the same, and then a
+// set that the Controller refuses must still be seen as refused.
+void tst_TcpChannel::lateReplyNeverAnswersALaterCommand()
+{
+    QFETCH(QString, kind);
+    QFETCH(QString, address);
+    Connected c;
+    QVERIFY(c.open(address.toLatin1().constData()));
+    c.channel.setReplyTimeout(300000);
+    const int lateMs = 500;
+    char reply[IOManager::BufferSize] = "";
+    if (kind == "reboot" || kind == "shutdown") {
+        const QByteArray command = "quorix2 system " + kind.toLatin1();
+        c.controller.on(command, Action::late("quorix2 ok", lateMs));
+        QCOMPARE(c.channel.sendCommand(reply, "%s", command.constData()), -111);
+    } else if (kind == "async set") {
+        c.controller.on("quorix2 set output active chmon 6d yes", Action::late("quorix2 ok", lateMs));
+        c.channel.prepareNextCommand(true, 100, false);
+        QCOMPARE(c.channel.setParameter("output active %s 6d yes", "chmon"), 1);
+        QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), -1);
+    } else if (kind == "async get") {
+        c.controller.on("quorix2 get config active_name", Action::late("quorix2 set config active_name a", lateMs));
+        c.channel.prepareNextCommand(true, 100, false);
+        char name[IOManager::BufferSize] = "";
+        QCOMPARE(c.channel.getString(name, "config active_name"), 1);
+        QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), -1);
+    } else {
+        // The state query before the stop times out; its answer comes just ahead of the stop's.
+        c.controller.on("quorix2 get status active", Action::late("quorix2 set status active mea", lateMs), Use::Once);
+        c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+        c.controller.on("quorix2 tracking stop", Action::reply("quorix2 ok"));
+        QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking stop"), 0);
+        QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
+    }
+    QVERIFY(!c.channel.isBroken());
+
+    // Sent before the late reply is out: the Controller answers it right behind.
+    c.controller.on("quorix2 set camera c01 active yes", Action::reply("quorix2 err -3 \"bad value\""));
+    QCOMPARE(c.channel.setParameter("camera c%02d active yes", 1), -34);
+    QCOMPARE(c.boxes.boxes,
+             QStringList{"Command Error|quorix2 set camera c01 active yes\nquorix2 err -3 \"bad value\""});
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 3"));
+    int lost = -1;
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+    QCOMPARE(lost, 3);
 }
 
 void tst_TcpChannel::closeOrResetBreaksTheChannel_data()
@@ -424,7 +546,7 @@ void tst_TcpChannel::asyncCommandOverTcp()
 {
     Connected c;
     QVERIFY(c.open("127.0.1.18"));
-    c.controller.on("quorix2 get config active_name", Action::reply("quorix2 set config active_name \"Hall A\"").splitAt(20, 80).delayed(100));
+    c.controller.on("quorix2 get config active_name", Action::reply("quorix2 set config active_name \"Hall A\"").splitAt(20, 0).delayed(100));
     c.channel.prepareNextCommand(true, 3000, false);
     char name[IOManager::BufferSize] = "";
     QCOMPARE(c.channel.getString(name, "config active_name"), 1);

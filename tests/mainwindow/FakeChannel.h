@@ -30,6 +30,8 @@ public:
     void queueMessage(const QByteArray &text) { m_messages.append(text); }
     int queuedMessages() const { return m_messages.size(); }
     void setGetmsgFailure(int code) { m_getmsgFailure = code; }
+    // Every getmsg is answered with exactly these bytes while they are set.
+    void setGetmsgReply(const QByteArray &reply) { m_getmsgReply = reply; }
     void setBusy(bool busy) { m_busy = busy; }
     // Runs inside the next exchange, as a timer tick in a nested event loop would.
     void setDuringNextExchange(std::function<void()> f) { m_during = std::move(f); }
@@ -55,6 +57,10 @@ public:
         if (text == "quorix2 getmsg") {
             if (m_getmsgFailure)
                 return m_getmsgFailure;
+            if (!m_getmsgReply.isNull()) {
+                qstrncpy(reply, m_getmsgReply.constData(), BufferSize);
+                return 0;
+            }
             answer = m_messages.isEmpty() ? QByteArray("quorix2 ok") : "quorix2 msg " + m_messages.takeFirst();
         } else if (text.startsWith("quorix2 get ")) {
             const QByteArray parameter = text.mid(12);
@@ -76,6 +82,7 @@ private:
     QList<QByteArray> m_messages;
     QList<QByteArray> m_commands;
     int m_getmsgFailure = 0;
+    QByteArray m_getmsgReply;
     bool m_busy = false;
     std::function<void()> m_during;
 };

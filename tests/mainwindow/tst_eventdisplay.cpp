@@ -55,6 +55,9 @@ private slots:
     void queuedMessagesFetchedInOnePoll();
     void busyChannelSendsNothing();
     void failedGetmsgEndsPoll();
+    void unexpectedGetmsgReplyEndsPoll_data();
+    void unexpectedGetmsgReplyEndsPoll();
+    void textIsShownLiterally();
     void reenteredPollIsDropped();
     void busMessageShowsSenderAndText();
     void viewKeepsLast200LinesLogKeepsAll();
@@ -121,6 +124,70 @@ void tst_EventDisplay::failedGetmsgEndsPoll()
     d.get_msg();
     QCOMPARE(ch.commands().size(), 1);
     QVERIFY(d.isPolling());
+}
+
+void tst_EventDisplay::unexpectedGetmsgReplyEndsPoll_data()
+{
+    QTest::addColumn<QByteArray>("reply");
+    QTest::addColumn<QString>("shown");
+    QTest::newRow("garbage") << QByteArray("\x01\x7f" "abc\r\n\x1b[2J") << QString("\\x01\\x7fabc\\r\\n\\x1b[2J");
+    QTest::newRow("refusal") << QByteArray("quorix2 err -7 \"unknown command getmsg\"")
+                             << QString("quorix2 err -7 \"unknown command getmsg\"");
+    QTest::newRow("long reply word") << QByteArray("quorix2 message x") << QString("quorix2 message x");
+    QTest::newRow("no blank after it") << QByteArray("quorix2 msg:x") << QString("quorix2 msg:x");
+}
+
+// A Controller that answers getmsg with something else must not be asked again
+// and again within one tick, nor fill the day's log.
+void tst_EventDisplay::unexpectedGetmsgReplyEndsPoll()
+{
+    QFETCH(QByteArray, reply);
+    QFETCH(QString, shown);
+    FakeChannel ch;
+    ch.setGetmsgReply(reply);
+    EventDisplay d(&ch, m_logs, "h");
+    QCOMPARE(ch.count("quorix2 getmsg"), 1);
+    d.get_msg();
+    d.get_msg();
+    QCOMPARE(ch.count("quorix2 getmsg"), 3);
+    const QStringList logged = fileLines(d.logFilePath(QDate::currentDate()));
+    QCOMPARE(logged.size(), 1);
+    QCOMPARE(stripped(logged[0]), "(QUORIX4) Unexpected reply to \"quorix2 getmsg\": " + shown);
+    QCOMPARE(viewLines(d), logged);
+
+    // Back to normal: messages flow again, and a later fault is noted again.
+    ch.setGetmsgReply(QByteArray());
+    ch.queueMessage("camera c01 lost");
+    d.get_msg();
+    ch.setGetmsgReply(reply);
+    d.get_msg();
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 3);
+}
+
+// Controller and module texts are plain text, never markup; control characters
+// cannot break an event into several lines.
+void tst_EventDisplay::textIsShownLiterally()
+{
+    FakeChannel ch;
+    ch.queueMessage("error: <b>x</b> & a<b");
+    ch.queueMessage("two\nlines\tand a bell\a");
+    EventDisplay d(&ch, m_logs, "h");
+    d.receive(1, "Holoview", "<i>settings</i> &amp; <br>more");
+    const QStringList expected{" error: <b>x</b> & a<b", " two\\nlines\\tand a bell\\x07",
+                               "(Holoview) <i>settings</i> &amp; <br>more"};
+    QStringList shown;
+    for (const QString &line : viewLines(d))
+        shown << stripped(line);
+    QCOMPARE(shown, expected);
+    QStringList logged;
+    for (const QString &line : fileLines(d.logFilePath(QDate::currentDate())))
+        logged << stripped(line);
+    QCOMPARE(logged, expected);
+
+    // Nothing of it was taken for formatting.
+    for (QTextBlock b = d.view()->document()->begin(); b.isValid(); b = b.next())
+        for (auto it = b.begin(); !it.atEnd(); ++it)
+            QVERIFY(it.fragment().charFormat().fontWeight() <= QFont::Normal && !it.fragment().charFormat().fontItalic());
 }
 
 // A tick processed inside the channel's nested event loop must not start a second poll.

@@ -1,0 +1,88 @@
+#include "ReplyReader.h"
+
+#include <algorithm>
+#include <cstring>
+
+void ReplyReader::feed(const char *data, int size, qint64 nowMs)
+{
+    if (size <= 0)
+        return;
+    m_lastByteMs = nowMs;
+    const char *p = data;
+    const char *end = data + size;
+    while (p < end) {
+        const char *zero = static_cast<const char *>(std::memchr(p, '\0', size_t(end - p)));
+        const char *stop = zero ? zero : end;
+        const int room = MaxReplyLength - m_tail.size();
+        const int n = int(stop - p);
+        m_tail.append(p, std::min(n, room));
+        if (n > room)
+            m_tailCut = true;
+        if (!zero)
+            break;
+        completeTail();
+        p = zero + 1;
+    }
+}
+
+void ReplyReader::peerClosed()
+{
+    completeTail();
+}
+
+void ReplyReader::completeTail()
+{
+    if (!m_tail.isEmpty())
+        m_complete.push_back(m_tail);
+    m_tail.clear();
+    m_tailCut = false;
+}
+
+bool ReplyReader::popComplete(QByteArray *reply, qint64 nowMs)
+{
+    if (m_complete.empty() && msUntilQuiet(nowMs) == 0)
+        completeTail();
+    if (m_complete.empty())
+        return false;
+    *reply = m_complete.front();
+    m_complete.pop_front();
+    return true;
+}
+
+void ReplyReader::expectReply()
+{
+    ++m_owed;
+}
+
+void ReplyReader::dropStale(qint64 nowMs)
+{
+    QByteArray stale;
+    while (popComplete(&stale, nowMs))
+        if (m_owed > 0)
+            --m_owed;
+    if (m_owed == 0) {
+        m_tail.clear();
+        m_tailCut = false;
+    }
+}
+
+bool ReplyReader::takeReply(QByteArray *reply, qint64 nowMs)
+{
+    QByteArray r;
+    while (popComplete(&r, nowMs)) {
+        if (m_owed == 0)
+            continue;   // nobody asked for it
+        if (--m_owed == 0) {
+            *reply = r;
+            return true;
+        }
+    }
+    return false;
+}
+
+int ReplyReader::msUntilQuiet(qint64 nowMs) const
+{
+    if (m_tail.isEmpty())
+        return -1;
+    return int(std::max<qint64>(0, QuietGapMs - (nowMs - m_lastByteMs)));
+}
