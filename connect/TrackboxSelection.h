@@ -108,7 +108,7 @@ private:
     QPixmap m_red;
     QPixmap m_yellow;
     QPixmap m_green;
-    QVariantAnimation m_pulse;
+    QVariantAnimation m_pulse{this};
 
     // The Controller chosen on Connect.
     QString m_chosenHost;
