@@ -162,7 +162,7 @@ private slots:
         const int beta = simHost(net, 12, {"--hostname", "beta", "--serial", "222", "--access", "none",
                                            "--protocol-version", "v1.7.0", "--mac", "02:00:00:00:00:12"});
         const int gamma = simHost(net, 13, {"--hostname", "gamma"}, 9000);
-        QVERIFY2(alpha >= 0 && beta >= 0 && gamma >= 0, qPrintable(net.error()));
+        QUORIX_REQUIRE_HOSTS(net, alpha >= 0 && beta >= 0 && gamma >= 0);
 
         TrackboxScanner scanner(50105);
         QElapsedTimer clock;
@@ -202,7 +202,7 @@ private slots:
         TestNetwork net;
         const int held = simHost(net, 14, {"--hostname", "delta", "--access", "none", "--protocol-version", "v1.6"});
         const int other = simHost(net, 15, {"--hostname", "epsilon"});
-        QVERIFY2(held >= 0 && other >= 0, qPrintable(net.error()));
+        QUORIX_REQUIRE_HOSTS(net, held >= 0 && other >= 0);
 
         TrackboxScanner scanner(50105);
         const QList<TrackboxRecord> records = scanner.scan(ip("198.18.14.255"), false);
@@ -223,7 +223,7 @@ private slots:
                               "get system protocol_version", "get system access"})
             args << "--fault-no-reply" << p;
         const int mute = simHost(net, 16, args);
-        QVERIFY2(mute >= 0, qPrintable(net.error()));
+        QUORIX_REQUIRE_HOSTS(net, mute >= 0);
 
         TrackboxScanner scanner(50105);
         const QList<TrackboxRecord> records = scanner.scan(TrackboxScanner::AllSubnets, false);
@@ -246,8 +246,8 @@ private slots:
         TestNetwork net;
         const int garbage = simHost(net, 17, {"--hostname", "garbage", "--serial", "333", "--fault-garbage", "get system version"});
         const int twice = simHost(net, 18, {"--hostname", "twice", "--serial", "444"});
-        QVERIFY2(garbage >= 0 && twice >= 0, qPrintable(net.error()));
-        QVERIFY2(net.link(twice, "198.18.19.1/24", "198.18.19.2/24"), qPrintable(net.error()));
+        QUORIX_REQUIRE_HOSTS(net, garbage >= 0 && twice >= 0);
+        QUORIX_REQUIRE_HOSTS(net, net.link(twice, "198.18.19.1/24", "198.18.19.2/24"));
 
         TrackboxScanner scanner(50105);
         const QList<TrackboxRecord> records = scanner.scan(TrackboxScanner::AllSubnets, false);
@@ -290,7 +290,7 @@ private slots:
             QSKIP(qPrintable(TestNetwork::skipReason()));
         TestNetwork net;
         const int slow = simHost(net, 20, {"--fault-delay", "400:get system"});
-        QVERIFY2(slow >= 0, qPrintable(net.error()));
+        QUORIX_REQUIRE_HOSTS(net, slow >= 0);
         TrackboxScanner scanner(50105);
         QTimer::singleShot(100, &scanner, [&scanner] { scanner.requestStop(); });
         QVERIFY(scanner.scan(TrackboxScanner::AllSubnets, false).size() <= 1);

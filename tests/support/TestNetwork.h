@@ -57,6 +57,14 @@ private:
     int m_nextLink = 0;
 };
 
+// Test hosts that cannot be made here (no veth support, ip failing) skip the
+// test with the reason, as a missing namespace does.
+#define QUORIX_REQUIRE_HOSTS(net, condition)                                                   \
+    do {                                                                                       \
+        if (!(condition))                                                                      \
+            QSKIP(qPrintable(QStringLiteral("test hosts unavailable: ") + (net).error()));     \
+    } while (false)
+
 // main() for a Qt Test class that uses TestNetwork.
 #define QUORIX_NETNS_TEST_MAIN(TestObject)                 \
     int main(int argc, char *argv[])                       \
