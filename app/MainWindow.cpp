@@ -287,7 +287,7 @@ void MainWindow::connectThroughDialog()
     m_prefs.selectionMode = dialog->selectionMode();
     writePreferences();
     confirmFullAccess(dialog->trackboxAddress());
-    CommandFile::run(m_channel.get(), m_appDir);
+    CommandFile::run(m_channel.get(), m_appDir, this);
     m_connectedAddress = dialog->trackboxAddress();
     delete dialog;
 }
