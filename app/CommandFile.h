@@ -3,6 +3,7 @@
 #include <QString>
 
 class IOManager;
+class MessageBoxProvider;
 
 // Runs the commands of "quorix2cmd.txt" next to the program once after
 // connecting, so that an installer or a technician can prepare a Controller
@@ -11,5 +12,10 @@ class CommandFile
 {
 public:
     static QString path(const QString &appDir);
-    static void run(IOManager *channel, const QString &appDir);
+
+    // Every failing line is reported in the event display; the channel's own
+    // error box is held back, and boxes, when given, gets one summary box at
+    // the end. A file of many bad lines must not bury the window in boxes.
+    // Returns the number of failed commands.
+    static int run(IOManager *channel, const QString &appDir, MessageBoxProvider *boxes = nullptr);
 };

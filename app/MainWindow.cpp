@@ -197,7 +197,7 @@ void MainWindow::connectController()
     m_connectedAddress = connection.address;
     initialiseController();
     if (connection.throughDialog)
-        CommandFile::run(m_channel.get(), m_appDir);
+        CommandFile::run(m_channel.get(), m_appDir, this);
 }
 
 void MainWindow::initialiseController()

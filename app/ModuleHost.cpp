@@ -68,7 +68,8 @@ void ModuleHost::load(const QString &directory, bool showService, IOManager *cha
 }
 
 // The 3D monitor is the window's centre, not a dock. Its dock stays hidden:
-// emptied of its widget, it would only show a bare title bar.
+// emptied of its widget, it would only show a bare title bar, so no menu
+// offers to show it either.
 void ModuleHost::placeCentral(const QList<ModuleWidgetEntry *> &entries)
 {
     for (ModuleWidgetEntry *entry : entries) {
@@ -77,6 +78,7 @@ void ModuleHost::placeCentral(const QList<ModuleWidgetEntry *> &entries)
             continue;
         m_window->setCentralWidget(dock->widget());
         dock->hide();
+        dock->toggleViewAction()->setVisible(false);
     }
 }
 

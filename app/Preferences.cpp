@@ -68,7 +68,28 @@ QString boolText(bool value)
 
 void writeElement(QXmlStreamWriter &w, const char *name, const QString &text)
 {
-    w.writeTextElement(QLatin1String(name), xmlSafe(text));
+    const QString safe = xmlSafe(text);
+    if (safe.isEmpty() || !safe.trimmed().isEmpty()) {
+        w.writeTextElement(QLatin1String(name), safe);
+        return;
+    }
+    // The reader drops text that is only blanks; a CDATA section keeps it,
+    // so that a password of one blank is still one blank after a restart.
+    w.writeStartElement(QLatin1String(name));
+    w.writeCDATA(safe);
+    w.writeEndElement();
+}
+
+// Writes the whole document; false on a short or failed write.
+bool writeAll(QFileDevice &file, const QByteArray &document)
+{
+    for (qint64 done = 0; done < document.size();) {
+        const qint64 n = file.write(document.constData() + done, document.size() - done);
+        if (n <= 0)
+            return false;
+        done += n;
+    }
+    return true;
 }
 
 } // namespace
@@ -294,15 +315,18 @@ QString Preferences::write(const QString &configDir, const QString &fileName)
     // Unbuffered, so that a short write (disk full, size limit) is seen here
     // instead of being lost in the buffer and committed as a truncated file.
     QSaveFile file(fileName);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
-        return tr("File %1 cannot be opened for writing.").arg(fileName);
-    for (qint64 done = 0; done < document.size();) {
-        const qint64 n = file.write(document.constData() + done, document.size() - done);
-        if (n <= 0)
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+        if (!writeAll(file, document) || !file.commit())
             return tr("File %1 cannot be written.").arg(fileName);   // the old file stays as it was
-        done += n;
+        return QString();
     }
-    if (!file.commit())
+
+    // No temporary file can be made beside it (a directory the user may not
+    // write to), but the file itself may still be writable: write it in place.
+    QFile direct(fileName);
+    if (!direct.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+        return tr("File %1 cannot be opened for writing.").arg(fileName);
+    if (!writeAll(direct, document))
         return tr("File %1 cannot be written.").arg(fileName);
     return QString();
 }

@@ -72,8 +72,9 @@ public:
     QByteArray buildDocument();
 
     // Builds the document and replaces the current file with it atomically,
-    // so that a failed write leaves the previous file intact. Returns the
-    // warning text, empty on success.
+    // so that a failed write leaves the previous file intact. Where the
+    // directory takes no new file but the file is writable, the file is
+    // written in place. Returns the warning text, empty on success.
     QString write();
     QString write(const QString &configDir, const QString &fileName);
 

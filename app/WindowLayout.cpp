@@ -1,12 +1,25 @@
 #include "WindowLayout.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
 #include <QDockWidget>
 #include <QFile>
+#include <QGuiApplication>
 #include <QMainWindow>
+#include <QScreen>
 #include <QToolBar>
 
 #include <map>
+
+namespace {
+
+const QLatin1String EventDockName("DisplayEvent");
+
+// Window frames may stand this far beyond a screen's edge (frame borders,
+// shadows) and still count as on it.
+constexpr int Slack = 64;
+
+} // namespace
 
 WindowLayout::WindowLayout(QMainWindow *window, QList<QToolBar *> toolBars)
     : m_window(window)
@@ -51,12 +64,97 @@ bool WindowLayout::restore(const QString &path)
     const QByteArray state = file.readAll();
     if (state.isEmpty())
         return false;
+    // Checked before anything is applied: the toolkit would put a window of
+    // any size on screen, its docks and the event display out of reach.
+    QRect frame;
+    if (!geometryFrame(geometry, &frame) || !onScreens(frame, availableScreens()))
+        return false;
     if (!m_window->restoreGeometry(geometry))
         return false;
     m_window->show();
     // Twice: the first pass places the docks, the second fixes sizes that
     // depend on the now known window geometry.
-    return m_window->restoreState(state, 0) && m_window->restoreGeometry(geometry) && m_window->restoreState(state, 0);
+    return m_window->restoreState(state, 0) && m_window->restoreGeometry(geometry) && m_window->restoreState(state, 0)
+        && restoredCleanly();
+}
+
+// A state block may be well formed and still leave the user without the
+// event display, or with a floating dock nobody can reach.
+bool WindowLayout::restoredCleanly() const
+{
+    const QList<QRect> screens = availableScreens();
+    const QList<QDockWidget *> docks = m_window->findChildren<QDockWidget *>(QString(), Qt::FindDirectChildrenOnly);
+    for (QDockWidget *dock : docks) {
+        if (dock->objectName() == EventDockName && dock->isHidden())
+            return false;
+        if (dock->isFloating() && !dock->isHidden() && !onScreens(dock->frameGeometry(), screens))
+            return false;
+    }
+    return onScreens(m_window->frameGeometry(), screens);
+}
+
+bool WindowLayout::geometryFrame(const QByteArray &block, QRect *frame)
+{
+    QDataStream stream(block);
+    stream.setVersion(QDataStream::Qt_4_0);
+    quint32 magic = 0;
+    quint16 major = 0;
+    quint16 minor = 0;
+    stream >> magic >> major >> minor;
+    if (magic != 0x1D9D0CB || major < 1 || major > 3)
+        return false;
+    QRect frameGeometry;
+    QRect normalGeometry;
+    qint32 screen = 0;
+    quint8 maximized = 0;
+    quint8 fullScreen = 0;
+    stream >> frameGeometry >> normalGeometry >> screen >> maximized >> fullScreen;
+    if (stream.status() != QDataStream::Ok)
+        return false;
+    const QRect result = (maximized || fullScreen) ? normalGeometry : frameGeometry;
+    if (!result.isValid())
+        return false;
+    if (frame)
+        *frame = result;
+    return true;
+}
+
+bool WindowLayout::onScreens(const QRect &frame, const QList<QRect> &screens)
+{
+    if (!frame.isValid())
+        return false;
+    QRect desktop;
+    bool startsOnOne = false;
+    for (const QRect &screen : screens) {
+        desktop = desktop.united(screen);
+        if (screen.adjusted(-Slack, -Slack, Slack, Slack).contains(frame.topLeft()))
+            startsOnOne = true;
+    }
+    return startsOnOne && desktop.adjusted(-Slack, -Slack, Slack, Slack).contains(frame);
+}
+
+QList<QRect> WindowLayout::availableScreens()
+{
+    QList<QRect> areas;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *screen : screens)
+        areas << screen->availableGeometry();
+    return areas;
+}
+
+// Moves the window's frame onto the screen it is nearest to, as far as it fits.
+void WindowLayout::keepOnScreen()
+{
+    const QRect frame = m_window->frameGeometry();
+    const QList<QRect> screens = availableScreens();
+    if (screens.isEmpty() || onScreens(frame, screens))
+        return;
+    QRect target = screens.first();
+    if (QScreen *screen = QGuiApplication::screenAt(frame.center()))
+        target = screen->availableGeometry();
+    const int x = qMax(target.left(), qMin(frame.left(), target.right() + 1 - frame.width()));
+    const int y = qMax(target.top(), qMin(frame.top(), target.bottom() + 1 - frame.height()));
+    m_window->move(x, y);
 }
 
 QString WindowLayout::dockKey(const QString &objectName, int dockCount, int *others)
@@ -88,6 +186,9 @@ void WindowLayout::applyFixedArrangement()
     int others = 0;
     for (QDockWidget *dock : docks) {
         dock->hide();
+        // A floating dock stays floating when added again; only a dock still
+        // in the window can be docked.
+        dock->setFloating(false);
         m_window->removeDockWidget(dock);
         sorted.emplace(dockKey(dock->objectName(), docks.size(), &others), dock);
     }
@@ -125,4 +226,5 @@ void WindowLayout::applyFixedArrangement()
     if (QWidget *central = m_window->centralWidget())
         central->setMinimumWidth(300);
     m_window->resize(FixedWidth, FixedHeight);
+    keepOnScreen();
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QList>
+#include <QRect>
 #include <QString>
 
 class QDockWidget;
@@ -19,7 +20,9 @@ public:
 
     // Returns an error text for the user, empty on success.
     QString save(const QString &path) const;
-    // Every problem with the file falls back to the fixed arrangement.
+    // Every problem with the file falls back to the fixed arrangement, and
+    // so does a file that would put the window off the screens or hide the
+    // event display.
     void load(const QString &path);
     void applyFixedArrangement();
 
@@ -27,8 +30,19 @@ public:
     // without a special name found so far.
     static QString dockKey(const QString &objectName, int dockCount, int *others);
 
+    // The rectangle a geometry block (the toolkit's saveGeometry format) would
+    // put the window's frame at: the normal geometry for a maximised or full
+    // screen window. False when the block cannot be read.
+    static bool geometryFrame(const QByteArray &block, QRect *frame);
+    // Whether a window frame can be seen and reached on the given available
+    // screen areas: it starts on one of them and stays within their bounds.
+    static bool onScreens(const QRect &frame, const QList<QRect> &screens);
+    static QList<QRect> availableScreens();
+
 private:
     bool restore(const QString &path);
+    bool restoredCleanly() const;
+    void keepOnScreen();
 
     QMainWindow *m_window;
     QList<QToolBar *> m_toolBars;

@@ -4,6 +4,7 @@
 #include "WakeOnLan.h"
 
 #include <QFontMetrics>
+#include <QHostAddress>
 #include <QMessageBox>
 
 EndlessProgressDlg::EndlessProgressDlg(QString hostName, QString addressText, unsigned ip, QString mac,
@@ -16,18 +17,40 @@ EndlessProgressDlg::EndlessProgressDlg(QString hostName, QString addressText, un
     ui->setupUi(this);
     setFixedSize(397, 133);
 
-    QString text = tr("wake on LAN: %1").arg(hostName);
     const QFontMetrics metrics(ui->label_desc->font());
     const int room = ui->label_desc->width() - metrics.horizontalAdvance(QStringLiteral("..."));
+    QString text = tr("wake on LAN: %1").arg(controllerName(hostName, addressText, ip));
     if (metrics.horizontalAdvance(text) > room) {
-        while (!text.isEmpty() && metrics.horizontalAdvance(text) > room)
-            text.chop(1);
-        text += QStringLiteral("...");
+        // A long host name is cut, the address after it kept: it is what
+        // tells two Controllers of similar names apart.
+        const QString address = addressOf(hostName, addressText, ip);
+        const QString tail = address.isEmpty() || hostName.isEmpty() || address == hostName ? QString() : QStringLiteral(" (%1)").arg(address);
+        QString head = tail.isEmpty() ? text : tr("wake on LAN: %1").arg(hostName);
+        while (!head.isEmpty() && metrics.horizontalAdvance(head + tail) > room)
+            head.chop(1);
+        text = head + QStringLiteral("...") + tail;
     }
     ui->label_desc->setText(text);
 
     m_timer.setInterval(RetryIntervalMs);
     connect(&m_timer, &QTimer::timeout, this, &EndlessProgressDlg::onTimer);
+}
+
+QString EndlessProgressDlg::addressOf(const QString &hostName, const QString &addressText, unsigned ip)
+{
+    if (ip != 0)
+        return QHostAddress(quint32(ip)).toString();
+    return addressText == hostName ? QString() : addressText;
+}
+
+QString EndlessProgressDlg::controllerName(const QString &hostName, const QString &addressText, unsigned ip)
+{
+    const QString address = addressOf(hostName, addressText, ip);
+    if (hostName.isEmpty())
+        return address.isEmpty() ? tr("the Controller") : address;
+    if (address.isEmpty() || address == hostName)
+        return hostName;
+    return QStringLiteral("%1 (%2)").arg(hostName, address);
 }
 
 EndlessProgressDlg::~EndlessProgressDlg()
@@ -40,7 +63,7 @@ int EndlessProgressDlg::update_and_exec()
     if (m_cascaded)
         ui->label_canTakeTowMinutes->setText(tr("waking up can take 2-5 minutes"));
     if (!WakeOnLan::wake(m_mac, m_ip)) {
-        QMessageBox::warning(parentWidget(), tr("Wake On LAN"), tr("Cannot do wake on LAN for %1.").arg(m_hostName));
+        QMessageBox::warning(parentWidget(), tr("Wake On LAN"), tr("Cannot do wake on LAN for %1.").arg(controllerName(m_hostName, m_addressText, m_ip)));
         return 0;
     }
     m_ticks = 0;

@@ -26,6 +26,10 @@ public:
                        QWidget *parent = nullptr, bool cascadedSystem = false);
     ~EndlessProgressDlg() override;
 
+    // How the texts name the Controller: its host name with its address in
+    // brackets where known, the address alone without a host name.
+    static QString controllerName(const QString &hostName, const QString &addressText, unsigned ip);
+
 signals:
     void try_to_connect();
 
@@ -42,6 +46,8 @@ protected:
     void done(int result) override;
 
 private:
+    static QString addressOf(const QString &hostName, const QString &addressText, unsigned ip);
+
     std::unique_ptr<Ui::EndlessProgressDlgClass> ui;
     QString m_hostName;
     QString m_addressText;

@@ -59,6 +59,9 @@ QList<ModuleWidgetEntry *> HoloviewModule::moduleWidgets()
         m_display = new HoloviewDataDisplay(m_parent, m_channel, m_versions);
 
         m_dock = new QDockWidget(tr("3D Monitor Display"), m_parent);
+        // Saved window layouts find docks by name; this one names none of
+        // the docks the fixed arrangement treats specially.
+        m_dock->setObjectName(QStringLiteral("Holoview3DMonitor"));
         m_dock->setWidget(m_display);
 
         m_entry.menuName = tr("&View");

@@ -1,6 +1,7 @@
 #include "CommandFile.h"
 #include "ControllerSimulator.h"
 #include "IOManagerUdpTcp.h"
+#include "MessageBoxProvider.h"
 #include "MessageReceiver.h"
 #include "TestHome.h"
 
@@ -39,6 +40,17 @@ public:
     QList<Message> messages;
 };
 
+// Stands in for the main window: every box asked for is one modal box there.
+class Boxes : public MessageBoxProvider
+{
+public:
+    void openMessageBox(int type, QString title, QString text) override
+    {
+        seen.append({type, title, text});
+    }
+    QList<Message> seen;   // sender holds the title
+};
+
 void writeFile(const QString &path, const QByteArray &content)
 {
     QFile f(path);
@@ -57,6 +69,7 @@ private:
     std::unique_ptr<ControllerSimulator> m_sim;
     std::unique_ptr<IOManagerUdpTcp> m_channel;
     Collector m_collector;
+    Boxes m_boxes;
     QTemporaryDir m_appDir;
     int m_next = 200;
 
@@ -78,7 +91,8 @@ private slots:
         m_sim = std::make_unique<ControllerSimulator>();
         QString error;
         QVERIFY2(m_sim->start(address, Port, &error), qPrintable(error));
-        m_channel = std::make_unique<IOManagerUdpTcp>(nullptr);
+        m_channel = std::make_unique<IOManagerUdpTcp>(&m_boxes);
+        m_boxes.seen.clear();
         unsigned short dataPort = 0;
         QCOMPARE(m_channel->connectController(address.toLatin1().constData(), Port, &dataPort), 0);
         QCOMPARE(m_channel->addMessageReceiver("standard", &m_collector), 0);
@@ -141,6 +155,65 @@ private slots:
         QVERIFY(commandsReceived().isEmpty());
         QCOMPARE(m_collector.texts(), QStringList({QStringLiteral("Executing command file %1").arg(path),
                                                    QStringLiteral("No quorix2 command found to execute")}));
+    }
+
+    // A file full of bad lines must not open a box per line: each failure is
+    // reported in the event display and one box sums them up.
+    void manyFailingLinesOneBox()
+    {
+        const QString path = CommandFile::path(m_appDir.path());
+        QByteArray content;
+        for (int i = 0; i < 1000; ++i)
+            content += "quorix2 get no_such_parameter_" + QByteArray::number(i) + "\n";
+        writeFile(path, content);
+
+        QCOMPARE(CommandFile::run(m_channel.get(), m_appDir.path(), &m_boxes), 1000);
+
+        QCOMPARE(m_boxes.seen.size(), 1);
+        QCOMPARE(m_boxes.seen[0].sender, QStringLiteral("Command Error"));
+        QVERIFY2(m_boxes.seen[0].text.startsWith(QStringLiteral("1000 commands of the command file %1 failed.").arg(path)),
+                 qPrintable(m_boxes.seen[0].text));
+        QCOMPARE(commandsReceived().size(), 1000);
+        QStringList failures;
+        for (const auto &m : m_collector.messages) {
+            QCOMPARE(m.sender, QStringLiteral("QUORIX4"));
+            QCOMPARE(m.type, 1);
+            if (m.text.contains(QLatin1String("failed")))
+                failures << m.text;
+        }
+        QCOMPARE(failures.size(), 1000);
+        QVERIFY2(failures.last().startsWith("Command 'quorix2 get no_such_parameter_999' failed: quorix2 err "),
+                 qPrintable(failures.last()));
+    }
+
+    void failuresOfEveryKindAreReportedAndTheFileGoesOn()
+    {
+        const QString path = CommandFile::path(m_appDir.path());
+        const QByteArray tooLong = "quorix2 set config desc \"" + QByteArray(220, 'x') + "\"";
+        writeFile(path, "quorix2 bogus %2 %s\n" + tooLong + "\nquorix2 set config owner \"after\"\n");
+
+        // Without a box provider nothing is shown but the event display.
+        QCOMPARE(CommandFile::run(m_channel.get(), m_appDir.path()), 2);
+        QVERIFY(m_boxes.seen.isEmpty());
+        QCOMPARE(m_sim->parameter(QStringLiteral("config owner")), QStringLiteral("\"after\""));
+        const QStringList texts = m_collector.texts();
+        QVERIFY2(texts.indexOf(QRegularExpression("^Command 'quorix2 bogus %2 %s' failed: quorix2 err .*")) >= 0,
+                 qPrintable(texts.join('\n')));
+        QVERIFY(texts.contains(QStringLiteral("Command '%1' failed with code -1").arg(QString::fromLatin1(tooLong))));
+
+        // One failure, one box.
+        m_collector.messages.clear();
+        writeFile(path, "quorix2 bogus\nquorix2 set config owner \"fine\"\n");
+        QCOMPARE(CommandFile::run(m_channel.get(), m_appDir.path(), &m_boxes), 1);
+        QCOMPARE(m_boxes.seen.size(), 1);
+        QCOMPARE(m_boxes.seen[0].text,
+                 QStringLiteral("One command of the command file %1 failed.\nThe event display shows it.").arg(path));
+
+        // Nothing failed: no box.
+        m_boxes.seen.clear();
+        writeFile(path, "quorix2 set config owner \"fine\"\n");
+        QCOMPARE(CommandFile::run(m_channel.get(), m_appDir.path(), &m_boxes), 0);
+        QVERIFY(m_boxes.seen.isEmpty());
     }
 };
 

@@ -6,7 +6,9 @@
 #include <QtTest>
 
 #include <csignal>
+#include <linux/capability.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <unistd.h>
 
 namespace {
@@ -35,6 +37,40 @@ QByteArray inMisc(const QByteArray &key, const QByteArray &value)
     return "<QUORIX><MISC><" + key + ">" + value + "</" + key + "></MISC></QUORIX>";
 }
 
+// Root ignores file modes. For as long as it lives, this takes away the
+// capabilities that let root write where the modes forbid it, so that a
+// read-only directory is read-only for the test too. Nothing to do for others.
+class ModesApply
+{
+public:
+    ModesApply()
+    {
+        if (geteuid() != 0)
+            return;
+        m_header.version = _LINUX_CAPABILITY_VERSION_3;
+        m_header.pid = 0;
+        if (syscall(SYS_capget, &m_header, m_saved) != 0)
+            return;
+        __user_cap_data_struct reduced[2] = {m_saved[0], m_saved[1]};
+        for (int cap : {CAP_DAC_OVERRIDE, CAP_DAC_READ_SEARCH, CAP_FOWNER})
+            reduced[cap / 32].effective &= ~(1u << (cap % 32));
+        m_dropped = syscall(SYS_capset, &m_header, reduced) == 0;
+        m_ok = m_dropped;
+    }
+    ~ModesApply()
+    {
+        if (m_dropped)
+            syscall(SYS_capset, &m_header, m_saved);
+    }
+    bool ok() const { return m_ok; }
+
+private:
+    __user_cap_header_struct m_header{};
+    __user_cap_data_struct m_saved[2]{};
+    bool m_dropped = false;
+    bool m_ok = geteuid() != 0;
+};
+
 } // namespace
 
 class tst_Preferences : public QObject
@@ -62,8 +98,10 @@ private slots:
     void roundTripAndDroppedEntries();
     void missingDateGetsWriteTime();
     void unwritableCharactersAreDropped();
+    void blankValuesRoundTrip();
 
     void failedWriteKeepsOldFile();
+    void readOnlyDirectoryWithWritableFile();
     void configDirThatCannotBeCreated();
 
 private:
@@ -413,6 +451,31 @@ void tst_Preferences::unwritableCharactersAreDropped()
     QCOMPARE(q.commandsLogName, QString("a\tb"));
 }
 
+// Values of blanks only, which an XML reader drops as formatting.
+void tst_Preferences::blankValuesRoundTrip()
+{
+    Preferences p;
+    p.frontendPassword = " ";
+    p.fixHostnameOrIp = "\t";
+    p.fixSubnet = "  \n ";
+    p.commandsLogName = "   ";
+    p.lastHostName = " ";
+    p.lastSerial = "\t ";
+    QCOMPARE(p.write(Preferences::configDir(), m_current), QString());
+    Preferences q;
+    QCOMPARE(q.read(m_current, m_default), QString());
+    QCOMPARE(q.frontendPassword, QString(" "));
+    QCOMPARE(q.fixHostnameOrIp, QString("\t"));
+    QCOMPARE(q.fixSubnet, QString("  \n "));
+    QCOMPARE(q.commandsLogName, QString("   "));
+    QCOMPARE(q.lastHostName, QString(" "));
+    QCOMPARE(q.lastSerial, QString("\t "));
+
+    // Blanks around other text were never lost and are written as before.
+    p.frontendPassword = " pw ";
+    QVERIFY(p.buildDocument().contains("<FRONTEND_PASSWORD> pw </FRONTEND_PASSWORD>"));
+}
+
 void tst_Preferences::failedWriteKeepsOldFile()
 {
     Preferences p;
@@ -436,14 +499,40 @@ void tst_Preferences::failedWriteKeepsOldFile()
     QCOMPARE(QDir(Preferences::configDir()).entryList(QDir::Files | QDir::Hidden),
              QStringList{"current-preferences.xml"});
 
-    if (geteuid() != 0) {
-        // A directory that cannot take the new file.
-        QFile::setPermissions(Preferences::configDir(), QFile::ReadOwner | QFile::ExeOwner);
-        const QString readOnly = p.write(Preferences::configDir(), m_current);
-        QFile::setPermissions(Preferences::configDir(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
-        QCOMPARE(readOnly, QString("File %1 cannot be opened for writing.").arg(m_current));
-        QCOMPARE(fileContent(m_current), old);
+}
+
+void tst_Preferences::readOnlyDirectoryWithWritableFile()
+{
+    Preferences p;
+    p.lastHostName = "old";
+    QCOMPARE(p.write(Preferences::configDir(), m_current), QString());
+
+    const QFile::Permissions readOnlyDir = QFile::ReadOwner | QFile::ExeOwner;
+    const QFile::Permissions writableDir = readOnlyDir | QFile::WriteOwner;
+    QString inPlace;
+    QString neither;
+    {
+        ModesApply modes;
+        if (!modes.ok())
+            QSKIP("cannot take away root's right to ignore file modes");
+        QVERIFY(QFile::setPermissions(Preferences::configDir(), readOnlyDir));
+        p.lastHostName = "new";
+        inPlace = p.write(Preferences::configDir(), m_current);
+
+        // Neither a temporary file nor the file itself: nothing written.
+        QVERIFY(QFile::setPermissions(m_current, QFile::ReadOwner));
+        p.lastHostName = "newer";
+        neither = p.write(Preferences::configDir(), m_current);
+        QFile::setPermissions(m_current, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::setPermissions(Preferences::configDir(), writableDir);
     }
+    QCOMPARE(inPlace, QString());
+    QCOMPARE(neither, QString("File %1 cannot be opened for writing.").arg(m_current));
+    Preferences q;
+    QCOMPARE(q.read(m_current, m_default), QString());
+    QCOMPARE(q.lastHostName, QString("new"));
+    QCOMPARE(QDir(Preferences::configDir()).entryList(QDir::Files | QDir::Hidden),
+             QStringList{"current-preferences.xml"});
 }
 
 void tst_Preferences::configDirThatCannotBeCreated()

@@ -6,6 +6,7 @@
 
 #include <QAction>
 #include <QDockWidget>
+#include <QMainWindow>
 #include <QPluginLoader>
 #include <QtTest>
 
@@ -15,6 +16,14 @@ using GUI::HoloviewDataDisplay;
 using GUI::HoloviewModule;
 
 namespace {
+
+QStringList g_warnings;
+
+void collectWarnings(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtWarningMsg)
+        g_warnings << message;
+}
 
 QString pluginPath()
 {
@@ -83,6 +92,34 @@ private slots:
         QVERIFY(display.isNull());
         QVERIFY(parent.findChildren<QDockWidget *>().isEmpty());
         QVERIFY(module.moduleWidgets().size() == 1);
+        module.destroyWidgets();
+    }
+
+    // A window layout is saved with every dock in it; an unnamed dock cannot
+    // be found again and makes the toolkit warn at every save.
+    void dockIsNamedForSavedLayouts()
+    {
+        ScriptedChannel channel;
+        QMainWindow window;
+        HoloviewModule module;
+        module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
+        module.setModuleProperty("ModuleParent", QVariant::fromValue<QWidget *>(&window));
+        auto *dock = qobject_cast<QDockWidget *>(module.moduleWidgets().at(0)->widget);
+        QVERIFY(dock);
+        const QString name = dock->objectName().toLower();
+        for (const char *special : {"data", "event", "gripwand", "displaytab 01"})
+            QVERIFY2(!name.contains(QLatin1String(special)), qPrintable(name));
+
+        // As the host leaves it: the monitor in the centre, the dock hidden in an area.
+        window.setCentralWidget(dock->widget());
+        window.addDockWidget(Qt::RightDockWidgetArea, dock);
+        dock->hide();
+        g_warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler(collectWarnings);
+        const QByteArray state = window.saveState(0);
+        qInstallMessageHandler(previous);
+        QVERIFY2(g_warnings.isEmpty(), qPrintable(g_warnings.join('\n')));
+        QVERIFY(window.restoreState(state, 0));
         module.destroyWidgets();
     }
 

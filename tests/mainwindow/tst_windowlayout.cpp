@@ -2,10 +2,14 @@
 #include "TestHome.h"
 #include "WindowLayout.h"
 
+#include <QDataStream>
 #include <QDockWidget>
 #include <QFile>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMainWindow>
+#include <QRandomGenerator>
+#include <QScreen>
 #include <QToolBar>
 #include <QtTest>
 
@@ -49,9 +53,36 @@ void write(const QString &path, const QByteArray &content)
     QCOMPARE(f.write(content), qint64(content.size()));
 }
 
+// A geometry block as the toolkit writes it (format 3), with the given frame.
+QByteArray geometryBlock(const QRect &frame, bool maximized = false)
+{
+    QByteArray block;
+    QDataStream out(&block, QIODevice::WriteOnly);
+    out.setVersion(QDataStream::Qt_4_0);
+    out << quint32(0x1D9D0CB) << quint16(3) << quint16(0) << frame << frame << qint32(0) << quint8(maximized)
+        << quint8(0) << qint32(800) << frame;
+    return block;
+}
+
+QByteArray layoutFile(const QByteArray &geometry, const QByteArray &state)
+{
+    return QByteArray(1, char(geometry.size())) + geometry + state;
+}
+
+// The window's frame starts on a screen, so the user can reach it.
+void verifyReachable(const QMainWindow &w)
+{
+    const QRect available = QGuiApplication::primaryScreen()->availableGeometry();
+    QVERIFY2(available.contains(w.frameGeometry().topLeft()),
+             qPrintable(QString("frame at %1,%2").arg(w.frameGeometry().x()).arg(w.frameGeometry().y())));
+}
+
 void verifyFixed(Window &win)
 {
     QCOMPARE(win.w.size(), QSize(1200, 800));
+    verifyReachable(win.w);
+    for (QDockWidget *dock : win.docks)
+        QVERIFY2(!dock->isFloating(), qPrintable(dock->objectName()));
     for (QToolBar *bar : win.bars)
         QVERIFY2(!bar->isHidden(), qPrintable(bar->objectName()));
     QCOMPARE(win.w.dockWidgetArea(win.dock("DisplayEvent")), Qt::BottomDockWidgetArea);
@@ -78,7 +109,12 @@ private slots:
     void roundTrip();
     void unusableFileGivesFixedArrangement_data();
     void unusableFileGivesFixedArrangement();
+    void damagedStateKeepsEventDisplay();
     void fixedArrangementLeavesMaximised();
+    void fixedArrangementComesBackOnScreen();
+    void screenRules_data();
+    void screenRules();
+    void geometryBlocks();
     void dockKeys_data();
     void dockKeys();
     void collidingKeysKeepEveryDock();
@@ -98,7 +134,7 @@ void tst_WindowLayout::roundTrip()
         a.w.addDockWidget(Qt::TopDockWidgetArea, a.dock("Calibration"));
         a.dock("GripwandDock")->hide();
         a.bars[1]->hide();
-        a.w.resize(900, 650);
+        a.w.resize(640, 450);
         QTest::qWait(50);
         QCOMPARE(a.layout().save(m_file), QString());
 
@@ -112,7 +148,7 @@ void tst_WindowLayout::roundTrip()
     Window b;
     b.layout().load(m_file);
     QVERIFY(b.w.isVisible());
-    QCOMPARE(b.w.size(), QSize(900, 650));
+    QCOMPARE(b.w.size(), QSize(640, 450));
     QCOMPARE(b.w.dockWidgetArea(b.dock("Calibration")), Qt::TopDockWidgetArea);
     QVERIFY(b.dock("GripwandDock")->isHidden());
     QVERIFY(!b.dock("DisplayEvent")->isHidden());
@@ -139,6 +175,33 @@ void tst_WindowLayout::unusableFileGivesFixedArrangement_data()
     QTest::newRow("empty state") << QByteArray(1, g) + geometry;
     QTest::newRow("garbage geometry") << QByteArray(1, g) + QByteArray(geometry.size(), 'x') + state;
     QTest::newRow("garbage state") << QByteArray(1, g) + geometry + QByteArray(40, 'z');
+
+    // Files that a toolkit restore would accept, each leaving the user
+    // without part of the window.
+    {
+        Window w;
+        w.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.w));
+        w.dock("DisplayEvent")->hide();
+        QTest::newRow("event display hidden") << layoutFile(w.w.saveGeometry(), w.w.saveState(0));
+    }
+    QTest::newRow("window far away") << layoutFile(geometryBlock(QRect(32767, 32767, 700, 500)), state);
+    QTest::newRow("window far to the left") << layoutFile(geometryBlock(QRect(-32767, 10, 700, 500)), state);
+    QTest::newRow("window of 32767 px") << layoutFile(geometryBlock(QRect(0, 0, 32767, 32767)), state);
+    QTest::newRow("maximised, 32767 px when normal")
+        << layoutFile(geometryBlock(QRect(0, 0, 32767, 32767), true), state);
+    QTest::newRow("geometry of another format") << layoutFile(geometry.left(4) + QByteArray(1, 9) + geometry.mid(5), state);
+
+    // Cut or damaged anywhere: nothing half restored may stay.
+    for (int cut : {1, 5, 17, state.size() / 2, state.size() - 1})
+        QTest::newRow(qPrintable(QString("state cut to %1 bytes").arg(cut))) << layoutFile(geometry, state.left(cut));
+    QRandomGenerator random(4711);
+    for (int i = 0; i < 6; ++i) {
+        QByteArray noise(1 + random.bounded(300), '\0');
+        for (char &c : noise)
+            c = char(random.bounded(256));
+        QTest::newRow(qPrintable(QString("random bytes %1").arg(i))) << noise;
+    }
 }
 
 void tst_WindowLayout::unusableFileGivesFixedArrangement()
@@ -149,8 +212,45 @@ void tst_WindowLayout::unusableFileGivesFixedArrangement()
     Window win;
     win.bars[0]->hide();
     win.bars[2]->hide();
+    // Left floating from earlier in the session.
+    win.dock("DisplayEvent")->setFloating(true);
+    win.dock("Monitor Data")->setFloating(true);
     win.layout().load(m_file);
     verifyFixed(win);
+}
+
+// Damage that still reads as a state may give some arrangement, but never
+// one without the event display or with a window out of reach.
+void tst_WindowLayout::damagedStateKeepsEventDisplay()
+{
+    QByteArray geometry;
+    QByteArray state;
+    {
+        Window w;
+        w.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.w));
+        w.dock("DisplayEvent")->setFloating(true);
+        geometry = w.w.saveGeometry();
+        state = w.w.saveState(0);
+    }
+    // Damage to a count makes the toolkit's own reader loop for a long time;
+    // these rounds leave the counts alone.
+    QRandomGenerator random(815);
+    for (int i = 0; i < 18; ++i) {
+        QByteArray damaged = state;
+        for (int k = 0; k < 3; ++k)
+            damaged[random.bounded(damaged.size())] = char(random.bounded(256));
+        write(m_file, layoutFile(geometry, damaged));
+        Window win;
+        win.layout().load(m_file);
+        const QString row = QString("damage %1").arg(i);
+        QVERIFY2(!win.dock("DisplayEvent")->isHidden(), qPrintable(row));
+        verifyReachable(win.w);
+        for (QDockWidget *dock : win.docks)
+            if (dock->isFloating() && !dock->isHidden())
+                QVERIFY2(WindowLayout::onScreens(dock->frameGeometry(), WindowLayout::availableScreens()),
+                         qPrintable(row + " " + dock->objectName()));
+    }
 }
 
 void tst_WindowLayout::fixedArrangementLeavesMaximised()
@@ -161,6 +261,70 @@ void tst_WindowLayout::fixedArrangementLeavesMaximised()
     win.layout().applyFixedArrangement();
     QVERIFY(!(win.w.windowState() & Qt::WindowMaximized));
     QCOMPARE(win.w.size(), QSize(1200, 800));
+}
+
+void tst_WindowLayout::fixedArrangementComesBackOnScreen()
+{
+    Window win;
+    win.w.move(32767, 32767);
+    win.layout().applyFixedArrangement();
+    QCOMPARE(win.w.size(), QSize(1200, 800));
+    verifyReachable(win.w);
+
+    // A window that is on a screen stays where it is.
+    win.w.move(20, 30);
+    win.w.resize(300, 200);
+    win.layout().applyFixedArrangement();
+    QCOMPARE(win.w.frameGeometry().topLeft(), QPoint(0, 0));   // 1200 px do not fit right of 20
+
+    Window small;
+    small.w.move(40, 50);
+    QVERIFY(WindowLayout::onScreens(QRect(40, 50, 700, 500), WindowLayout::availableScreens()));
+}
+
+void tst_WindowLayout::screenRules_data()
+{
+    QTest::addColumn<QRect>("frame");
+    QTest::addColumn<bool>("reachable");
+    // Two screens side by side, the second one smaller.
+    QTest::newRow("inside the first") << QRect(100, 100, 800, 600) << true;
+    QTest::newRow("across both") << QRect(1500, 100, 1200, 600) << true;
+    QTest::newRow("frame border beyond the edge") << QRect(-8, -30, 1936, 1110) << true;
+    QTest::newRow("far away") << QRect(32767, 32767, 800, 600) << false;
+    QTest::newRow("far to the left") << QRect(-32767, 100, 800, 600) << false;
+    QTest::newRow("huge") << QRect(0, 0, 32767, 32767) << false;
+    QTest::newRow("below the desktop") << QRect(100, 1000, 800, 600) << false;
+    QTest::newRow("start below the smaller screen") << QRect(2000, 1050, 100, 20) << false;
+    QTest::newRow("empty") << QRect() << false;
+}
+
+void tst_WindowLayout::screenRules()
+{
+    QFETCH(QRect, frame);
+    QFETCH(bool, reachable);
+    const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 960)};
+    QCOMPARE(WindowLayout::onScreens(frame, screens), reachable);
+    QVERIFY(!WindowLayout::onScreens(QRect(0, 0, 10, 10), {}));
+}
+
+void tst_WindowLayout::geometryBlocks()
+{
+    Window w;
+    w.w.move(30, 40);
+    w.w.resize(500, 400);
+    QRect frame;
+    QVERIFY(WindowLayout::geometryFrame(w.w.saveGeometry(), &frame));
+    QCOMPARE(frame.size(), QSize(500, 400));
+
+    // A maximised window is judged by the size it returns to.
+    QVERIFY(WindowLayout::geometryFrame(geometryBlock(QRect(5, 6, 70, 80), true), &frame));
+    QCOMPARE(frame, QRect(5, 6, 70, 80));
+
+    const QByteArray good = geometryBlock(QRect(5, 6, 70, 80));
+    QVERIFY(!WindowLayout::geometryFrame(QByteArray(), &frame));
+    QVERIFY(!WindowLayout::geometryFrame(good.left(good.size() / 2), &frame));
+    QVERIFY(!WindowLayout::geometryFrame(QByteArray(good.size(), 'x'), &frame));
+    QVERIFY(!WindowLayout::geometryFrame(geometryBlock(QRect(5, 6, 0, 80)), &frame));
 }
 
 void tst_WindowLayout::dockKeys_data()

@@ -108,9 +108,19 @@ void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
     QVERIFY(session.started);
     auto &window = session.window;
 
-    // The Holoview-like module gives the centre; its dock stays out of sight.
+    // The Holoview-like module gives the centre; its dock stays out of sight,
+    // and the window's context menu does not offer the emptied dock.
     QVERIFY(window->centralWidget());
     QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("TestCentre"));
+    {
+        std::unique_ptr<QMenu> popup(window->createPopupMenu());
+        QStringList offered;
+        for (QAction *action : popup->actions())
+            if (action->isVisible() && !action->isSeparator())
+                offered << action->text();
+        QVERIFY2(!offered.contains(QStringLiteral("Centre")), qPrintable(offered.join(',')));
+        QVERIFY2(offered.contains(QStringLiteral("Alpha")), qPrintable(offered.join(',')));
+    }
 
     // Two modules share one menu; the first one's position (500) places it between View and Help.
     QMenu *extras = window->menuByTitle(QStringLiteral("&Extras"));

@@ -281,10 +281,40 @@ private slots:
         QCOMPARE(dialog.update_and_exec(), 0);
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].title, QString("Wake On LAN"));
-        QCOMPARE(watcher.seen()[0].text, QString("Cannot do wake on LAN for box1."));
+        QCOMPARE(watcher.seen()[0].text, QString("Cannot do wake on LAN for box1 (127.0.5.1)."));
         QVERIFY(!retryTimer(dialog)->isActive());
         QCOMPARE(dialog.findChild<QLabel *>("label_canTakeTowMinutes")->text(),
                  QString("waking up can take 2-5 minutes"));
+    }
+
+    // The texts say which Controller is woken: host name, and address where known.
+    void textsNameTheController_data()
+    {
+        QTest::addColumn<QString>("host");
+        QTest::addColumn<QString>("addressText");
+        QTest::addColumn<QString>("address");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("name and address") << "box1" << "box1" << "127.0.5.1" << "box1 (127.0.5.1)";
+        QTest::newRow("address only as text") << "box1" << "127.0.5.7" << "" << "box1 (127.0.5.7)";
+        QTest::newRow("no address") << "box1" << "box1" << "" << "box1";
+        QTest::newRow("no host name") << "" << "" << "127.0.5.2" << "127.0.5.2";
+        QTest::newRow("no host name, address text") << "" << "127.0.5.3" << "" << "127.0.5.3";
+        QTest::newRow("host name is the address") << "127.0.5.4" << "127.0.5.4" << "127.0.5.4" << "127.0.5.4";
+        QTest::newRow("nothing known") << "" << "" << "" << "the Controller";
+    }
+    void textsNameTheController()
+    {
+        QFETCH(QString, host);
+        QFETCH(QString, addressText);
+        QFETCH(QString, address);
+        QFETCH(QString, name);
+        const unsigned controllerIp = address.isEmpty() ? 0 : ip(address.toLatin1().constData());
+        ModalWatcher watcher;
+        EndlessProgressDlg dialog(host, addressText, controllerIp, "not a MAC");
+        QCOMPARE(dialog.findChild<QLabel *>("label_desc")->text(), "wake on LAN: " + name);
+        QCOMPARE(dialog.update_and_exec(), 0);
+        QCOMPARE(watcher.seen().size(), 1);
+        QCOMPARE(watcher.seen()[0].text, "Cannot do wake on LAN for " + name + ".");
     }
 
     void longHostNameIsCut()
@@ -298,6 +328,13 @@ private slots:
 
         EndlessProgressDlg shortName("box1", "box1", 0, "02:00:5e:10:00:01");
         QCOMPARE(shortName.findChild<QLabel *>("label_desc")->text(), QString("wake on LAN: box1"));
+
+        // The host name gives way; the address stays readable.
+        EndlessProgressDlg withAddress(host, host, ip("127.0.5.1"), "02:00:5e:10:00:01");
+        auto *cut = withAddress.findChild<QLabel *>("label_desc");
+        QVERIFY2(cut->text().startsWith("wake on LAN: www"), qPrintable(cut->text()));
+        QVERIFY2(cut->text().endsWith("w... (127.0.5.1)"), qPrintable(cut->text()));
+        QVERIFY(cut->fontMetrics().horizontalAdvance(cut->text()) <= cut->width());
     }
 
     // The real path: packet out, then the modal wait, here cancelled at once.
