@@ -9,6 +9,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -56,9 +57,15 @@ ServiceStatusDispatcher *ServiceStatusDispatcher::forService(const QString &busA
 
 void ServiceStatusDispatcher::stopAll()
 {
-    std::lock_guard<std::mutex> lock(tableMutex);
-    for (auto &item : table())
-        item.second->stop();
+    // Stopped outside the table's lock: a listener still running may look a dispatcher up.
+    std::vector<ServiceStatusDispatcher *> dispatchers;
+    {
+        std::lock_guard<std::mutex> lock(tableMutex);
+        for (auto &item : table())
+            dispatchers.push_back(item.second.get());
+    }
+    for (ServiceStatusDispatcher *dispatcher : dispatchers)
+        dispatcher->stop();
 }
 
 ServiceStatusDispatcher::ServiceStatusDispatcher(const QString &busAddress, const QString &unitName)
