@@ -1,18 +1,8 @@
 #include "LocalServiceControl.h"
 
-namespace {
+#include "SystemdServiceControl.h"
 
-// Until a real watcher is set: no service on this computer.
-class NoLocalService : public LocalServiceControl
-{
-public:
-    bool isInstalled() override { return false; }
-    int currentState() override { return Unknown; }
-    void startLocalService() override {}
-    void stopLocalService() override {}
-    bool connectStatusListener(const QByteArray &, Listener) override { return true; }
-    bool disconnectStatusListener(const QByteArray &) override { return true; }
-};
+namespace {
 
 LocalServiceControl *current = nullptr;
 
@@ -20,8 +10,9 @@ LocalServiceControl *current = nullptr;
 
 LocalServiceControl *LocalServiceControl::instance()
 {
-    static NoLocalService none;
-    return current ? current : &none;
+    // On Linux the back-end service is a systemd unit, by default quorix-backend.service.
+    static SystemdServiceControl systemd;
+    return current ? current : &systemd;
 }
 
 void LocalServiceControl::setInstance(LocalServiceControl *control)
