@@ -81,9 +81,6 @@ IpDialog *ControllerConnector::createConnectDialog(const Preferences &prefs, QWi
 bool ControllerConnector::connectThroughDialog()
 {
     m_connection.throughDialog = true;
-    m_prefs.fixHostnameOrIp.clear();
-    m_prefs.fixSubnet.clear();
-    m_prefs.selectionMode = 0;
     if (!m_options.hostText.isEmpty())
         m_prefs.lastHostName = m_options.hostText;
     if (m_options.wakeUp && !m_options.macText.isEmpty())
@@ -93,7 +90,9 @@ bool ControllerConnector::connectThroughDialog()
     m_dialog->setTrackboxSerial(m_prefs.lastSerial);
     m_dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
     m_dialog->setFixedSubnet(m_prefs.fixSubnet);
-    m_dialog->setSelectionMode(m_prefs.selectionMode);
+    // The selection dialog opens with an empty host field, so a one-host
+    // search would find nothing: a user who comes to it scans the subnets.
+    m_dialog->setSelectionMode(m_prefs.selectionMode == 1 ? 0 : m_prefs.selectionMode);
     m_dialog->setCascadedSystem(m_prefs.cascadedSystem);
 
     // The remembered Controller, when it answers as remembered, without showing

@@ -202,7 +202,7 @@ void Preferences::applyGroupKey(const QString &group, const QString &key, const 
         else if (key == QLatin1String("FIX_SUBNET"))
             fixSubnet = text;
         else if (key == QLatin1String("NET_RANGE"))
-            selectionMode = text == QLatin1String("specific_bqc") ? 1 : 0;
+            selectionMode = text == QLatin1String("specific_bqc") ? 1 : text == QLatin1String("local") ? 2 : 0;
         else if (key == QLatin1String("CASCADED_SYSTEM"))
             cascadedSystem = isTrue;
     } else if (group == QLatin1String("CAMERA_SETTINGS")) {
@@ -258,8 +258,11 @@ QByteArray Preferences::buildDocument()
     w.writeStartElement(QStringLiteral("TRACKBOX_SELECTION"));
     writeElement(w, "FIX_HOSTNAME_OR_IP", fixHostnameOrIp);
     writeElement(w, "FIX_SUBNET", fixSubnet);
-    writeElement(w, "NET_RANGE", selectionMode == 1 ? QStringLiteral("specific_bqc") : QStringLiteral("scan"));
-    w.writeComment(QStringLiteral(" possible values for NET_RANGE: scan, specific_bqc "));
+    // "local" (this computer) reads as "scan" in older front ends.
+    writeElement(w, "NET_RANGE", selectionMode == 1   ? QStringLiteral("specific_bqc")
+                                 : selectionMode == 2 ? QStringLiteral("local")
+                                                      : QStringLiteral("scan"));
+    w.writeComment(QStringLiteral(" possible values for NET_RANGE: scan, specific_bqc, local "));
     writeElement(w, "CASCADED_SYSTEM", boolText(cascadedSystem));
     w.writeEndElement();
 

@@ -28,7 +28,7 @@ public:
     // TRACKBOX_SELECTION: how the selection dialog looked for Controllers.
     QString fixHostnameOrIp;
     QString fixSubnet;
-    int selectionMode = 1;   // 1 one host ("specific_bqc"); 0 subnet, 2 this computer (both "scan")
+    int selectionMode = 1;   // 1 one host ("specific_bqc"), 0 subnet ("scan"), 2 this computer ("local")
     bool cascadedSystem = false;
 
     QDateTime lastFrontendUpdate;   // invalid until read or first written

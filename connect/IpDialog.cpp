@@ -4,6 +4,7 @@
 #include "EndlessProgressDlg.h"
 #include "PasswordGate.h"
 #include "Socket.h"
+#include "TrackboxSelection.h"
 #include "Version.h"
 
 #include <QGuiApplication>
@@ -56,7 +57,24 @@ IpDialog::IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &sta
     ui->pushButton_wol->hide();
     connect(ui->pushButton_connect, &QPushButton::clicked, this, &IpDialog::accept);
     connect(ui->pushButton_exit, &QPushButton::clicked, this, &IpDialog::reject);
+
+    // Queued: the chosen Controller arrives once the selection dialog has
+    // closed, and its address starts this dialog's check.
+    m_selection = new TrackboxSelection(this);
+    connect(m_selection, &TrackboxSelection::trackbox_changed, this, &IpDialog::setTrackbox, Qt::QueuedConnection);
+    connect(m_selection, &TrackboxSelection::trackbox_changed_port, this, &IpDialog::setTrackboxPort, Qt::QueuedConnection);
+    connect(m_selection, &TrackboxSelection::trackbox_changed_ip, this, &IpDialog::setTrackboxIp, Qt::QueuedConnection);
+    connect(m_selection, &TrackboxSelection::trackbox_changed_serial, this, &IpDialog::setTrackboxSerial,
+            Qt::QueuedConnection);
+    connect(m_selection, &TrackboxSelection::trackbox_changed_mac, this, &IpDialog::setTrackboxMac, Qt::QueuedConnection);
 }
+
+QString IpDialog::fixedHostOrIp() const { return m_selection->fixedHostOrIp(); }
+void IpDialog::setFixedHostOrIp(const QString &text) { m_selection->setFixedHostOrIp(text); }
+QString IpDialog::fixedSubnet() const { return m_selection->fixedSubnet(); }
+void IpDialog::setFixedSubnet(const QString &subnet) { m_selection->setFixedSubnet(subnet); }
+int IpDialog::selectionMode() const { return m_selection->selectionMode(); }
+void IpDialog::setSelectionMode(int mode) { m_selection->setSelectionMode(mode); }
 
 IpDialog::~IpDialog() = default;
 
@@ -133,10 +151,9 @@ void IpDialog::pause()
     QThread::msleep(2000);
 }
 
-// The tracking-system selection dialog is not part of this build yet: the
-// paths that would open it leave the connect dialog open instead.
 void IpDialog::runSelectionDialog()
 {
+    m_selection->update_and_exec();
 }
 
 bool IpDialog::querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value)

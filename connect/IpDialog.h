@@ -8,6 +8,7 @@
 #include <memory>
 
 class Socket;
+class TrackboxSelection;
 
 namespace Ui {
 class IpDialog;
@@ -44,12 +45,13 @@ public:
     static QString dotted(unsigned ip);
 
     // The selection dialog's persistent choices, stored as preferences.
-    QString fixedHostOrIp() const { return m_fixedHostOrIp; }
-    void setFixedHostOrIp(const QString &text) { m_fixedHostOrIp = text; }
-    QString fixedSubnet() const { return m_fixedSubnet; }
-    void setFixedSubnet(const QString &subnet) { m_fixedSubnet = subnet; }
-    int selectionMode() const { return m_selectionMode; }
-    void setSelectionMode(int mode) { m_selectionMode = mode; }
+    QString fixedHostOrIp() const;
+    void setFixedHostOrIp(const QString &text);
+    QString fixedSubnet() const;
+    void setFixedSubnet(const QString &subnet);
+    int selectionMode() const;
+    void setSelectionMode(int mode);
+    TrackboxSelection *selectionDialog() const { return m_selection; }
 
     int exec_connect();
 
@@ -106,7 +108,5 @@ private:
     bool m_cascaded = false;
     QByteArray m_startPassword;
     QPixmap m_splash;
-    QString m_fixedHostOrIp;
-    QString m_fixedSubnet;
-    int m_selectionMode = 0;
+    TrackboxSelection *m_selection = nullptr;
 };

@@ -1,10 +1,9 @@
 #include "TrackboxSelection.h"
 #include "ui_trackboxselection.h"
 
-#include "AccessControl.h"
 #include "HostCheck.h"
 #include "LocalServiceControl.h"
-#include "PasswordInputDialog.h"
+#include "PasswordGate.h"
 #include "TrackboxScanner.h"
 
 #include <QHeaderView>
@@ -52,8 +51,16 @@ TrackboxSelection::TrackboxSelection(QWidget *parent)
 
     connect(ui->tableWidget->horizontalHeader(), &QHeaderView::sectionClicked, this, &TrackboxSelection::onHeaderClicked);
     connect(ui->cb_fixSubnet->lineEdit(), &QLineEdit::returnPressed, this, &TrackboxSelection::handle_trackboxtable_update);
-    connect(this, &TrackboxSelection::trackboxtable_update, this, &TrackboxSelection::handle_trackboxtable_update,
-            Qt::QueuedConnection);
+    // A request that arrives while the dialog is hidden starts no search: a
+    // scan pumps events, and one running behind the connect dialog would
+    // still hold the lock when this dialog opens.
+    connect(
+        this, &TrackboxSelection::trackboxtable_update, this,
+        [this] {
+            if (isVisible())
+                handle_trackboxtable_update();
+        },
+        Qt::QueuedConnection);
     connect(this, &TrackboxSelection::serviceControlsUpdate, this, &TrackboxSelection::handleServiceControlsUpdate,
             Qt::QueuedConnection);
     ui->tableWidget->viewport()->installEventFilter(this);
@@ -272,7 +279,7 @@ int TrackboxSelection::handle_trackboxtable_update()
         found = probeHost(ui->txt_fixHostnameOrIp->text());
     }
     if (!alive)
-        return -1;
+        return -1;   // the dialog, and its lock, are gone
 
     if (found.isEmpty() && m_messages.isEmpty()) {
         m_messages << tr("no controller found") << tr("possibly blocked by the firewall");
@@ -425,18 +432,8 @@ void TrackboxSelection::connectRow(int row)
     m_chosenSerial = table->item(row, ColSerial)->text();
     m_chosenMac = table->item(row, ColMac)->text();
 
-    AccessControl access(m_chosenIp, 0);
-    int err = 0;
-    if (access.isPasswordSet(&err)) {
-        PasswordInputDialog input(&access, this);
-        input.update_and_exec(tr("Authorize with valid password"));
-        if (input.acceptedPassword().isEmpty())
-            return;
-    } else if (err != 0) {
-        QMessageBox::critical(this, tr("Error"),
-                              tr("Failed to obtain authentication requirements.\nNo connection to Controller?"));
+    if (!PasswordGate::pass(m_chosenIp, 0, QByteArray(), tr("Authorize with valid password"), this))
         return;
-    }
     emit trackbox_changed(m_chosenHost);
     emit trackbox_changed_port(m_chosenPort);
     emit trackbox_changed_ip(m_chosenIp);

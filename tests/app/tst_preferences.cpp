@@ -325,7 +325,7 @@ void tst_Preferences::writesExactLayout()
         "        <FIX_HOSTNAME_OR_IP>box</FIX_HOSTNAME_OR_IP>\n"
         "        <FIX_SUBNET>192.168.10.0</FIX_SUBNET>\n"
         "        <NET_RANGE>specific_bqc</NET_RANGE>\n"
-        "        <!-- possible values for NET_RANGE: scan, specific_bqc -->\n"
+        "        <!-- possible values for NET_RANGE: scan, specific_bqc, local -->\n"
         "        <CASCADED_SYSTEM>true</CASCADED_SYSTEM>\n"
         "    </TRACKBOX_SELECTION>\n"
         "    <LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-01-31T09:05:07\"/>\n"
@@ -355,7 +355,7 @@ void tst_Preferences::writesExactLayout()
 void tst_Preferences::writesOptionalEntriesOnlyWhenNeeded()
 {
     Preferences p;
-    p.selectionMode = 2;   // this computer is stored as "scan"
+    p.selectionMode = 2;   // this computer: "local", which older front ends read as "scan"
     p.commandsLogEnabled = true;   // lost: no file name
     p.externalCommandTimeoutUs = 2000000;
     p.lastFrontendUpdate = QDateTime(QDate(2026, 2, 2), QTime(0, 0, 0));
@@ -367,8 +367,8 @@ void tst_Preferences::writesOptionalEntriesOnlyWhenNeeded()
         "    <TRACKBOX_SELECTION>\n"
         "        <FIX_HOSTNAME_OR_IP></FIX_HOSTNAME_OR_IP>\n"
         "        <FIX_SUBNET></FIX_SUBNET>\n"
-        "        <NET_RANGE>scan</NET_RANGE>\n"
-        "        <!-- possible values for NET_RANGE: scan, specific_bqc -->\n"
+        "        <NET_RANGE>local</NET_RANGE>\n"
+        "        <!-- possible values for NET_RANGE: scan, specific_bqc, local -->\n"
         "        <CASCADED_SYSTEM>false</CASCADED_SYSTEM>\n"
         "    </TRACKBOX_SELECTION>\n"
         "    <LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-02-02T00:00:00\"/>\n"
@@ -384,6 +384,9 @@ void tst_Preferences::writesOptionalEntriesOnlyWhenNeeded()
         "    </MISC>\n"
         "</QUORIX>\n";
     QCOMPARE(fileContent(m_current), expected);
+    Preferences back;
+    QCOMPARE(back.read(m_current, m_default), QString());
+    QCOMPARE(back.selectionMode, 2);
 
     // The shipped default file has the same layout.
     const QString shipped = qEnvironmentVariable("QUORIX_APP_DIR") + "/config/default-preferences.xml";

@@ -2,6 +2,7 @@
 #include "IpDialog.h"
 #include "ModalWatcher.h"
 #include "TestHome.h"
+#include "TrackboxSelection.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -23,6 +24,14 @@ QStringList udpCommands(const ControllerSimulator &sim)
         if (e.transport == QLatin1String("udp"))
             out << e.text;
     return out;
+}
+
+bool selectionOpened(const ModalWatcher &watcher)
+{
+    for (const ModalWatcher::Seen &seen : watcher.seen())
+        if (seen.title == QLatin1String("Tracking-System Selection"))
+            return true;
+    return false;
 }
 
 QPushButton *connectButton(IpDialog &dialog)
@@ -108,8 +117,11 @@ private slots:
         startSim();
         auto dialog = makeDialog();
         dialog->setTrackbox(m_address);
+        ModalWatcher watcher;
+        watcher.answer(QStringLiteral("Tracking-System Selection"), ModalWatcher::Answer::reject());
 
         QCOMPARE(dialog->try_connect(), 1);
+        QVERIFY(selectionOpened(watcher));
 
         const QString text = dialog->progressText();
         QVERIFY2(text.contains(QStringLiteral("testing '%1'... \nresolving '%1'... OK\nresolved '%1', testing... ")
@@ -122,13 +134,32 @@ private slots:
         QVERIFY(!connectButton(*dialog)->isEnabled());
     }
 
+    // The selection dialog opens unless a MAC is known (wake on LAN may
+    // help) or the Controller is the compact unit of model 21.
+    void tryConnect_noController_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::addColumn<QString>("model");
+        QTest::addColumn<bool>("selection");
+        QTest::newRow("nothing known") << QString() << QString() << true;
+        QTest::newRow("MAC known") << QStringLiteral("00:1B:3F:00:27:9A") << QString() << false;
+        QTest::newRow("model 21") << QString() << QStringLiteral("21") << false;
+    }
     void tryConnect_noController()
     {
+        QFETCH(QString, mac);
+        QFETCH(QString, model);
+        QFETCH(bool, selection);
         m_address = freshAddress(); // nobody listens here
         auto dialog = makeDialog();
         dialog->setTrackbox(m_address); // resolves to the failed address again: no name look-up
+        dialog->setTrackboxMac(mac);
+        dialog->setTrackboxModel(model);
+        ModalWatcher watcher;
+        watcher.answer(QStringLiteral("Tracking-System Selection"), ModalWatcher::Answer::reject());
 
         QCOMPARE(dialog->try_connect(), 1);
+        QCOMPARE(selectionOpened(watcher), selection);
 
         const QString text = dialog->progressText();
         QVERIFY2(text.contains(QStringLiteral("testing '%1'... unsuccessful").arg(m_address)), qPrintable(text));
@@ -161,6 +192,30 @@ private slots:
         QVERIFY2(text.contains(QStringLiteral("no connection to\nController 'quorixsim'")), qPrintable(text));
         QCOMPARE(text.contains(QStringLiteral("accessed by 127.0.0.99")), toldWho);
         QVERIFY(!connectButton(*dialog)->isEnabled());
+    }
+
+    // The chosen Controller arrives queued, in the selection dialog's order;
+    // its address starts the check, and a working Controller closes the
+    // connect dialog accepted, naming what answered.
+    void selectionHandsOverTheChosenController()
+    {
+        startSim();
+        auto dialog = makeDialog();
+        dialog->setTrackbox(QStringLiteral("somewhere-else"));
+        dialog->setTrackboxAddress(QStringLiteral("127.0.6.250"));
+        TrackboxSelection *selection = dialog->selectionDialog();
+        QVERIFY(selection);
+        const unsigned ip = (127u << 24) | (0u << 16) | (6u << 8) | unsigned(m_address.section('.', 3).toInt());
+        emit selection->trackbox_changed(QStringLiteral("quorixsim"));
+        emit selection->trackbox_changed_port(Port);
+        emit selection->trackbox_changed_ip(ip);
+        emit selection->trackbox_changed_serial(QStringLiteral("10234"));
+        emit selection->trackbox_changed_mac(QStringLiteral("00:1B:3F:00:27:9A"));
+        QCOMPARE(dialog->trackboxIp(), 0u);   // nothing yet: the signals are queued
+        QTRY_COMPARE(dialog->result(), int(QDialog::Accepted));
+        QCOMPARE(dialog->trackboxAddress(), m_address);
+        QCOMPARE(dialog->trackbox(), QStringLiteral("quorixsim"));
+        QCOMPARE(dialog->trackboxMac(), QStringLiteral("00:1B:3F:00:27:9A"));
     }
 
     void tryConnect2_fullAccessTakesHostName()
