@@ -19,6 +19,7 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolBar>
 #include <QtTest>
 
@@ -134,6 +135,7 @@ private slots:
     void eventDockAndContextMenu();
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
+    void quitQuestionHasNoDefault();
 };
 
 void tst_MainWindow::menusFollowModel_data()
@@ -488,6 +490,30 @@ void tst_MainWindow::closingWhileMeasuring()
     QCOMPARE(s.sim.activeState(), stop ? QString("none") : QString("mea"));
     QCOMPARE(s.tcpCount("quorix2 tracking stop"), stop ? 1 : 0);
     QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+// Enter alone must not stop a measurement: only a deliberate Yes does.
+void tst_MainWindow::quitQuestionHasNoDefault()
+{
+    Session s;
+    QVERIFY(s.open(80));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    s.watcher.answer("Quit QUORIX4", ModalWatcher::Answer::leaveOpen());
+    bool stillOpenAfterEnter = false;
+    QTimer::singleShot(300, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        QTest::keyClick(box, Qt::Key_Return);
+        QTest::keyClick(box, Qt::Key_Enter);
+        stillOpenAfterEnter = box->isVisible();
+        box->button(QMessageBox::No)->click();
+    });
+    QVERIFY(w.close());
+    QVERIFY(stillOpenAfterEnter);
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    QCOMPARE(s.tcpCount("quorix2 tracking stop"), 0);
 }
 
 QTEST_MAIN(tst_MainWindow)
