@@ -10,6 +10,7 @@
 #include "AccessControlDialog.h"
 #include "BackendVersionReader.h"
 #include "CommandFile.h"
+#include "ConnectionLostBox.h"
 #include "IOManagerUdpTcp.h"
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
@@ -741,64 +742,11 @@ void MainWindow::update_status()
 void MainWindow::connectionLost()
 {
     prepareShutdown();
-    QMessageBox box(QMessageBox::Critical, tr("Command Error"), tr("Connection to Controller lost.\nQUORIX4 will be closed."),
-                    QMessageBox::NoButton, this);
-    QPushButton *ok = box.addButton(QMessageBox::Ok);
-    box.setDefaultButton(ok);
-    const bool canReconnect = m_versions.protocol.isAtLeast(1, 12);
-    if (canReconnect) {
-        m_reconnectButton = box.addButton(QStringLiteral("%1 (%2)").arg(tr("Reconnect")).arg(m_reconnectCountdownS),
-                                          QMessageBox::ActionRole);
-        m_reconnectButton->setEnabled(false);
-    }
-    box.setFixedWidth(300);
+    ConnectionLostBox box(m_connectedAddress, m_versions.protocol.isAtLeast(1, 12), m_reconnectCountdownS, this);
     box.raise();
-    m_reconnectSocket.openUdp(0, Socket::BindAnyPort);
-    m_reconnectIp = Socket::resolve(m_connectedAddress.toLatin1().constData());
-    if (canReconnect) {
-        QTimer::singleShot(100, this, &MainWindow::testReconnectPossible);
-        m_reconnectClock.start();
-    }
     box.exec();
-    const bool reconnect = m_reconnectButton && box.clickedButton() == m_reconnectButton;
     failedPolls = 0;   // acted upon: the next window starts with a clean count
-    m_reconnectButton = nullptr;
-    m_reconnectSocket.close();
-    qApp->exit(reconnect ? RestartExitCode : 0);
-}
-
-void MainWindow::testReconnectPossible()
-{
-    if (!m_reconnectButton)
-        return;
-    static const char query[] = "quorix2 get system access";
-    int nextMs = 500;
-    if (m_reconnectSocket.udpSendTo(query, sizeof query, m_reconnectIp, ControllerPort, 200) == Socket::Ok) {
-        char reply[300];
-        const int n = m_reconnectSocket.udpReceive(reply, sizeof reply - 1, 100000, false);
-        if (n >= 0) {
-            reply[n] = '\0';
-            if (std::strcmp(reply, "quorix2 set system access full") == 0) {
-                const int width = m_reconnectButton->width();
-                m_reconnectButton->setText(tr("&Reconnect"));
-                m_reconnectButton->setFixedWidth(width);
-                m_reconnectButton->setEnabled(true);
-                return;
-            }
-        } else if (n == Socket::TimedOut) {
-            nextMs = 900;
-        }
-    }
-    const qint64 remainingMs = qint64(m_reconnectCountdownS) * 1000 - m_reconnectClock.elapsed();
-    const int width = m_reconnectButton->width();
-    if (remainingMs < 1) {
-        m_reconnectButton->setText(tr("&Reconnect"));
-        m_reconnectButton->setFixedWidth(width);
-        return;
-    }
-    m_reconnectButton->setText(QStringLiteral("%1 (%2)").arg(tr("&Reconnect")).arg((remainingMs + 999) / 1000));
-    m_reconnectButton->setFixedWidth(width);
-    QTimer::singleShot(nextMs, this, &MainWindow::testReconnectPossible);
+    qApp->exit(box.reconnectChosen() ? RestartExitCode : 0);
 }
 
 void MainWindow::prepareShutdown()

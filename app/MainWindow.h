@@ -4,9 +4,7 @@
 #include "CommandLine.h"
 #include "MessageBoxProvider.h"
 #include "Preferences.h"
-#include "Socket.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QMap>
 #include <QPointer>
@@ -27,7 +25,6 @@ class ModuleHost;
 class QAction;
 class QMenu;
 class QMessageBox;
-class QPushButton;
 class QTimer;
 
 // The front end's one top-level window. Its constructor is the start-up: it
@@ -96,7 +93,6 @@ public slots:
     void apply_bqc_reboot();
     void apply_search_hardware();
     void notify_body_admin();
-    void testReconnectPossible();
     void setOnlyDisplay(bool b);
     void onMenuAboutToShow_update();
     void cleanupMeaInactiveAction();
@@ -183,11 +179,7 @@ private:
     QPointer<QToolBar> m_inertialToolBar;
 
     // Reconnect.
-    Socket m_reconnectSocket;
-    unsigned m_reconnectIp = 0;
     int m_reconnectCountdownS = 30;
-    QElapsedTimer m_reconnectClock;
-    QPointer<QPushButton> m_reconnectButton;
     bool m_shutdownPrepared = false;
     bool m_unattended = false;
 };
