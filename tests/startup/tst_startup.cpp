@@ -68,6 +68,9 @@ int childMain(int argc, char **argv)
         std::printf("%s\n", qPrintable(line.replace("\n", "\\n")));
         std::fflush(stdout);
     });
+    // The user leaves at the connect dialog (it opens only where a silent
+    // path found something it must not decide alone).
+    watcher.answer("Connect Controller", ModalWatcher::Answer::reject());
     MainWindow window(QString::fromLocal8Bit(argv[2]));
     std::printf("WINDOW\n");
     std::fflush(stdout);
@@ -132,6 +135,7 @@ private slots:
     void passwordIsAsked_data();
     void passwordIsAsked();
     void reconnectAndDirectStartReachTheControllerConnected();
+    void directStartLeavesAnotherControllerToTheUser();
     void hostReachesOnlyTheControllerNamed_data();
     void hostReachesOnlyTheControllerNamed();
     void terminationClosesThroughTheNormalPath();
@@ -279,6 +283,23 @@ void tst_Startup::reconnectAndDirectStartReachTheControllerConnected()
     QVERIFY2(r.windowBuilt, qPrintable(r.boxes.join(';')));
     QVERIFY(tcpCommands(a).size() > aTcpBefore);
     QCOMPARE(commandCount(b), bBefore);
+}
+
+void tst_Startup::directStartLeavesAnotherControllerToTheUser()
+{
+    TestHome home;
+    ControllerSimulator other(namedController("sim-z", "999", "00:1B:3F:00:00:0F", 0));
+    QVERIFY(other.start("127.0.4.17", Port));
+    Preferences prefs;
+    prefs.lastHostName = "sim-a";
+    prefs.lastIp = "127.0.4.17";   // where sim-a was; another Controller answers there now
+    QVERIFY(prefs.write().isEmpty());
+
+    const ChildResult r = runChild(home.path(), "-directstart");
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!r.windowBuilt);
+    QVERIFY(r.boxes.contains("Connect Controller|"));
+    QVERIFY(tcpCommands(other).isEmpty());
 }
 
 void tst_Startup::hostReachesOnlyTheControllerNamed_data()
