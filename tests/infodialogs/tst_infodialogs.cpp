@@ -3,7 +3,10 @@
 #include "ControllerSimulator.h"
 #include "DocumentLink.h"
 #include "FakeChannel.h"
+#include "EventDisplay.h"
 #include "IOManagerUdpTcp.h"
+#include "MainWindow.h"
+#include "TextBrowser.h"
 #include "MessageBoxProvider.h"
 #include "MessageReceiver.h"
 #include "ModalWatcher.h"
@@ -17,6 +20,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -463,6 +468,55 @@ private slots:
         char host[IOManager::BufferSize] = "";
         QCOMPARE(channel.getString(host, "system hostname"), 0);
         channel.removeMessageReceiver("standard", &standard);
+    }
+
+    // --- The menus -----------------------------------------------------------------
+
+    void menuEntriesOpenTheDialogs()
+    {
+        const QString address = QStringLiteral("127.0.16.%1").arg(m_nextAddress++);
+        SimScenario scenario;
+        scenario.reinitDelayMs = 200;
+        ControllerSimulator sim(scenario);
+        QString error;
+        QVERIFY2(sim.start(address, Port, &error), qPrintable(error));
+        ModalWatcher watcher;
+        {
+            MainWindow window(QStringLiteral("-host ") + address);
+            window.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&window));
+            QMenu *help = window.menuByTitle(QStringLiteral("&Help"));
+            QMenu *hardware = window.menuByTitle(QStringLiteral("H&ardware"));
+            QVERIFY(help && hardware);
+            auto action = [](QMenu *menu, const QString &text) -> QAction * {
+                for (QAction *a : menu->actions())
+                    if (a->text() == text)
+                        return a;
+                return nullptr;
+            };
+            QAction *about = action(help, QStringLiteral("&QUORIX4"));
+            QAction *service = action(help, QStringLiteral("&Service and Guides"));
+            QAction *search = action(hardware, QStringLiteral("Search &hardware"));
+            QVERIFY(about && service && search);
+            QCOMPARE(about->shortcut(), QKeySequence(Qt::Key_F1));
+            QCOMPARE(search->shortcut(), QKeySequence(Qt::Key_F2));
+
+            watcher.clear();
+            about->trigger();
+            QVERIFY(watcher.waitForModal());
+            QCOMPARE(watcher.seen().last().title, QStringLiteral("About QUORIX4"));
+            service->trigger();
+            QVERIFY(watcher.waitForModal());
+            QCOMPARE(watcher.seen().last().title, QStringLiteral("Service"));
+
+            watcher.answer(QStringLiteral("Search for new hardware"), ModalWatcher::Answer::press(QStringLiteral("OK")));
+            sim.clearCommandLog();
+            search->trigger();
+            QVERIFY(watcher.waitForModal());
+            QVERIFY(sim.waitForCommand(QStringLiteral("quorix2 reinit"), 2000));
+            QTRY_VERIFY(window.eventDisplay()->view()->toPlainText().contains(
+                QStringLiteral("Search for new hardware...done")));
+        }
     }
 
 private:
