@@ -124,8 +124,8 @@ void AboutDlg2g::refresh()
     char copyright[IOManager::BufferSize] = "";
     if (m_channel->getString(copyright, "system version_copyright") != 0)
         copyright[0] = '\0';
-    QString zel = text(copyright).remove(QLatin1Char('"'));
-    ui->label_zel->setText(zel + QLatin1Char('\n') + MakerContact::webAddress());
+    const QString zel = text(copyright).remove(QLatin1Char('"')).trimmed();
+    ui->label_zel->setText(zel.isEmpty() ? MakerContact::webAddress() : zel + QLatin1Char('\n') + MakerContact::webAddress());
 
     fillModules();
     buildCascadeTab();

@@ -135,6 +135,7 @@ private slots:
         for (const char *icon : {":/images/qmessagebox-info.png", ":/images/qmessagebox-info-brightmode.png"})
             QVERIFY2(!QPixmap(QLatin1String(icon)).isNull(), icon);
         QVERIFY(bright.logoResource().endsWith(QLatin1String("-brightmode.png")));
+        QCOMPARE(child<QLabel>(&bright, "label_zel")->text(), QStringLiteral("https://www.example.com"));
         QCOMPARE(AboutDlg2g::frontendVersionText(QStringLiteral("rc1")), QStringLiteral("v4.0.1-rc1 2026-02-02"));
     }
 
