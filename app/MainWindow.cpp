@@ -1,5 +1,6 @@
 #include "MainWindow.h"
 
+#include "AboutDlg2g.h"
 #include "AppStatusBar.h"
 #include "CamStatusBar.h"
 #include "EventDisplay.h"
@@ -15,6 +16,9 @@
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
 #include "ModuleHost.h"
+#include "ModuleInterface.h"
+#include "SearchHardwareDlg.h"
+#include "ServiceDialog.h"
 #include "HelpCommandLine.h"
 #include "Theme.h"
 #include "ToolButton.h"
@@ -370,11 +374,13 @@ void MainWindow::createActions()
     m_serviceAction = new QAction(tr("&Service and Guides"), this);
     m_serviceAction->setStatusTip(tr("Get service from Z.E.L. or view QUORIX4 guides"));
     m_serviceAction->setWhatsThis(tr("Get service from Z.E.L. or view QUORIX4 guides"));
+    connect(m_serviceAction, &QAction::triggered, this, &MainWindow::openServiceDialog);
 
     m_aboutAction = new QAction(tr("&QUORIX4"), this);
     m_aboutAction->setShortcut(QKeySequence(tr("F1")));
     m_aboutAction->setToolTip(tr("Show the detailed information of QUORIX4"));
     m_aboutAction->setWhatsThis(tr("Show the detailed information of QUORIX4"));
+    connect(m_aboutAction, &QAction::triggered, this, &MainWindow::openAboutDialog);
 
     m_aboutQtAction = new QAction(tr("About &Qt"), this);
     m_aboutQtAction->setToolTip(tr("Show the detailed information of the Qt licence (LGPL)"));
@@ -857,9 +863,30 @@ void MainWindow::apply_bqc_reboot()
     qApp->quit();
 }
 
-// The search-hardware dialog joins with the information dialogs.
 void MainWindow::apply_search_hardware()
 {
+    SearchHardwareDlg dialog(this, m_channel.get(), QString());
+    if (dialog.update_and_exec() == QDialog::Accepted)
+        m_channel->sendMessage("GlobalEvent", "Quorix2", 2, "");
+}
+
+void MainWindow::openAboutDialog()
+{
+    AboutDlg2g dialog(m_channel.get(), this, &m_versions, m_prefs.darkTheme);
+    AboutDlg2g::ModuleList modules;
+    if (m_moduleHost)
+        for (ModuleInterface *module : m_moduleHost->modules())
+            modules.append({module->moduleName(), module->moduleVersion()});
+    dialog.setModuleList(modules);
+    dialog.update_and_exec();
+}
+
+void MainWindow::openServiceDialog()
+{
+    ServiceDialog dialog(m_channel.get(), this, &m_versions);
+    dialog.setLastFeUpdateDate(m_prefs.lastFrontendUpdate);
+    dialog.setVersionFeAndModules(m_versionList);
+    dialog.update_and_exec();
 }
 
 void MainWindow::onReceiveInertialChanged(QString text)

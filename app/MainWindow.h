@@ -103,6 +103,10 @@ protected:
 private:
     void openMessageBox(int type, QString title, QString text) override;
 
+    // The Help menu's information dialogs.
+    void openAboutDialog();
+    void openServiceDialog();
+
     // Start-up, in the order it runs.
     void buildPaths();
     void connectController();
