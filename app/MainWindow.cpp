@@ -14,6 +14,7 @@
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
 #include "ModuleHost.h"
+#include "ExportSystemInformation.h"
 #include "HelpCommandLine.h"
 #include "Theme.h"
 #include "ToolButton.h"
@@ -414,6 +415,13 @@ void MainWindow::createMenus()
     insertAction(help, m_whatsThisAction, 10);
     insertAction(help, m_serviceAction, 100);
     addMeasurementInactive(m_serviceAction);
+    // The support export directly, next to the service entry that also leads to it.
+    QAction *exportAction = new QAction(tr("&Export system information..."), this);
+    exportAction->setStatusTip(tr("Write the configuration report and recent event logs to one file for support"));
+    exportAction->setWhatsThis(exportAction->statusTip());
+    connect(exportAction, &QAction::triggered, this, &MainWindow::exportSystemInformation);
+    insertAction(help, exportAction, 105);
+    addMeasurementInactive(exportAction);
     insertAction(help, m_aboutAction, 110);
     insertAction(help, m_aboutQtAction, 120);
 }
@@ -968,4 +976,12 @@ void MainWindow::apply_dark_theme()
         Theme::applyDark(qApp);
     else
         QMessageBox::information(this, tr("QUORIX4"), tr("Changes take effekt after restart of QUORIX4"));
+}
+
+void MainWindow::exportSystemInformation()
+{
+    ExportSystemInformation dialog(this, m_channel.get(), &m_versions);
+    dialog.setFrontendUpdateDate(m_prefs.lastFrontendUpdate);
+    dialog.setFrontendVersion(m_versionList);
+    dialog.update_and_exec();
 }

@@ -59,6 +59,8 @@ public:
     RadioStatusBar *radioStatusBar() const { return m_radioStatusBar; }
     ModuleHost *moduleHost() const { return m_moduleHost.get(); }
     QString versionList() const { return m_versionList; }
+    // Runs the system-information export for the connected Controller.
+    void exportSystemInformation();
     QToolBar *inertialToolBar() const { return m_inertialToolBar; }
     QString layoutFile() const;
     QString defaultLayoutFile() const;
