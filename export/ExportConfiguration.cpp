@@ -13,6 +13,7 @@
 #include <QNetworkInterface>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -381,7 +382,9 @@ void ExportConfiguration::writeFrontendModules()
     m_out.line();
     QStringList fields = m_frontendVersion.split(QLatin1Char('|'));
     fields.removeFirst();
-    fields.sort();
+    std::stable_sort(fields.begin(), fields.end(), [](const QString &a, const QString &b) {
+        return a.section(QLatin1Char(';'), 0, 0) < b.section(QLatin1Char(';'), 0, 0);
+    });
     int longest = 0;
     for (const QString &f : qAsConst(fields))
         longest = qMax(longest, f.section(QLatin1Char(';'), 0, 0).size());
