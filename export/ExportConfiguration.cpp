@@ -273,6 +273,7 @@ void ExportConfiguration::readCustomCalibration()
 {
     char reply[IOManager::BufferSize];
     reply[0] = '\0';
+    m_out.noteCommand();
     m_channel->prepareNextCommand(false, 5000, true);
     const int r = m_channel->sendCommand(reply, "quorix2 targetlib check_custom_calibration");
     if (r != 0 || qstrcmp(reply, "quorix2 ok") != 0)

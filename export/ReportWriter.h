@@ -57,6 +57,8 @@ public:
     int count(const QString &label, int width, const QString &parameter);
 
     int commandsSent() const { return m_commands; }
+    // For commands sent around the writer (the custom-calibration check).
+    void noteCommand() { ++m_commands; }
     int linesLost() const { return m_linesLost; }
     void resetCounters();
 
