@@ -35,6 +35,7 @@ private slots:
     void writesTheReportAndSaysWhere();
     void daysWritesTheBundleWithThatControllersLogs();
     void failsClearlyWhenTheControllerDoesNotAnswer();
+    void unwritableTargetAndBrokenConnectionFail();
     void refusesABadCommandLine();
 
 private:
@@ -175,6 +176,26 @@ void ReportProgramTest::failsClearlyWhenTheControllerDoesNotAnswer()
     QVERIFY(silent.exitCode > 0);
     QVERIFY2(silent.err.contains(QStringLiteral("does not answer")), qPrintable(silent.err));
     QVERIFY(!QFile::exists(path));
+}
+
+void ReportProgramTest::unwritableTargetAndBrokenConnectionFail()
+{
+    // The Controller drops the connection in the middle of the report.
+    startSim({QStringLiteral("--fault-drop-after"), QStringLiteral("300")});
+    const QString unwritable = m_home->path() + QStringLiteral("/no-such-dir/report.txt");
+    const Run denied = report({QStringLiteral("-host"), kSim, QStringLiteral("-o"), unwritable});
+    QCOMPARE(denied.exitCode, 4);
+    QVERIFY2(denied.err.contains(QStringLiteral("You don't have the rights to write to this location.")), qPrintable(denied.err));
+    QVERIFY(!QFile::exists(unwritable));
+
+    const QString path = m_home->path() + QStringLiteral("/broken.txt");
+    const Run broken = report({QStringLiteral("-host"), kSim, QStringLiteral("-o"), path});
+    QCOMPARE(broken.exitCode, 5);
+    QVERIFY2(broken.err.contains(QStringLiteral("incomplete")), qPrintable(broken.err));
+    // What was asked after the break is in the file as error lines, the structure complete.
+    const ReportFile f(path);
+    QCOMPARE(f.sectionNames().size(), 24);
+    QVERIFY(f.contains(QStringLiteral("Error -222")));
 }
 
 void ReportProgramTest::refusesABadCommandLine()
