@@ -276,7 +276,8 @@ bool ExportSystemInformation::exportTo(const QString &path)
 void ExportSystemInformation::resizeEvent(QResizeEvent *event)
 {
     QDialog::resizeEvent(event);
-    const int width = ui->tableWidget->width();
+    // The dialog's new width: the table's own is not laid out yet at this point.
+    const int width = event->size().width();
     ui->tableWidget->setColumnWidth(ColFile, width / 2);
     ui->tableWidget->setColumnWidth(ColVersion, width / 5);
 }
