@@ -38,6 +38,11 @@ ExportSystemInformation::ExportSystemInformation(QWidget *parent, IOManager *cha
     t->horizontalHeader()->setSectionsClickable(false);
     t->horizontalHeader()->setStretchLastSection(true);
 
+    // Page Up/Down step the days wherever the focus is; the table, the slider
+    // and the spin box would otherwise take the keys for their own paging.
+    for (QWidget *w : {static_cast<QWidget *>(t), static_cast<QWidget *>(ui->spinBox), static_cast<QWidget *>(ui->horizontalSlider)})
+        w->installEventFilter(this);
+
     connect(ui->spinBox, qOverload<int>(&QSpinBox::valueChanged), this, &ExportSystemInformation::on_spinBox_valueChanged);
     connect(ui->horizontalSlider, &QSlider::valueChanged, this, &ExportSystemInformation::on_horizontalSlider_valueChanged);
     connect(t, &QTableWidget::itemSelectionChanged, this, &ExportSystemInformation::on_tableWidget_itemSelectionChanged);
@@ -282,15 +287,26 @@ void ExportSystemInformation::resizeEvent(QResizeEvent *event)
     ui->tableWidget->setColumnWidth(ColVersion, width / 5);
 }
 
+bool ExportSystemInformation::stepDays(int key)
+{
+    if (key == Qt::Key_PageUp)
+        setDays(qMin(ui->spinBox->value() + 1, ui->spinBox->maximum()));
+    else if (key == Qt::Key_PageDown)
+        setDays(qMax(ui->spinBox->value() - 1, 0));
+    else
+        return false;
+    return true;
+}
+
 void ExportSystemInformation::keyPressEvent(QKeyEvent *event)
 {
-    if (event->key() == Qt::Key_PageUp) {
-        setDays(qMin(ui->spinBox->value() + 1, ui->spinBox->maximum()));
-        return;
-    }
-    if (event->key() == Qt::Key_PageDown) {
-        setDays(qMax(ui->spinBox->value() - 1, 0));
-        return;
-    }
-    QDialog::keyPressEvent(event);
+    if (!stepDays(event->key()))
+        QDialog::keyPressEvent(event);
+}
+
+bool ExportSystemInformation::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && stepDays(static_cast<QKeyEvent *>(event)->key()))
+        return true;
+    return QDialog::eventFilter(watched, event);
 }

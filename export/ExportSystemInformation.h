@@ -55,8 +55,10 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    bool stepDays(int key);
     void setDays(int value);
     void selectDays(int value);
     void updateEstimate();
