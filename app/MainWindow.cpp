@@ -16,6 +16,7 @@
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
 #include "ModuleHost.h"
+#include "ExportSystemInformation.h"
 #include "ModuleInterface.h"
 #include "SearchHardwareDlg.h"
 #include "ServiceDialog.h"
@@ -883,6 +884,14 @@ void MainWindow::openAboutDialog()
 
 void MainWindow::openServiceDialog()
 {
+    // The export belongs to the service dialog; it lives in a library of its own.
+    ServiceDialog::setExportRunner([](QWidget *parent, IOManager *channel, BackendVersions *versions,
+                                      const QDateTime &lastFrontendUpdate, const QString &versionFeAndModules) {
+        ExportSystemInformation dialog(parent, channel, versions);
+        dialog.setFrontendUpdateDate(lastFrontendUpdate);
+        dialog.setFrontendVersion(versionFeAndModules);
+        dialog.update_and_exec();
+    });
     ServiceDialog dialog(m_channel.get(), this, &m_versions);
     dialog.setLastFeUpdateDate(m_prefs.lastFrontendUpdate);
     dialog.setVersionFeAndModules(m_versionList);
@@ -944,3 +953,4 @@ void MainWindow::apply_dark_theme()
     else
         QMessageBox::information(this, tr("QUORIX4"), tr("Changes take effekt after restart of QUORIX4"));
 }
+

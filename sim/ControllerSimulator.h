@@ -41,7 +41,7 @@ public:
 
     void queueMessage(const QString& text);
     int queuedMessages() const;
-    QString activeState() const; // "status active": none or mea
+    QString activeState() const; // "status active": none, mea, or a state the scenario set
     quint32 framesSent() const;
     // A parameter's current value as "quorix2 get" would answer it (empty when unknown).
     QString parameter(const QString& path) const;

@@ -58,7 +58,7 @@ void SimCommandProcessor::setScenario(const SimScenario& scenario)
     m_motion.configure(scenario);
     m_password = scenario.password;
     m_messages = scenario.messages;
-    m_active = QStringLiteral("none");
+    m_active = scenario.activeState;
     m_frame = 0;
     m_destinationsDirty = true;
 }

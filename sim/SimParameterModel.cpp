@@ -204,6 +204,7 @@ void SimParameterModel::build(const SimScenario& s)
     int calibrated = 0;
     ro(QStringLiteral("camera number_of_cameras"), QString::number(nc), T::Int);
     ro(QStringLiteral("camera scan_duration"), QStringLiteral("5"), T::Int);
+    // Older Controllers answer these for the whole system, newer ones per camera.
     ro(QStringLiteral("camera is_flash_low_power"), QStringLiteral("no"), T::Bool);
     ro(QStringLiteral("camera max_sync_frequency"), QStringLiteral("300"), T::Int);
     ro(QStringLiteral("camera model_desc 0x0a05"), QStringLiteral("QuorixCam_5"));
@@ -217,6 +218,8 @@ void SimParameterModel::build(const SimScenario& s)
         ro(QStringLiteral("camera serial_desc ") + hw, serialDesc);
         ro(QStringLiteral("camera serial_desc ") + model + QLatin1Char(' ') + hw, serialDesc);
         ro(QStringLiteral("camera version ") + sc, QStringLiteral("v2.4.1"));
+        ro(QStringLiteral("camera is_flash_low_power ") + sc, QStringLiteral("no"), T::Bool);
+        ro(QStringLiteral("camera max_sync_frequency ") + sc, QStringLiteral("300"), T::Int);
         ro(QStringLiteral("camera focal_length ") + sc, model == QLatin1String("0x0a03") ? QStringLiteral("12.5") : QStringLiteral("16.0"), T::Double);
         ro(QStringLiteral("camera max_flash_intensity ") + sc, QStringLiteral("8"), T::Int);
         rw(QStringLiteral("camera flash_intensity ") + sc, QStringLiteral("6"), T::Int);
@@ -338,6 +341,8 @@ void SimParameterModel::build(const SimScenario& s)
         const QStringList w = id.split(QLatin1Char(' '));
         const QString vm = w.at(0) + QLatin1Char(' ') + w.at(1);
         ro(family + QLatin1Char(' ') + prefix + QStringLiteral("vendor_desc ") + w.at(0), q(vendorDesc));
+        // Also answered for the whole identifier, as the reports ask it.
+        ro(family + QLatin1Char(' ') + prefix + QStringLiteral("vendor_desc ") + id, q(vendorDesc));
         ro(family + QLatin1Char(' ') + prefix + QStringLiteral("model_desc ") + vm, q(modelDesc));
         ro(family + QLatin1Char(' ') + prefix + QStringLiteral("version ") + id, QStringLiteral("v1.3.0"));
         ro(family + QLatin1Char(' ') + prefix + QStringLiteral("present ") + id, QStringLiteral("yes"), T::Bool);

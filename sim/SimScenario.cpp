@@ -69,6 +69,7 @@ const QVector<SimScenario::Option>& SimScenario::options()
         {"tracking-available", "yes|no", "answer of \"tracking available\" (default yes)"},
         {"start-refusal", "V", "refuse \"tracking start\" with err -99 \"1\" \"V\" (0: reference target lost, N: N similar bodies)"},
         {"message", "TEXT", "queue a message for \"quorix2 getmsg\" (repeatable)"},
+        {"status-active", "none|cal|wait|err", "\"status active\" until the next start or stop (default none)"},
     };
     return list;
 }
@@ -192,6 +193,14 @@ bool SimScenario::applyOption(const QString& name, const QString& rawValue, QStr
         if (!value.isEmpty() && !isWord(value))
             return fail(QStringLiteral("expected one word"));
         startRefusal = value;
+        return true;
+    }
+    if (name == QLatin1String("status-active")) {
+        static const QStringList states = {QStringLiteral("none"), QStringLiteral("cal"), QStringLiteral("wait"),
+                                           QStringLiteral("err")};
+        if (!states.contains(value))
+            return fail(QStringLiteral("expected none, cal, wait or err"));
+        activeState = value;
         return true;
     }
     if (name == QLatin1String("message")) {

@@ -50,6 +50,10 @@ public:
     bool trackingAvailable = true;
     QString startRefusal;          // non-empty: "tracking start" answers err -99 "1" "<this>"
     QStringList messages;          // queued at start, fetched with getmsg
+    // "status active" until the first start or stop: none, or a state the
+    // front end must cope with (cal: calibrating, wait: waiting for the
+    // external sync signal, err: measurement failed).
+    QString activeState = QStringLiteral("none");
 
     // Applies one option given by name (without the leading dashes).
     // Unknown names and bad values return false with a reason in error.

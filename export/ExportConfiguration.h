@@ -1,0 +1,73 @@
+#pragma once
+
+#include "ReportWriter.h"
+
+#include <QDateTime>
+#include <QMap>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class IOManager;
+class QWidget;
+struct BackendVersions;
+
+// The configuration report: a plain-text account of everything the front end
+// can learn about the connected Controller and itself, written for support.
+// Every value is one query; a failed query becomes an error line in place of
+// its value and the report goes on. The program without a window
+// (quorix4-report) and the dialogs use this same class.
+class ExportConfiguration : public QObject
+{
+    Q_OBJECT
+
+public:
+    ExportConfiguration(IOManager *channel, QWidget *parent, const BackendVersions *versions);
+
+    // Writes the whole report to path. False when nothing could be written
+    // (the reason is in errorText(); with a window it is also shown in a box).
+    bool exportReport(const QString &path, bool showResultBox, bool removeExisting);
+
+    // "v4.0.1 ...|module;version|...": the front end, then its loaded modules.
+    void setFrontendVersion(const QString &text) { m_frontendVersion = text; }
+    void setFrontendUpdateDate(const QDateTime &date) { m_frontendUpdate = date; }
+    QString frontendVersion() const { return m_frontendVersion; }
+
+    QString errorText() const { return m_error; }
+    int commandsSent() const { return m_out.commandsSent(); }
+    int linesLost() const { return m_out.linesLost(); }
+
+    // A marker line is centred in 80 characters filled with "*".
+    static QString markerLine(const QString &text);
+    static QString writeTestFailedText();
+
+private:
+    bool atLeast(int major, int minor) const { return m_out.atLeast(major, minor); }
+    bool openSection(const QString &name, int major = 0, int minor = 0) { return m_out.openSection(name, major, minor); }
+    void tooOld() { m_out.tooOld(); }
+    int count(const QString &label, int width, const QString &parameter) { return m_out.count(label, width, parameter); }
+    void showBox(bool warning, const QString &text);
+
+    void writeOverview();
+    void writeCameraTable();
+    void readCustomCalibration();
+    QString calibrationCell(const QString &kind, const QString &b);
+    void writeCalibratedBodies();
+    void writeVersionInfo();
+    void writeFrontendModules();
+    void writeBackendModules();
+    void writeControllerSettings();
+    void writeNetworkInformation();
+    void writeConfiguration();
+    void writeHardwareInfo();
+    void writeCascade();
+
+    IOManager *m_channel;
+    QPointer<QWidget> m_parent;
+    const BackendVersions *m_versions;
+    ReportWriter m_out;
+    QString m_frontendVersion;
+    QDateTime m_frontendUpdate;
+    QString m_error;
+    QMap<QString, bool> m_customCalibrated; // target library name -> custom calibration
+};

@@ -1,0 +1,146 @@
+#include "SystemInfoBundle.h"
+
+#include "ExportConfiguration.h"
+#include "ReportWriter.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <algorithm>
+
+QString SystemInfoBundle::logRoot()
+{
+    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4");
+}
+
+QDate SystemInfoBundle::dateFromName(const QString &name, const QDate &today)
+{
+    const QStringList fields = name.split(QLatin1Char('-'));
+    if (fields.size() < 4)
+        return today;
+    bool okYear = false, okMonth = false, okDay = false;
+    const int year = fields.at(1).toInt(&okYear);
+    const int month = fields.at(2).toInt(&okMonth);
+    const int day = fields.at(3).left(2).toInt(&okDay);
+    if (!okYear || !okMonth || !okDay || year < 1970 || year > 2500 || month < 1 || month > 12 || day < 1 || day > 31)
+        return today;
+    // 31 February passes the ranges but is no date: it is treated like any other unreadable name.
+    const QDate date(year, month, day);
+    return date.isValid() ? date : today;
+}
+
+QVector<SystemInfoBundle::LogFile> SystemInfoBundle::findLogs(const QString &root, const QString &host, const QDate &today)
+{
+    QVector<LogFile> out;
+    if (host.isEmpty())
+        return out;
+    const QDir rootDir(root);
+    const QStringList versions = rootDir.entryList({QStringLiteral("v4.*")}, QDir::Dirs | QDir::NoDotAndDotDot, QDir::Name);
+    // Compared by hand rather than as a name filter: a host name may hold characters
+    // that a filter would read as wildcards.
+    const QString prefix = QStringLiteral("events-");
+    const QString suffix = QLatin1Char('_') + host + QStringLiteral(".log");
+    for (const QString &version : versions) {
+        const QDir logs(rootDir.filePath(version + QStringLiteral("/logs")));
+        QStringList names = logs.entryList(QDir::Files, QDir::Name);
+        std::sort(names.begin(), names.end(), std::greater<QString>());
+        for (const QString &name : qAsConst(names)) {
+            if (!name.startsWith(prefix) || !name.endsWith(suffix) || name.size() <= prefix.size() + suffix.size())
+                continue;
+            const QDate date = dateFromName(name, today);
+            if (date.daysTo(today) >= MaxAgeDays)
+                continue;
+            const QFileInfo info(logs.filePath(name));
+            out.append(LogFile{name, version, info.absoluteFilePath(), info.size(), date});
+        }
+    }
+    return out;
+}
+
+qint64 SystemInfoBundle::estimate(const QVector<LogFile> &selected)
+{
+    qint64 total = ReportEstimate;
+    for (const LogFile &f : selected)
+        total += f.size;
+    return total;
+}
+
+QString SystemInfoBundle::sizeText(qint64 bytes)
+{
+    if (bytes > 1048575)
+        return QCoreApplication::translate("ExportSystemInformation", "%1 MB  ").arg(double(bytes) / 1048576.0, 0, 'f', 1);
+    if (bytes > 1023)
+        return QCoreApplication::translate("ExportSystemInformation", "%1 kB  ").arg(double(bytes) / 1024.0, 0, 'f', 1);
+    return QCoreApplication::translate("ExportSystemInformation", "%1 Byte").arg(double(bytes), 0, 'f', 1);
+}
+
+QString SystemInfoBundle::versionWord(const QString &frontendVersion)
+{
+    return frontendVersion.section(QLatin1Char('|'), 0, 0).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
+}
+
+bool SystemInfoBundle::line(const QString &path, const QString &text)
+{
+    if (ReportWriter::appendLine(path, text))
+        return true;
+    ++m_lost;
+    return false;
+}
+
+void SystemInfoBundle::copyLog(const QString &path, const LogFile &log)
+{
+    const QString tag = QStringLiteral("%1 - %2").arg(log.name, log.version);
+    line(path, ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(tag)));
+    QFile in(log.path);
+    // A log that cannot be read contributes only its markers.
+    if (in.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        QTextStream stream(&in);
+        stream.setCodec("UTF-8");
+        QString text;
+        while (stream.readLineInto(&text))
+            line(path, text);
+    }
+    line(path, ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(tag)));
+    line(path, QString());
+}
+
+bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, const QVector<LogFile> &logs,
+                             const std::function<void(int)> &progress)
+{
+    m_lost = 0;
+    m_error.clear();
+    {
+        QFile test(path);
+        if (path.isEmpty() || !test.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
+            // The report's write test fails the same way and shows its box: nothing is written.
+            report.exportReport(path, false, false);
+            m_error = report.errorText().isEmpty() ? ExportConfiguration::writeTestFailedText() : report.errorText();
+            return false;
+        }
+    }
+    QFile::remove(path);
+
+    const QString version = versionWord(report.frontendVersion());
+    line(path, ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(version)));
+    const bool reported = report.exportReport(path, false, false);
+    line(path, ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(version)));
+    line(path, QString());
+    if (progress)
+        progress(2);
+    for (int i = 0; i < logs.size(); ++i) {
+        copyLog(path, logs.at(i));
+        if (progress)
+            progress(i + 3);
+    }
+    if (!reported || m_lost > 0) {
+        m_error = !reported ? report.errorText()
+                            : QCoreApplication::translate("ExportSystemInformation", "%1 line(s) could not be written to '%2'.")
+                                  .arg(m_lost)
+                                  .arg(path);
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <QVector>
+
+#include <functional>
+
+class ExportConfiguration;
+
+// The system-information bundle without any window: finds the event logs of a
+// Controller in every installed front-end version's directory and writes the
+// configuration report and the chosen logs into one file, each part between
+// marker lines. The export dialog and quorix4-report share it.
+class SystemInfoBundle
+{
+public:
+    struct LogFile
+    {
+        QString name;       // file name
+        QString version;    // name of the version directory ("v4.0.1")
+        QString path;       // full path
+        qint64 size = 0;
+        QDate date;         // taken from the name
+    };
+
+    // Files older than this many days are not offered.
+    static constexpr int MaxAgeDays = 31;
+    static constexpr qint64 ReportEstimate = 51200;
+    static constexpr qint64 LargeBundle = 10485760;
+
+    // "~/.ZEL/QUORIX4": one "v4.*" directory per installed front-end version.
+    static QString logRoot();
+
+    // The date in "events-yyyy-MM-dd_host.log"; today when the name holds no real date.
+    static QDate dateFromName(const QString &name, const QDate &today);
+
+    // The logs of host under root, version directories in name order, newest
+    // file first within each; only files fewer than MaxAgeDays days old.
+    static QVector<LogFile> findLogs(const QString &root, const QString &host, const QDate &today);
+
+    static qint64 estimate(const QVector<LogFile> &selected);
+    // "50.0 kB  ", "1.5 MB  ", "100.0 Byte"
+    static QString sizeText(qint64 bytes);
+
+    // The first word of the front end's version text ("v4.0.1").
+    static QString versionWord(const QString &frontendVersion);
+
+    // Writes the bundle: the report between its markers, then each log
+    // between its own. progress(step) runs after the report (step 2) and
+    // after each log (index + 3). False when the file could not be written
+    // completely; error() says why.
+    bool write(const QString &path, ExportConfiguration &report, const QVector<LogFile> &logs,
+               const std::function<void(int)> &progress = {});
+    QString error() const { return m_error; }
+
+private:
+    bool line(const QString &path, const QString &text);
+    void copyLog(const QString &path, const LogFile &log);
+
+    int m_lost = 0;
+    QString m_error;
+};
