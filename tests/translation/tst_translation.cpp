@@ -13,8 +13,10 @@
 #include <QApplication>
 #include <QDomDocument>
 #include <QFile>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -92,6 +94,8 @@ class tst_Translation : public QObject
 private slots:
     void translationsAreCompleteAndKeepWhatTheCodeFillsIn_data();
     void translationsAreCompleteAndKeepWhatTheCodeFillsIn();
+    void everyTextInTheCodeIsTranslated_data();
+    void everyTextInTheCodeIsTranslated();
     void onlyGermanFilesAreLoadedAndUnloaded();
     void windowSpeaksGerman();
 };
@@ -117,6 +121,48 @@ void tst_Translation::translationsAreCompleteAndKeepWhatTheCodeFillsIn()
         // A menu entry keeps its keyboard accelerator.
         QVERIFY2(m.source.count('&') == m.translation.count('&'), qPrintable("accelerators differ: " + where));
     }
+}
+
+void tst_Translation::everyTextInTheCodeIsTranslated_data()
+{
+    QTest::addColumn<QString>("file");
+    QTest::addColumn<QStringList>("directories");
+    QStringList host;
+    for (const char *dir : {"app", "comm", "connect", "access", "export"})
+        if (QFileInfo::exists(QStringLiteral(QUORIX_SOURCE_DIR "/") + dir))
+            host << QStringLiteral(QUORIX_SOURCE_DIR "/") + dir;
+    QTest::newRow("program") << QStringLiteral("quorix4_de.ts") << host;
+    QTest::newRow("Holoview") << QStringLiteral("holoview_de.ts") << QStringList{QUORIX_SOURCE_DIR "/modules/holoview"};
+}
+
+// A text added to the code without a translation would show in English in
+// the German window. "cmake --build build --target update_translations" adds
+// it to the .ts file, where it waits for its translation.
+void tst_Translation::everyTextInTheCodeIsTranslated()
+{
+    QFETCH(QString, file);
+    QFETCH(QStringList, directories);
+    QTemporaryDir dir;
+    const QString scanned = dir.filePath(file);
+    QProcess lupdate;
+    lupdate.setProcessChannelMode(QProcess::MergedChannels);
+    lupdate.start(QStringLiteral(QUORIX_LUPDATE),
+                  QStringList{"-silent", "-locations", "none", "-extensions", "cpp,h,ui"} + directories
+                      + QStringList{"-ts", scanned});
+    QVERIFY(lupdate.waitForFinished(60000));
+    QVERIFY2(lupdate.exitCode() == 0, lupdate.readAll().constData());
+
+    QSet<QString> translated;
+    for (const Message &m : readTs(QStringLiteral(QUORIX_SOURCE_DIR "/lang/") + file))
+        if (!m.unfinished && !m.translation.isEmpty())
+            translated.insert(m.context + '|' + m.source);
+    const QList<Message> inCode = readTs(scanned);
+    QVERIFY(inCode.size() > 5);
+    QStringList missing;
+    for (const Message &m : inCode)
+        if (!translated.contains(m.context + '|' + m.source))
+            missing << m.context + ": " + m.source;
+    QVERIFY2(missing.isEmpty(), qPrintable("not translated:\n" + missing.join('\n')));
 }
 
 void tst_Translation::onlyGermanFilesAreLoadedAndUnloaded()
