@@ -210,6 +210,15 @@ void tst_Translation::windowSpeaksGerman()
              qPrintable(window->eventDisplay()->view()->toPlainText()));
     QCOMPARE(window->appStatusBar()->messageText(), QString("Messung gestartet"));
     window->startStopAction()->trigger();
+
+    // The host writes its texts to the event display in Latin-1, Holoview in UTF-8.
+    const QString german = QStringLiteral("Datei \"%1\" konnte nicht gelesen werden. Größe unbekannt");
+    window->eventDisplay()->receive(1, "QUORIX4", german.arg("a").toLatin1().constData());
+    window->eventDisplay()->receive(1, "Holoview", german.arg("b").toUtf8().constData());
+    const QString shown = window->eventDisplay()->view()->toPlainText();
+    QVERIFY2(shown.contains("(QUORIX4) " + german.arg("a")), qPrintable(shown));
+    QVERIFY2(shown.contains("(Holoview) " + german.arg("b")), qPrintable(shown));
+
     for (const auto &box : watcher.seen())
         QCOMPARE(box.title, QString("Fehler beim Laden der Einstellungen"));
 
