@@ -36,6 +36,7 @@ struct Message
 {
     QString context, source, translation;
     bool unfinished = false;
+    QStringList forms;   // the translation, or its plural forms
 };
 
 QList<Message> readTs(const QString &path)
@@ -52,8 +53,13 @@ QList<Message> readTs(const QString &path)
         for (int i = 0; i < list.size(); ++i) {
             const QDomElement m = list.at(i).toElement();
             const QDomElement t = m.firstChildElement("translation");
+            QStringList forms;
+            for (QDomElement f = t.firstChildElement("numerusform"); !f.isNull(); f = f.nextSiblingElement("numerusform"))
+                forms << f.text();
+            if (forms.isEmpty())
+                forms << t.text();
             messages.append({context.firstChildElement("name").text(), m.firstChildElement("source").text(), t.text(),
-                             t.attribute("type") == QLatin1String("unfinished")});
+                             t.attribute("type") == QLatin1String("unfinished"), forms});
         }
     }
     return messages;
@@ -68,7 +74,7 @@ QStringList sorted(QStringList list)
 QStringList placeholders(const QString &text)
 {
     QStringList found;
-    auto it = QRegularExpression("%\\d").globalMatch(text);
+    auto it = QRegularExpression("%[\\dn]").globalMatch(text);
     while (it.hasNext())
         found << it.next().captured();
     return sorted(found);
@@ -115,11 +121,13 @@ void tst_Translation::translationsAreCompleteAndKeepWhatTheCodeFillsIn()
     for (const Message &m : messages) {
         const QString where = m.context + ": " + m.source;
         QVERIFY2(!m.unfinished && !m.translation.isEmpty(), qPrintable("not translated: " + where));
-        // A lost %1 shows the raw placeholder; an extra one takes a wrong argument.
-        QVERIFY2(placeholders(m.source) == placeholders(m.translation), qPrintable("placeholders differ: " + where));
-        QVERIFY2(m.source.count('\n') == m.translation.count('\n'), qPrintable("line breaks differ: " + where));
-        // A menu entry keeps its keyboard accelerator.
-        QVERIFY2(m.source.count('&') == m.translation.count('&'), qPrintable("accelerators differ: " + where));
+        for (const QString &form : m.forms) {
+            // A lost %1 shows the raw placeholder; an extra one takes a wrong argument.
+            QVERIFY2(placeholders(m.source) == placeholders(form), qPrintable("placeholders differ: " + where));
+            QVERIFY2(m.source.count('\n') == form.count('\n'), qPrintable("line breaks differ: " + where));
+            // A menu entry keeps its keyboard accelerator.
+            QVERIFY2(m.source.count('&') == form.count('&'), qPrintable("accelerators differ: " + where));
+        }
     }
 }
 
