@@ -84,4 +84,67 @@
             <translation>Keine Raumkalibrierung für Kamera %1: Sie wird nicht gezeichnet.</translation>
         </message>
     </context>
+    <context>
+        <name>StaticData</name>
+        <message>
+            <source>Error: Unable to get gripwand marker position</source>
+            <translation>Fehler: Markerposition der Gripwand nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get marker position</source>
+            <translation>Fehler: Markerposition nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get measurementtool marker position</source>
+            <translation>Fehler: Markerposition des Messwerkzeugs nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get measurementtool_reference marker position</source>
+            <translation>Fehler: Markerposition der Messwerkzeug-Referenz nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of bodies</source>
+            <translation>Fehler: Anzahl der Bodies nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of cameras</source>
+            <translation>Fehler: Anzahl der Kameras nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of gripwands</source>
+            <translation>Fehler: Anzahl der Gripwands nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of marker</source>
+            <translation>Fehler: Anzahl der Marker nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of marker of gripwand</source>
+            <translation>Fehler: Markeranzahl der Gripwand nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of marker of measurementtool</source>
+            <translation>Fehler: Markeranzahl des Messwerkzeugs nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of marker of measurementtool reference</source>
+            <translation>Fehler: Markeranzahl der Messwerkzeug-Referenz nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of measurementtool references</source>
+            <translation>Fehler: Anzahl der Messwerkzeug-Referenzen nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get number of measurementtools</source>
+            <translation>Fehler: Anzahl der Messwerkzeuge nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get room cal of camera</source>
+            <translation>Fehler: Raumkalibrierung der Kamera nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Wrong data in camera room cal</source>
+            <translation>Fehler: Ungültige Daten in der Raumkalibrierung der Kamera</translation>
+        </message>
+    </context>
 </TS>
