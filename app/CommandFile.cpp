@@ -3,7 +3,6 @@
 #include "IOManager.h"
 #include "MessageBoxProvider.h"
 
-#include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
 #include <QTextStream>
@@ -13,11 +12,6 @@ namespace {
 void report(IOManager *channel, const QString &text)
 {
     channel->sendMessage("standard", "QUORIX4", 1, text.toLatin1().constData());
-}
-
-QString tr(const char *text)
-{
-    return QCoreApplication::translate("CommandFile", text);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class IOManager;
@@ -10,6 +11,8 @@ class MessageBoxProvider;
 // without the user's help. Progress goes to the event display.
 class CommandFile
 {
+    Q_DECLARE_TR_FUNCTIONS(CommandFile)
+
 public:
     static QString path(const QString &appDir);
 

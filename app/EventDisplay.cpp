@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QScrollBar>
+#include <QTextCodec>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QThread>
@@ -52,6 +53,17 @@ QString escapeControls(const QString &text)
             out += c;
     }
     return out;
+}
+
+// Senders differ: the host and the Controller write Latin-1, a plug-in may
+// write UTF-8. Valid UTF-8 is read as such, anything else as Latin-1, so that
+// translated texts keep their umlauts either way.
+QString decodeText(const char *text)
+{
+    const QByteArray bytes(text);
+    QTextCodec::ConverterState state;
+    const QString utf8 = QTextCodec::codecForMib(106)->toUnicode(bytes.constData(), bytes.size(), &state);
+    return state.invalidChars == 0 && state.remainingChars == 0 ? utf8 : QString::fromLatin1(bytes);
 }
 
 } // namespace
@@ -134,7 +146,7 @@ void EventDisplay::get_msg()
 // The bus may deliver from the channel's own threads; the view is the GUI thread's.
 int EventDisplay::receive(int, const char *sender, const char *text)
 {
-    const QString message = QStringLiteral("(%1) %2").arg(QString::fromLatin1(sender), QString::fromLatin1(text));
+    const QString message = QStringLiteral("(%1) %2").arg(decodeText(sender), decodeText(text));
     if (QThread::currentThread() == thread())
         showAndLog(message);
     else

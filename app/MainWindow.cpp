@@ -857,7 +857,7 @@ void MainWindow::onSystemShutdown()
 void MainWindow::apply_bqc_reboot()
 {
     if (QMessageBox::question(this, tr("QUORIX4"),
-                              QStringLiteral("Reboot the Controller?\nQUORIX4 will be closed and reopen is required.\n"),
+                              tr("Reboot the Controller?\nQUORIX4 will be closed and reopen is required.\n"),
                               QMessageBox::Yes | QMessageBox::No, QMessageBox::No) != QMessageBox::Yes)
         return;
     prepareClose("quorix2 system reboot");

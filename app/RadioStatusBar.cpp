@@ -3,6 +3,7 @@
 #include "IOManager.h"
 #include "Theme.h"
 
+#include <QIcon>
 #include <QLabel>
 #include <QTimer>
 
@@ -23,7 +24,7 @@ RadioStatusBar::RadioStatusBar(IOManager *channel, const BackendVersions &versio
     m_icon->setFixedSize(16, 16);
     m_icon->setMinimumWidth(25);
     m_icon->setEnabled(false);
-    m_icon->setPixmap(QPixmap(Theme::icon(this, QStringLiteral("radio_dis"))));
+    m_icon->setPixmap(QIcon(Theme::icon(this, QStringLiteral("radio_dis"))).pixmap(16, 16));
     m_channelLabel->setMinimumWidth(22);
     addWidget(m_icon);
     addWidget(m_channelLabel);
@@ -75,7 +76,7 @@ void RadioStatusBar::update_status()
         return;
     const bool on = available && radioChannel >= 1;
     m_icon->setEnabled(on);
-    m_icon->setPixmap(QPixmap(Theme::icon(this, on ? QStringLiteral("radio_en") : QStringLiteral("radio_dis"))));
+    m_icon->setPixmap(QIcon(Theme::icon(this, on ? QStringLiteral("radio_en") : QStringLiteral("radio_dis"))).pixmap(16, 16));
     m_channelLabel->setText(on ? QString::number(radioChannel) : QStringLiteral("-"));
     m_available = available;
     m_radioChannel = radioChannel;

@@ -4,6 +4,7 @@
 #include "Theme.h"
 
 #include <QHBoxLayout>
+#include <QIcon>
 #include <QLabel>
 
 #include <cstring>
@@ -14,7 +15,8 @@ QLabel *iconLabel(const QString &path, QWidget *parent)
 {
     auto *label = new QLabel(parent);
     label->setFixedSize(16, 16);
-    label->setPixmap(QPixmap(path));
+    // Through QIcon: on a high-density screen it picks the @2x drawing.
+    label->setPixmap(QIcon(path).pixmap(label->size()));
     return label;
 }
 

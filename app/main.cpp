@@ -2,17 +2,16 @@
 #include "HelpCommandLine.h"
 #include "MainWindow.h"
 #include "TerminationSignals.h"
+#include "Translations.h"
 
 #include <QApplication>
-#include <QDir>
+#include <QIcon>
 #include <QStyleFactory>
-#include <QTranslator>
 
 #include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <memory>
-#include <vector>
 
 #ifdef __GLIBC__
 #include <malloc.h>
@@ -20,21 +19,12 @@
 
 namespace {
 
-// Every German translation in "lang" below the working directory is installed.
-std::vector<std::unique_ptr<QTranslator>> installTranslations(QApplication &app)
+QIcon applicationIcon()
 {
-    std::vector<std::unique_ptr<QTranslator>> translators;
-    const QDir lang(QStringLiteral("lang"));
-    for (const QString &name : lang.entryList(QDir::Files)) {
-        if (!lang.filePath(name).endsWith(QLatin1String("_de.qm")))
-            continue;
-        auto translator = std::make_unique<QTranslator>();
-        if (translator->load(QStringLiteral("lang/") + name.left(name.size() - 3))) {
-            app.installTranslator(translator.get());
-            translators.push_back(std::move(translator));
-        }
-    }
-    return translators;
+    QIcon icon;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/images/app/quorix4-%1.png").arg(size), QSize(size, size));
+    return icon;
 }
 
 // Without a display the application object cannot be made; help is still
@@ -65,10 +55,15 @@ int main(int argc, char *argv[])
         std::fputs(qPrintable(HelpCommandLine::plainText()), stdout);
         return 0;
     }
+    // On a high-density screen the whole window scales, texts and icons alike.
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+    QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
     Q_INIT_RESOURCE(quorix);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
-    const auto translators = installTranslations(app);
+    QApplication::setWindowIcon(applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("local.quorix.quorix4"));
+    const Translations translations;
 
     // Once a window stands, Ctrl+C and SIGTERM close it as the user would;
     // before that there is nothing to keep, and the signal acts as usual.

@@ -2,6 +2,7 @@
 
 #include "IOManager.h"
 
+#include <QCoreApplication>
 #include <QStringList>
 
 #include <cmath>
@@ -40,20 +41,35 @@ const StaticData::MarkerVector *StaticData::at(const std::vector<MarkerVector> &
 
 void StaticData::update()
 {
+    // The texts go through the translator when they are reported.
     static const Family standardBodies = {
-        "body number_of_bodies standard", "Error: Unable to get number of bodies", "standard",
-        "Error: Unable to get number of marker", "Error: Unable to get marker position", false};
+        "body number_of_bodies standard",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of bodies"),
+        "standard",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of marker"),
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get marker position"),
+        false};
     static const Family gripwands = {
-        "body number_of_bodies gripwand", "Error: Unable to get number of gripwands", "gripwand",
-        "Error: Unable to get number of marker of gripwand", "Error: Unable to get gripwand marker position", false};
+        "body number_of_bodies gripwand",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of gripwands"),
+        "gripwand",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of marker of gripwand"),
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get gripwand marker position"),
+        false};
     static const Family measurementTools = {
-        "body number_of_bodies measurementtool", "Error: Unable to get number of measurementtools", "measurementtool",
-        "Error: Unable to get number of marker of measurementtool",
-        "Error: Unable to get measurementtool marker position", true};
+        "body number_of_bodies measurementtool",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of measurementtools"),
+        "measurementtool",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of marker of measurementtool"),
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get measurementtool marker position"),
+        true};
     static const Family toolReferences = {
-        "measurementtool number_of_references", "Error: Unable to get number of measurementtool references",
-        "measurementtool_reference", "Error: Unable to get number of marker of measurementtool reference",
-        "Error: Unable to get measurementtool_reference marker position", false};
+        "measurementtool number_of_references",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of measurementtool references"),
+        "measurementtool_reference",
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of marker of measurementtool reference"),
+        QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get measurementtool_reference marker position"),
+        false};
 
     readFamily(standardBodies, m_standardBodies);
     readFamily(gripwands, m_gripwands);
@@ -105,14 +121,14 @@ void StaticData::readCameras()
         return;
     int number = 0;
     if (m_channel->getInt(&number, "camera number_of_cameras") != 0 || number < 0 || number > MaxCameras) {
-        report("Error: Unable to get number of cameras");
+        report(QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of cameras"));
         return;
     }
     m_allCamerasCalibrated = true;
     for (int c = 1; c <= number; ++c) {
         char answer[200] = {};
         if (m_channel->getString(answer, "tracking room c%2.2d", c) != 0) {
-            report("Error: Unable to get room cal of camera");
+            report(QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get room cal of camera"));
             continue;
         }
         const QString text = QString::fromLatin1(answer);
@@ -122,7 +138,7 @@ void StaticData::readCameras()
         }
         CameraPose pose{};
         if (!parseRoomCalibration(text, pose)) {
-            report("Error: Wrong data in camera room cal");
+            report(QT_TRANSLATE_NOOP("StaticData", "Error: Wrong data in camera room cal"));
             continue;
         }
         m_cameras.push_back(pose);
@@ -149,7 +165,8 @@ bool StaticData::parseRoomCalibration(const QString &answer, CameraPose &pose) c
 void StaticData::report(const char *text)
 {
     if (m_channel)
-        m_channel->sendMessage("standard", "Quorix2", 1, text);
+        m_channel->sendMessage("standard", "Quorix2", 1,
+                               QCoreApplication::translate("StaticData", text).toUtf8().constData());
 }
 
 } // namespace Logic

@@ -2,6 +2,7 @@
 
 #include "IOManager.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
@@ -64,7 +65,8 @@ StoreXML::LoadResult StoreXML::loadDocument(const QString &filePath, const QStri
         }
     }
     if (!accepted) {
-        reportError(channel, QStringLiteral("Failed to read file \"%1\". Loading default Holoview settings").arg(filePath));
+        reportError(channel, QCoreApplication::translate("StoreXML", "Failed to read file \"%1\". Loading default Holoview settings")
+                                 .arg(filePath));
         return LoadResult::Rejected;
     }
 
@@ -94,7 +96,8 @@ bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
         ok = stream.status() == QTextStream::Ok && file.commit();
     }
     if (!ok) {
-        reportError(channel, QStringLiteral("Can't save Holoview settings to file: \"%1\". Error message: \"%2\"")
+        reportError(channel, QCoreApplication::translate("StoreXML",
+                                                         "Can't save Holoview settings to file: \"%1\". Error message: \"%2\"")
                                  .arg(filePath, file.errorString()));
     }
     return ok;

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+#include <QTranslator>
+
+#include <memory>
+#include <vector>
+
+// The program's translations: every "*_de.qm" in the directory "lang" below
+// the working directory, installed whatever the system locale. Removing the
+// translation package is how a user gets the English texts back.
+class Translations
+{
+public:
+    // Installs the files of langDir (relative to the working directory unless
+    // absolute) and keeps them installed for the life of this object.
+    // The application object must exist.
+    explicit Translations(const QString &langDir = QStringLiteral("lang"));
+    ~Translations();
+
+    Translations(const Translations &) = delete;
+    Translations &operator=(const Translations &) = delete;
+
+    int count() const { return static_cast<int>(m_translators.size()); }
+
+private:
+    std::vector<std::unique_ptr<QTranslator>> m_translators;
+};
