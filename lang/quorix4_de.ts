@@ -179,6 +179,27 @@ Die Ereignisanzeige listet sie auf.</translation>
         </message>
     </context>
     <context>
+        <name>ConnectionLostBox</name>
+        <message>
+            <source>Command Error</source>
+            <translation>Kommandofehler</translation>
+        </message>
+        <message>
+            <source>Connection to Controller lost.
+QUORIX4 will be closed.</source>
+            <translation>Verbindung zum Controller verloren.
+QUORIX4 wird beendet.</translation>
+        </message>
+        <message>
+            <source>Reconnect</source>
+            <translation>Neu verbinden</translation>
+        </message>
+        <message>
+            <source>&amp;Reconnect</source>
+            <translation>&amp;Neu verbinden</translation>
+        </message>
+    </context>
+    <context>
         <name>ControllerConnector</name>
         <message>
             <source>No connection to Controller %1:
