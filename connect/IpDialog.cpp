@@ -247,7 +247,8 @@ int IpDialog::try_connect()
                 candidate = 0;
             }
         }
-        if (!candidate) {
+        // No name remembered: nothing to resolve (and nothing to show as resolving).
+        if (!candidate && !m_expectedHost.isEmpty()) {
             appendText(tr("resolving '%1'... ").arg(m_expectedHost));
             const unsigned resolved = resolve(m_expectedHost);
             if (resolved && resolved != failed) {
@@ -286,7 +287,8 @@ int IpDialog::try_connect()
     }
 
     QString version;
-    if (!querySystemValue(socket, m_ip, "quorix2 get system version", "quorix2 set system version ", &version)) {
+    // Address 0 is no Controller: a datagram to it would reach this computer.
+    if (!m_ip || !querySystemValue(socket, m_ip, "quorix2 get system version", "quorix2 set system version ", &version)) {
         appendText(tr("\nno connection to"));
         appendText(tr("Controller '%1'").arg(m_expectedHost));
         socket.close();

@@ -194,6 +194,20 @@ private slots:
         QVERIFY(!connectButton(*dialog)->isEnabled());
     }
 
+    // A first start remembers nothing: the dialog says so and opens the
+    // selection, without pretending to resolve an empty name.
+    void tryConnect_nothingRemembered()
+    {
+        IpDialog dialog(nullptr, Qt::FramelessWindowHint, QByteArray());
+        ModalWatcher watcher;
+        watcher.answer(QStringLiteral("Tracking-System Selection"), ModalWatcher::Answer::reject());
+        QCOMPARE(dialog.try_connect(), 1);
+        const QString text = dialog.progressText();
+        QVERIFY2(!text.contains(QStringLiteral("resolving")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("no default Controller found")), qPrintable(text));
+        QVERIFY(selectionOpened(watcher));
+    }
+
     // The chosen Controller arrives queued, in the selection dialog's order;
     // its address starts the check, and a working Controller closes the
     // connect dialog accepted, naming what answered.
