@@ -114,6 +114,23 @@ void SceneGraph::setEnabled(Node *node, bool on)
         setEnabled(child.get(), on);
 }
 
+bool SceneGraph::renameNode(Node *node, const QString &name)
+{
+    if (!node || node == m_root.get())
+        return false;
+    if (node->m_name == name)
+        return true;
+    const bool registered = node->m_sceneGraph == this;
+    if (registered && !name.isEmpty() && m_registry.contains(name))
+        return false;
+    if (registered && !node->m_name.isEmpty() && m_registry.value(node->m_name) == node)
+        m_registry.remove(node->m_name);
+    node->m_name = name;
+    if (registered && !name.isEmpty())
+        m_registry.insert(name, node);
+    return true;
+}
+
 void SceneGraph::registerNode(Node *node)
 {
     if (!node)

@@ -53,6 +53,29 @@ std::shared_ptr<PoseTransformationNode> SceneObjects::sphere(SceneGraph &graph, 
     return node;
 }
 
+std::shared_ptr<PoseTransformationNode> SceneObjects::tool(SceneGraph &graph, const QString &name)
+{
+    auto node = axes(graph, name, 100.0f);
+    graph.appendChild(node.get(), renderable(graph, Mesh::Sphere, Material::NearWhite,
+                                             transform(QVector3D(ToolTipSize, ToolTipSize, ToolTipSize))));
+    // The cylinder stands along y; lay it onto +z, starting at the tip.
+    graph.appendChild(node.get(),
+                      renderable(graph, Mesh::Cylinder, Material::NearWhite,
+                                 transform(QVector3D(3.0f, ToolShaftLength, 3.0f),
+                                           QQuaternion::fromAxisAndAngle(1, 0, 0, 90),
+                                           QVector3D(0.0f, 0.0f, ToolShaftLength / 2.0f))));
+    return node;
+}
+
+std::shared_ptr<PoseTransformationNode> SceneObjects::inertialBody(SceneGraph &graph, const QString &name)
+{
+    auto node = axes(graph, name, 100.0f);
+    graph.appendChild(node.get(), renderable(graph, Mesh::WireCube, Material::Yellow,
+                                             transform(QVector3D(InertialCubeSize, InertialCubeSize,
+                                                                 InertialCubeSize))));
+    return node;
+}
+
 std::shared_ptr<PoseTransformationNode> SceneObjects::grid(SceneGraph &graph, const QString &name, int plane)
 {
     auto node = std::make_shared<PoseTransformationNode>(name);
