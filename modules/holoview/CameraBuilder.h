@@ -42,7 +42,7 @@ public:
     QString nodeName(int index) const { return m_nodes.value(index); }
     int nodeCount() const { return m_nodes.size(); }
 
-    static constexpr float LabelHeight = 150.0f;
+    static constexpr float LabelHeight = 300.0f;
 
 private:
     void build(bool settingsRebuild);

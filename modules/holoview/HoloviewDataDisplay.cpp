@@ -162,6 +162,8 @@ void HoloviewDataDisplay::buildForm()
     m_calibrationWarning = new QLabel(m_frame3d);
     m_calibrationWarning->setObjectName(QStringLiteral("label_calibrationWarning"));
     m_calibrationWarning->setStyleSheet(QStringLiteral("color: white; background-color: #b00020; padding: 3px;"));
+    m_calibrationWarning->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_calibrationWarning->setWordWrap(true);
     m_calibrationWarning->setVisible(false);
     m_verticalLayout->addWidget(m_calibrationWarning);
     m_container = QWidget::createWindowContainer(m_window, m_frame3d);

@@ -61,7 +61,7 @@ public:
 
     static constexpr float AxesSize = 100.0f;
     static constexpr float SphereSize = 15.0f;
-    static constexpr float LabelHeight = 60.0f;
+    static constexpr float LabelHeight = 120.0f;
     static constexpr float LabelOffset = 40.0f;
     static constexpr float FingerTipSize = 10.0f;
     // More spare marker nodes than this are dropped.
