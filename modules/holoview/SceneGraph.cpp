@@ -256,6 +256,13 @@ void SceneGraph::buildMeshes()
     m_meshes.insert(Mesh::UnitLine, createLineMesh({0, 0, 0, 0, 0, 1}, {}, owner));
     m_meshes.insert(Mesh::Cylinder, new Qt3DExtras::QCylinderMesh(owner));
     m_meshes.insert(Mesh::Sphere, new Qt3DExtras::QSphereMesh(owner));
+    // Markers and tips are a few pixels across, and there may be hundreds:
+    // a quarter of the default sphere's triangles looks the same at that size
+    // and spares a software renderer most of its work.
+    auto *small = new Qt3DExtras::QSphereMesh(owner);
+    small->setRings(8);
+    small->setSlices(8);
+    m_meshes.insert(Mesh::SmallSphere, small);
 }
 
 void SceneGraph::buildMaterials()

@@ -17,7 +17,7 @@
 namespace Scenegraph {
 
 namespace Mesh {
-enum Type { Grid = 0, WireCube = 1, UnitLine = 2, Cylinder = 3, Sphere = 4 };
+enum Type { Grid = 0, WireCube = 1, UnitLine = 2, Cylinder = 3, Sphere = 4, SmallSphere = 5 };
 }
 
 namespace Material {

@@ -23,6 +23,7 @@ class SceneObjects
 public:
     // Three unit lines scaled by size: red along +x, green along +y, blue along +z.
     static std::shared_ptr<PoseTransformationNode> axes(SceneGraph &graph, const QString &name, float size);
+    // A sphere of the given diameter, drawn by the node itself (no children).
     static std::shared_ptr<PoseTransformationNode> sphere(SceneGraph &graph, const QString &name,
                                                           int material, float size);
     // A measurement tool: axes, and its tip (the tool's origin) as a white

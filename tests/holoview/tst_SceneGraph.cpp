@@ -230,7 +230,7 @@ void TestSceneGraph::enablingReachesDescendants()
 void TestSceneGraph::librariesHoldEveryType()
 {
     SceneGraph graph;
-    for (int type = Mesh::Grid; type <= Mesh::Sphere; ++type)
+    for (int type = Mesh::Grid; type <= Mesh::SmallSphere; ++type)
         QVERIFY(graph.mesh(type));
     for (int type = Material::Grey; type <= Material::Yellow; ++type) {
         QVERIFY(graph.material(type));
