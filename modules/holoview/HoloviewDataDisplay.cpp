@@ -194,8 +194,8 @@ void HoloviewDataDisplay::updateCalibrationWarning()
     QStringList cameras;
     for (int number : m_staticData->uncalibratedCameras())
         cameras << QString::number(number);
-    m_calibrationWarning->setText(tr("No room calibration for camera %1: it is not drawn.", nullptr, cameras.size())
-                                      .arg(cameras.join(QStringLiteral(", "))));
+    m_calibrationWarning->setText(
+        tr("Cameras without a room calibration (not drawn): %1").arg(cameras.join(QStringLiteral(", "))));
     m_calibrationWarning->setVisible(!cameras.isEmpty());
 }
 
