@@ -71,6 +71,8 @@ void SimMotion::configure(const SimScenario& scenario)
         markers[i].id = int(i) + 1;
     hands.assign(size_t(scenario.hands), Hand());
     inertials.assign(size_t(scenario.inertialSensors), Inertial());
+    lastBodyId = scenario.lastBodyId;
+    markerIdChurn = scenario.markerIdChurn;
     update(0.0);
 }
 
@@ -157,8 +159,12 @@ void SimMotion::update(double t)
         toRoom(&r.pose, m_powerwall);
         r.quality = dropped(seed, t, 1.0, 61) ? -1.0 : 1.0;
     }
+    // Fresh ids each frame, as a Controller that cannot match markers between
+    // frames sends them.
+    const int idBase = markerIdChurn ? 1 + int(markers.size()) * int(m_updates++ % 1000U) : 1;
     for (size_t i = 0; i < markers.size(); ++i) {
         Marker& m = markers[i];
+        m.id = idBase + int(i);
         const double s = double(i) + 1.0;
         const double radius = 300.0 + 1200.0 * std::fabs(std::sin(s * 1.3));
         const double a = 0.2 * t * (1.0 + 0.1 * double(i % 7)) + s;
@@ -203,6 +209,11 @@ void SimMotion::update(double t)
         s.state = 2;
         s.quality = 0.95;
     }
+}
+
+int SimMotion::bodyId(int index) const
+{
+    return lastBodyId >= 0 && index == int(bodies.size()) - 1 ? lastBodyId : index;
 }
 
 int SimMotion::trackedBodies() const

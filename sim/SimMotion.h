@@ -61,6 +61,11 @@ public:
     std::vector<Hand> hands;
     std::vector<Inertial> inertials;
     int fingersPerHand = 3;
+    int lastBodyId = -1;
+    bool markerIdChurn = false;
+
+    // Id a standard body streams under: its index, or lastBodyId for the last one.
+    int bodyId(int index) const;
 
     // Number of tracked standard bodies and markers in the last update.
     int trackedBodies() const;
@@ -75,4 +80,5 @@ private:
     static bool dropped(int seed, double t, double window, unsigned oneIn);
     static void toRoom(Pose* pose, bool powerwall);
     bool m_powerwall = false;
+    unsigned m_updates = 0;
 };

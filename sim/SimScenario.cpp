@@ -61,6 +61,8 @@ const QVector<SimScenario::Option>& SimScenario::options()
         {"slaves", "N", "connected cascade slaves, 0..4 (default 0)"},
         {"synccards", "N", "sync cards, 0..2 (default 1)"},
         {"coordinates", "normal|powerwall", "room coordinate type: normal (z up) or powerwall (y up)"},
+        {"last-body-id", "N", "stream the last standard body under id N, 0..999 (default: its index)"},
+        {"marker-id-churn", "yes|no", "give the single markers fresh ids every frame (default no)"},
         {"rate", "HZ", "frame rate while measuring, 1..2000 (default 60)"},
         {"init-delay", "MS", "delay before \"quorix2 init\" is answered (default 0)"},
         {"reinit-delay", "MS", "delay before \"quorix2 reinit\" is answered (default 1500)"},
@@ -171,6 +173,10 @@ bool SimScenario::applyOption(const QString& name, const QString& rawValue, QStr
         coordinateType = value;
         return true;
     }
+    if (name == QLatin1String("last-body-id"))
+        return number(0, 999, &lastBodyId);
+    if (name == QLatin1String("marker-id-churn"))
+        return toBool(value, &markerIdChurn) ? true : fail(QStringLiteral("expected yes or no"));
     if (name == QLatin1String("rate")) {
         bool ok = false;
         const double r = value.toDouble(&ok);

@@ -41,6 +41,8 @@ public:
     int cascadeSlaves = 0;
     int synccards = 1;
     QString coordinateType = QStringLiteral("normal"); // or "powerwall"
+    int lastBodyId = -1;           // >= 0: the last standard body streams under this id
+    bool markerIdChurn = false;    // single markers get fresh ids every frame
 
     double rate = 60.0;            // frames per second while measuring
     int initDelayMs = 0;

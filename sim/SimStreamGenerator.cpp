@@ -133,7 +133,7 @@ void SimStreamGenerator::frame(quint32 frameNumber, double timeStamp, const SimM
             if (b.quality < 0)
                 continue;
             out->append(" [");
-            appendInt(out, i);
+            appendInt(out, m.bodyId(i));
             out->append(' ');
             appendFixed(out, b.quality, 3);
             out->append(']');

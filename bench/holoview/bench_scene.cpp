@@ -136,6 +136,73 @@ void BM_SceneRebuild(benchmark::State &state)
 }
 BENCHMARK(BM_SceneRebuild)->Unit(benchmark::kMicrosecond)->Repetitions(9)->ReportAggregatesOnly(true);
 
+// A parser that has taken one frame of the given lines.
+std::unique_ptr<QuorixParser> parsedLines(std::vector<std::string> lines)
+{
+    auto parser = std::make_unique<QuorixParser>();
+    for (std::string &line : lines) {
+        char *cursor = &line[0];
+        parser->parseLine(&cursor);
+    }
+    return parser;
+}
+
+// Ticks through the frames in turn, flushing the event loop's work after each
+// as the running program does, so that deleted or new entities cost here.
+void frameTicks(benchmark::State &state, const std::vector<std::unique_ptr<QuorixParser>> &frames)
+{
+    Scenegraph::SceneGraph graph;
+    Configuration::DisplaySettingsData display;
+    Scenegraph::TrackedTargetBuilder targets(&graph, display);
+    targets.setStaticData(nullptr);
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    Logic::TrackedFrame frame;
+    size_t tick = 0;
+    for (auto _ : state) {
+        frame.digest(*frames[tick++ % frames.size()]);
+        targets.setFrame(frame);
+        flushEvents();
+    }
+    qInstallMessageHandler(previous);
+    state.counters["targets"] = static_cast<double>(targets.nodeCount());
+}
+
+// 200 markers; with churn every frame names them with ids never seen before,
+// as a Controller that cannot match markers between frames does.
+void BM_Markers(benchmark::State &state)
+{
+    const bool churn = state.range(0) != 0;
+    std::mt19937 random(3);
+    std::vector<std::unique_ptr<QuorixParser>> frames;
+    for (int f = 0; f < 8; ++f) {
+        std::string line = "3d 200";
+        for (int m = 0; m < 200; ++m)
+            line += " [" + std::to_string(1 + m + (churn ? 200 * f : 0)) + " 1.000]" + position(random);
+        frames.push_back(parsedLines({line}));
+    }
+    frameTicks(state, frames);
+}
+BENCHMARK(BM_Markers)->ArgName("churn")->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
+// 20 bodies with ids 0 … 19, or with the last one as 999: the high id must
+// not make the other 980 possible bodies cost anything.
+void BM_BodyIds(benchmark::State &state)
+{
+    const int lastId = static_cast<int>(state.range(0));
+    std::mt19937 random(5);
+    std::vector<std::unique_ptr<QuorixParser>> frames;
+    for (int f = 0; f < 8; ++f) {
+        std::string line = "6d 20";
+        for (int b = 0; b < 20; ++b)
+            line += " [" + std::to_string(b == 19 ? lastId : b) + " 1.000]" + position(random) + rotation(random);
+        frames.push_back(parsedLines({line}));
+    }
+    frameTicks(state, frames);
+}
+BENCHMARK(BM_BodyIds)->ArgName("last_id")->Arg(19)->Arg(999)->Unit(benchmark::kMicrosecond)->Repetitions(5)
+    ->ReportAggregatesOnly(true);
+
 } // namespace
 
 int main(int argc, char **argv)

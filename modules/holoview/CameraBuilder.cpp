@@ -51,9 +51,10 @@ void CameraBuilder::setStaticData(const Logic::StaticData *data)
     build(false);
 }
 
-void CameraBuilder::setSettings(const Configuration::DisplaySettingsData &display)
+void CameraBuilder::setSettings(const Configuration::DisplaySettingsData &display, int plane)
 {
     m_display = display;
+    m_plane = plane;
     build(true);
 }
 
@@ -65,6 +66,7 @@ void CameraBuilder::build(bool settingsRebuild)
         const Logic::StaticData::CameraPose *pose = m_staticData->cameraPose(i);
         if (!pose)
             continue;
+        updateLabel(i, *pose, settingsRebuild);
         auto *existing = dynamic_cast<PoseTransformationNode *>(m_graph->find(m_nodes.value(i)));
         if (existing && !settingsRebuild) {
             existing->setPose(*pose);
@@ -94,8 +96,48 @@ void CameraBuilder::build(bool settingsRebuild)
             m_graph->detachFromParent(stale);
         it = m_nodes.erase(it);
     }
+    for (int index : m_labels.keys()) {
+        if (index >= count)
+            dropLabel(index);
+    }
 
     updateWarning();
+}
+
+void CameraBuilder::updateLabel(int index, const Logic::StaticData::CameraPose &pose, bool settingsRebuild)
+{
+    if (settingsRebuild || !m_display.cameraShowIDs)
+        dropLabel(index);
+    if (!m_display.cameraShowIDs)
+        return;
+    // The number the Controller gives the camera, not its place in our list:
+    // uncalibrated cameras leave gaps.
+    const QString text = QString::number(m_staticData->cameraNumber(index));
+    std::shared_ptr<LabelNode> &label = m_labels[index];
+    if (!label) {
+        const QString name = QStringLiteral("camera_%1_label").arg(index);
+        if (Node *old = m_graph->find(name))
+            m_graph->detachFromParent(old);
+        label = std::make_shared<LabelNode>(name, text, LabelHeight, QColor(Qt::yellow));
+        label->setPlane(m_plane);
+        m_graph->appendChild(m_cameras.get(), label);
+    }
+    label->setText(text);
+    // Beside the frustum's apex, a little above it.
+    const float up = LabelHeight;
+    double at[3] = {pose[0] + up / 2, pose[1], pose[2]};
+    at[m_plane == 0 ? 2 : m_plane == 1 ? 1 : 0] += up;
+    label->setPosition(at[0], at[1], at[2]);
+}
+
+void CameraBuilder::dropLabel(int index)
+{
+    const auto it = m_labels.find(index);
+    if (it == m_labels.end())
+        return;
+    if (it.value() && it.value()->parent())
+        m_graph->detachFromParent(it.value().get());
+    m_labels.erase(it);
 }
 
 void CameraBuilder::updateWarning()

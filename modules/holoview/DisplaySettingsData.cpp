@@ -25,6 +25,8 @@ const Attribute attributes[] = {
     {"trackedMarker3D.showSphere", &DisplaySettingsData::trackedMarker3DShowSphere},
     {"camera.showIDs", &DisplaySettingsData::cameraShowIDs},
     {"camera.showFrustum", &DisplaySettingsData::cameraShowFrustum},
+    {"trackedHand.show", &DisplaySettingsData::trackedHandShow},
+    {"trackedInertial.show", &DisplaySettingsData::trackedInertialShow},
 };
 
 } // namespace

@@ -27,6 +27,9 @@ public:
     bool calculateMarkers = true;
     bool cameraShowIDs = true;
     bool cameraShowFrustum = true;
+    // Families the Controller may send besides the optical targets.
+    bool trackedHandShow = true;
+    bool trackedInertialShow = true;
 };
 
 } // namespace Configuration

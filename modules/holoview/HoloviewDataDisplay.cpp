@@ -12,6 +12,7 @@
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
+#include <QLabel>
 #include <QMutexLocker>
 #include <QSplitter>
 #include <QTimer>
@@ -27,7 +28,7 @@ namespace {
 
 // The data keys a visible monitor subscribes, in this order; the measurement
 // tool key ("6dmt" or "6dmt2") goes in place of the null entry.
-const char *const kDataKeys[] = {"3d", "6d", "6df2", nullptr, "6dmtr"};
+const char *const kDataKeys[] = {"3d", "6d", "6df2", nullptr, "6dmtr", "6di", "gl"};
 
 } // namespace
 
@@ -43,7 +44,9 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     // 3. World part, shared frame and its lock, static data.
     m_worldBuilder = std::make_unique<Scenegraph::WorldBuilder>(m_sceneGraph.get());
     m_frame = std::make_unique<Logic::TrackedFrame>();
+    m_lastLineMs.fill(-1);
     m_frameMutex = std::make_unique<QMutex>();
+    m_clock.start();
     m_staticData = std::make_unique<Logic::StaticData>(m_channel, m_versions);
 
     // 4. Measurement notices and inter-module messages.
@@ -64,6 +67,7 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_window = new Zel3DWindowWrapper(m_sceneGraph->root()->entity(), m_config.input.plane, &m_config.camera,
                                       &m_config.display);
     connect(m_window.data(), &Zel3DWindowWrapper::sig_doUpdateDisplay, this, &HoloviewDataDisplay::updateDisplay);
+    m_window->setBoundsProvider([this](QVector3D *min, QVector3D *max) { return viewBounds(min, max); });
 
     // 7.
     updateDisplay();
@@ -153,6 +157,15 @@ void HoloviewDataDisplay::buildForm()
     m_verticalLayout->setSpacing(6);
     m_verticalLayout->setContentsMargins(11, 11, 11, 11);
     m_verticalLayout->setObjectName(QStringLiteral("verticalLayout"));
+    // Cameras without a room calibration have no place in the scene; they are
+    // named here instead, above the view, while there are any.
+    m_calibrationWarning = new QLabel(m_frame3d);
+    m_calibrationWarning->setObjectName(QStringLiteral("label_calibrationWarning"));
+    m_calibrationWarning->setStyleSheet(QStringLiteral("color: white; background-color: #b00020; padding: 3px;"));
+    m_calibrationWarning->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_calibrationWarning->setWordWrap(true);
+    m_calibrationWarning->setVisible(false);
+    m_verticalLayout->addWidget(m_calibrationWarning);
     m_container = QWidget::createWindowContainer(m_window, m_frame3d);
     m_container->setObjectName(QStringLiteral("container_3d"));
     m_verticalLayout->addWidget(m_container);
@@ -174,15 +187,69 @@ void HoloviewDataDisplay::reloadScene()
     updateDisplay();
 }
 
+void HoloviewDataDisplay::updateCalibrationWarning()
+{
+    if (!m_calibrationWarning)
+        return;
+    QStringList cameras;
+    for (int number : m_staticData->uncalibratedCameras())
+        cameras << QString::number(number);
+    m_calibrationWarning->setText(
+        tr("Cameras without a room calibration (not drawn): %1").arg(cameras.join(QStringLiteral(", "))));
+    m_calibrationWarning->setVisible(!cameras.isEmpty());
+}
+
+bool HoloviewDataDisplay::viewBounds(QVector3D *min, QVector3D *max) const
+{
+    bool any = false;
+    auto take = [&](double x, double y, double z) {
+        const QVector3D p{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
+        if (!any) {
+            *min = *max = p;
+            any = true;
+            return;
+        }
+        for (int i = 0; i < 3; ++i) {
+            (*min)[i] = std::min((*min)[i], p[i]);
+            (*max)[i] = std::max((*max)[i], p[i]);
+        }
+    };
+    for (int i = 0; i < m_staticData->numberOfCameras(); ++i) {
+        if (const Logic::StaticData::CameraPose *pose = m_staticData->cameraPose(i))
+            take((*pose)[0], (*pose)[1], (*pose)[2]);
+    }
+    if (m_trackedBuilder) {
+        for (const auto &entry : m_trackedBuilder->frame().targets()) {
+            const Logic::TrackedTarget &t = entry.second;
+            if (t.state == Logic::TrackedTarget::PositionOnly || t.state == Logic::TrackedTarget::FullPose)
+                take(t.pose[0], t.pose[1], t.pose[2]);
+        }
+        for (const auto &entry : m_trackedBuilder->frame().hands()) {
+            if (entry.second.tracked)
+                take(entry.second.pose[0], entry.second.pose[1], entry.second.pose[2]);
+        }
+    }
+    if (!any) {
+        // Nothing known yet: the floor grid, 4 m across.
+        const QVector3D up = Zel3DWindowWrapper::axisOfPlane(m_config.input.plane);
+        const QVector3D extent = QVector3D(2000, 2000, 2000) - 2000 * up;
+        *min = -extent;
+        *max = extent;
+    }
+    return true;
+}
+
 void HoloviewDataDisplay::updateDisplay()
 {
     if (m_window)
         m_window->setupCamera(m_config.input.plane, Zel3DWindowWrapper::CameraSetupMode::Update);
+    m_withInertial = m_config.display.trackedInertialShow;
     m_worldBuilder->setSettings(m_config.display, m_config.input.plane);
     if (m_cameraBuilder)
-        m_cameraBuilder->setSettings(m_config.display);
+        m_cameraBuilder->setSettings(m_config.display, m_config.input.plane);
     if (m_trackedBuilder)
-        m_trackedBuilder->setSettings(m_config.display);
+        m_trackedBuilder->setSettings(m_config.display, m_config.input.plane);
+    updateCalibrationWarning();
     if (m_window)
         m_window->requestFrames();
 }
@@ -233,7 +300,7 @@ void HoloviewDataDisplay::unsubscribe()
     m_subscribed = false;
 }
 
-int HoloviewDataDisplay::onData(const char *, const char *line)
+int HoloviewDataDisplay::onData(const char *key, const char *line)
 {
     if (!m_parser || !m_lineBuffer)
         return -1;
@@ -252,8 +319,11 @@ int HoloviewDataDisplay::onData(const char *, const char *line)
 
     if (!m_frameMutex->tryLock())
         return -3;
-    m_frame->digest(*m_parser);
+    m_frame->digest(*m_parser, m_withInertial);
     m_frameConsumed = false;
+    const int family = Logic::TrackedFrame::familyOfLineKey(key);
+    if (family >= 0)
+        m_lastLineMs[static_cast<size_t>(family)] = m_clock.elapsed();
     m_frameMutex->unlock();
     return 0;
 }
@@ -269,13 +339,22 @@ Logic::TrackedFrame HoloviewDataDisplay::sharedFrame(bool *consumed) const
 void HoloviewDataDisplay::updateTrackedOnTimer()
 {
     m_frameMutex->lock();
-    if (m_frameConsumed) {
+    // Families whose lines stopped: their last targets are no longer news.
+    const qint64 now = m_clock.elapsed();
+    unsigned stale = 0;
+    for (size_t f = 0; f < m_lastLineMs.size(); ++f) {
+        if (m_lastLineMs[f] >= 0 && now - m_lastLineMs[f] > StaleAfterMs)
+            stale |= 1U << f;
+    }
+    if (m_frameConsumed && stale == m_staleShown) {
         m_frameMutex->unlock();
         return;
     }
     Logic::TrackedFrame copy = *m_frame;
     m_frameConsumed = true;
     m_frameMutex->unlock();
+    copy.markNotTracked(stale);
+    m_staleShown = stale;
 
     if (m_trackedBuilder)
         m_trackedBuilder->setFrame(std::move(copy));
@@ -308,8 +387,10 @@ void HoloviewDataDisplay::onMeasurementStopped()
     // The old part goes first so that the new one can take over its node names.
     m_cameraBuilder.reset();
     m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
+    m_cameraBuilder->setSettings(m_config.display, m_config.input.plane);
     m_cameraBuilder->setStaticData(m_staticData.get());
     m_trackedBuilder.reset();
+    updateCalibrationWarning();
 }
 
 } // namespace GUI

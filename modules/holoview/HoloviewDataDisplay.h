@@ -6,17 +6,21 @@
 #include "TrackedFrame.h"
 #include "Zel3DWindowWrapper.h"
 
+#include <QElapsedTimer>
 #include <QMutex>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
 
+#include <array>
+#include <atomic>
 #include <memory>
 
 class BackendVersions;
 class IOManager;
 class QFrame;
 class QGridLayout;
+class QLabel;
 class QSplitter;
 class QTimer;
 class QVBoxLayout;
@@ -46,9 +50,12 @@ class HoloviewDataDisplay : public QWidget, public Requester
     Q_INTERFACES(Requester)
 
 public:
-    // Holds 10239 characters and the terminating zero.
-    static constexpr int LineBufferSize = 10240;
+    // Any line a UDP datagram can carry (65507 bytes) with its terminating zero.
+    static constexpr int LineBufferSize = 65536;
     static constexpr int UpdateIntervalMs = 20;
+    // A family without a line for this long is drawn as not tracked: about
+    // fifteen frames at the usual rates, yet quick enough for the eye.
+    static constexpr int StaleAfterMs = 250;
     static const char *const MessageChannel;   // "HoloviewModule"
 
     // Neither the channel nor the versions are owned; both may be null.
@@ -81,6 +88,10 @@ public:
     Logic::TrackedFrame sharedFrame(bool *consumed = nullptr) const;
     // The lock of the shared frame, for tests that need it busy.
     QMutex *frameMutex() const { return m_frameMutex.get(); }
+    // The line above the 3D view naming cameras without a room calibration.
+    QLabel *calibrationWarning() const { return m_calibrationWarning; }
+    // The box "fit view" frames: cameras and tracked targets, else the grid.
+    bool viewBounds(QVector3D *min, QVector3D *max) const;
 
 public slots:
     void updateDisplay();
@@ -94,6 +105,7 @@ protected:
 
 private:
     void readCoordinateType();
+    void updateCalibrationWarning();
     void reloadScene();
     void buildForm();
     void subscribe();
@@ -106,6 +118,7 @@ private:
     QFrame *m_frame3d = nullptr;
     QVBoxLayout *m_verticalLayout = nullptr;
     QWidget *m_container = nullptr;
+    QLabel *m_calibrationWarning = nullptr;
 
     QPointer<Zel3DWindowWrapper> m_window;
     QString m_settingsDirectory;
@@ -129,7 +142,14 @@ private:
     // Shared between the data thread and the GUI thread, under m_frameMutex.
     std::unique_ptr<Logic::TrackedFrame> m_frame;
     bool m_frameConsumed = true;
+    // When each family's last good line came, on m_clock; -1 never.
+    std::array<qint64, Logic::TrackedFrame::FamilyCount> m_lastLineMs;
     std::unique_ptr<QMutex> m_frameMutex;
+    QElapsedTimer m_clock;
+    // GUI thread: the families the last drawn frame showed as stale.
+    unsigned m_staleShown = 0;
+    // Read by the data thread's digest.
+    std::atomic<bool> m_withInertial{true};
 
     std::unique_ptr<Logic::StaticData> m_staticData;
     HoloviewMessageReceiver *m_receiver = nullptr;

@@ -121,7 +121,9 @@ const char *toDouble(const char *p, const char *end, double *out)
             return nullptr;
         stop = r.ptr;
     }
-    if (!std::isfinite(value))
+    // A value beyond the float range would overflow where the scene converts
+    // it; like an infinity it is never a measurement.
+    if (!std::isfinite(value) || std::fabs(value) > static_cast<double>(std::numeric_limits<float>::max()))
         return nullptr;
     *out = negative ? -value : value;
     return stop;
@@ -195,6 +197,10 @@ bool declaredCount(int *count)
         *count = 0;
     return true;
 }
+
+// The line keys in the order they are tried.
+enum Family { Fr, Ts, Cal6d, Body, OldGripwand, Gripwand, OldTool, Tool, Reference,
+              CalGl, Hand, Joint, Inertial, Marker, FamilyCount };
 
 struct Key {
     const char *text;
@@ -272,8 +278,6 @@ bool QuorixParser::parseLine(char **cursor)
     if (!cursor || !*cursor)
         return false;
 
-    enum Family { Fr, Ts, Cal6d, Body, OldGripwand, Gripwand, OldTool, Tool, Reference,
-                  CalGl, Hand, Joint, Inertial, Marker, FamilyCount };
     static const Key keys[FamilyCount] = {
         {"fr ", 3}, {"ts ", 3}, {"6dcal ", 6}, {"6d ", 3}, {"6df ", 4}, {"6df2 ", 5},
         {"6dmt ", 5}, {"6dmt2 ", 6}, {"6dmtr ", 6}, {"glcal ", 6}, {"gl ", 3},
@@ -306,7 +310,30 @@ bool QuorixParser::parseLine(char **cursor)
     case Marker: ok = parseMarkers(&p); break;
     }
     *cursor = p;
+    if (!ok)
+        discardFamily(family);
     return ok;
+}
+
+void QuorixParser::discardFamily(int family)
+{
+    // A line that broke off has rewritten part of its family: the records it
+    // wrote are half a frame and the ones it had not reached yet are stale.
+    // Neither may be shown, so the whole family reads as not tracked until its
+    // next good line. The counts stay: they say which targets are defined.
+    switch (family) {
+    case Body: resetAll(m_bodies, m_bodyCount, resetBody); break;
+    case OldGripwand:
+    case Gripwand: resetAll(m_gripwands, m_gripwandCount, resetGripwand); break;
+    case OldTool:
+    case Tool: resetAll(m_tools, m_toolCount, resetTool); break;
+    case Reference: resetAll(m_references, m_referenceCount, resetReference); break;
+    case Hand: resetAll(m_hands, m_handCount, resetHand); break;
+    case Joint: resetAll(m_humanModels, m_humanModelCount, resetHumanModel); break;
+    case Inertial: resetAll(m_inertials, m_inertialCount, resetInertial); break;
+    case Marker: m_markerCount = 0; break;
+    default: break;
+    }
 }
 
 void QuorixParser::resetFrame()

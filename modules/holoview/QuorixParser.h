@@ -110,7 +110,8 @@ public:
 
     // Parses the zero-terminated line *cursor points to and advances *cursor.
     // Unknown keys are accepted and change nothing. False for a null cursor and
-    // for a line that breaks the format; records written before the fault stay.
+    // for a line that breaks the format; the family of such a line then holds
+    // no tracked record (its counts stay), so half a line is never shown.
     bool parseLine(char **cursor);
 
     void resetFrame();
@@ -155,6 +156,7 @@ private:
         return index >= 0 && index < count ? &records[static_cast<size_t>(index)] : nullptr;
     }
 
+    void discardFamily(int family);
     bool parseFrameCounter(char **cursor);
     bool parseTimeStamp(char **cursor);
     bool parseCalibratedCount(char **cursor, int *destination);

@@ -114,6 +114,23 @@ void SceneGraph::setEnabled(Node *node, bool on)
         setEnabled(child.get(), on);
 }
 
+bool SceneGraph::renameNode(Node *node, const QString &name)
+{
+    if (!node || node == m_root.get())
+        return false;
+    if (node->m_name == name)
+        return true;
+    const bool registered = node->m_sceneGraph == this;
+    if (registered && !name.isEmpty() && m_registry.contains(name))
+        return false;
+    if (registered && !node->m_name.isEmpty() && m_registry.value(node->m_name) == node)
+        m_registry.remove(node->m_name);
+    node->m_name = name;
+    if (registered && !name.isEmpty())
+        m_registry.insert(name, node);
+    return true;
+}
+
 void SceneGraph::registerNode(Node *node)
 {
     if (!node)
@@ -239,6 +256,13 @@ void SceneGraph::buildMeshes()
     m_meshes.insert(Mesh::UnitLine, createLineMesh({0, 0, 0, 0, 0, 1}, {}, owner));
     m_meshes.insert(Mesh::Cylinder, new Qt3DExtras::QCylinderMesh(owner));
     m_meshes.insert(Mesh::Sphere, new Qt3DExtras::QSphereMesh(owner));
+    // Markers and tips are a few pixels across, and there may be hundreds:
+    // a quarter of the default sphere's triangles looks the same at that size
+    // and spares a software renderer most of its work.
+    auto *small = new Qt3DExtras::QSphereMesh(owner);
+    small->setRings(8);
+    small->setSlices(8);
+    m_meshes.insert(Mesh::SmallSphere, small);
 }
 
 void SceneGraph::buildMaterials()

@@ -17,7 +17,7 @@
 namespace Scenegraph {
 
 namespace Mesh {
-enum Type { Grid = 0, WireCube = 1, UnitLine = 2, Cylinder = 3, Sphere = 4 };
+enum Type { Grid = 0, WireCube = 1, UnitLine = 2, Cylinder = 3, Sphere = 4, SmallSphere = 5 };
 }
 
 namespace Material {
@@ -46,6 +46,10 @@ public:
     void appendChild(Node *parent, const std::shared_ptr<Node> &child);
     void detachFromParent(Node *node);
     void setEnabled(Node *node, bool on);
+    // Gives a node another name and moves its registry entry along, so that
+    // a node can be reused for another target instead of being rebuilt. An
+    // empty name leaves it unregistered; a taken name is refused (false).
+    bool renameNode(Node *node, const QString &name);
 
     void registerNode(Node *node);
     void unregisterNode(Node *node);

@@ -3,6 +3,7 @@
 #include "RenderableNode.h"
 #include "SceneGraph.h"
 
+#include <Qt3DCore/QEntity>
 #include <Qt3DCore/QTransform>
 #include <Qt3DRender/QGeometryRenderer>
 
@@ -48,8 +49,37 @@ std::shared_ptr<PoseTransformationNode> SceneObjects::axes(SceneGraph &graph, co
 std::shared_ptr<PoseTransformationNode> SceneObjects::sphere(SceneGraph &graph, const QString &name, int material,
                                                              float size)
 {
+    // Drawn by the node's own entity: markers come by the hundred, and each
+    // entity costs the renderer every frame. Poses leave the scale alone.
     auto node = std::make_shared<PoseTransformationNode>(name);
-    graph.appendChild(node.get(), renderable(graph, Mesh::Sphere, material, transform(QVector3D(size, size, size))));
+    node->setScale(size);
+    if (Qt3DExtras::QPhongMaterial *m = graph.material(material))
+        node->entity()->addComponent(m);
+    if (Qt3DRender::QGeometryRenderer *mesh = graph.mesh(Mesh::SmallSphere))
+        node->entity()->addComponent(mesh);
+    return node;
+}
+
+std::shared_ptr<PoseTransformationNode> SceneObjects::tool(SceneGraph &graph, const QString &name)
+{
+    auto node = axes(graph, name, 100.0f);
+    graph.appendChild(node.get(), renderable(graph, Mesh::SmallSphere, Material::NearWhite,
+                                             transform(QVector3D(ToolTipSize, ToolTipSize, ToolTipSize))));
+    // The cylinder stands along y; lay it onto +z, starting at the tip.
+    graph.appendChild(node.get(),
+                      renderable(graph, Mesh::Cylinder, Material::NearWhite,
+                                 transform(QVector3D(3.0f, ToolShaftLength, 3.0f),
+                                           QQuaternion::fromAxisAndAngle(1, 0, 0, 90),
+                                           QVector3D(0.0f, 0.0f, ToolShaftLength / 2.0f))));
+    return node;
+}
+
+std::shared_ptr<PoseTransformationNode> SceneObjects::inertialBody(SceneGraph &graph, const QString &name)
+{
+    auto node = axes(graph, name, 100.0f);
+    graph.appendChild(node.get(), renderable(graph, Mesh::WireCube, Material::Yellow,
+                                             transform(QVector3D(InertialCubeSize, InertialCubeSize,
+                                                                 InertialCubeSize))));
     return node;
 }
 

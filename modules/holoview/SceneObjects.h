@@ -23,8 +23,20 @@ class SceneObjects
 public:
     // Three unit lines scaled by size: red along +x, green along +y, blue along +z.
     static std::shared_ptr<PoseTransformationNode> axes(SceneGraph &graph, const QString &name, float size);
+    // A sphere of the given diameter, drawn by the node itself (no children).
     static std::shared_ptr<PoseTransformationNode> sphere(SceneGraph &graph, const QString &name,
                                                           int material, float size);
+    // A measurement tool: axes, and its tip (the tool's origin) as a white
+    // sphere with a shaft leaving it along +z.
+    static std::shared_ptr<PoseTransformationNode> tool(SceneGraph &graph, const QString &name);
+    // An inertial body: axes inside a wire cube, so that it cannot be taken
+    // for an optical body.
+    static std::shared_ptr<PoseTransformationNode> inertialBody(SceneGraph &graph, const QString &name);
+
+    static constexpr float ToolTipSize = 10.0f;
+    static constexpr float ToolShaftLength = 120.0f;
+    static constexpr float InertialCubeSize = 80.0f;
+
     // The grey grid, 4000 wide: plane 0 in x–y, plane 1 turned about x, plane 2 about y.
     static std::shared_ptr<PoseTransformationNode> grid(SceneGraph &graph, const QString &name, int plane);
     // Three cylinders of the given length and radius, starting at the origin.

@@ -117,6 +117,8 @@ void StaticData::readFamily(const Family &family, std::vector<MarkerVector> &lis
 void StaticData::readCameras()
 {
     m_cameras.clear();
+    m_cameraNumbers.clear();
+    m_uncalibrated.clear();
     if (!m_channel)
         return;
     int number = 0;
@@ -134,6 +136,7 @@ void StaticData::readCameras()
         const QString text = QString::fromLatin1(answer);
         if (text == QLatin1String("none")) {
             m_allCamerasCalibrated = false;
+            m_uncalibrated.push_back(c);
             continue;
         }
         CameraPose pose{};
@@ -142,7 +145,14 @@ void StaticData::readCameras()
             continue;
         }
         m_cameras.push_back(pose);
+        m_cameraNumbers.push_back(c);
     }
+}
+
+int StaticData::cameraNumber(int index) const
+{
+    return index >= 0 && index < static_cast<int>(m_cameraNumbers.size()) ? m_cameraNumbers[static_cast<size_t>(index)]
+                                                                          : 0;
 }
 
 bool StaticData::parseRoomCalibration(const QString &answer, CameraPose &pose) const

@@ -39,6 +39,10 @@ public:
     int numberOfCameras() const { return static_cast<int>(m_cameras.size()); }
     const CameraPose *cameraPose(int index) const;
     bool allCamerasCalibrated() const { return m_allCamerasCalibrated; }
+    // The Controller's camera number (from 1) of list place 'index'; 0 when none.
+    int cameraNumber(int index) const;
+    // Numbers of the cameras the last read found without a room calibration.
+    const std::vector<int> &uncalibratedCameras() const { return m_uncalibrated; }
 
     // Targets by their number, from 1. Null outside 1 … number.
     int numberOfStandardBodies() const { return static_cast<int>(m_standardBodies.size()); }
@@ -64,6 +68,8 @@ private:
     IOManager *m_channel;
     BackendVersions *m_versions;
     std::vector<CameraPose> m_cameras;
+    std::vector<int> m_cameraNumbers;
+    std::vector<int> m_uncalibrated;
     bool m_allCamerasCalibrated = true;
     std::vector<MarkerVector> m_standardBodies;
     std::vector<MarkerVector> m_gripwands;

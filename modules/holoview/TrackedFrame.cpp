@@ -3,6 +3,7 @@
 #include "QuorixParser.h"
 
 #include <algorithm>
+#include <cstring>
 #include <limits>
 
 namespace Logic {
@@ -20,14 +21,14 @@ TrackedTarget::Pose poseOf(const Record &record)
 
 // Gripwands, measurement tools and tool references share one rule: a
 // quality below zero means not tracked, anything else a full pose.
-template <typename Record>
+template <typename Record, typename Report>
 void digestPosed(TrackedFrame &frame, int kind, int count, const Record *(QuorixParser::*record)(int) const,
-                 const QuorixParser &parser)
+                 const QuorixParser &parser, Report report)
 {
     for (int i = 0; i < count; ++i) {
         const Record *r = (parser.*record)(i);
         const int key = TrackedFrame::key(kind, r->id);
-        if (key < 0)
+        if (key < 0 || !report(r->id, r->quality >= 0.0))
             continue;
         TrackedTarget target;
         target.kind = kind;
@@ -61,18 +62,76 @@ int TrackedFrame::idOfKey(int key)
     return key - KeysPerKind * std::min(key / KeysPerKind, static_cast<int>(TrackedTarget::Marker));
 }
 
-void TrackedFrame::digest(const QuorixParser &parser)
+int TrackedFrame::familyOfLineKey(const char *key)
+{
+    static const struct {
+        const char *key;
+        Family family;
+    } keys[] = {{"6d", Bodies}, {"6di", InertialBodies}, {"6df", Gripwands}, {"6df2", Gripwands},
+                {"6dmt", Tools}, {"6dmt2", Tools}, {"6dmtr", References}, {"3d", Markers}, {"gl", Hands}};
+    if (!key)
+        return -1;
+    for (const auto &k : keys) {
+        if (std::strcmp(key, k.key) == 0)
+            return k.family;
+    }
+    return -1;
+}
+
+int TrackedFrame::familyOf(const TrackedTarget &target)
+{
+    switch (target.kind) {
+    case TrackedTarget::StandardBody: return target.inertial ? InertialBodies : Bodies;
+    case TrackedTarget::Gripwand: return Gripwands;
+    case TrackedTarget::MeasurementTool: return Tools;
+    case TrackedTarget::ToolReference: return References;
+    default: return Markers;
+    }
+}
+
+bool TrackedFrame::report(int family, int id, bool tracked)
+{
+    if (id < 0 || id >= KeysPerKind)
+        return tracked;
+    std::vector<bool> &seen = m_everTracked[static_cast<size_t>(family)];
+    const size_t index = static_cast<size_t>(id);
+    if (tracked) {
+        if (index >= seen.size())
+            seen.resize(index + 1, false);
+        seen[index] = true;
+        return true;
+    }
+    return index < seen.size() && seen[index];
+}
+
+void TrackedFrame::markNotTracked(unsigned families)
+{
+    if (!families)
+        return;
+    for (auto &entry : m_targets) {
+        if (families & (1U << familyOf(entry.second)))
+            entry.second.state = TrackedTarget::NotTracked;
+    }
+    if (families & (1U << Hands)) {
+        for (auto &entry : m_hands)
+            entry.second.tracked = false;
+    }
+}
+
+void TrackedFrame::digest(const QuorixParser &parser, bool withInertial)
 {
     if (parser.timeStamp() > 0.0)
         m_timeStamp = parser.timeStamp();
     m_targets.clear();
+    m_hands.clear();
 
-    for (int i = 0; i < parser.inertialBodyCount(); ++i) {
+    for (int i = 0; withInertial && i < parser.inertialBodyCount(); ++i) {
         const QuorixParser::InertialBodyRecord *r = parser.inertialBody(i);
         const int key = TrackedFrame::key(TrackedTarget::StandardBody, r->id);
-        if (key < 0 || r->state < 0)
+        if (key < 0 || r->state < 0 || !report(InertialBodies, r->id, r->state > 0))
             continue;
         TrackedTarget target;
+        target.inertial = true;
         if (r->state == 1) {
             target.state = TrackedTarget::OrientationOnly;
             target.pose = poseOf(*r);
@@ -88,7 +147,7 @@ void TrackedFrame::digest(const QuorixParser &parser)
     for (int i = 0; i < parser.bodyCount(); ++i) {
         const QuorixParser::BodyRecord *r = parser.body(i);
         const int key = TrackedFrame::key(TrackedTarget::StandardBody, r->id);
-        if (key < 0)
+        if (key < 0 || !report(Bodies, r->id, r->quality >= 0.0))
             continue;
         const auto existing = m_targets.find(key);
         if (existing != m_targets.end() && existing->second.state != TrackedTarget::NotTracked)
@@ -101,11 +160,15 @@ void TrackedFrame::digest(const QuorixParser &parser)
         insert(key, target);
     }
 
-    digestPosed(*this, TrackedTarget::Gripwand, parser.gripwandCount(), &QuorixParser::gripwand, parser);
+    auto reportOf = [this](int family) {
+        return [this, family](int id, bool tracked) { return report(family, id, tracked); };
+    };
+    digestPosed(*this, TrackedTarget::Gripwand, parser.gripwandCount(), &QuorixParser::gripwand, parser,
+                reportOf(Gripwands));
     digestPosed(*this, TrackedTarget::MeasurementTool, parser.measurementToolCount(),
-                &QuorixParser::measurementTool, parser);
+                &QuorixParser::measurementTool, parser, reportOf(Tools));
     digestPosed(*this, TrackedTarget::ToolReference, parser.toolReferenceCount(), &QuorixParser::toolReference,
-                parser);
+                parser, reportOf(References));
 
     for (int i = 0; i < parser.markerCount(); ++i) {
         const QuorixParser::MarkerRecord *r = parser.marker(i);
@@ -119,6 +182,23 @@ void TrackedFrame::digest(const QuorixParser &parser)
             std::copy(r->position, r->position + 3, target.pose.begin());
         }
         insert(key, target);
+    }
+
+    for (int i = 0; i < parser.handCount(); ++i) {
+        const QuorixParser::HandRecord *r = parser.hand(i);
+        if (!report(Hands, r->id, r->quality >= 0.0))
+            continue;
+        TrackedHand hand;
+        hand.id = r->id;
+        hand.tracked = r->quality >= 0.0;
+        hand.side = r->side;
+        if (hand.tracked) {
+            hand.pose = poseOf(*r);
+            hand.fingers = std::min(r->numFingers, static_cast<int>(TrackedHand::MaxFingers));
+            for (int f = 0; f < hand.fingers; ++f)
+                std::copy(r->fingers[f].position, r->fingers[f].position + 3, hand.tips[static_cast<size_t>(f)].begin());
+        }
+        insertHand(hand);
     }
 }
 

@@ -16,6 +16,22 @@ struct TrackedTarget
     int state = NotTracked;
     int kind = StandardBody;
     Pose pose = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    // A standard body's entry that came from an inertial sensor.
+    bool inertial = false;
+};
+
+// One hand of a digested frame: the palm's pose and the finger tips, all in
+// room coordinates.
+struct TrackedHand
+{
+    static constexpr int MaxFingers = 5;
+
+    int id = 0;
+    bool tracked = false;
+    int side = 0;
+    TrackedTarget::Pose pose = {0, 0, 0, 1, 0, 0, 0, 1, 0, 0, 0, 1};
+    int fingers = 0;
+    std::array<std::array<double, 3>, MaxFingers> tips = {};
 };
 
 } // namespace Logic

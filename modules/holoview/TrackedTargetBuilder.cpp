@@ -5,6 +5,7 @@
 #include "SceneObjects.h"
 #include "StaticData.h"
 
+#include <QColor>
 #include <QDebug>
 
 namespace Scenegraph {
@@ -12,15 +13,20 @@ namespace Scenegraph {
 namespace {
 
 using Logic::TrackedFrame;
+using Logic::TrackedHand;
 using Logic::TrackedTarget;
 
-QString targetName(int kind, int id)
+QString targetName(const TrackedTarget &target, int id)
 {
-    switch (kind) {
+    switch (target.kind) {
     case TrackedTarget::StandardBody:
-        return QStringLiteral("6d_%1").arg(id);
+        return (target.inertial ? QStringLiteral("6di_%1") : QStringLiteral("6d_%1")).arg(id);
     case TrackedTarget::Gripwand:
         return QStringLiteral("6df2_%1").arg(id);
+    case TrackedTarget::MeasurementTool:
+        return QStringLiteral("6dmt_%1").arg(id);
+    case TrackedTarget::ToolReference:
+        return QStringLiteral("6dmtr_%1").arg(id);
     case TrackedTarget::Marker:
         return QStringLiteral("3d_%1").arg(id);
     default:
@@ -28,16 +34,28 @@ QString targetName(int kind, int id)
     }
 }
 
-// Measurement tools and tool references draw under one name per id, so the
-// key of one may share its node with the key of the other.
-int partnerKey(int key)
+// Bodies and markers show their bare id; the other families a letter before
+// it, so that gripwand 1 and body 1 side by side can be told apart.
+QString labelText(const TrackedTarget &target, int id)
 {
-    const int kind = key / TrackedFrame::KeysPerKind;
-    if (kind == TrackedTarget::MeasurementTool)
-        return key + TrackedFrame::KeysPerKind;
-    if (kind == TrackedTarget::ToolReference)
-        return key - TrackedFrame::KeysPerKind;
-    return -1;
+    const QString number = QString::number(id);
+    switch (target.kind) {
+    case TrackedTarget::StandardBody:
+        return target.inertial ? QStringLiteral("I") + number : number;
+    case TrackedTarget::Gripwand:
+        return QStringLiteral("G") + number;
+    case TrackedTarget::MeasurementTool:
+        return QStringLiteral("T") + number;
+    case TrackedTarget::ToolReference:
+        return QStringLiteral("R") + number;
+    default:
+        return number;
+    }
+}
+
+QString labelName(const QString &nodeName)
+{
+    return nodeName + QStringLiteral("_label");
 }
 
 void debugLine(const QString &text)
@@ -51,19 +69,28 @@ TrackedTargetBuilder::TrackedTargetBuilder(SceneGraph *graph, const Configuratio
     : m_graph(graph)
     , m_display(display)
     , m_targets(std::make_shared<Node>(QStringLiteral("TrackedTargets")))
+    , m_labels(std::make_shared<Node>(QStringLiteral("TrackedTargetLabels")))
 {
     m_graph->appendChild(m_graph->root(), m_targets);
+    m_graph->appendChild(m_graph->root(), m_labels);
 }
 
 TrackedTargetBuilder::~TrackedTargetBuilder()
 {
+    for (auto &hand : m_hands) {
+        if (hand.second.group->parent())
+            m_graph->detachFromParent(hand.second.group.get());
+    }
+    if (m_labels->parent())
+        m_graph->detachFromParent(m_labels.get());
     if (m_targets->parent())
         m_graph->detachFromParent(m_targets.get());
 }
 
-void TrackedTargetBuilder::setSettings(const Configuration::DisplaySettingsData &display)
+void TrackedTargetBuilder::setSettings(const Configuration::DisplaySettingsData &display, int plane)
 {
     m_display = display;
+    m_plane = plane;
     m_rebuild = true;
 }
 
@@ -80,56 +107,280 @@ void TrackedTargetBuilder::setFrame(Logic::TrackedFrame frame)
     m_rebuild = false;
 }
 
-void TrackedTargetBuilder::update()
+QString TrackedTargetBuilder::nodeName(int key) const
 {
-    // Appended while an earlier builder still held the name, the node has no
+    const auto it = m_entries.find(key);
+    return it == m_entries.end() ? QString() : it->second.node->name();
+}
+
+QString TrackedTargetBuilder::handNodeName(int id) const
+{
+    const auto it = m_hands.find(id);
+    return it == m_hands.end() ? QString() : it->second.group->name();
+}
+
+void TrackedTargetBuilder::attachParts()
+{
+    // Appended while an earlier builder still held the name, a part has no
     // registry entry yet; attach it again once the name is free.
-    if (m_graph->find(m_targets->name()) != m_targets.get()) {
-        if (m_targets->parent())
-            m_graph->detachFromParent(m_targets.get());
-        m_graph->appendChild(m_graph->root(), m_targets);
-    }
-
-    const TrackedFrame::TargetMap &targets = m_frame.targets();
-    for (const auto &entry : targets) {
-        const int key = entry.first;
-        const TrackedTarget &target = entry.second;
-        auto *node = dynamic_cast<PoseTransformationNode *>(m_graph->find(m_nodes.value(key)));
-        if (!node || m_rebuild) {
-            const int id = TrackedFrame::idOfKey(key);
-            const QString name = targetName(target.kind, id);
-            if (Node *old = m_graph->find(name))
-                m_graph->detachFromParent(old);
-            std::shared_ptr<PoseTransformationNode> created = createTarget(name, target.kind);
-            m_graph->appendChild(m_targets.get(), created);
-            addStaticMarkers(created.get(), target.kind, id);
-            m_nodes.insert(key, name);
-            node = created.get();
-        }
-        node->setPose(target.pose);
-        m_graph->setEnabled(node, target.state != TrackedTarget::NotTracked);
-    }
-
-    for (auto it = m_nodes.begin(); it != m_nodes.end();) {
-        if (targets.count(it.key())) {
-            ++it;
+    for (const std::shared_ptr<Node> &part : {m_targets, m_labels}) {
+        if (m_graph->find(part->name()) == part.get())
             continue;
-        }
-        const QString name = it.value();
-        const int partner = partnerKey(it.key());
-        it = m_nodes.erase(it);
-        // A node the partner key still draws stays.
-        if (partner >= 0 && m_nodes.value(partner) == name)
-            continue;
-        if (Node *gone = m_graph->find(name))
-            m_graph->detachFromParent(gone);
+        if (part->parent())
+            m_graph->detachFromParent(part.get());
+        m_graph->appendChild(m_graph->root(), part);
     }
 }
 
-std::shared_ptr<PoseTransformationNode> TrackedTargetBuilder::createTarget(const QString &name, int kind)
+void TrackedTargetBuilder::update()
 {
-    switch (kind) {
+    attachParts();
+    if (m_rebuild)
+        dropAll();
+
+    // The frame and the entries are both ordered by key: one pass finds the
+    // targets to move and the entries whose targets left.
+    const TrackedFrame::TargetMap &targets = m_frame.targets();
+    auto entry = m_entries.begin();
+    for (const auto &item : targets) {
+        const int key = item.first;
+        const TrackedTarget &target = item.second;
+        while (entry != m_entries.end() && entry->first < key) {
+            releaseEntry(entry->first, entry->second);
+            entry = m_entries.erase(entry);
+        }
+        const bool tracked = target.state != TrackedTarget::NotTracked;
+        const bool hidden = target.inertial && !m_display.trackedInertialShow;
+        if (entry != m_entries.end() && entry->first == key) {
+            // An inertial sensor taking over an optical body's id, or the
+            // other way round, draws differently: make its node anew.
+            if (entry->second.inertial != target.inertial || hidden) {
+                releaseEntry(key, entry->second);
+                entry = m_entries.erase(entry);
+            }
+        }
+        if (entry == m_entries.end() || entry->first != key) {
+            // A target never tracked has nothing to show: no node until it is.
+            if (!tracked || hidden)
+                continue;
+            Entry created;
+            if (!createEntry(key, target, &created))
+                continue;
+            entry = m_entries.emplace_hint(entry, key, std::move(created));
+        }
+        if (tracked)
+            place(entry->second, target);
+        setEntryEnabled(entry->second, tracked);
+        ++entry;
+    }
+    while (entry != m_entries.end()) {
+        releaseEntry(entry->first, entry->second);
+        entry = m_entries.erase(entry);
+    }
+    // Spares released by this update and not taken again are still shown:
+    // hide them now. Hiding them on release would cost a disable and an
+    // enable for every node reused in the same update.
+    for (Entry &spare : m_spareMarkers) {
+        if (!spare.enabled)
+            continue;
+        setEntryEnabled(spare, false);
+        m_graph->renameNode(spare.node.get(), QString());
+        if (spare.label)
+            m_graph->renameNode(spare.label.get(), QString());
+    }
+
+    updateHands();
+}
+
+bool TrackedTargetBuilder::createEntry(int key, const TrackedTarget &target, Entry *entry)
+{
+    const int id = TrackedFrame::idOfKey(key);
+    const QString name = targetName(target, id);
+    entry->inertial = target.inertial;
+    if (target.kind != TrackedTarget::Marker || !reuseSpareMarker(name, entry)) {
+        if (Node *old = m_graph->find(name))
+            m_graph->detachFromParent(old);
+        entry->node = createTarget(name, target);
+        m_graph->appendChild(m_targets.get(), entry->node);
+        if (!target.inertial)
+            addStaticMarkers(entry->node.get(), target.kind, id);
+        entry->enabled = true;
+    }
+    if (labelShown(target)) {
+        const QString text = labelText(target, id);
+        if (entry->label) {
+            entry->label->setText(text);
+            m_graph->renameNode(entry->label.get(), labelName(name));
+        } else {
+            if (Node *old = m_graph->find(labelName(name)))
+                m_graph->detachFromParent(old);
+            entry->label = std::make_shared<LabelNode>(labelName(name), text, LabelHeight, QColor(Qt::white));
+            entry->label->setPlane(m_plane);
+            m_graph->appendChild(m_labels.get(), entry->label);
+            m_graph->setEnabled(entry->label.get(), entry->enabled);
+        }
+    } else if (entry->label) {
+        m_graph->detachFromParent(entry->label.get());
+        entry->label.reset();
+    }
+    return entry->node != nullptr;
+}
+
+bool TrackedTargetBuilder::reuseSpareMarker(const QString &name, Entry *entry)
+{
+    // A spare released by this update still has its old name; the rename
+    // moves it in one step.
+    if (m_spareMarkers.empty() || !m_graph->renameNode(m_spareMarkers.back().node.get(), name))
+        return false;
+    *entry = std::move(m_spareMarkers.back());
+    m_spareMarkers.pop_back();
+    return true;
+}
+
+void TrackedTargetBuilder::releaseEntry(int key, Entry &entry)
+{
+    // A marker's node is kept for the next new marker id: markers look alike.
+    if (key / TrackedFrame::KeysPerKind >= TrackedTarget::Marker
+        && static_cast<int>(m_spareMarkers.size()) < MaxSpareMarkers) {
+        if (!entry.enabled) {
+            m_graph->renameNode(entry.node.get(), QString());
+            if (entry.label)
+                m_graph->renameNode(entry.label.get(), QString());
+        }
+        m_spareMarkers.push_back(std::move(entry));
+        return;
+    }
+    dropEntry(entry);
+}
+
+void TrackedTargetBuilder::dropEntry(Entry &entry)
+{
+    if (entry.node && entry.node->parent())
+        m_graph->detachFromParent(entry.node.get());
+    if (entry.label && entry.label->parent())
+        m_graph->detachFromParent(entry.label.get());
+    entry.node.reset();
+    entry.label.reset();
+}
+
+void TrackedTargetBuilder::dropAll()
+{
+    for (auto &entry : m_entries)
+        dropEntry(entry.second);
+    m_entries.clear();
+    for (Entry &spare : m_spareMarkers)
+        dropEntry(spare);
+    m_spareMarkers.clear();
+    for (auto &hand : m_hands) {
+        if (hand.second.group->parent())
+            m_graph->detachFromParent(hand.second.group.get());
+    }
+    m_hands.clear();
+}
+
+void TrackedTargetBuilder::place(Entry &entry, const TrackedTarget &target)
+{
+    entry.node->setPose(target.pose);
+    if (!entry.label)
+        return;
+    const double offset = LabelOffset;
+    double at[3] = {target.pose[0] + offset / 2, target.pose[1], target.pose[2]};
+    // Above the target, along the room's up axis.
+    at[m_plane == 0 ? 2 : m_plane == 1 ? 1 : 0] += offset;
+    entry.label->setPosition(at[0], at[1], at[2]);
+}
+
+void TrackedTargetBuilder::setEntryEnabled(Entry &entry, bool on)
+{
+    // Enabling walks the subtree: only when the state changes.
+    if (entry.enabled == on)
+        return;
+    entry.enabled = on;
+    m_graph->setEnabled(entry.node.get(), on);
+    if (entry.label)
+        m_graph->setEnabled(entry.label.get(), on);
+}
+
+bool TrackedTargetBuilder::labelShown(const TrackedTarget &target) const
+{
+    switch (target.kind) {
+    case TrackedTarget::Gripwand:
+        return m_display.trackedGripwandShowIDs;
+    case TrackedTarget::Marker:
+        return m_display.trackedMarker3DShowIDs;
+    default:
+        return m_display.trackedBodyShowIDs;
+    }
+}
+
+void TrackedTargetBuilder::updateHands()
+{
+    static const TrackedFrame::HandMap none;
+    const TrackedFrame::HandMap &hands = m_display.trackedHandShow ? m_frame.hands() : none;
+    for (auto it = m_hands.begin(); it != m_hands.end();) {
+        if (hands.count(it->first)) {
+            ++it;
+            continue;
+        }
+        if (it->second.group->parent())
+            m_graph->detachFromParent(it->second.group.get());
+        it = m_hands.erase(it);
+    }
+
+    for (const auto &item : hands) {
+        const TrackedHand &hand = item.second;
+        auto found = m_hands.find(hand.id);
+        if (found == m_hands.end()) {
+            if (!hand.tracked)
+                continue;
+            // The palm turns with the hand; the tips come in room coordinates
+            // and so are its siblings, not its children.
+            HandEntry created;
+            const QString name = QStringLiteral("gl_%1").arg(hand.id);
+            if (Node *old = m_graph->find(name))
+                m_graph->detachFromParent(old);
+            created.group = std::make_shared<Node>(name);
+            created.palm = SceneObjects::axes(*m_graph, name + QStringLiteral("_palm"), AxesSize / 2);
+            m_graph->appendChild(created.palm.get(), SceneObjects::sphere(*m_graph, QString(), Material::Green,
+                                                                          FingerTipSize * 1.5f));
+            m_graph->appendChild(created.group.get(), created.palm);
+            for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
+                auto tip = SceneObjects::sphere(*m_graph, QStringLiteral("gl_%1_finger_%2").arg(hand.id).arg(f),
+                                                Material::StandardGreen, FingerTipSize);
+                m_graph->appendChild(created.group.get(), tip);
+                created.tips.push_back(tip);
+            }
+            m_graph->appendChild(m_targets.get(), created.group);
+            found = m_hands.emplace(hand.id, std::move(created)).first;
+        }
+        HandEntry &entry = found->second;
+        if (hand.tracked) {
+            entry.palm->setPose(hand.pose);
+            for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
+                const auto &tip = hand.tips[static_cast<size_t>(f)];
+                const bool shown = f < hand.fingers;
+                if (shown)
+                    entry.tips[static_cast<size_t>(f)]->setPose({tip[0], tip[1], tip[2], 1, 0, 0, 0, 1, 0, 0, 0, 1});
+                if (entry.enabled)
+                    m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), shown);
+            }
+        }
+        if (entry.enabled != hand.tracked) {
+            entry.enabled = hand.tracked;
+            m_graph->setEnabled(entry.palm.get(), hand.tracked);
+            for (int f = 0; f < TrackedHand::MaxFingers; ++f)
+                m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), hand.tracked && f < hand.fingers);
+        }
+    }
+}
+
+std::shared_ptr<PoseTransformationNode> TrackedTargetBuilder::createTarget(const QString &name,
+                                                                           const TrackedTarget &target)
+{
+    switch (target.kind) {
     case TrackedTarget::StandardBody:
+        if (target.inertial)
+            return SceneObjects::inertialBody(*m_graph, name);
         if (m_display.trackedBodyShowCOS)
             return SceneObjects::axes(*m_graph, name, AxesSize);
         break;
@@ -141,12 +392,13 @@ std::shared_ptr<PoseTransformationNode> TrackedTargetBuilder::createTarget(const
         if (m_display.trackedMarker3DShowSphere)
             return SceneObjects::sphere(*m_graph, name, Material::SkyBlue, SphereSize);
         break;
+    case TrackedTarget::MeasurementTool:
+        return SceneObjects::tool(*m_graph, name);
     default:
         return SceneObjects::axes(*m_graph, name, AxesSize);
     }
     return std::make_shared<PoseTransformationNode>(name);
 }
-
 void TrackedTargetBuilder::addStaticMarkers(Node *target, int kind, int id)
 {
     if (!m_staticData) {

@@ -1,14 +1,16 @@
 #pragma once
 
 #include "DisplaySettingsData.h"
+#include "LabelNode.h"
 #include "Node.h"
 #include "PoseTransformationNode.h"
 #include "TrackedFrame.h"
 
-#include <QMap>
 #include <QString>
 
+#include <map>
 #include <memory>
+#include <vector>
 
 namespace Logic {
 class StaticData;
@@ -19,9 +21,13 @@ namespace Scenegraph {
 class SceneGraph;
 
 // The tracked targets of the scene, under "TrackedTargets": one node per
-// target key, created once and then only moved, enabled and disabled, with
-// the target's static markers below it. Lives while a measurement runs and
-// must go before the scene graph it builds in. GUI thread only.
+// target key, created when the target is first tracked and then only moved,
+// enabled and disabled, with the target's static markers below it. Their id
+// labels hang under "TrackedTargetLabels", hands under "gl_%1". Marker nodes
+// whose ids went away are kept unnamed and disabled and reused for new ids, so
+// that a Controller renumbering its markers every frame costs no node
+// building. Lives while a measurement runs and must go before the scene graph
+// it builds in. GUI thread only.
 class TrackedTargetBuilder
 {
 public:
@@ -33,8 +39,9 @@ public:
     TrackedTargetBuilder(const TrackedTargetBuilder &) = delete;
     TrackedTargetBuilder &operator=(const TrackedTargetBuilder &) = delete;
 
-    // Takes the switches; the target nodes are rebuilt with the next frame.
-    void setSettings(const Configuration::DisplaySettingsData &display);
+    // Takes the switches and the room's plane (which way labels stand); the
+    // target nodes are rebuilt with the next frame.
+    void setSettings(const Configuration::DisplaySettingsData &display, int plane = 0);
     // Updates the scene with the current frame. The static data must outlive
     // the builder or be replaced first; null means none.
     void setStaticData(const Logic::StaticData *data);
@@ -45,23 +52,59 @@ public:
     bool rebuildPending() const { return m_rebuild; }
 
     // Registry name of the node of a target key; empty when it has none.
-    QString nodeName(int key) const { return m_nodes.value(key); }
-    int nodeCount() const { return m_nodes.size(); }
+    QString nodeName(int key) const;
+    int nodeCount() const { return static_cast<int>(m_entries.size()); }
+    // Marker nodes kept for reuse.
+    int spareMarkerCount() const { return static_cast<int>(m_spareMarkers.size()); }
+    // Registry name of a hand's node; empty when it has none.
+    QString handNodeName(int id) const;
 
     static constexpr float AxesSize = 100.0f;
     static constexpr float SphereSize = 15.0f;
+    static constexpr float LabelHeight = 120.0f;
+    static constexpr float LabelOffset = 40.0f;
+    static constexpr float FingerTipSize = 10.0f;
+    // More spare marker nodes than this are dropped.
+    static constexpr int MaxSpareMarkers = 1000;
 
 private:
+    struct Entry {
+        std::shared_ptr<PoseTransformationNode> node;
+        std::shared_ptr<LabelNode> label;
+        bool enabled = true;
+        bool inertial = false;
+    };
+    struct HandEntry {
+        std::shared_ptr<Node> group;
+        std::shared_ptr<PoseTransformationNode> palm;
+        std::vector<std::shared_ptr<PoseTransformationNode>> tips;
+        bool enabled = true;
+    };
+
+    void attachParts();
     void update();
-    std::shared_ptr<PoseTransformationNode> createTarget(const QString &name, int kind);
+    void updateHands();
+    bool createEntry(int key, const Logic::TrackedTarget &target, Entry *entry);
+    bool reuseSpareMarker(const QString &name, Entry *entry);
+    void releaseEntry(int key, Entry &entry);
+    void dropEntry(Entry &entry);
+    void dropAll();
+    void place(Entry &entry, const Logic::TrackedTarget &target);
+    void setEntryEnabled(Entry &entry, bool on);
+    bool labelShown(const Logic::TrackedTarget &target) const;
+    std::shared_ptr<PoseTransformationNode> createTarget(const QString &name, const Logic::TrackedTarget &target);
     void addStaticMarkers(Node *target, int kind, int id);
 
     SceneGraph *m_graph;
     Configuration::DisplaySettingsData m_display;
+    int m_plane = 0;
     const Logic::StaticData *m_staticData = nullptr;
     std::shared_ptr<Node> m_targets;
+    std::shared_ptr<Node> m_labels;
     Logic::TrackedFrame m_frame;
-    QMap<int, QString> m_nodes;
+    std::map<int, Entry> m_entries;
+    std::vector<Entry> m_spareMarkers;
+    std::map<int, HandEntry> m_hands;
     bool m_rebuild = false;
 };
 

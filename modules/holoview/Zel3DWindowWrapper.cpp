@@ -17,6 +17,9 @@
 #include <QMouseEvent>
 #include <QWheelEvent>
 
+#include <QtMath>
+
+#include <algorithm>
 #include <cmath>
 
 namespace GUI {
@@ -130,6 +133,72 @@ void Zel3DWindowWrapper::doResetView()
     setupCamera(m_currentPlane, CameraSetupMode::Reset);
 }
 
+void Zel3DWindowWrapper::doFitView()
+{
+    QVector3D min;
+    QVector3D max;
+    if (m_boundsProvider && m_boundsProvider(&min, &max))
+        fitView(min, max);
+}
+
+void Zel3DWindowWrapper::fitView(const QVector3D &min, const QVector3D &max)
+{
+    Qt3DRender::QCamera *cam = camera();
+    const QVector3D centre = (min + max) / 2.0f;
+    // A sphere around the box, at least a metre across, so that a single
+    // target does not fill the window.
+    const float radius = std::max((max - min).length() / 2.0f, 500.0f);
+    QVector3D direction = cam->position() - cam->viewCenter();
+    if (direction.lengthSquared() < 1.0f)
+        direction = (m_currentPlane == 0 ? FloorCameraPosition : WallCameraPosition);
+    direction.normalize();
+    const float aspect = height() > 0 ? float(width()) / float(height()) : 1.0f;
+    const float halfVertical = qDegreesToRadians(cam->lens()->fieldOfView() / 2.0f);
+    const float halfHorizontal = std::atan(std::tan(halfVertical) * aspect);
+    const float distance = radius / std::sin(std::min(halfVertical, halfHorizontal));
+    cam->setViewCenter(centre);
+    cam->setPosition(centre + direction * distance);
+    if (m_cameraSettings) {
+        storeCamera();
+        m_cameraSettings->valid = true;
+    }
+}
+
+bool Zel3DWindowWrapper::showLabels() const
+{
+    return m_displaySettings
+        && (m_displaySettings->trackedBodyShowIDs || m_displaySettings->trackedGripwandShowIDs
+            || m_displaySettings->trackedMarker3DShowIDs || m_displaySettings->cameraShowIDs);
+}
+
+void Zel3DWindowWrapper::toggleShowLabels()
+{
+    if (!m_displaySettings)
+        return;
+    const bool on = !showLabels();
+    m_displaySettings->trackedBodyShowIDs = on;
+    m_displaySettings->trackedGripwandShowIDs = on;
+    m_displaySettings->trackedMarker3DShowIDs = on;
+    m_displaySettings->cameraShowIDs = on;
+    emit sig_doUpdateDisplay();
+}
+
+void Zel3DWindowWrapper::toggleShowHands()
+{
+    if (!m_displaySettings)
+        return;
+    m_displaySettings->trackedHandShow = !m_displaySettings->trackedHandShow;
+    emit sig_doUpdateDisplay();
+}
+
+void Zel3DWindowWrapper::toggleShowInertialBodies()
+{
+    if (!m_displaySettings)
+        return;
+    m_displaySettings->trackedInertialShow = !m_displaySettings->trackedInertialShow;
+    emit sig_doUpdateDisplay();
+}
+
 void Zel3DWindowWrapper::toggleShow3DMarker()
 {
     m_showMarker3D = !m_showMarker3D;
@@ -187,6 +256,31 @@ QMenu *Zel3DWindowWrapper::buildContextMenu(QWidget *parent)
 
     QAction *reset = menu->addAction(tr("&Reset view"));
     connect(reset, &QAction::triggered, this, &Zel3DWindowWrapper::doResetView);
+
+    QAction *fit = menu->addAction(tr("&Fit view to room"));
+    fit->setShortcut(QKeySequence(Qt::Key_F));
+    fit->setEnabled(bool(m_boundsProvider));
+    connect(fit, &QAction::triggered, this, &Zel3DWindowWrapper::doFitView);
+
+    menu->addSeparator();
+
+    QAction *hands = menu->addAction(tr("Show &hands"));
+    hands->setCheckable(true);
+    hands->setChecked(m_displaySettings && m_displaySettings->trackedHandShow);
+    hands->setEnabled(m_displaySettings != nullptr);
+    connect(hands, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShowHands);
+
+    QAction *inertial = menu->addAction(tr("Show &inertial bodies"));
+    inertial->setCheckable(true);
+    inertial->setChecked(m_displaySettings && m_displaySettings->trackedInertialShow);
+    inertial->setEnabled(m_displaySettings != nullptr);
+    connect(inertial, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShowInertialBodies);
+
+    QAction *labels = menu->addAction(tr("Show &labels"));
+    labels->setCheckable(true);
+    labels->setChecked(showLabels());
+    labels->setEnabled(m_displaySettings != nullptr);
+    connect(labels, &QAction::triggered, this, &Zel3DWindowWrapper::toggleShowLabels);
     return menu;
 }
 
@@ -237,6 +331,8 @@ void Zel3DWindowWrapper::keyPressEvent(QKeyEvent *event)
 {
     if (event->key() == Qt::Key_R)
         doResetView();
+    else if (event->key() == Qt::Key_F)
+        doFitView();
     SceneWindow::keyPressEvent(event);
 }
 

@@ -6,6 +6,8 @@
 #include <QPointF>
 #include <QVector3D>
 
+#include <functional>
+
 class QMenu;
 class QWidget;
 
@@ -24,8 +26,8 @@ class ZELOrbitCameraController;
 
 // The Qt3D window of the 3D monitor: dark grey background, renders only when
 // something in the scene changed, an orbit camera whose view is kept in the
-// display's camera settings, a context menu with the display toggles and the
-// reset key R. The mouse handlers only track state; the camera controller
+// display's camera settings, a context menu with the display toggles, the
+// reset key R and the fit key F. The mouse handlers only track state; the camera controller
 // gets the input on its own.
 class Zel3DWindowWrapper : public SceneWindow
 {
@@ -50,6 +52,12 @@ public:
 
     void setupCamera(int plane, CameraSetupMode mode);
 
+    // Gives the box that "fit view" frames: false when there is nothing to frame.
+    using BoundsProvider = std::function<bool(QVector3D *min, QVector3D *max)>;
+    void setBoundsProvider(BoundsProvider provider) { m_boundsProvider = std::move(provider); }
+    // Looks at the box from the current direction, close enough to see all of it.
+    void fitView(const QVector3D &min, const QVector3D &max);
+
     int currentPlane() const { return m_currentPlane; }
     int mouseMode() const { return m_mouseMode; }
     QColor backgroundColor() const { return m_backgroundColor; }
@@ -58,6 +66,8 @@ public:
     bool showMarker3D() const { return m_showMarker3D; }
     bool showStandardBodies() const { return m_showStandardBodies; }
     bool showGripwands() const { return m_showGripwands; }
+    // Whether any of the stored id switches is on.
+    bool showLabels() const;
 
     // The context menu as it would open now; the caller owns it.
     QMenu *buildContextMenu(QWidget *parent = nullptr);
@@ -74,6 +84,12 @@ public slots:
     void toggleShow3DMarker();
     void toggleShowStandardBodies();
     void toggleShowGripwands();
+    void toggleShowHands();
+    void toggleShowInertialBodies();
+    // One switch for all ids: on when any is on; turning it on shows them all.
+    void toggleShowLabels();
+    // Frames what the bounds provider gives; nothing without one.
+    void doFitView();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -95,6 +111,7 @@ private:
     bool m_showMarker3D = true;
     bool m_showStandardBodies = true;
     bool m_showGripwands = true;
+    BoundsProvider m_boundsProvider;
 };
 
 } // namespace GUI

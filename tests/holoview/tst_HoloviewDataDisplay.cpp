@@ -1,6 +1,7 @@
 #include "CameraSettingsData.h"
 #include "HoloviewDataDisplay.h"
 #include "HoloviewMessageReceiver.h"
+#include "LabelNode.h"
 #include "PoseTransformationNode.h"
 #include "SceneGraph.h"
 #include "ScriptedChannel.h"
@@ -17,6 +18,8 @@
 #include <QMenu>
 #include <QShowEvent>
 #include <QHideEvent>
+#include <QKeyEvent>
+#include <QLabel>
 #include <QtTest>
 
 #include <memory>
@@ -134,7 +137,7 @@ private slots:
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
 
         show(&display);
-        const QList<QByteArray> expected = {"3d", "6d", "6df2", toolKey, "6dmtr"};
+        const QList<QByteArray> expected = {"3d", "6d", "6df2", toolKey, "6dmtr", "6di", "gl"};
         QCOMPARE(channel.addedListeners(), expected);
         // A second show without a hide adds nothing.
         show(&display);
@@ -156,7 +159,7 @@ private slots:
             HoloviewDataDisplay display(nullptr, &channel, nullptr);
             show(&display);
         }
-        QCOMPARE(channel.removedListeners().size(), 5);
+        QCOMPARE(channel.removedListeners().size(), 7);
         QCOMPARE(channel.sendMessage("HoloviewModule", "X", 1, "y"), -1);
     }
 
@@ -168,12 +171,21 @@ private slots:
         QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20"), -2);
         QCOMPARE(display.onData("6d", nullptr), -2);
 
-        // 10239 characters fit with the terminating zero; 10240 do not.
+        // A 12 KB line of markers is taken whole; so is the longest line a
+        // datagram can carry. One more does not fit the buffer.
+        QByteArray markers = "3d 400";
+        for (int m = 0; m < 400; ++m)
+            markers += " [" + QByteArray::number(m) + " 1.000][1000.000 -2000.000 1500.000]";
+        QVERIFY(markers.size() > 12000);
+        QCOMPARE(display.onData("3d", markers.constData()), 0);
+        const Logic::TrackedFrame frame = display.sharedFrame();
+        QCOMPARE(int(frame.targets().count(4399)), 1);
+        QCOMPARE(int(frame.targets().size()), 1 + 400);  // and the body
         QByteArray longest = "xx ";
-        longest.append(QByteArray(HoloviewDataDisplay::LineBufferSize - 1 - longest.size(), 'a'));
-        QCOMPARE(longest.size(), 10239);
+        longest.append(QByteArray(65507 - longest.size(), 'a'));
         QCOMPARE(display.onData("xx", longest.constData()), 0);
-        const QByteArray tooLong = longest + 'a';
+        QByteArray tooLong = "xx ";
+        tooLong.append(QByteArray(HoloviewDataDisplay::LineBufferSize - tooLong.size(), 'a'));
         QCOMPARE(display.onData("xx", tooLong.constData()), -2);
         // Far beyond the buffer: rejected, nothing overrun (ASan builds check it).
         const QByteArray huge = "6d " + QByteArray(100000, ' ');
@@ -240,6 +252,115 @@ private slots:
         QVERIFY(display.cameraBuilder());
     }
 
+    void familyWhoseLinesStopIsNotTracked()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
+        QCOMPARE(display.onData("3d", "3d 1 [4 1.0][1 2 3]"), 0);
+        display.updateTrackedOnTimer();
+        Scenegraph::Node *body = display.sceneGraph()->find("6d_0");
+        Scenegraph::Node *marker = display.sceneGraph()->find("3d_4");
+        QVERIFY(body && marker);
+        QVERIFY(body->entity()->isEnabled());
+
+        // Markers keep coming, bodies do not: after a while the body is no
+        // longer drawn as tracked, though no line ever said so.
+        QElapsedTimer waited;
+        waited.start();
+        while (waited.elapsed() <= HoloviewDataDisplay::StaleAfterMs + 50) {
+            QCOMPARE(display.onData("3d", "3d 1 [4 1.0][1 2 3]"), 0);
+            display.updateTrackedOnTimer();
+            QTest::qWait(20);
+        }
+        QVERIFY(!body->entity()->isEnabled());
+        QVERIFY(marker->entity()->isEnabled());
+
+        // Nothing arrives at all: the markers go the same way.
+        QTest::qWait(HoloviewDataDisplay::StaleAfterMs + 50);
+        display.updateTrackedOnTimer();
+        QVERIFY(!marker->entity()->isEnabled());
+
+        // The body's next line draws it again.
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
+        display.updateTrackedOnTimer();
+        QVERIFY(body->entity()->isEnabled());
+        display.onMeasurementStopped();
+    }
+
+    void cutLineLeavesNoHalfFrame()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        QCOMPARE(display.onData("6d", "6d 2 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1] [1 1.0][1 2 3][1 0 0 0 1 0 0 0 1]"),
+                 0);
+        // Cut after body 0's quality: body 0 was rewritten without a pose.
+        QCOMPARE(display.onData("6d", "6d 2 [0 1.0][10 20 30"), -2);
+        QCOMPARE(display.onData("3d", "3d 0"), 0);
+        const Logic::TrackedFrame frame = display.sharedFrame();
+        QCOMPARE(int(frame.targets().size()), 2);
+        for (const auto &entry : frame.targets())
+            QCOMPARE(entry.second.state, int(Logic::TrackedTarget::NotTracked));
+        display.onMeasurementStopped();
+    }
+
+    void fitViewFramesCamerasAndTargets()
+    {
+        ScriptedChannel channel;
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
+        channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 -4000 -4000 3000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 4000 4000 3000 1 0 0 0 1 0 0 0 1");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        QCOMPARE(display.onData("6d", "6d 1 [0 1.0][0 0 -1000][1 0 0 0 1 0 0 0 1]"), 0);
+        display.updateTrackedOnTimer();
+        QVector3D min, max;
+        QVERIFY(display.viewBounds(&min, &max));
+        QCOMPARE(min, QVector3D(-4000, -4000, -1000));
+        QCOMPARE(max, QVector3D(4000, 4000, 3000));
+
+        // Key F: the view centre moves to the middle of the box and the camera
+        // backs off along its direction until the box fits.
+        Zel3DWindowWrapper *window = display.window3D();
+        const QVector3D direction = (position(display) - window->camera()->viewCenter()).normalized();
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &key);
+        QCOMPARE(window->camera()->viewCenter(), QVector3D(0, 0, 1000));
+        const QVector3D back = position(display) - QVector3D(0, 0, 1000);
+        QVERIFY(qFuzzyCompare(back.normalized(), direction));
+        QVERIFY(back.length() > (max - min).length() / 2);
+        QCOMPARE(display.settings().camera.camViewCenter[2], 1000.0);
+
+        // Key R still gives the default view.
+        QKeyEvent reset(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier);
+        QCoreApplication::sendEvent(window, &reset);
+        QCOMPARE(position(display), Zel3DWindowWrapper::FloorCameraPosition);
+        display.onMeasurementStopped();
+    }
+
+    void uncalibratedCamerasAreNamed()
+    {
+        ScriptedChannel channel;
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 3");
+        channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 none");
+        channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 0 0 3000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c03", "quorix2 set tracking room c03 none");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(!display.calibrationWarning()->isHidden());
+        QVERIFY(display.calibrationWarning()->text().contains("1, 3"));
+        // The one calibrated camera carries its own number, 2.
+        auto *label = dynamic_cast<Scenegraph::LabelNode *>(display.sceneGraph()->find("camera_0_label"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QString("2"));
+
+        channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 0 0 3000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c03", "quorix2 set tracking room c03 0 0 3000 1 0 0 0 1 0 0 0 1");
+        display.onRoomcalOpened(false);
+        QVERIFY(display.calibrationWarning()->isHidden());
+    }
+
     void calculateMarkersOffDisablesTheMarkerEntry()
     {
         ScriptedChannel channel;
@@ -249,7 +370,7 @@ private slots:
         QVERIFY(!display.settings().display.calculateMarkers);
         std::unique_ptr<QMenu> menu(display.window3D()->buildContextMenu());
         const QList<QAction *> actions = menu->actions();
-        QCOMPARE(actions.size(), 5);
+        QCOMPARE(actions.size(), 10);
         QCOMPARE(actions[0]->text(), QString("Show &3D marker"));
         QVERIFY(actions[0]->isCheckable());
         QVERIFY(!actions[0]->isChecked());
@@ -258,6 +379,12 @@ private slots:
         QCOMPARE(actions[2]->text(), QString("Show &gripwands"));
         QVERIFY(actions[3]->isSeparator());
         QCOMPARE(actions[4]->text(), QString("&Reset view"));
+        QCOMPARE(actions[5]->text(), QString("&Fit view to room"));
+        QCOMPARE(actions[5]->shortcut(), QKeySequence(Qt::Key_F));
+        QVERIFY(actions[6]->isSeparator());
+        QCOMPARE(actions[7]->text(), QString("Show &hands"));
+        QCOMPARE(actions[8]->text(), QString("Show &inertial bodies"));
+        QCOMPARE(actions[9]->text(), QString("Show &labels"));
         display.onMeasurementStopped();
     }
 
@@ -284,7 +411,21 @@ private slots:
         QVERIFY(!display->settings().display.trackedGripwandShowCOS);
         QCOMPARE(update.size(), 3);
 
+        // Hands, inertial bodies and labels: on by default (gripwand and
+        // camera ids are), each entry flips its switches.
+        for (int i : {7, 8, 9}) {
+            QVERIFY(menu->actions()[i]->isChecked());
+            menu->actions()[i]->trigger();
+        }
+        QVERIFY(!display->settings().display.trackedHandShow);
+        QVERIFY(!display->settings().display.trackedInertialShow);
+        QVERIFY(!display->settings().display.cameraShowIDs);
+        QVERIFY(!display->settings().display.trackedGripwandShowIDs);
+        QCOMPARE(update.size(), 6);
+
         menu.reset(window->buildContextMenu());
+        for (int i : {7, 8, 9})
+            QVERIFY(!menu->actions()[i]->isChecked());
         QVERIFY(!menu->actions()[0]->isChecked());
         QVERIFY(!menu->actions()[1]->isChecked());
         QVERIFY(!menu->actions()[2]->isChecked());
@@ -297,6 +438,9 @@ private slots:
         HoloviewDataDisplay again(nullptr, &channel, nullptr);
         QVERIFY(!again.settings().display.trackedBodyShowMarkers);
         QVERIFY(!again.window3D()->showGripwands());
+        QVERIFY(!again.settings().display.trackedHandShow);
+        QVERIFY(!again.settings().display.trackedInertialShow);
+        QVERIFY(!again.window3D()->showLabels());
         QVERIFY(again.settings().camera.valid);
     }
 

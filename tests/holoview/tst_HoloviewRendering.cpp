@@ -3,6 +3,7 @@
 #include "SceneGraph.h"
 #include "ScriptedChannel.h"
 #include "TestHome.h"
+#include "TrackedTargetBuilder.h"
 #include "Zel3DWindowWrapper.h"
 
 #include <Qt3DExtras/QForwardRenderer>
@@ -43,8 +44,9 @@ private slots:
                       "quorix2 set tracking room c01 1000 0 2000 1 0 0 0 1 0 0 0 1");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(640, 480)));
-        QCOMPARE(channel.addedListeners().size(), 5);
+        QCOMPARE(channel.addedListeners().size(), 7);
         QVERIFY(display.sceneGraph()->find("camera_0"));
+        QVERIFY(display.sceneGraph()->find("camera_0_label"));
 
         display.onMeasurementStarted();
         std::atomic<bool> stop{false};
@@ -54,8 +56,12 @@ private slots:
                 const QByteArray line = "6d 1 [0 1.0][" + QByteArray::number(i) + " 20 30][1 0 0 0 1 0 0 0 1]";
                 if (display.onData("6d", line.constData()) == 0)
                     ++accepted;
-                const QByteArray markers = "3d 1 [0 1.0][5 " + QByteArray::number(i) + " 7]";
+                // Marker ids change every frame; the nodes are reused.
+                const QByteArray markers = "3d 1 [" + QByteArray::number(i) + " 1.0][5 " + QByteArray::number(i) + " 7]";
                 display.onData("3d", markers.constData());
+                const QByteArray hand = "gl 1 [0 1.0 1 1][0 " + QByteArray::number(i)
+                    + " 0][1 0 0 0 1 0 0 0 1][10 20 30][1 0 0 0 1 0 0 0 1][0 0 0 0 0 0]";
+                display.onData("gl", hand.constData());
                 QThread::msleep(2);
             }
         }));
@@ -66,7 +72,8 @@ private slots:
         QVERIFY(body);
         const float first = body->transform()->translation().x();
         QTRY_VERIFY(body->transform()->translation().x() > first + 10);
-        QTRY_VERIFY(display.sceneGraph()->find("3d_0"));
+        QTRY_VERIFY(display.trackedTargetBuilder()->nodeCount() == 2);
+        QTRY_VERIFY(display.sceneGraph()->find("gl_0_finger_0"));
         QTest::qWait(200);
 
         stop = true;

@@ -74,7 +74,7 @@ private slots:
     void markersByPosition();
     void hugeCountsAllocateNothing();
     void finishFrameUsesCalibratedCounts();
-    void failedLineKeepsWhatWasWritten();
+    void failedLineShowsNothingOfItself();
     void longLinesAndDamagedLines();
 };
 
@@ -131,6 +131,9 @@ void TestQuorixParser::groupReaderRejects_data()
     QTest::newRow("double overflow") << QByteArray("[1e400]") << QByteArray("d");
     QTest::newRow("nan") << QByteArray("[nan]") << QByteArray("d");
     QTest::newRow("infinity") << QByteArray("[-inf]") << QByteArray("d");
+    // Finite, but beyond what the scene's floats can hold.
+    QTest::newRow("beyond float") << QByteArray("[1e300]") << QByteArray("d");
+    QTest::newRow("beyond float, negative") << QByteArray("[-3.5e38]") << QByteArray("d");
     QTest::newRow("0x is zero then x") << QByteArray("[0x 1]") << QByteArray("ii");
     QTest::newRow("slots exhausted") << QByteArray("[1 2 3]") << QByteArray("iii");
 }
@@ -367,7 +370,7 @@ void TestQuorixParser::markersByPosition()
     QCOMPARE(parser.markerCount(), 0);
     // A count larger than the markers that follow covers the complete ones only.
     QVERIFY(!parse(parser, "3d 3 [1 1.0][1 2 3] [2 1.0][1 2 3] [3 1.0]"));
-    QCOMPARE(parser.markerCount(), 2);
+    QCOMPARE(parser.markerCount(), 0);
 }
 
 void TestQuorixParser::hugeCountsAllocateNothing()
@@ -377,7 +380,7 @@ void TestQuorixParser::hugeCountsAllocateNothing()
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     QVERIFY(!parse(parser, "6d 2000000000 " + body(0, 1.0)));
     QVERIFY(!parse(parser, "3d 2000000000 [1 1.0][1 2 3]"));
-    QCOMPARE(parser.markerCount(), 1);
+    QCOMPARE(parser.markerCount(), 0);
     for (const QByteArray &line : QList<QByteArray>{
              "6df 2000000000", "6df2 2000000000 1", "6dmt 2000000000", "6dmt2 1 2000000000",
              "6dmtr 2000000000 0", "6dj 2000000000 0", "6dcal 2000000000", "glcal 2000000000",
@@ -387,6 +390,7 @@ void TestQuorixParser::hugeCountsAllocateNothing()
     QCOMPARE(parser.gripwandCount() + parser.measurementToolCount() + parser.toolReferenceCount()
                  + parser.humanModelCount() + parser.handCount() + parser.inertialBodyCount(), 0);
     QCOMPARE(parser.bodyCount(), 1);
+    QCOMPARE(parser.body(0)->quality, -1.0);
 }
 
 void TestQuorixParser::finishFrameUsesCalibratedCounts()
@@ -427,17 +431,37 @@ void TestQuorixParser::finishFrameUsesCalibratedCounts()
     QVERIFY(!parse(parser, "6dcal x"));
 }
 
-void TestQuorixParser::failedLineKeepsWhatWasWritten()
+void TestQuorixParser::failedLineShowsNothingOfItself()
 {
     QuorixParser parser;
+    const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     QVERIFY(parse(parser, "3d 1 [3 1.0][1 2 3]"));
+    QVERIFY(parse(parser, "6d 3 " + body(0, 1.0) + body(1, 1.0) + body(2, 1.0)));
+    // Cut in the middle of body 1: body 0 was already rewritten and body 2
+    // still holds the last frame. Neither may pass for this frame's data.
     QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0, 5, 6, 7) + "[1 0.5][1 2"));
-    QCOMPARE(parser.bodyCount(), 2);
-    QCOMPARE(parser.body(0)->position[2], 7.0);
-    QCOMPARE(parser.body(1)->quality, 0.5);
+    QCOMPARE(parser.bodyCount(), 3);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(parser.body(i)->quality, -1.0);
+        QCOMPARE(parser.body(i)->rotation[0], 0.0);
+    }
     // Other families are left alone.
     QCOMPARE(parser.markerCount(), 1);
     QCOMPARE(parser.marker(0)->id, 3);
+
+    // The same for the families that are not indexed by id.
+    QVERIFY(parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 0 0]" + pose + "[]"));
+    QVERIFY(!parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 0 0][1 2"));
+    QCOMPARE(parser.gripwandCount(), 2);
+    QVERIFY(parser.gripwand(0)->quality < 0 && parser.gripwand(1)->quality < 0);
+    QVERIFY(parse(parser, "6di 1 [0 2 1.0]" + pose));
+    QVERIFY(!parse(parser, "6di 2 [0 2 1.0]" + pose + "[1 2 1.0][nan 0 0]"));
+    QCOMPARE(parser.inertialBody(0)->state, 0);
+    QVERIFY(!parse(parser, "3d 2 [1 1.0][1 2 3] [2 1.0][1 2"));
+    QCOMPARE(parser.markerCount(), 0);
+    // The next good line draws again.
+    QVERIFY(parse(parser, "6d 1 " + body(1, 0.5)));
+    QCOMPARE(parser.body(1)->quality, 0.5);
 }
 
 void TestQuorixParser::longLinesAndDamagedLines()

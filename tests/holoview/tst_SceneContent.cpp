@@ -1,5 +1,6 @@
 #include "CameraBuilder.h"
 #include "DisplaySettingsData.h"
+#include "LabelNode.h"
 #include "PoseTransformationNode.h"
 #include "RenderableNode.h"
 #include "SceneGraph.h"
@@ -12,6 +13,8 @@
 
 #include <Qt3DCore/QEntity>
 #include <Qt3DCore/QTransform>
+#include <Qt3DExtras/QPhongMaterial>
+#include <Qt3DRender/QGeometryRenderer>
 #include <Qt3DRender/QAttribute>
 #include <Qt3DRender/QGeometry>
 
@@ -19,6 +22,7 @@
 
 #include <memory>
 #include <random>
+#include <set>
 
 using namespace Scenegraph;
 using Configuration::DisplaySettingsData;
@@ -116,6 +120,13 @@ QVector3D translation(Node *node)
     return pose ? pose->transform()->translation() : QVector3D(-1, -1, -1);
 }
 
+// What a node draws itself with: its material, and the scale of its transform.
+Qt3DExtras::QPhongMaterial *ownMaterial(const Node *node)
+{
+    const auto materials = node->entity()->componentsOfType<Qt3DExtras::QPhongMaterial>();
+    return materials.isEmpty() ? nullptr : materials.first();
+}
+
 int renderables(const Node *node)
 {
     int n = 0;
@@ -139,7 +150,11 @@ private slots:
     void targetsMoveEnableAndLeave();
     void switchesRebuildAtNextFrame();
     void staticMarkers();
-    void toolAndReferenceShareOneNode();
+    void toolsAndReferencesDrawnApart();
+    void costFollowsTrackedTargets();
+    void markerNodesReusedWhenIdsChurn();
+    void labels();
+    void handsAndInertialBodies();
     void churnKeepsRegistryInStep();
 };
 
@@ -228,12 +243,22 @@ void TestSceneContent::camerasPerCalibratedCamera()
             QCOMPARE(camera->parent(), graph.find("Cameras"));
             QCOMPARE(translation(camera), QVector3D((i + 1) * 1000, 0, 0));
             QVERIFY(graph.find(QStringLiteral("camera_%1_frustum").arg(i)));
+            // Labelled with the camera's number, beside it.
+            auto *label = dynamic_cast<LabelNode *>(graph.find(QStringLiteral("camera_%1_label").arg(i)));
+            QVERIFY(label);
+            QCOMPARE(label->text(), QString::number(i + 1));
+            QVERIFY((translation(label) - translation(camera)).length() < 2 * CameraBuilder::LabelHeight);
         }
         // All calibrated: no warning node is needed.
         QVERIFY(!graph.find("RoomCalibrationWarning"));
         CHECK_REGISTRY(graph);
 
         display.cameraShowFrustum = false;
+        cameras.setSettings(display);
+        // The numbers stay where the cameras hang.
+        QCOMPARE(graph.find("Cameras")->children().size(), size_t(3));
+        QVERIFY(graph.find("camera_2_label") && !graph.find("camera_2"));
+        display.cameraShowIDs = false;
         cameras.setSettings(display);
         QCOMPARE(graph.find("Cameras")->children().size(), size_t(0));
         QCOMPARE(cameras.nodeCount(), 0);
@@ -313,9 +338,10 @@ void TestSceneContent::targetsMoveEnableAndLeave()
     QCOMPARE(translation(body), QVector3D(10, 0, 0));
     Node *marker = graph.find("3d_7");
     QVERIFY(marker);
-    auto *sphere = static_cast<RenderableNode *>(marker->children()[0].get());
-    QCOMPARE(sphere->material(), graph.material(Material::SkyBlue));
-    QCOMPARE(sphere->transform()->scale(), 15.0f);
+    QCOMPARE(ownMaterial(marker), graph.material(Material::SkyBlue));
+    QCOMPARE(marker->entity()->componentsOfType<Qt3DRender::QGeometryRenderer>().value(0),
+             graph.mesh(Mesh::SmallSphere));
+    QCOMPARE(static_cast<PoseTransformationNode *>(marker)->transform()->scale(), 15.0f);
 
     // Body 1 is lost: same node, disabled with its subtree. Body 2 leaves.
     frame.clear();
@@ -371,7 +397,7 @@ void TestSceneContent::switchesRebuildAtNextFrame()
     QVERIFY(!targets.rebuildPending());
     QCOMPARE(renderables(graph.find("6d_0")), 0);
     QCOMPARE(renderables(graph.find("6df2_1")), 3);
-    QCOMPARE(renderables(graph.find("3d_0")), 0);
+    QVERIFY(!ownMaterial(graph.find("3d_0")));
     QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(3));
     CHECK_REGISTRY(graph);
 }
@@ -405,11 +431,9 @@ void TestSceneContent::staticMarkers()
     Node *marker = graph.find("body_1_marker_2");
     QCOMPARE(marker->parent(), calibration);
     QCOMPARE(translation(marker), QVector3D(2, 3, 0));
-    QCOMPARE(static_cast<RenderableNode *>(marker->children()[0].get())->material(),
-             graph.material(Material::LightGrey));
+    QCOMPARE(ownMaterial(marker), graph.material(Material::LightGrey));
     QVERIFY(graph.find("gripwand_0_marker_0"));
-    QCOMPARE(static_cast<RenderableNode *>(graph.find("gripwand_0_marker_0")->children()[0].get())->material(),
-             graph.material(Material::StandardGreen));
+    QCOMPARE(ownMaterial(graph.find("gripwand_0_marker_0")), graph.material(Material::StandardGreen));
     // Without static data a target still gets its node.
     QVERIFY(graph.find("6d_5") && !graph.find("bodyCal_5"));
     QVERIFY(graph.find("6df2_2") && !graph.find("gripwandCal_2"));
@@ -427,7 +451,7 @@ void TestSceneContent::staticMarkers()
     CHECK_REGISTRY(graph);
 }
 
-void TestSceneContent::toolAndReferenceShareOneNode()
+void TestSceneContent::toolsAndReferencesDrawnApart()
 {
     SceneGraph graph;
     TrackedTargetBuilder targets(&graph);
@@ -438,25 +462,186 @@ void TestSceneContent::toolAndReferenceShareOneNode()
     QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
     QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
     targets.setFrame(frame);
-    QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(1));
-    Node *shared = graph.find("unknown_target_type_5");
-    QCOMPARE(renderables(shared), 3);
-    QCOMPARE(targets.nodeName(2005), targets.nodeName(3005));
-    QCOMPARE(translation(shared), QVector3D(2, 0, 0));  // the reference comes last
+    QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(2));
+    Node *tool = graph.find("6dmt_5");
+    Node *reference = graph.find("6dmtr_5");
+    QVERIFY(tool && reference && tool != reference);
+    QCOMPARE(translation(tool), QVector3D(1, 0, 0));
+    QCOMPARE(translation(reference), QVector3D(2, 0, 0));
+    QCOMPARE(renderables(reference), 3);
+    // The tool shows its tip: a sphere at its origin, and a shaft along +z.
+    QCOMPARE(renderables(tool), 5);
+    auto *tip = static_cast<RenderableNode *>(tool->children()[3].get());
+    QCOMPARE(tip->mesh(), graph.mesh(Mesh::SmallSphere));
+    QCOMPARE(tip->transform()->translation(), QVector3D());
+    auto *shaft = static_cast<RenderableNode *>(tool->children()[4].get());
+    QVERIFY((shaft->transform()->matrix().map(QVector3D(0, -0.5f, 0)) - QVector3D()).length() < 1e-3);
+    QVERIFY((shaft->transform()->matrix().map(QVector3D(0, 0.5f, 0))
+             - QVector3D(0, 0, SceneObjects::ToolShaftLength)).length() < 1e-3);
 
-    targets.setFrame(frame);
-    QCOMPARE(graph.find("unknown_target_type_5"), shared);
-    QCOMPARE(translation(shared), QVector3D(2, 0, 0));
-
-    // The tool leaves; the reference keeps drawing on the node they shared.
+    // The tool leaves; the reference stays.
     frame.clear();
     frame.insert(3005, target(TrackedTarget::ToolReference, TrackedTarget::FullPose, 3));
     targets.setFrame(frame);
-    QCOMPARE(graph.find("unknown_target_type_5"), shared);
-    QCOMPARE(translation(shared), QVector3D(3, 0, 0));
-    frame.clear();
+    QVERIFY(!graph.find("6dmt_5"));
+    QCOMPARE(graph.find("6dmtr_5"), reference);
+    QCOMPARE(translation(reference), QVector3D(3, 0, 0));
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::costFollowsTrackedTargets()
+{
+    // One line named body 999 once: the parser then holds 1000 body records,
+    // and every later frame carries them all. Only tracked ones get nodes.
+    SceneGraph graph;
+    TrackedTargetBuilder targets(&graph);
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    TrackedFrame frame;
+    for (int id = 0; id < 1000; ++id)
+        frame.insert(id, target(TrackedTarget::StandardBody,
+                                id < 20 || id == 999 ? TrackedTarget::FullPose : TrackedTarget::NotTracked));
     targets.setFrame(frame);
-    QVERIFY(!graph.find("unknown_target_type_5"));
+    QCOMPARE(targets.nodeCount(), 21);
+    QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(21));
+
+    // Body 999 is lost: its node stays, disabled; the others are untouched.
+    frame.insert(999, target(TrackedTarget::StandardBody, TrackedTarget::NotTracked));
+    targets.setFrame(frame);
+    qInstallMessageHandler(previous);
+    QCOMPARE(targets.nodeCount(), 21);
+    QVERIFY(!graph.find("6d_999")->entity()->isEnabled());
+    QVERIFY(!graph.find("6d_500"));
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::markerNodesReusedWhenIdsChurn()
+{
+    SceneGraph graph;
+    TrackedTargetBuilder targets(&graph);
+    auto markers = [](int firstId, int count) {
+        TrackedFrame frame;
+        for (int i = 0; i < count; ++i)
+            frame.insert(TrackedFrame::key(TrackedTarget::Marker, firstId + i),
+                         target(TrackedTarget::Marker, TrackedTarget::PositionOnly, firstId + i));
+        return frame;
+    };
+    targets.setFrame(markers(1, 200));
+    std::set<Node *> made;
+    for (const std::shared_ptr<Node> &child : graph.find("TrackedTargets")->children())
+        made.insert(child.get());
+    QCOMPARE(made.size(), size_t(200));
+
+    // Every frame brings 200 ids never seen before: the same 200 nodes draw them.
+    for (int round = 1; round <= 5; ++round) {
+        targets.setFrame(markers(1 + 200 * round, 200));
+        QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(200));
+        Node *marker = graph.find(QStringLiteral("3d_%1").arg(200 * round + 17));
+        QVERIFY(marker && made.count(marker));
+        QVERIFY(marker->entity()->isEnabled());
+        QCOMPARE(translation(marker), QVector3D(200 * round + 17, 0, 0));
+        QVERIFY(!graph.find(QStringLiteral("3d_%1").arg(200 * (round - 1) + 17)));
+        CHECK_REGISTRY(graph);
+    }
+
+    // Fewer markers: the rest wait disabled and unnamed.
+    targets.setFrame(markers(5000, 50));
+    QCOMPARE(targets.nodeCount(), 50);
+    QCOMPARE(targets.spareMarkerCount(), 150);
+    int enabled = 0;
+    for (const std::shared_ptr<Node> &child : graph.find("TrackedTargets")->children())
+        enabled += child->entity()->isEnabled() ? 1 : 0;
+    QCOMPARE(enabled, 50);
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::labels()
+{
+    SceneGraph graph;
+    DisplaySettingsData display;
+    display.trackedBodyShowIDs = true;
+    TrackedTargetBuilder targets(&graph, display);
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    TrackedFrame frame;
+    frame.insert(3, target(TrackedTarget::StandardBody, TrackedTarget::FullPose, 100));
+    frame.insert(1002, target(TrackedTarget::Gripwand, TrackedTarget::FullPose));
+    frame.insert(4007, target(TrackedTarget::Marker, TrackedTarget::PositionOnly));
+    targets.setFrame(frame);
+
+    // Stored defaults: gripwand ids shown, marker ids not; bodies switched on here.
+    auto *body = dynamic_cast<LabelNode *>(graph.find("6d_3_label"));
+    QVERIFY(body);
+    QCOMPARE(body->parent(), graph.find("TrackedTargetLabels"));
+    QCOMPARE(body->text(), QString("3"));
+    QVERIFY(translation(body).x() > 100);
+    auto *gripwand = dynamic_cast<LabelNode *>(graph.find("6df2_2_label"));
+    QVERIFY(gripwand);
+    QCOMPARE(gripwand->text(), QString("G2"));
+    QVERIFY(!graph.find("3d_7_label"));
+
+    // A lost body hides its label with it.
+    frame.insert(3, target(TrackedTarget::StandardBody, TrackedTarget::NotTracked));
+    targets.setFrame(frame);
+    QVERIFY(!body->entity()->isEnabled());
+
+    display.trackedBodyShowIDs = false;
+    display.trackedMarker3DShowIDs = true;
+    targets.setSettings(display);
+    targets.setFrame(frame);
+    qInstallMessageHandler(previous);
+    QVERIFY(!graph.find("6d_3_label"));
+    QCOMPARE(dynamic_cast<LabelNode *>(graph.find("3d_7_label"))->text(), QString("7"));
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::handsAndInertialBodies()
+{
+    SceneGraph graph;
+    DisplaySettingsData display;
+    TrackedTargetBuilder targets(&graph, display);
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+
+    TrackedFrame frame;
+    Logic::TrackedHand hand;
+    hand.id = 1;
+    hand.tracked = true;
+    hand.pose[0] = 500;
+    hand.fingers = 3;
+    hand.tips[2] = {510, 20, 30};
+    frame.insertHand(hand);
+    TrackedTarget inertial = target(TrackedTarget::StandardBody, TrackedTarget::OrientationOnly);
+    inertial.inertial = true;
+    frame.insert(4, inertial);
+    frame.insert(5, target(TrackedTarget::StandardBody, TrackedTarget::FullPose));
+    targets.setFrame(frame);
+
+    QVERIFY(graph.find("gl_1"));
+    QCOMPARE(translation(graph.find("gl_1_palm")), QVector3D(500, 0, 0));
+    QCOMPARE(translation(graph.find("gl_1_finger_2")), QVector3D(510, 20, 30));
+    QVERIFY(graph.find("gl_1_finger_2")->entity()->isEnabled());
+    QVERIFY(!graph.find("gl_1_finger_3")->entity()->isEnabled());
+    QCOMPARE(targets.handNodeName(1), QString("gl_1"));
+
+    // The inertial body has a look of its own: axes in a wire cube.
+    Node *sensor = graph.find("6di_4");
+    QVERIFY(sensor && !graph.find("6d_4"));
+    QCOMPARE(renderables(sensor), 4);
+    QCOMPARE(static_cast<RenderableNode *>(sensor->children()[3].get())->mesh(), graph.mesh(Mesh::WireCube));
+    QCOMPARE(renderables(graph.find("6d_5")), 3);
+
+    // The hand is lost, then both switches go off.
+    hand.tracked = false;
+    frame.insertHand(hand);
+    targets.setFrame(frame);
+    QVERIFY(!graph.find("gl_1_palm")->entity()->isEnabled());
+    QVERIFY(!graph.find("gl_1_finger_2")->entity()->isEnabled());
+    display.trackedHandShow = false;
+    display.trackedInertialShow = false;
+    targets.setSettings(display);
+    targets.setFrame(frame);
+    qInstallMessageHandler(previous);
+    QVERIFY(!graph.find("gl_1"));
+    QVERIFY(!graph.find("6di_4"));
+    QVERIFY(graph.find("6d_5"));
     CHECK_REGISTRY(graph);
 }
 
@@ -504,14 +689,23 @@ void TestSceneContent::churnKeepsRegistryInStep()
         QCoreApplication::sendPostedEvents();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 
-        // One node per key (tools and references of one id share one).
-        int shared = 0;
-        for (const auto &entry : frame.targets()) {
-            if (entry.first / 1000 == TrackedTarget::MeasurementTool && frame.targets().count(entry.first + 1000))
-                ++shared;
+        // One node per key that was tracked some time, enabled while it is;
+        // spare marker nodes are unnamed and disabled.
+        int named = 0;
+        int enabled = 0;
+        for (const std::shared_ptr<Node> &child : graph.find("TrackedTargets")->children()) {
+            named += child->name().isEmpty() ? 0 : 1;
+            enabled += child->entity()->isEnabled() ? 1 : 0;
         }
-        if (int(graph.find("TrackedTargets")->children().size()) != int(frame.targets().size()) - shared
-            || targets->nodeCount() != int(frame.targets().size())) {
+        int tracked = 0;
+        for (const auto &entry : frame.targets()) {
+            const Node *node = graph.find(targets->nodeName(entry.first));
+            tracked += entry.second.state != TrackedTarget::NotTracked ? 1 : 0;
+            if (entry.second.state != TrackedTarget::NotTracked && !node)
+                named = -1;
+        }
+        if (named != targets->nodeCount() || enabled != tracked
+            || targets->nodeCount() > int(frame.targets().size())) {
             qInstallMessageHandler(previous);
             QFAIL(qPrintable(QStringLiteral("round %1: %2 nodes for %3 keys").arg(round)
                                  .arg(graph.find("TrackedTargets")->children().size())

@@ -57,6 +57,7 @@ private slots:
     void poseFromTwelveValues();
     void renderableTakesItsComponents();
     void nodesSurviveTheirEntities();
+    void renameMovesTheRegistryEntry();
 };
 
 void TestSceneGraph::appendRegistersSubtreeAndMirrorsEntities()
@@ -229,7 +230,7 @@ void TestSceneGraph::enablingReachesDescendants()
 void TestSceneGraph::librariesHoldEveryType()
 {
     SceneGraph graph;
-    for (int type = Mesh::Grid; type <= Mesh::Sphere; ++type)
+    for (int type = Mesh::Grid; type <= Mesh::SmallSphere; ++type)
         QVERIFY(graph.mesh(type));
     for (int type = Material::Grey; type <= Material::Yellow; ++type) {
         QVERIFY(graph.material(type));
@@ -332,6 +333,35 @@ void TestSceneGraph::nodesSurviveTheirEntities()
     SceneGraph next;
     next.detachFromParent(survivor.get());
     QVERIFY(!survivor->parent());
+}
+
+void TestSceneGraph::renameMovesTheRegistryEntry()
+{
+    SceneGraph graph;
+    auto a = std::make_shared<Node>("a");
+    auto b = std::make_shared<Node>("b");
+    graph.appendChild(graph.root(), a);
+    graph.appendChild(graph.root(), b);
+
+    QVERIFY(graph.renameNode(a.get(), "c"));
+    QCOMPARE(graph.find("c"), a.get());
+    QVERIFY(!graph.find("a"));
+    // A taken name is refused and changes nothing; the root keeps its name.
+    QVERIFY(!graph.renameNode(a.get(), "b"));
+    QCOMPARE(a->name(), QString("c"));
+    QVERIFY(!graph.renameNode(graph.root(), "top"));
+    // Unnamed, the node stays in the tree without a registry entry.
+    QVERIFY(graph.renameNode(a.get(), QString()));
+    QVERIFY(!graph.find("c"));
+    QCOMPARE(a->parent(), graph.root());
+    QCOMPARE(graph.registeredNames().size(), 2);
+    QVERIFY(graph.renameNode(a.get(), "a"));
+    QCOMPARE(graph.find("a"), a.get());
+
+    // A detached node is renamed without touching the registry.
+    auto loose = std::make_shared<Node>("b");
+    QVERIFY(graph.renameNode(loose.get(), "a"));
+    QCOMPARE(graph.find("a"), a.get());
 }
 
 QTEST_MAIN(TestSceneGraph)

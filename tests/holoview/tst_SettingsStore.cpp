@@ -38,6 +38,8 @@ void changeAll(HoloviewConfigData &config)
     config.display.trackedBodyShowIDs = true;
     config.display.trackedGripwandShowIDs = false;
     config.display.cameraShowFrustum = false;
+    config.display.trackedHandShow = false;
+    config.display.trackedInertialShow = false;
     config.camera.camPosition[0] = -3000;
     config.camera.camPosition[1] = -3000;
     config.camera.camPosition[2] = 2400;
@@ -118,6 +120,8 @@ void TestSettingsStore::roundTrip()
     QCOMPARE(loaded.display.trackedBodyShowIDs, true);
     QCOMPARE(loaded.display.trackedGripwandShowIDs, false);
     QCOMPARE(loaded.display.cameraShowFrustum, false);
+    QCOMPARE(loaded.display.trackedHandShow, false);
+    QCOMPARE(loaded.display.trackedInertialShow, false);
     QCOMPARE(loaded.display.calculateMarkers, false);
     QCOMPARE(loaded.camera.camPosition[2], 2400.0);
     QCOMPARE(loaded.camera.camUpVector[0], 0.123456789);  // ten significant digits
@@ -152,6 +156,8 @@ void TestSettingsStore::fileLayout()
     QVERIFY(text.contains("camUpVector=\"0.123456789 0 0\""));
     QVERIFY(text.contains("world.showGrid=\"0\""));
     QVERIFY(text.contains("trackedBody.showIDs=\"1\""));
+    QVERIFY(text.contains("trackedHand.show=\"0\""));
+    QVERIFY(text.contains("trackedInertial.show=\"0\""));
     QVERIFY(text.contains("valid=\"1\""));
     QVERIFY(!text.contains("calculate", Qt::CaseInsensitive));
 

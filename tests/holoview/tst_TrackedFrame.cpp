@@ -45,6 +45,9 @@ private slots:
     void posedFamilies();
     void markers();
     void timeStampAndRefill();
+    void untrackedTargetsCostNothing();
+    void handsAndInertialSwitch();
+    void staleFamilies();
 };
 
 void TestTrackedFrame::keys()
@@ -83,14 +86,17 @@ void TestTrackedFrame::bodiesAndInertialBodies()
     QCOMPARE(t.at(1).pose, pose(0, 0, 0));
     QCOMPARE(t.at(2).state, int(TrackedTarget::FullPose));
     QCOMPARE(t.at(2).pose, pose(5, 6, 7));
-    // Optical body 2 was not in the line: reset, but the inertial entry stays.
-    QCOMPARE(t.at(3).state, int(TrackedTarget::NotTracked));
+    // Body 3 was never tracked, by sensor or camera: nothing to report.
+    QVERIFY(!t.count(3));
     // A negative inertial state adds nothing; the optical body 4 fills the key.
     QCOMPARE(t.at(4).state, int(TrackedTarget::FullPose));
     QCOMPARE(t.at(4).pose, pose(4, 4, 4));
-    QCOMPARE(t.size(), size_t(5));
+    QCOMPARE(t.size(), size_t(4));
     for (const auto &entry : t)
         QCOMPARE(entry.second.kind, int(TrackedTarget::StandardBody));
+    // The entries that came from a sensor say so, to be drawn apart.
+    QVERIFY(t.at(1).inertial && t.at(2).inertial);
+    QVERIFY(!t.at(0).inertial && !t.at(4).inertial);
 }
 
 void TestTrackedFrame::posedFamilies()
@@ -101,17 +107,49 @@ void TestTrackedFrame::posedFamilies()
         QByteArray("6dmtr 2 1 [1 1.0][7 8 9]") + kRotation,
     });
     const TrackedFrame::TargetMap &t = frame.targets();
-    QCOMPARE(t.size(), size_t(5));
+    QCOMPARE(t.size(), size_t(3));
     QCOMPARE(t.at(1000).kind, int(TrackedTarget::Gripwand));
     QCOMPARE(t.at(1000).state, int(TrackedTarget::FullPose));
     QCOMPARE(t.at(1000).pose, pose(1, 2, 3));
-    QCOMPARE(t.at(1001).state, int(TrackedTarget::NotTracked));
     QCOMPARE(t.at(2000).kind, int(TrackedTarget::MeasurementTool));
     QCOMPARE(t.at(2000).pose, pose(4, 5, 6));
-    QCOMPARE(t.at(3000).kind, int(TrackedTarget::ToolReference));
-    QCOMPARE(t.at(3000).state, int(TrackedTarget::NotTracked));
+    QCOMPARE(t.at(3001).kind, int(TrackedTarget::ToolReference));
     QCOMPARE(t.at(3001).state, int(TrackedTarget::FullPose));
     QCOMPARE(t.at(3001).pose, pose(7, 8, 9));
+    // Gripwand 1 and reference 0 were never tracked.
+    QVERIFY(!t.count(1001) && !t.count(3000));
+}
+
+void TestTrackedFrame::untrackedTargetsCostNothing()
+{
+    // One body with id 999 makes the parser hold 1000 records; the frame
+    // carries the tracked ones, and the ones lost since they were tracked.
+    QuorixParser parser;
+    QByteArray line = "6d 21";
+    for (int id = 0; id < 20; ++id)
+        line += " [" + QByteArray::number(id) + " 1.0][1 2 3]" + kRotation;
+    line += QByteArray(" [999 1.0][9 9 9]") + kRotation;
+    QVERIFY(feed(parser, line));
+    QCOMPARE(parser.bodyCount(), 1000);
+    TrackedFrame frame;
+    frame.digest(parser);
+    QCOMPARE(frame.targets().size(), size_t(21));
+
+    QVERIFY(feed(parser, QByteArray("6d 1 [3 1.0][1 2 3]") + kRotation));
+    frame.digest(parser);
+    QCOMPARE(frame.targets().size(), size_t(21));
+    QCOMPARE(frame.targets().at(999).state, int(TrackedTarget::NotTracked));
+    QCOMPARE(frame.targets().at(3).state, int(TrackedTarget::FullPose));
+
+    // The same for the families indexed by place.
+    QVERIFY(feed(parser, QByteArray("6df2 3 3 [0 1.0 0 0][1 2 3]") + kRotation + "[] [1 -1.0 0 0][1 2 3]" + kRotation
+                             + "[] [2 -1.0 0 0][1 2 3]" + kRotation + "[]"));
+    frame.digest(parser);
+    QVERIFY(frame.targets().count(1000) && !frame.targets().count(1001));
+    QVERIFY(feed(parser, QByteArray("6df2 3 0")));
+    frame.digest(parser);
+    QCOMPARE(frame.targets().at(1000).state, int(TrackedTarget::NotTracked));
+    QVERIFY(!frame.targets().count(1002));
 }
 
 void TestTrackedFrame::markers()
@@ -148,6 +186,52 @@ void TestTrackedFrame::timeStampAndRefill()
     QCOMPARE(frame.timeStamp(), 12.5);
     QVERIFY(!frame.targets().count(4001));
     QVERIFY(frame.targets().count(4002));
+}
+
+void TestTrackedFrame::handsAndInertialSwitch()
+{
+    QuorixParser parser;
+    const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
+    QVERIFY(feed(parser, "gl 2 [0 1.0 1 2][100 200 300]" + QByteArray(kRotation) + pose + "[0 0 0 0 0 0][7 8 9]"
+                             + kRotation + "[0 0 0 0 0 0] [2 -1.0 0 0][0 0 0]" + kRotation));
+    QVERIFY(feed(parser, "6di 1 [3 2 1.0][5 6 7]" + QByteArray(kRotation)));
+    QVERIFY(feed(parser, "6d 1 [3 1.0][1 1 1]" + QByteArray(kRotation)));
+    TrackedFrame frame;
+    frame.digest(parser);
+    const TrackedFrame::HandMap &hands = frame.hands();
+    QCOMPARE(hands.size(), size_t(1));  // hands 1 and 2 were never tracked
+    QVERIFY(hands.at(0).tracked);
+    QCOMPARE(hands.at(0).side, 1);
+    QCOMPARE(hands.at(0).pose[2], 300.0);
+    QCOMPARE(hands.at(0).fingers, 2);
+    QCOMPARE(hands.at(0).tips[1], (std::array<double, 3>{7, 8, 9}));
+    QVERIFY(frame.targets().at(3).inertial);
+
+    // Inertial bodies left out: the optical body of the same id shows.
+    frame.digest(parser, false);
+    QVERIFY(!frame.targets().at(3).inertial);
+    QCOMPARE(frame.targets().at(3).pose[0], 1.0);
+}
+
+void TestTrackedFrame::staleFamilies()
+{
+    QCOMPARE(TrackedFrame::familyOfLineKey("6d"), int(TrackedFrame::Bodies));
+    QCOMPARE(TrackedFrame::familyOfLineKey("6dmt2"), int(TrackedFrame::Tools));
+    QCOMPARE(TrackedFrame::familyOfLineKey("gl"), int(TrackedFrame::Hands));
+    QCOMPARE(TrackedFrame::familyOfLineKey("fr"), -1);
+    QCOMPARE(TrackedFrame::familyOfLineKey(nullptr), -1);
+
+    TrackedFrame frame = digested({
+        QByteArray("6d 1 [0 1.0][1 1 1]") + kRotation,
+        QByteArray("6di 1 [1 2 1.0][1 1 1]") + kRotation,
+        "3d 1 [7 1.0][1 2 3]",
+        QByteArray("gl 1 [0 1.0 0 0][1 1 1]") + kRotation,
+    });
+    frame.markNotTracked(1U << TrackedFrame::Bodies | 1U << TrackedFrame::Hands);
+    QCOMPARE(frame.targets().at(0).state, int(TrackedTarget::NotTracked));
+    QCOMPARE(frame.targets().at(1).state, int(TrackedTarget::FullPose));  // the sensor still reports
+    QCOMPARE(frame.targets().at(4007).state, int(TrackedTarget::PositionOnly));
+    QVERIFY(!frame.hands().at(0).tracked);
 }
 
 QTEST_MAIN(TestTrackedFrame)
