@@ -83,6 +83,10 @@
             <source>No room calibration for camera %1: it is not drawn.</source>
             <translation>Keine Raumkalibrierung für Kamera %1: Sie wird nicht gezeichnet.</translation>
         </message>
+        <message>
+            <source>Cameras without a room calibration (not drawn): %1</source>
+            <translation>Kameras ohne Raumkalibrierung (nicht gezeichnet): %1</translation>
+        </message>
     </context>
     <context>
         <name>StaticData</name>
