@@ -154,6 +154,11 @@ QString Preferences::read(const QString &currentFile, const QString &defaultFile
         return tr("File %1 cannot be opened for reading.\nUsing built-in values.").arg(fileName);
     const QByteArray content = file.readAll();
     file.close();
+    return readContent(content, fileName);
+}
+
+QString Preferences::readContent(const QByteArray &content, const QString &fileName)
+{
     if (content.isEmpty())
         return tr("Error while parsing %1:\nThe file doesn't look like a valid preferences file.\nUsing built-in values.")
             .arg(fileName);
