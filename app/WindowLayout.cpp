@@ -142,12 +142,16 @@ bool WindowLayout::onScreens(const QRect &frame, const QList<QRect> &screens)
         return false;
     QRect desktop;
     bool startsOnOne = false;
+    bool showsOnOne = false;
     for (const QRect &screen : screens) {
         desktop = desktop.united(screen);
         if (screen.adjusted(-Slack, -Slack, Slack, Slack).contains(frame.topLeft()))
             startsOnOne = true;
+        // The slack is for borders: a small frame lying wholly in it is off the screens.
+        if (screen.intersects(frame))
+            showsOnOne = true;
     }
-    return startsOnOne && desktop.adjusted(-Slack, -Slack, Slack, Slack).contains(frame);
+    return startsOnOne && showsOnOne && desktop.adjusted(-Slack, -Slack, Slack, Slack).contains(frame);
 }
 
 QList<QRect> WindowLayout::availableScreens()
