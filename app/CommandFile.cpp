@@ -57,8 +57,9 @@ int CommandFile::run(IOManager *channel, const QString &appDir, MessageBoxProvid
     const QList<QByteArray> lines = commands(input.readAll());
     int failed = 0;
     for (const QByteArray &command : lines) {
-        // Latin-1: every byte of the file stands for one character in the texts.
-        const QString line = QString::fromLatin1(command);
+        // Latin-1: every byte of the file stands for one character in the texts;
+        // a zero byte is shown, as the event display's texts end at one.
+        const QString line = QString::fromLatin1(command.constData(), command.size()).replace(QChar(0), QLatin1String("\\0"));
         report(channel, tr("Executing command '%1'").arg(line));
         if (command.contains('\0')) {
             // It could only be sent cut short at the zero byte, which would be another command.
