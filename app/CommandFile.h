@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QCoreApplication>
+#include <QList>
 #include <QString>
 
 class IOManager;
@@ -15,6 +17,11 @@ class CommandFile
 
 public:
     static QString path(const QString &appDir);
+
+    // The commands of a file's content: its lines that start with "quorix2 ",
+    // in order, without their line ends and carriage returns. Other lines are
+    // comments.
+    static QList<QByteArray> commands(const QByteArray &content);
 
     // Every failing line is reported in the event display; the channel's own
     // error box is held back, and boxes, when given, gets one summary box at

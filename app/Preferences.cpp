@@ -16,12 +16,6 @@ const QString DateFormat = QStringLiteral("yyyy-MM-ddThh:mm:ss");
 constexpr long long DefaultTimeoutMs = 2000;
 constexpr long long MaxTimeoutMs = 2000000;
 
-QString elementText(const QDomElement &element)
-{
-    const QDomNode first = element.firstChild();
-    return first.isText() ? first.toText().data() : QString();
-}
-
 // An integer text, however long; anything else gives the default.
 long long timeoutMs(const QString &text)
 {
@@ -59,6 +53,20 @@ QString xmlSafe(const QString &text)
         }
     }
     return out;
+}
+
+// Text as it is kept: the parser lets some characters through that XML 1.0
+// cannot hold, and the next write would drop them; dropping them here keeps
+// what was read equal to what is written.
+QString elementText(const QDomElement &element)
+{
+    const QDomNode first = element.firstChild();
+    return first.isText() ? xmlSafe(first.toText().data()) : QString();
+}
+
+QString attributeText(const QDomElement &element, const QString &name)
+{
+    return xmlSafe(element.attribute(name));
 }
 
 QString boolText(bool value)
@@ -154,6 +162,11 @@ QString Preferences::read(const QString &currentFile, const QString &defaultFile
         return tr("File %1 cannot be opened for reading.\nUsing built-in values.").arg(fileName);
     const QByteArray content = file.readAll();
     file.close();
+    return readContent(content, fileName);
+}
+
+QString Preferences::readContent(const QByteArray &content, const QString &fileName)
+{
     if (content.isEmpty())
         return tr("Error while parsing %1:\nThe file doesn't look like a valid preferences file.\nUsing built-in values.")
             .arg(fileName);
@@ -179,10 +192,10 @@ QString Preferences::read(const QString &currentFile, const QString &defaultFile
                 {"SERIAL", &lastSerial}, {"MODEL", &lastModel}};
             for (const auto &a : attributes) {
                 if (group.hasAttribute(QLatin1String(a.name)))
-                    *a.field = group.attribute(QLatin1String(a.name));
+                    *a.field = attributeText(group, QLatin1String(a.name));
             }
         } else if (tag == QLatin1String("LAST_FRONTEND_UPDATE")) {
-            const QString date = group.attribute(QStringLiteral("UPDATE_DATE"));
+            const QString date = attributeText(group, QStringLiteral("UPDATE_DATE"));
             if (!date.isEmpty())
                 lastFrontendUpdate = QDateTime::fromString(date, DateFormat);
         } else {

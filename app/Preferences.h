@@ -66,6 +66,9 @@ public:
     // selection mode, which are reset first.
     QString read();
     QString read(const QString &currentFile, const QString &defaultFile);
+    // The reading itself, on a file's content; fileName only names it in the
+    // warning. Fields the content does not mention keep their values.
+    QString readContent(const QByteArray &content, const QString &fileName);
 
     // The whole file as it is written. Sets lastFrontendUpdate to now when it
     // is not valid.

@@ -29,15 +29,13 @@ WindowLayout::WindowLayout(QMainWindow *window, QList<QToolBar *> toolBars)
 
 QString WindowLayout::save(const QString &path) const
 {
+    const QByteArray content = joinFile(m_window->saveGeometry(), m_window->saveState(0));
     QFile file(path);
+    if (content.isEmpty())
+        return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2")
+            .arg(path, QCoreApplication::translate("MainWindow", "The window arrangement cannot be stored."));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return QCoreApplication::translate("MainWindow", "Unsuccessful to open %1\n%2").arg(path, file.errorString());
-    const QByteArray geometry = m_window->saveGeometry();
-    const QByteArray state = m_window->saveState(0);
-    QByteArray content;
-    content.append(char(quint8(geometry.size() & 0xff)));
-    content.append(geometry);
-    content.append(state);
     if (file.write(content) != content.size() || !file.flush())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
     return QString();
@@ -54,15 +52,9 @@ bool WindowLayout::restore(const QString &path)
     QFile file(path);
     if (!file.exists() || !file.open(QIODevice::ReadOnly))
         return false;
-    char length = 0;
-    if (!file.getChar(&length))
-        return false;
-    const int geometrySize = quint8(length);
-    const QByteArray geometry = file.read(geometrySize);
-    if (geometry.size() < geometrySize)
-        return false;
-    const QByteArray state = file.readAll();
-    if (state.isEmpty())
+    QByteArray geometry;
+    QByteArray state;
+    if (!splitFile(file.readAll(), &geometry, &state))
         return false;
     // Checked before anything is applied: the toolkit would put a window of
     // any size on screen, its docks and the event display out of reach.
@@ -91,6 +83,31 @@ bool WindowLayout::restoredCleanly() const
             return false;
     }
     return onScreens(m_window->frameGeometry(), screens);
+}
+
+QByteArray WindowLayout::joinFile(const QByteArray &geometry, const QByteArray &state)
+{
+    // One byte holds the geometry block's length: a longer block could not be
+    // told from the state block when read back.
+    if (geometry.size() > 255 || state.isEmpty())
+        return QByteArray();
+    QByteArray content;
+    content.append(char(quint8(geometry.size())));
+    content.append(geometry);
+    content.append(state);
+    return content;
+}
+
+bool WindowLayout::splitFile(const QByteArray &content, QByteArray *geometry, QByteArray *state)
+{
+    if (content.isEmpty())
+        return false;
+    const int geometrySize = quint8(content.at(0));
+    if (content.size() <= 1 + geometrySize)
+        return false;   // a short geometry block, or no state block
+    *geometry = content.mid(1, geometrySize);
+    *state = content.mid(1 + geometrySize);
+    return true;
 }
 
 bool WindowLayout::geometryFrame(const QByteArray &block, QRect *frame)
@@ -125,12 +142,16 @@ bool WindowLayout::onScreens(const QRect &frame, const QList<QRect> &screens)
         return false;
     QRect desktop;
     bool startsOnOne = false;
+    bool showsOnOne = false;
     for (const QRect &screen : screens) {
         desktop = desktop.united(screen);
         if (screen.adjusted(-Slack, -Slack, Slack, Slack).contains(frame.topLeft()))
             startsOnOne = true;
+        // The slack is for borders: a small frame lying wholly in it is off the screens.
+        if (screen.intersects(frame))
+            showsOnOne = true;
     }
-    return startsOnOne && desktop.adjusted(-Slack, -Slack, Slack, Slack).contains(frame);
+    return startsOnOne && showsOnOne && desktop.adjusted(-Slack, -Slack, Slack, Slack).contains(frame);
 }
 
 QList<QRect> WindowLayout::availableScreens()

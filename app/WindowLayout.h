@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QRect>
 #include <QString>
@@ -30,6 +31,11 @@ public:
     // without a special name found so far.
     static QString dockKey(const QString &objectName, int dockCount, int *others);
 
+    // The file's content from its two blocks; empty when they cannot be
+    // stored (a geometry block over 255 bytes, no state block).
+    static QByteArray joinFile(const QByteArray &geometry, const QByteArray &state);
+    // The two blocks of a file's content; false when it is cut short.
+    static bool splitFile(const QByteArray &content, QByteArray *geometry, QByteArray *state);
     // The rectangle a geometry block (the toolkit's saveGeometry format) would
     // put the window's frame at: the normal geometry for a maximised or full
     // screen window. False when the block cannot be read.

@@ -3,15 +3,13 @@
 #include "MeasurementStartFailure.h"
 #include "MessageBoxProvider.h"
 #include "MessageReceiver.h"
-#include "ReplyMatcher.h"
+#include "ReplyValues.h"
 #include "Requester.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QThread>
 
-#include <cerrno>
-#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -19,7 +17,6 @@
 namespace {
 
 const char ErrorPrefix[] = "quorix2 err";
-const char OkReply[] = "quorix2 ok";
 const char StartCommand[] = "quorix2 tracking start";
 
 bool startsWith(const char *text, const char *prefix)
@@ -38,34 +35,6 @@ void copyText(char *dest, const char *source)
     const size_t n = strnlen(source, IOManager::BufferSize - 1);
     std::memcpy(dest, source, n);
     dest[n] = '\0';
-}
-
-// Cuts text into blank-separated words, skipping empty ones, and hands each to
-// store(i, word) until it fails or count values are stored.
-template <typename Store>
-int parseWords(const char *text, void *out, int count, Store store)
-{
-    if (!text || !out || count < 1)
-        return -31;
-    int words = 0;
-    const char *p = text;
-    while (*p) {
-        while (*p == ' ')
-            ++p;
-        if (!*p)
-            break;
-        const char *end = p;
-        while (*end && *end != ' ')
-            ++end;
-        if (words < count) {
-            const QByteArray word(p, int(end - p));
-            if (!store(words, word.constData()))
-                return -34;
-        }
-        ++words;
-        p = end;
-    }
-    return words == count ? 0 : -33;
 }
 
 } // namespace
@@ -182,29 +151,7 @@ int IOManager::runCommand(char *reply, CallType type, Destination destination, c
 // Turns a reply into the operation's result and, for a get, its value.
 int IOManager::interpret(const char *reply, CallType type, Destination destination)
 {
-    if (type == Raw)
-        return 0;
-    if (type == Set)
-        return std::strcmp(reply, OkReply) == 0 ? 0 : -34;
-    const int offset = ReplyMatcher::valueOffset(reply, m_expectedPrefix);
-    if (offset < 0)
-        return -32;
-    const char *value = reply + offset;
-    switch (type) {
-    case GetString:
-        copyText(static_cast<char *>(destination.pointer), value);
-        return 0;
-    case GetInt:
-    case GetInts:
-        return parseInts(value, static_cast<int *>(destination.pointer), destination.count);
-    case GetDouble:
-    case GetDoubles:
-        return parseDoubles(value, static_cast<double *>(destination.pointer), destination.count);
-    case GetBool:
-        return parseBools(value, static_cast<bool *>(destination.pointer), destination.count);
-    default:
-        return 0;
-    }
+    return ReplyValues::interpret(reply, m_expectedPrefix, type, destination.pointer, destination.count);
 }
 
 int IOManager::sendCommand(char *reply, const char *format, ...)
@@ -367,40 +314,17 @@ void IOManager::lastErrorText(char *out)
 
 int IOManager::parseBools(const char *text, bool *out, int count)
 {
-    return parseWords(text, out, count, [out](int i, const char *word) {
-        if (std::strcmp(word, "yes") == 0)
-            out[i] = true;
-        else if (std::strcmp(word, "no") == 0)
-            out[i] = false;
-        else
-            return false;
-        return true;
-    });
+    return ReplyValues::parseBools(text, out, count);
 }
 
 int IOManager::parseInts(const char *text, int *out, int count)
 {
-    return parseWords(text, out, count, [out](int i, const char *word) {
-        char *end = nullptr;
-        errno = 0;
-        const long value = std::strtol(word, &end, 10);
-        if (end == word || *end || errno == ERANGE || value < INT_MIN || value > INT_MAX)
-            return false;
-        out[i] = int(value);
-        return true;
-    });
+    return ReplyValues::parseInts(text, out, count);
 }
 
 int IOManager::parseDoubles(const char *text, double *out, int count)
 {
-    return parseWords(text, out, count, [out](int i, const char *word) {
-        char *end = nullptr;
-        const double value = std::strtod(word, &end);
-        if (end == word || *end)
-            return false;
-        out[i] = value;
-        return true;
-    });
+    return ReplyValues::parseDoubles(text, out, count);
 }
 
 unsigned IOManager::replyTimeout()

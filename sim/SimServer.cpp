@@ -190,7 +190,7 @@ void SimServer::onClientData(QTcpSocket* socket)
     Client* c = m_clients.value(socket);
     if (!c)
         return;
-    c->buffer.append(socket->readAll());
+    c->framer.append(socket->readAll());
     processClient(socket);
 }
 
@@ -203,29 +203,15 @@ void SimServer::processClient(QTcpSocket* socket)
             QTimer::singleShot(0, this, [this, socket] { processClient(socket); });
             return;
         }
-        const int zero = c->buffer.indexOf('\0');
-        if (c->discarding) {
-            if (zero < 0) {
-                c->buffer.clear();
-                return;
-            }
-            c->buffer.remove(0, zero + 1);
-            c->discarding = false;
-            continue;
-        }
-        if (zero < 0) {
-            if (c->buffer.size() > kMaxCommand) {
-                m_log->append(QStringLiteral("tcp"), c->peer, SimCommandText::printable(c->buffer.left(kMaxCommand)) + QStringLiteral("..."));
-                socket->write(SimCommandProcessor::errorReply(-1, QStringLiteral("command longer than 200 characters")) + '\0');
-                c->buffer.clear();
-                c->discarding = true;
-            }
+        QByteArray command;
+        const SimCommandFramer::Result next = c->framer.next(&command);
+        if (next == SimCommandFramer::NeedMore)
+            return;
+        if (next == SimCommandFramer::TooLong) {
+            m_log->append(QStringLiteral("tcp"), c->peer, SimCommandText::printable(command) + QStringLiteral("..."));
+            socket->write(SimCommandProcessor::errorReply(-1, QStringLiteral("command longer than 200 characters")) + '\0');
             return;
         }
-        const QByteArray command = c->buffer.left(zero);
-        c->buffer.remove(0, zero + 1);
-        if (command.isEmpty())
-            continue; // a stray zero byte is no command
         c->busy = true;
         c->running = true;
         QPointer<QTcpSocket> guard(socket);

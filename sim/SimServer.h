@@ -1,5 +1,6 @@
 #pragma once
 
+#include "SimCommandFramer.h"
 #include "SimCommandProcessor.h"
 #include "SimFaults.h"
 #include "SimStreamGenerator.h"
@@ -49,9 +50,8 @@ private:
     struct Client
     {
         QPointer<QTcpSocket> socket;
-        QByteArray buffer;
+        SimCommandFramer framer;
         QString peer;
-        bool discarding = false;
         bool busy = false;    // a reply is outstanding
         bool running = false; // processClient is inside runCommand
         int commands = 0;

@@ -306,15 +306,7 @@ int HoloviewDataDisplay::onData(const char *key, const char *line)
         return -1;
     if (!line)
         return -2;
-    // Copy at most the buffer; a line that does not fit with its terminating
-    // zero is rejected whole rather than parsed cut off.
-    const size_t length = strnlen(line, LineBufferSize);
-    if (length >= static_cast<size_t>(LineBufferSize))
-        return -2;
-    std::memcpy(m_lineBuffer, line, length + 1);
-
-    char *cursor = m_lineBuffer;
-    if (!m_parser->parseLine(&cursor))
+    if (!m_parser->parseCopy(line, m_lineBuffer, LineBufferSize))
         return -2;
 
     if (!m_frameMutex->tryLock())

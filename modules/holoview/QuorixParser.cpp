@@ -273,6 +273,18 @@ bool QuorixParser::readGroup(char **cursor, const char *code,
     return ok;
 }
 
+bool QuorixParser::parseCopy(const char *line, char *buffer, size_t bufferSize)
+{
+    if (!line || !buffer || bufferSize == 0)
+        return false;
+    const size_t length = strnlen(line, bufferSize);
+    if (length >= bufferSize)
+        return false;
+    std::memcpy(buffer, line, length + 1);
+    char *cursor = buffer;
+    return parseLine(&cursor);
+}
+
 bool QuorixParser::parseLine(char **cursor)
 {
     if (!cursor || !*cursor)

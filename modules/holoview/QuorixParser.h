@@ -114,6 +114,12 @@ public:
     // no tracked record (its counts stay), so half a line is never shown.
     bool parseLine(char **cursor);
 
+    // Parses a copy of line made in buffer (bufferSize bytes), so that the
+    // line itself stays untouched for the channel's other listeners. A line
+    // that does not fit with its terminating zero is rejected whole rather
+    // than parsed cut off.
+    bool parseCopy(const char *line, char *buffer, size_t bufferSize);
+
     void resetFrame();
     void finishFrame();
 

@@ -6,7 +6,6 @@
 #include <QDebug>
 #include <QFile>
 #include <QSaveFile>
-#include <QTextStream>
 
 #include <locale>
 #include <sstream>
@@ -43,13 +42,19 @@ StoreXML::LoadResult StoreXML::loadDocument(const QString &filePath, const QStri
     QFile file(filePath);
     if (!file.open(QIODevice::ReadOnly))
         return LoadResult::NoFile;
+    const QByteArray content = file.readAll();
+    file.close();
+    return readContent(content, filePath, element, channel);
+}
 
+StoreXML::LoadResult StoreXML::readContent(const QByteArray &content, const QString &filePath, const QString &element,
+                                           IOManager *channel)
+{
     QDomDocument document;
     QString message;
     int line = 0;
     int column = 0;
-    bool accepted = document.setContent(&file, &message, &line, &column);
-    file.close();
+    bool accepted = document.setContent(content, &message, &line, &column);
     if (!accepted) {
         qDebug().noquote() << "failed to load data from file " + filePath;
         qDebug().noquote() << QStringLiteral("error message: %1(%2,%3)").arg(message).arg(line).arg(column);
@@ -76,7 +81,7 @@ StoreXML::LoadResult StoreXML::loadDocument(const QString &filePath, const QStri
     return LoadResult::Loaded;
 }
 
-bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
+QByteArray StoreXML::content()
 {
     QDomDocument document;
     document.appendChild(document.createProcessingInstruction(QStringLiteral("xml"),
@@ -85,16 +90,16 @@ bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
     root.setAttribute(QStringLiteral("version"), QString::fromLatin1(FormatVersion));
     document.appendChild(root);
     write(document, root);
+    return document.toString(1).toUtf8();
+}
 
+bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
+{
+    const QByteArray bytes = content();
     QSaveFile file(filePath);
-    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Text);
-    if (ok) {
-        QTextStream stream(&file);
-        stream.setCodec("UTF-8");
-        stream << document.toString(1);
-        stream.flush();
-        ok = stream.status() == QTextStream::Ok && file.commit();
-    }
+    bool ok = file.open(QIODevice::WriteOnly);
+    if (ok)
+        ok = file.write(bytes) == bytes.size() && file.commit();
     if (!ok) {
         reportError(channel, QCoreApplication::translate("StoreXML",
                                                          "Can't save Holoview settings to file: \"%1\". Error message: \"%2\"")

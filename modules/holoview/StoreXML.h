@@ -24,13 +24,19 @@ public:
     // Appends this record's element to 'parent'.
     virtual void write(QDomDocument &document, QDomElement &parent) = 0;
 
+    // The reading of a file, on its content: an unreadable or malformed one
+    // is reported on the channel (naming filePath) and changes nothing. The
+    // element named 'element' below "root" is handed to read().
+    LoadResult readContent(const QByteArray &content, const QString &filePath, const QString &element,
+                           IOManager *channel);
+    // The whole file as saveDocument() writes it.
+    QByteArray content();
+
     // "00.00.01" → 1: three hexadecimal pairs; -1 unless exactly 8 characters.
     static int versionNumber(const QString &text);
 
 protected:
-    // Reads the file; an unreadable or malformed one is reported on the
-    // channel and changes nothing. The element named 'element' below "root"
-    // is handed to read().
+    // Reads the file with readContent(); NoFile when it cannot be opened.
     LoadResult loadDocument(const QString &filePath, const QString &element, IOManager *channel);
     // Writes the whole file, replacing the old one only once the new content
     // is safely written; a failure is reported on the channel.

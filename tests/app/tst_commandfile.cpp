@@ -186,6 +186,22 @@ private slots:
                  qPrintable(failures.last()));
     }
 
+    // A zero byte would cut the command short on the wire and send another
+    // command than the file says: such a line fails without being sent.
+    void lineWithZeroByteIsNotSent()
+    {
+        const QString path = CommandFile::path(m_appDir.path());
+        writeFile(path, QByteArray("quorix2 set config owner \"a") + '\0' + "b\"\r\nquorix2 set config desc \"ok\"\r\n");
+
+        QCOMPARE(CommandFile::run(m_channel.get(), m_appDir.path()), 1);
+        QCOMPARE(commandsReceived(), QStringList({QStringLiteral("quorix2 set config desc \"ok\"")}));
+        QVERIFY2(m_collector.texts().contains(
+                     QStringLiteral("Command 'quorix2 set config owner \"a\\0b\"' failed: it contains a zero byte")),
+                 qPrintable(m_collector.texts().join('\n')));
+        QCOMPARE(CommandFile::commands("quorix2 a\r\nquorix2 b\n\rquorix2 c"),
+                 QList<QByteArray>({"quorix2 a", "quorix2 b", "quorix2 c"}));
+    }
+
     void failuresOfEveryKindAreReportedAndTheFileGoesOn()
     {
         const QString path = CommandFile::path(m_appDir.path());

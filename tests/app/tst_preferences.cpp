@@ -452,6 +452,18 @@ void tst_Preferences::unwritableCharactersAreDropped()
     QCOMPARE(q.frontendPassword, QString("pass"));
     QCOMPARE(q.lastHostName, QString::fromUtf8("h\xc3\xa4\xf0\x9f\x98\x80"));
     QCOMPARE(q.commandsLogName, QString("a\tb"));
+
+    // The parser lets such characters through from a file; they are dropped on
+    // reading too, so what was read is what the next write stores.
+    Preferences r;
+    const QByteArray file = "<QUORIX><LAST_TRACKBOX HOSTNAME=\"a\x0c" "b\"/>"
+                            "<LOG_FILE><NAME>log\x0c" "file.txt</NAME></LOG_FILE></QUORIX>";
+    QCOMPARE(r.readContent(file, "test.xml"), QString());
+    QCOMPARE(r.lastHostName, QString("ab"));
+    QCOMPARE(r.commandsLogName, QString("logfile.txt"));
+    Preferences s;
+    QCOMPARE(s.readContent(r.buildDocument(), "written.xml"), QString());
+    QCOMPARE(s.commandsLogName, r.commandsLogName);
 }
 
 // Values of blanks only, which an XML reader drops as formatting.

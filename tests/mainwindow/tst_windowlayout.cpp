@@ -296,6 +296,10 @@ void tst_WindowLayout::screenRules_data()
     QTest::newRow("below the desktop") << QRect(100, 1000, 800, 600) << false;
     QTest::newRow("start below the smaller screen") << QRect(2000, 1050, 100, 20) << false;
     QTest::newRow("empty") << QRect() << false;
+    // The slack is for frame borders, not for a small frame that lies wholly in it.
+    QTest::newRow("small frame just below the screen") << QRect(322, 1090, 322, 43) << false;
+    QTest::newRow("small frame just left of the screen") << QRect(-60, 500, 50, 50) << false;
+    QTest::newRow("partly into the border") << QRect(100, 1060, 300, 50) << true;
 }
 
 void tst_WindowLayout::screenRules()

@@ -39,10 +39,26 @@ QByteArray isPasswordReply(const QByteArray &candidate, const QByteArray &answer
 
 // Runs fn once a modal widget of type T is the active one; the dialogs under
 // test run their own event loops, so the test acts from inside them.
+// The watches of the running test function; one whose widget never came is
+// ended by cleanup(), so that it cannot act in a later test.
+QList<QPointer<QTimer>> &modalWatches()
+{
+    static QList<QPointer<QTimer>> watches;
+    return watches;
+}
+
+void endModalWatches()
+{
+    for (const QPointer<QTimer> &timer : modalWatches())
+        delete timer.data();
+    modalWatches().clear();
+}
+
 template <class T>
 void whenModal(std::function<void(T *)> fn)
 {
     auto *timer = new QTimer;
+    modalWatches().append(timer);
     timer->setInterval(10);
     QObject::connect(timer, &QTimer::timeout, [timer, fn] {
         if (auto *w = qobject_cast<T *>(QApplication::activeModalWidget())) {
@@ -150,6 +166,7 @@ private slots:
 
     void cleanup()
     {
+        endModalWatches();
         m_responder->stop();
         m_responder.reset();
         m_home.reset();
