@@ -82,9 +82,9 @@ int main(int argc, char *argv[])
     int exitCode = 0;
     do {
         auto window = std::make_unique<MainWindow>(commandLine);
+        current = window.get();
         std::setlocale(LC_NUMERIC, "C");
         window->show();
-        current = window.get();
         exitCode = app.exec();
         current = nullptr;
         window.reset();

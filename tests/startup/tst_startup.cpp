@@ -339,7 +339,9 @@ void tst_Startup::terminationClosesThroughTheNormalPath()
     Program program(home.path(), {"-host", "127.0.4.15", "-measure"});
     QVERIFY(sim.waitForCommand("quorix2 tracking start", 30000));
     QTRY_COMPARE_WITH_TIMEOUT(sim.activeState(), QString("mea"), 10000);
-    QTest::qWait(500);
+    // The 200 ms status poll runs only in the event loop: the window stands.
+    sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(tcpCommands(sim).count("quorix2 get status active") >= 3, 30000);
     const QString layout = QDir(Preferences::configDir()).filePath("quorix.layout");
     QVERIFY(!QFile::exists(layout));
 
