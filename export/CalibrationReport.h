@@ -1,13 +1,13 @@
 #pragma once
 
-#include "ReportWriter.h"
+#include "ReportSection.h"
 
 #include <QString>
 
 // The report sections on calibration and sensors: room calibration and
 // adjustments, body calibration, fingertracking, tactile devices and inertial
 // sensors, in the order the report gives them.
-class CalibrationReport
+class CalibrationReport : private ReportSection
 {
 public:
     explicit CalibrationReport(ReportWriter &out);
@@ -15,17 +15,10 @@ public:
     void write();
 
 private:
-    bool atLeast(int major, int minor) const { return m_out.atLeast(major, minor); }
-    bool openSection(const QString &name, int major = 0, int minor = 0) { return m_out.openSection(name, major, minor); }
-    void tooOld() { m_out.tooOld(); }
-    int count(const QString &label, int width, const QString &parameter) { return m_out.count(label, width, parameter); }
-
     void writeRoomCalibration();
     void writeRoomAdjustments();
     void writeBodyCalibration();
     void writeFingertracking();
     void writeTactile();
     void writeInertial();
-
-    ReportWriter &m_out;
 };

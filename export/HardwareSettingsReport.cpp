@@ -7,24 +7,8 @@
 
 #include <functional>
 
-namespace {
-
-using Column = ReportWriter::Column;
-
-QString sel(const char *letter, int n)
-{
-    return ReportWriter::selector(letter, n);
-}
-
-QString word(const QString &text, int index)
-{
-    return ReportWriter::word(text, index);
-}
-
-} // namespace
-
 HardwareSettingsReport::HardwareSettingsReport(ReportWriter &out)
-    : m_out(out)
+    : ReportSection(out)
 {
 }
 
