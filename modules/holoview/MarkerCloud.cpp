@@ -105,27 +105,30 @@ MarkerCloud::~MarkerCloud() = default;
 
 void MarkerCloud::buildMaterial()
 {
-    auto *program = new Qt3DRender::QShaderProgram();
-    program->setVertexShaderCode(VertexShader);
-    program->setFragmentShaderCode(FragmentShader);
-    auto *pass = new Qt3DRender::QRenderPass();
-    pass->setShaderProgram(program);
-
-    // The window asks for a core profile; the forward renderer draws the
-    // techniques that carry its style.
-    auto *technique = new Qt3DRender::QTechnique();
-    technique->graphicsApiFilter()->setApi(Qt3DRender::QGraphicsApiFilter::OpenGL);
-    technique->graphicsApiFilter()->setProfile(Qt3DRender::QGraphicsApiFilter::CoreProfile);
-    technique->graphicsApiFilter()->setMajorVersion(3);
-    technique->graphicsApiFilter()->setMinorVersion(2);
-    auto *forward = new Qt3DRender::QFilterKey();
-    forward->setName(QStringLiteral("renderingStyle"));
-    forward->setValue(QStringLiteral("forward"));
-    technique->addFilterKey(forward);
-    technique->addRenderPass(pass);
-
+    // The window asks for a core profile where it can; a compatibility
+    // context of 3.2 or later runs the same shaders. The forward renderer
+    // draws the techniques that carry its style.
     auto *effect = new Qt3DRender::QEffect();
-    effect->addTechnique(technique);
+    for (const auto profile : {Qt3DRender::QGraphicsApiFilter::CoreProfile,
+                               Qt3DRender::QGraphicsApiFilter::CompatibilityProfile}) {
+        auto *program = new Qt3DRender::QShaderProgram();
+        program->setVertexShaderCode(VertexShader);
+        program->setFragmentShaderCode(FragmentShader);
+        auto *pass = new Qt3DRender::QRenderPass();
+        pass->setShaderProgram(program);
+
+        auto *technique = new Qt3DRender::QTechnique();
+        technique->graphicsApiFilter()->setApi(Qt3DRender::QGraphicsApiFilter::OpenGL);
+        technique->graphicsApiFilter()->setProfile(profile);
+        technique->graphicsApiFilter()->setMajorVersion(3);
+        technique->graphicsApiFilter()->setMinorVersion(2);
+        auto *forward = new Qt3DRender::QFilterKey();
+        forward->setName(QStringLiteral("renderingStyle"));
+        forward->setValue(QStringLiteral("forward"));
+        technique->addFilterKey(forward);
+        technique->addRenderPass(pass);
+        effect->addTechnique(technique);
+    }
 
     m_material = new Qt3DRender::QMaterial(entity());
     m_material->setEffect(effect);
