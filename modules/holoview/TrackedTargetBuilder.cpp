@@ -58,6 +58,13 @@ QString labelName(const QString &nodeName)
     return nodeName + QStringLiteral("_label");
 }
 
+// The colour marker spheres have always had: the sky-blue material's.
+QColor markerColour(const SceneGraph &graph)
+{
+    const Qt3DExtras::QPhongMaterial *material = graph.material(Material::SkyBlue);
+    return material ? material->ambient() : QColor::fromRgbF(0.0, 0.75, 1.0);
+}
+
 void debugLine(const QString &text)
 {
     qDebug().noquote() << text;
@@ -70,9 +77,11 @@ TrackedTargetBuilder::TrackedTargetBuilder(SceneGraph *graph, const Configuratio
     , m_display(display)
     , m_targets(std::make_shared<Node>(QStringLiteral("TrackedTargets")))
     , m_labels(std::make_shared<Node>(QStringLiteral("TrackedTargetLabels")))
+    , m_markerCloud(std::make_shared<MarkerCloud>(QStringLiteral("TrackedMarkers"), markerColour(*graph), SphereSize))
 {
     m_graph->appendChild(m_graph->root(), m_targets);
     m_graph->appendChild(m_graph->root(), m_labels);
+    m_graph->appendChild(m_graph->root(), m_markerCloud);
 }
 
 TrackedTargetBuilder::~TrackedTargetBuilder()
@@ -83,6 +92,8 @@ TrackedTargetBuilder::~TrackedTargetBuilder()
     }
     if (m_labels->parent())
         m_graph->detachFromParent(m_labels.get());
+    if (m_markerCloud->parent())
+        m_graph->detachFromParent(m_markerCloud.get());
     if (m_targets->parent())
         m_graph->detachFromParent(m_targets.get());
 }
@@ -123,7 +134,7 @@ void TrackedTargetBuilder::attachParts()
 {
     // Appended while an earlier builder still held the name, a part has no
     // registry entry yet; attach it again once the name is free.
-    for (const std::shared_ptr<Node> &part : {m_targets, m_labels}) {
+    for (const std::shared_ptr<Node> &part : {m_targets, m_labels, std::shared_ptr<Node>(m_markerCloud)}) {
         if (m_graph->find(part->name()) == part.get())
             continue;
         if (part->parent())
@@ -141,6 +152,8 @@ void TrackedTargetBuilder::update()
     // The frame and the entries are both ordered by key: one pass finds the
     // targets to move and the entries whose targets left.
     const TrackedFrame::TargetMap &targets = m_frame.targets();
+    const bool markerCloud = !markersAsNodes();
+    m_markerPositions.clear();
     auto entry = m_entries.begin();
     for (const auto &item : targets) {
         const int key = item.first;
@@ -150,6 +163,12 @@ void TrackedTargetBuilder::update()
             entry = m_entries.erase(entry);
         }
         const bool tracked = target.state != TrackedTarget::NotTracked;
+        if (markerCloud && target.kind == TrackedTarget::Marker) {
+            if (tracked && m_display.trackedMarker3DShowSphere)
+                m_markerPositions << static_cast<float>(target.pose[0]) << static_cast<float>(target.pose[1])
+                                  << static_cast<float>(target.pose[2]);
+            continue;
+        }
         const bool hidden = target.inertial && !m_display.trackedInertialShow;
         if (entry != m_entries.end() && entry->first == key) {
             // An inertial sensor taking over an optical body's id, or the
@@ -188,6 +207,7 @@ void TrackedTargetBuilder::update()
         if (spare.label)
             m_graph->renameNode(spare.label.get(), QString());
     }
+    m_markerCloud->setPositions(m_markerPositions);
 
     updateHands();
 }

@@ -2,6 +2,7 @@
 
 #include "DisplaySettingsData.h"
 #include "LabelNode.h"
+#include "MarkerCloud.h"
 #include "Node.h"
 #include "PoseTransformationNode.h"
 #include "TrackedFrame.h"
@@ -23,11 +24,13 @@ class SceneGraph;
 // The tracked targets of the scene, under "TrackedTargets": one node per
 // target key, created when the target is first tracked and then only moved,
 // enabled and disabled, with the target's static markers below it. Their id
-// labels hang under "TrackedTargetLabels", hands under "gl_%1". Marker nodes
-// whose ids went away are kept unnamed and disabled and reused for new ids, so
-// that a Controller renumbering its markers every frame costs no node
-// building. Lives while a measurement runs and must go before the scene graph
-// it builds in. GUI thread only.
+// labels hang under "TrackedTargetLabels", hands under "gl_%1". Markers are
+// drawn together by "TrackedMarkers", one instanced entity, so that hundreds
+// of them and ids renumbered every frame cost no nodes at all. Only while
+// marker labels are on does each marker get a node "3d_%1" of its own, for
+// its label; such nodes whose ids went away are kept unnamed and disabled and
+// reused for new ids. Lives while a measurement runs and must go before the
+// scene graph it builds in. GUI thread only.
 class TrackedTargetBuilder
 {
 public:
@@ -56,6 +59,10 @@ public:
     int nodeCount() const { return static_cast<int>(m_entries.size()); }
     // Marker nodes kept for reuse.
     int spareMarkerCount() const { return static_cast<int>(m_spareMarkers.size()); }
+    // The markers drawn together; empty while they have nodes of their own.
+    const MarkerCloud *markerCloud() const { return m_markerCloud.get(); }
+    // Whether markers get a node each (while their labels are on).
+    bool markersAsNodes() const { return m_display.trackedMarker3DShowIDs; }
     // Registry name of a hand's node; empty when it has none.
     QString handNodeName(int id) const;
 
@@ -101,6 +108,8 @@ private:
     const Logic::StaticData *m_staticData = nullptr;
     std::shared_ptr<Node> m_targets;
     std::shared_ptr<Node> m_labels;
+    std::shared_ptr<MarkerCloud> m_markerCloud;
+    QVector<float> m_markerPositions;
     Logic::TrackedFrame m_frame;
     std::map<int, Entry> m_entries;
     std::vector<Entry> m_spareMarkers;

@@ -56,7 +56,7 @@ private slots:
                 const QByteArray line = "6d 1 [0 1.0][" + QByteArray::number(i) + " 20 30][1 0 0 0 1 0 0 0 1]";
                 if (display.onData("6d", line.constData()) == 0)
                     ++accepted;
-                // Marker ids change every frame; the nodes are reused.
+                // Marker ids change every frame.
                 const QByteArray markers = "3d 1 [" + QByteArray::number(i) + " 1.0][5 " + QByteArray::number(i) + " 7]";
                 display.onData("3d", markers.constData());
                 const QByteArray hand = "gl 1 [0 1.0 1 1][0 " + QByteArray::number(i)
@@ -72,7 +72,9 @@ private slots:
         QVERIFY(body);
         const float first = body->transform()->translation().x();
         QTRY_VERIFY(body->transform()->translation().x() > first + 10);
-        QTRY_VERIFY(display.trackedTargetBuilder()->nodeCount() == 2);
+        // The body has a node; the marker is an instance of the cloud.
+        QTRY_VERIFY(display.trackedTargetBuilder()->nodeCount() == 1);
+        QTRY_VERIFY(display.trackedTargetBuilder()->markerCloud()->count() == 1);
         QTRY_VERIFY(display.sceneGraph()->find("gl_0_finger_0"));
         QTest::qWait(200);
 
@@ -82,6 +84,46 @@ private slots:
         display.onMeasurementStopped();
         display.hide();
         QCOMPARE(channel.removedListeners(), channel.addedListeners());
+    }
+
+    void instancedMarkersReachTheScreen()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(showExposed(display, QSize(640, 480)));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        window->defaultFrameGraph()->setClearColor(Qt::black);
+        // Marker blue: no red, green three quarters of blue, whatever the light.
+        auto markerPixels = [window] {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y) {
+                for (int x = 0; x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    n += c.red() < 40 && c.blue() > 90 && c.green() > 0.6 * c.blue() && c.green() < 0.9 * c.blue();
+                }
+            }
+            return n;
+        };
+        QTest::qWait(300);
+        const int before = markerPixels();
+
+        // 49 markers around the room's origin, with fresh ids every frame:
+        // the shader places each instance where its marker is.
+        display.onMeasurementStarted();
+        int after = 0;
+        for (int frame = 0; frame < 100 && after < before + 49; ++frame) {
+            QByteArray line = "3d 49";
+            for (int m = 0; m < 49; ++m)
+                line += " [" + QByteArray::number(frame * 49 + m) + " 1.0][" + QByteArray::number((m % 7 - 3) * 150)
+                    + " " + QByteArray::number((m / 7 - 3) * 150) + " 0]";
+            QCOMPARE(display.onData("3d", line.constData()), 0);
+            QTest::qWait(50);
+            after = markerPixels();
+        }
+        QCOMPARE(display.trackedTargetBuilder()->markerCloud()->count(), 49);
+        QVERIFY2(after >= before + 49, qPrintable(QStringLiteral("%1 marker pixels, %2 before").arg(after).arg(before)));
+        display.onMeasurementStopped();
     }
 
     void mouseDragMovesTheCamera()

@@ -1,6 +1,7 @@
 #include "CameraBuilder.h"
 #include "DisplaySettingsData.h"
 #include "LabelNode.h"
+#include "MarkerCloud.h"
 #include "PoseTransformationNode.h"
 #include "RenderableNode.h"
 #include "SceneGraph.h"
@@ -16,6 +17,7 @@
 #include <Qt3DExtras/QPhongMaterial>
 #include <Qt3DRender/QGeometryRenderer>
 #include <Qt3DRender/QAttribute>
+#include <Qt3DRender/QBuffer>
 #include <Qt3DRender/QGeometry>
 
 #include <QtTest>
@@ -153,6 +155,7 @@ private slots:
     void toolsAndReferencesDrawnApart();
     void costFollowsTrackedTargets();
     void markerNodesReusedWhenIdsChurn();
+    void markersDrawnTogether();
     void labels();
     void handsAndInertialBodies();
     void churnKeepsRegistryInStep();
@@ -336,12 +339,14 @@ void TestSceneContent::targetsMoveEnableAndLeave()
     QCOMPARE(body->parent(), graph.find("TrackedTargets"));
     QCOMPARE(renderables(body), 3);
     QCOMPARE(translation(body), QVector3D(10, 0, 0));
-    Node *marker = graph.find("3d_7");
-    QVERIFY(marker);
-    QCOMPARE(ownMaterial(marker), graph.material(Material::SkyBlue));
-    QCOMPARE(marker->entity()->componentsOfType<Qt3DRender::QGeometryRenderer>().value(0),
-             graph.mesh(Mesh::SmallSphere));
-    QCOMPARE(static_cast<PoseTransformationNode *>(marker)->transform()->scale(), 15.0f);
+    // Markers have no node of their own: the cloud draws them.
+    QVERIFY(!graph.find("3d_7"));
+    const MarkerCloud *markers = targets->markerCloud();
+    QVERIFY(graph.find("TrackedMarkers") == markers);
+    QCOMPARE(markers->count(), 1);
+    QCOMPARE(markers->position(0), QVector3D(70, 0, 0));
+    QCOMPARE(markers->colour(), graph.material(Material::SkyBlue)->ambient());
+    QCOMPARE(markers->size(), 15.0f);
 
     // Body 1 is lost: same node, disabled with its subtree. Body 2 leaves.
     frame.clear();
@@ -355,8 +360,8 @@ void TestSceneContent::targetsMoveEnableAndLeave()
     QVERIFY(!graph.find("6d_2"));
     QVERIFY(!graph.find("bodyCal_2"));
     QCOMPARE(targets->nodeName(2), QString());
-    QCOMPARE(graph.find("3d_7"), marker);
-    QCOMPARE(translation(marker), QVector3D(71, 0, 0));
+    QCOMPARE(markers->count(), 1);
+    QCOMPARE(markers->position(0), QVector3D(71, 0, 0));
 
     frame.insert(1, target(TrackedTarget::StandardBody, TrackedTarget::OrientationOnly));
     targets->setFrame(frame);
@@ -377,7 +382,7 @@ void TestSceneContent::switchesRebuildAtNextFrame()
     frame.insert(0, target(TrackedTarget::StandardBody, TrackedTarget::FullPose));
     frame.insert(1001, target(TrackedTarget::Gripwand, TrackedTarget::FullPose));
     frame.insert(4000, target(TrackedTarget::Marker, TrackedTarget::PositionOnly));
-    QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
+    // The body and the gripwand look for their markers; the marker has no node.
     QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
     QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
     targets.setFrame(frame);
@@ -391,14 +396,15 @@ void TestSceneContent::switchesRebuildAtNextFrame()
     QVERIFY(targets.rebuildPending());
     QCOMPARE(graph.find("6d_0"), body);  // nothing happens before the next frame
 
-    for (int i = 0; i < 3; ++i)
+    for (int i = 0; i < 2; ++i)
         QTest::ignoreMessage(QtDebugMsg, "WARNING: no static data available!");
     targets.setFrame(frame);
     QVERIFY(!targets.rebuildPending());
     QCOMPARE(renderables(graph.find("6d_0")), 0);
     QCOMPARE(renderables(graph.find("6df2_1")), 3);
-    QVERIFY(!ownMaterial(graph.find("3d_0")));
-    QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(3));
+    QCOMPARE(targets.markerCloud()->count(), 0);
+    QVERIFY(!targets.markerCloud()->entity()->isEnabled());
+    QCOMPARE(graph.find("TrackedTargets")->children().size(), size_t(2));
     CHECK_REGISTRY(graph);
 }
 
@@ -516,8 +522,11 @@ void TestSceneContent::costFollowsTrackedTargets()
 
 void TestSceneContent::markerNodesReusedWhenIdsChurn()
 {
+    // With their labels on, markers get a node each.
     SceneGraph graph;
-    TrackedTargetBuilder targets(&graph);
+    DisplaySettingsData display;
+    display.trackedMarker3DShowIDs = true;
+    TrackedTargetBuilder targets(&graph, display);
     auto markers = [](int firstId, int count) {
         TrackedFrame frame;
         for (int i = 0; i < count; ++i)
@@ -551,6 +560,76 @@ void TestSceneContent::markerNodesReusedWhenIdsChurn()
     for (const std::shared_ptr<Node> &child : graph.find("TrackedTargets")->children())
         enabled += child->entity()->isEnabled() ? 1 : 0;
     QCOMPARE(enabled, 50);
+    QCOMPARE(targets.markerCloud()->count(), 0);
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::markersDrawnTogether()
+{
+    SceneGraph graph;
+    DisplaySettingsData display;
+    TrackedTargetBuilder targets(&graph, display);
+    const MarkerCloud *cloud = targets.markerCloud();
+    const Qt3DRender::QBuffer *buffer = cloud->instanceBuffer();
+    auto markers = [](int firstId, int count, int lost = -1) {
+        TrackedFrame frame;
+        for (int i = 0; i < count; ++i)
+            frame.insert(TrackedFrame::key(TrackedTarget::Marker, firstId + i),
+                         target(TrackedTarget::Marker, i == lost ? TrackedTarget::NotTracked
+                                                                 : TrackedTarget::PositionOnly,
+                                firstId + i));
+        return frame;
+    };
+    QVERIFY(!cloud->entity()->isEnabled());
+
+    // Ids never seen before every frame: one entity, one buffer, no nodes.
+    for (int round = 0; round < 5; ++round) {
+        targets.setFrame(markers(1 + 200 * round, 200));
+        QCOMPARE(cloud->count(), 200);
+        QCOMPARE(cloud->renderer()->instanceCount(), 200);
+        QCOMPARE(cloud->instanceBuffer(), buffer);
+        QCOMPARE(buffer->data().size(), int(200 * 3 * sizeof(float)));
+        QCOMPARE(cloud->position(17), QVector3D(200 * round + 18, 0, 0));
+        QVERIFY(cloud->entity()->isEnabled());
+        QCOMPARE(targets.nodeCount(), 0);
+        QVERIFY(graph.find("TrackedTargets")->children().empty());
+    }
+
+    // The instance attribute steps once per sphere and bounds them all.
+    const auto *geometry = cloud->renderer()->geometry();
+    Qt3DRender::QAttribute *instance = nullptr;
+    for (Qt3DRender::QAttribute *attribute : geometry->attributes()) {
+        if (attribute->name() == MarkerCloud::positionAttributeName())
+            instance = attribute;
+    }
+    QVERIFY(instance);
+    QCOMPARE(instance->divisor(), 1u);
+    QCOMPARE(instance->count(), 200u);
+    QCOMPARE(geometry->boundingVolumePositionAttribute(), instance);
+
+    // A lost marker is left out; fewer markers, fewer instances.
+    targets.setFrame(markers(5000, 50, 0));
+    QCOMPARE(cloud->count(), 49);
+    QCOMPARE(cloud->position(0), QVector3D(5001, 0, 0));
+    QCOMPARE(instance->count(), 49u);
+    targets.setFrame(TrackedFrame());
+    QCOMPARE(cloud->count(), 0);
+    QVERIFY(!cloud->entity()->isEnabled());
+
+    // Labels on: the markers move to nodes of their own, and back.
+    targets.setFrame(markers(1, 20));
+    display.trackedMarker3DShowIDs = true;
+    targets.setSettings(display);
+    targets.setFrame(markers(1, 20));
+    QCOMPARE(cloud->count(), 0);
+    QVERIFY(graph.find("3d_5"));
+    QVERIFY(graph.find("3d_5_label"));
+    display.trackedMarker3DShowIDs = false;
+    targets.setSettings(display);
+    targets.setFrame(markers(1, 20));
+    QCOMPARE(cloud->count(), 20);
+    QVERIFY(!graph.find("3d_5"));
+    QVERIFY(!graph.find("3d_5_label"));
     CHECK_REGISTRY(graph);
 }
 
@@ -675,6 +754,7 @@ void TestSceneContent::churnKeepsRegistryInStep()
         if (round % 7 == 3) {
             display.trackedBodyShowCOS = !display.trackedBodyShowCOS;
             display.trackedGripwandShowMarkers = !display.trackedGripwandShowMarkers;
+            display.trackedMarker3DShowIDs = !display.trackedMarker3DShowIDs;
             targets->setSettings(display);
             cameras.setSettings(display);
         }
@@ -697,14 +777,21 @@ void TestSceneContent::churnKeepsRegistryInStep()
             named += child->name().isEmpty() ? 0 : 1;
             enabled += child->entity()->isEnabled() ? 1 : 0;
         }
+        // Markers without labels are instances of the cloud instead.
         int tracked = 0;
+        int instances = 0;
         for (const auto &entry : frame.targets()) {
+            const bool isTracked = entry.second.state != TrackedTarget::NotTracked;
+            if (entry.second.kind == TrackedTarget::Marker && !targets->markersAsNodes()) {
+                instances += isTracked ? 1 : 0;
+                continue;
+            }
             const Node *node = graph.find(targets->nodeName(entry.first));
-            tracked += entry.second.state != TrackedTarget::NotTracked ? 1 : 0;
-            if (entry.second.state != TrackedTarget::NotTracked && !node)
+            tracked += isTracked ? 1 : 0;
+            if (isTracked && !node)
                 named = -1;
         }
-        if (named != targets->nodeCount() || enabled != tracked
+        if (named != targets->nodeCount() || enabled != tracked || instances != targets->markerCloud()->count()
             || targets->nodeCount() > int(frame.targets().size())) {
             qInstallMessageHandler(previous);
             QFAIL(qPrintable(QStringLiteral("round %1: %2 nodes for %3 keys").arg(round)
