@@ -2,7 +2,7 @@
 #include "ControllerSimulator.h"
 #include "IOManagerUdpTcp.h"
 #include "MessageBoxProvider.h"
-#include "MessageReceiver.h"
+#include "MessageCollector.h"
 #include "TestHome.h"
 
 #include <QFile>
@@ -15,30 +15,7 @@ namespace {
 
 constexpr quint16 Port = 50105;
 
-struct Message
-{
-    int type;
-    QString sender;
-    QString text;
-};
-
-class Collector : public MessageReceiver
-{
-public:
-    int receive(int type, const char *sender, const char *text) override
-    {
-        messages.append({type, QString::fromLatin1(sender), QString::fromLatin1(text)});
-        return 0;
-    }
-    QStringList texts() const
-    {
-        QStringList out;
-        for (const auto &m : messages)
-            out << m.text;
-        return out;
-    }
-    QList<Message> messages;
-};
+using Message = MessageCollector::Message;
 
 // Stands in for the main window: every box asked for is one modal box there.
 class Boxes : public MessageBoxProvider
@@ -68,7 +45,7 @@ private:
     std::unique_ptr<TestHome> m_home;
     std::unique_ptr<ControllerSimulator> m_sim;
     std::unique_ptr<IOManagerUdpTcp> m_channel;
-    Collector m_collector;
+    MessageCollector m_collector;
     Boxes m_boxes;
     QTemporaryDir m_appDir;
     int m_next = 200;

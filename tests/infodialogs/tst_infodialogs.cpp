@@ -8,7 +8,7 @@
 #include "MainWindow.h"
 #include "TextBrowser.h"
 #include "MessageBoxProvider.h"
-#include "MessageReceiver.h"
+#include "MessageCollector.h"
 #include "ModalWatcher.h"
 #include "SearchHardwareDlg.h"
 #include "ServiceDialog.h"
@@ -33,23 +33,6 @@ namespace {
 
 constexpr quint16 Port = 50105;
 
-struct Message
-{
-    int type;
-    QString sender;
-    QString text;
-};
-
-class Collector : public MessageReceiver
-{
-public:
-    int receive(int type, const char *sender, const char *text) override
-    {
-        messages.append({type, QString::fromLatin1(sender), QString::fromLatin1(text)});
-        return 0;
-    }
-    QList<Message> messages;
-};
 
 class Boxes : public MessageBoxProvider
 {
@@ -425,7 +408,7 @@ private slots:
         IOManagerUdpTcp channel(&boxes);
         unsigned short dataPort = 0;
         QCOMPARE(channel.connectController(address.toLatin1().constData(), Port, &dataPort), 0);
-        Collector standard;
+        MessageCollector standard;
         QCOMPARE(channel.addMessageReceiver("standard", &standard), 0);
 
         SearchHardwareDlg dialog(nullptr, &channel, mode);
