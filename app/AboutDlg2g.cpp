@@ -1,6 +1,7 @@
 #include "AboutDlg2g.h"
 
 #include "BackendVersions.h"
+#include "ControllerSerial.h"
 #include "DocumentLink.h"
 #include "IOManager.h"
 #include "MakerContact.h"
@@ -116,7 +117,7 @@ void AboutDlg2g::refresh()
         qstrcpy(model, "0");
     QString serialText = text(serial);
     if (qstrcmp(model, "2") == 0)
-        serialText = QStringLiteral("S") + serialText.rightJustified(8, QLatin1Char('0'));
+        serialText = ControllerSerial::model2(serialText);
 
     ui->label_controller->setText(tr("Firmware release (Controller):\n")
                                   + tr("%1 serial %2\n").arg(text(host), serialText) + text(version));

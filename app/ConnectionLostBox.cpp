@@ -1,5 +1,7 @@
 #include "ConnectionLostBox.h"
 
+#include "AccessControl.h"
+
 #include <QPushButton>
 #include <QTimer>
 
@@ -48,7 +50,7 @@ void ConnectionLostBox::testReconnectPossible()
         return;
     static const char query[] = "quorix2 get system access";
     int nextMs = 500;
-    if (m_socket.udpSendTo(query, sizeof query, m_ip, ControllerPort, 200) == Socket::Ok) {
+    if (m_socket.udpSendTo(query, sizeof query, m_ip, AccessControl::DefaultPort, 200) == Socket::Ok) {
         char reply[300];
         const int n = m_socket.udpReceive(reply, sizeof reply - 1, 100000, false);
         if (n >= 0) {

@@ -16,8 +16,6 @@ class ConnectionLostBox : public QMessageBox
     Q_OBJECT
 
 public:
-    static constexpr unsigned short ControllerPort = 50105;
-
     ConnectionLostBox(const QString &address, bool canReconnect, int countdownS, QWidget *parent);
     ~ConnectionLostBox() override;
 

@@ -1,5 +1,7 @@
 #include "ControllerConnector.h"
 
+#include "AccessControl.h"
+#include "HostCheck.h"
 #include "IOManagerUdpTcp.h"
 #include "IpDialog.h"
 #include "PasswordGate.h"
@@ -13,21 +15,6 @@
 
 namespace {
 
-// Four dot-separated numbers, none above 255; anything else is a host name.
-bool isDottedAddress(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char('.'));
-    if (parts.size() != 4)
-        return false;
-    for (const QString &part : parts) {
-        bool ok = false;
-        const int n = part.toInt(&ok);
-        if (!ok || n < 0 || n > 255)
-            return false;
-    }
-    return true;
-}
-
 // A quick look whether the remembered Controller is there at all.
 bool answersVersionQuery(const QString &address)
 {
@@ -37,7 +24,7 @@ bool answersVersionQuery(const QString &address)
         return false;
     static const char query[] = "quorix2 get system version";
     char reply[300];
-    return probe.udpSendTo(query, sizeof query, ip, ControllerConnector::ControllerPort, 100000) == Socket::Ok
+    return probe.udpSendTo(query, sizeof query, ip, AccessControl::DefaultPort, 100000) == Socket::Ok
         && probe.udpReceive(reply, sizeof reply, 500000, false) >= 0;
 }
 
@@ -72,7 +59,7 @@ IpDialog *ControllerConnector::createConnectDialog(const Preferences &prefs, QWi
                                               : QStringLiteral(":/images/splash-bright.png")));
     dialog->setTrackbox(prefs.lastHostName);
     dialog->setTrackboxAddress(prefs.lastIp);
-    dialog->setTrackboxPort(ControllerPort);
+    dialog->setTrackboxPort(AccessControl::DefaultPort);
     dialog->setTrackboxMac(prefs.lastMac);
     dialog->setTrackboxModel(prefs.lastModel);
     return dialog;
@@ -117,7 +104,8 @@ bool ControllerConnector::connectDirectly()
     const bool named = m_options.hostGiven;
     QString name;
     QString address;
-    if (isDottedAddress(host)) {
+    unsigned dotted = 0;
+    if (HostCheck::parseDotted(host, &dotted)) {
         address = host;
     } else {
         name = host;

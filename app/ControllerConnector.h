@@ -24,8 +24,6 @@ class ControllerConnector
     Q_DECLARE_TR_FUNCTIONS(ControllerConnector)
 
 public:
-    static constexpr unsigned short ControllerPort = 50105;
-
     struct Connection
     {
         std::unique_ptr<IOManagerUdpTcp> channel;   // null: the user was told why, or chose to leave

@@ -37,7 +37,6 @@ class MainWindow : public QMainWindow, private MessageBoxProvider
 
 public:
     static constexpr int RestartExitCode = 42;
-    static constexpr unsigned short ControllerPort = 50105;
 
     explicit MainWindow(const QString &commandLine, QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
     ~MainWindow() override;

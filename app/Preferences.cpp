@@ -330,19 +330,14 @@ QString Preferences::write(const QString &configDir, const QString &fileName)
     // once complete: a crash or a full disk cannot leave a truncated file.
     // Unbuffered, so that a short write (disk full, size limit) is seen here
     // instead of being lost in the buffer and committed as a truncated file.
+    // Where no temporary file can be made beside it (a directory the user may
+    // not write to) the file itself may still be writable: then it is written
+    // in place.
     QSaveFile file(fileName);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        if (!writeAll(file, document) || !file.commit())
-            return tr("File %1 cannot be written.").arg(fileName);   // the old file stays as it was
-        return QString();
-    }
-
-    // No temporary file can be made beside it (a directory the user may not
-    // write to), but the file itself may still be writable: write it in place.
-    QFile direct(fileName);
-    if (!direct.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return tr("File %1 cannot be opened for writing.").arg(fileName);
-    if (!writeAll(direct, document))
-        return tr("File %1 cannot be written.").arg(fileName);
+    if (!writeAll(file, document) || !file.commit())
+        return tr("File %1 cannot be written.").arg(fileName);   // the old file stays as it was, unless written in place
     return QString();
 }

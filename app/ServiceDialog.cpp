@@ -1,5 +1,6 @@
 #include "ServiceDialog.h"
 
+#include "ControllerSerial.h"
 #include "DocumentLink.h"
 #include "IOManager.h"
 #include "MakerContact.h"
@@ -72,7 +73,7 @@ QString ServiceDialog::serviceIdFor(int model, const QString &serial, bool syncC
     switch (model) {
     case 20: return QStringLiteral("KST2-") + serial;
     case 21: return QStringLiteral("KST3-") + serial;
-    case 2: return QStringLiteral("BQCM-S") + serial.rightJustified(8, QLatin1Char('0'));
+    case 2: return QStringLiteral("BQCM-") + ControllerSerial::model2(serial);
     case 100: return serial.trimmed();
     default: return syncCard0401 ? serial : QStringLiteral("BQC-") + serial;
     }

@@ -14,6 +14,13 @@
 
 namespace {
 
+// The reader keeps replies within a caller's buffer: at most 199 characters.
+void copyReply(char *buffer, const QByteArray &reply)
+{
+    std::memcpy(buffer, reply.constData(), size_t(reply.size()));
+    buffer[reply.size()] = '\0';
+}
+
 const char BrokenReply[] = "quorix2 err command_exec";
 const char StateQuery[] = "quorix2 get status active";
 const long SendTimeoutUs = 2000000;
@@ -156,8 +163,7 @@ int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
     for (;;) {
         QByteArray r;
         if (m_replies.takeReply(&r, m_clock.elapsed())) {
-            std::memcpy(reply, r.constData(), size_t(r.size()));
-            reply[r.size()] = '\0';
+            copyReply(reply, r);
             return 0;
         }
         const qint64 leftUs = deadlineUs - m_clock.nsecsElapsed() / 1000;
@@ -172,8 +178,7 @@ int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
             continue;
         if (n == Socket::Closed && m_replies.takeReply(&r, m_clock.elapsed())) {
             // What came before the close is the whole reply; the next command sees the close.
-            std::memcpy(reply, r.constData(), size_t(r.size()));
-            reply[r.size()] = '\0';
+            copyReply(reply, r);
             return 0;
         }
         return transportCode(n);
@@ -322,8 +327,7 @@ int IOManagerUdpTcp::pollAsyncReply()
     }
     QByteArray r;
     if (m_replies.takeReply(&r, m_clock.elapsed())) {
-        std::memcpy(m_asyncCaller, r.constData(), size_t(r.size()));
-        m_asyncCaller[r.size()] = '\0';
+        copyReply(m_asyncCaller, r);
         if (m_log.isEnabled())
             m_log.logReply(m_asyncCaller, r.size());
         return 1;

@@ -57,24 +57,53 @@ IpDialog::IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &sta
     ui->pushButton_wol->hide();
     connect(ui->pushButton_connect, &QPushButton::clicked, this, &IpDialog::accept);
     connect(ui->pushButton_exit, &QPushButton::clicked, this, &IpDialog::reject);
+}
 
+// Made when first needed: it asks the service manager about the local back
+// end and watches it, which a start that never opens it should not pay for.
+TrackboxSelection *IpDialog::selectionDialog()
+{
+    if (m_selection)
+        return m_selection;
+    m_selection = new TrackboxSelection(this);
+    m_selection->setFixedHostOrIp(m_fixedHostOrIp);
+    m_selection->setFixedSubnet(m_fixedSubnet);
+    m_selection->setSelectionMode(m_selectionMode);
     // Queued: the chosen Controller arrives once the selection dialog has
     // closed, and its address starts this dialog's check.
-    m_selection = new TrackboxSelection(this);
     connect(m_selection, &TrackboxSelection::trackbox_changed, this, &IpDialog::setTrackbox, Qt::QueuedConnection);
     connect(m_selection, &TrackboxSelection::trackbox_changed_port, this, &IpDialog::setTrackboxPort, Qt::QueuedConnection);
     connect(m_selection, &TrackboxSelection::trackbox_changed_ip, this, &IpDialog::setTrackboxIp, Qt::QueuedConnection);
     connect(m_selection, &TrackboxSelection::trackbox_changed_serial, this, &IpDialog::setTrackboxSerial,
             Qt::QueuedConnection);
     connect(m_selection, &TrackboxSelection::trackbox_changed_mac, this, &IpDialog::setTrackboxMac, Qt::QueuedConnection);
+    return m_selection;
 }
 
-QString IpDialog::fixedHostOrIp() const { return m_selection->fixedHostOrIp(); }
-void IpDialog::setFixedHostOrIp(const QString &text) { m_selection->setFixedHostOrIp(text); }
-QString IpDialog::fixedSubnet() const { return m_selection->fixedSubnet(); }
-void IpDialog::setFixedSubnet(const QString &subnet) { m_selection->setFixedSubnet(subnet); }
-int IpDialog::selectionMode() const { return m_selection->selectionMode(); }
-void IpDialog::setSelectionMode(int mode) { m_selection->setSelectionMode(mode); }
+QString IpDialog::fixedHostOrIp() const { return m_selection ? m_selection->fixedHostOrIp() : m_fixedHostOrIp; }
+QString IpDialog::fixedSubnet() const { return m_selection ? m_selection->fixedSubnet() : m_fixedSubnet; }
+int IpDialog::selectionMode() const { return m_selection ? m_selection->selectionMode() : m_selectionMode; }
+
+void IpDialog::setFixedHostOrIp(const QString &text)
+{
+    m_fixedHostOrIp = text;
+    if (m_selection)
+        m_selection->setFixedHostOrIp(text);
+}
+
+void IpDialog::setFixedSubnet(const QString &subnet)
+{
+    m_fixedSubnet = subnet;
+    if (m_selection)
+        m_selection->setFixedSubnet(subnet);
+}
+
+void IpDialog::setSelectionMode(int mode)
+{
+    m_selectionMode = mode;
+    if (m_selection)
+        m_selection->setSelectionMode(mode);
+}
 
 IpDialog::~IpDialog() = default;
 
@@ -153,7 +182,7 @@ void IpDialog::pause()
 
 void IpDialog::runSelectionDialog()
 {
-    m_selection->update_and_exec();
+    selectionDialog()->update_and_exec();
 }
 
 bool IpDialog::querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value)

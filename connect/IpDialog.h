@@ -1,5 +1,7 @@
 #pragma once
 
+#include "AccessControl.h"
+
 #include <QByteArray>
 #include <QDialog>
 #include <QPixmap>
@@ -23,7 +25,7 @@ class IpDialog : public QDialog
     Q_OBJECT
 
 public:
-    static constexpr unsigned short DefaultPort = 50105;
+    static constexpr unsigned short DefaultPort = AccessControl::DefaultPort;
 
     IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &startPassword);
     ~IpDialog() override;
@@ -51,7 +53,7 @@ public:
     void setFixedSubnet(const QString &subnet);
     int selectionMode() const;
     void setSelectionMode(int mode);
-    TrackboxSelection *selectionDialog() const { return m_selection; }
+    TrackboxSelection *selectionDialog();
 
     int exec_connect();
 
@@ -108,5 +110,9 @@ private:
     bool m_cascaded = false;
     QByteArray m_startPassword;
     QPixmap m_splash;
+    // Until the selection dialog exists, its choices are kept here.
     TrackboxSelection *m_selection = nullptr;
+    QString m_fixedHostOrIp;
+    QString m_fixedSubnet;
+    int m_selectionMode = 0;
 };

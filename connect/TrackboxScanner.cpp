@@ -1,5 +1,6 @@
 #include "TrackboxScanner.h"
 
+#include "ControllerSerial.h"
 #include "IOManagerUdp.h"
 #include "IOManagerUdpTcp.h"
 #include "Socket.h"
@@ -54,7 +55,7 @@ void readDetails(IOManagerUdp &channel, unsigned ip, const QByteArray &model, Tr
         serial = value;
         // Model 2 prints its serials as S and eight digits.
         if (model == "2")
-            serial = "S" + value.rightJustified(8, '0');
+            serial = ControllerSerial::model2(QString::fromLatin1(value)).toLatin1();
     }
     TrackboxRecord::setField(record->serial, serial);
 
@@ -108,7 +109,6 @@ QList<TrackboxRecord> TrackboxScanner::scan(unsigned address, bool localOnly)
     if (isRunning())
         return {};
     m_target = localOnly ? LocalOnly : address;
-    m_started = false;
     m_stop = false;
     start(QThread::InheritPriority);
     // Keep the window painted, but let no click reach it while the scan runs.
@@ -138,7 +138,6 @@ QVector<unsigned> TrackboxScanner::targets() const
 
 void TrackboxScanner::run()
 {
-    m_started = true;
     m_records.clear();
     const QVector<unsigned> addresses = targets();
     if (addresses.isEmpty())

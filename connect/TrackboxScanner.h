@@ -71,8 +71,6 @@ private:
 
     const unsigned short m_port;
     unsigned m_target = AllSubnets;
-    std::atomic<bool> m_running{false};
-    std::atomic<bool> m_started{false};
     std::atomic<bool> m_stop{false};
     QList<TrackboxRecord> m_records;
 };

@@ -507,9 +507,8 @@ bool TrackboxSelection::eventFilter(QObject *watched, QEvent *event)
 
 void TrackboxSelection::on_pushButton_StartService_clicked()
 {
+    // A service that is not installed reports no state, so nothing happens.
     LocalServiceControl *service = LocalServiceControl::instance();
-    if (!service->isInstalled())
-        return;
     const int state = service->currentState();
     if (state == LocalServiceControl::Stopped)
         service->startLocalService();
@@ -519,7 +518,6 @@ void TrackboxSelection::on_pushButton_StartService_clicked()
 
 void TrackboxSelection::handleServiceControlsUpdate(int state, int error)
 {
-    QMutexLocker lock(&m_statusLock);
     ui->label_statusService->setToolTip(QString());
     showError(QString());
     QPushButton *button = ui->pushButton_StartService;

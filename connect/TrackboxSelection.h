@@ -1,5 +1,6 @@
 #pragma once
 
+#include "AccessControl.h"
 #include "TrackboxRecord.h"
 
 #include <QDialog>
@@ -30,7 +31,7 @@ public:
     enum Mode { ModeSubnet = 0, ModeHost = 1, ModeLocal = 2 };
     enum Column { ColName, ColSerial, ColAccess, ColVersion, ColIpNumerical, ColIp, ColPort, ColCascaded, ColMac, ColumnCount };
 
-    static constexpr unsigned short ControllerPort = 50105;
+    static constexpr unsigned short ControllerPort = AccessControl::DefaultPort;
 
     explicit TrackboxSelection(QWidget *parent = nullptr);
     ~TrackboxSelection() override;
@@ -102,7 +103,6 @@ private:
     int m_sortColumn = ColName;
     Qt::SortOrder m_sortOrder = Qt::AscendingOrder;
     QMutex m_updateLock;
-    QMutex m_statusLock;
     TrackboxScanner *m_activeScanner = nullptr;
     bool m_serviceInstalled = false;
     QPixmap m_red;
