@@ -34,6 +34,8 @@ public:
     // error line. The result is the channel's code (0 success).
     int get(QString *value, const QString &parameter);
     int getInt(int *value, const QString &parameter);
+    // What a failed query leaves in place of its value.
+    static QString errorText(int code) { return QStringLiteral("Error %1").arg(code); }
     // The value, or "Error <code>".
     QString valueOrError(const QString &parameter, int *result = nullptr);
     // "label" left-justified to width, ": ", then the value or the error.
