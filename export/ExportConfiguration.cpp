@@ -18,20 +18,8 @@
 
 namespace {
 
-using Column = ReportWriter::Column;
-
 const char *const BodyKinds[] = {"standard", "gripwand", "measurementtool", "measurementtool_reference",
                                  "fingertracking"};
-
-QString sel(const char *letter, int n)
-{
-    return ReportWriter::selector(letter, n);
-}
-
-QString word(const QString &text, int index)
-{
-    return ReportWriter::word(text, index);
-}
 
 QString number(const QString &text, int width, int decimals)
 {
@@ -53,10 +41,11 @@ void anglesOf(const double r[9], double *yaw, double *pitch, double *roll)
 
 ExportConfiguration::ExportConfiguration(IOManager *channel, QWidget *parent, const BackendVersions *versions)
     : QObject(parent)
+    , ReportSection(m_writer)
     , m_channel(channel)
     , m_parent(parent)
     , m_versions(versions)
-    , m_out(channel)
+    , m_writer(channel)
 {
     m_out.setVersions(versions);
 }
