@@ -27,7 +27,7 @@ public:
 
     // Appends text and "\n". A line that cannot be written is lost, and counted.
     bool line(const QString &text = QString());
-    // Appends a line to any file in the same way (the bundle uses this).
+    // Appends a line to any file in the same way.
     static bool appendLine(const QString &path, const QString &text);
 
     // Quiet queries: a refused parameter never raises a box, it becomes an
