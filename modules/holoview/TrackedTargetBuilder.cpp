@@ -303,11 +303,7 @@ void TrackedTargetBuilder::place(Entry &entry, const TrackedTarget &target)
     entry.node->setPose(target.pose);
     if (!entry.label)
         return;
-    const double offset = LabelOffset;
-    double at[3] = {target.pose[0] + offset / 2, target.pose[1], target.pose[2]};
-    // Above the target, along the room's up axis.
-    at[m_plane == 0 ? 2 : m_plane == 1 ? 1 : 0] += offset;
-    entry.label->setPosition(at[0], at[1], at[2]);
+    entry.label->placeAbove(target.pose[0], target.pose[1], target.pose[2], LabelOffset, m_plane);
 }
 
 void TrackedTargetBuilder::setEntryEnabled(Entry &entry, bool on)
