@@ -365,27 +365,30 @@ void TrackedTargetBuilder::updateHands()
                                                 Material::StandardGreen, FingerTipSize);
                 m_graph->appendChild(created.group.get(), tip);
                 created.tips.push_back(tip);
+                created.tipShown.push_back(true);
             }
             m_graph->appendChild(m_targets.get(), created.group);
             found = m_hands.emplace(hand.id, std::move(created)).first;
         }
         HandEntry &entry = found->second;
-        if (hand.tracked) {
+        if (hand.tracked)
             entry.palm->setPose(hand.pose);
-            for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
-                const auto &tip = hand.tips[static_cast<size_t>(f)];
-                const bool shown = f < hand.fingers;
-                if (shown)
-                    entry.tips[static_cast<size_t>(f)]->setPose({tip[0], tip[1], tip[2], 1, 0, 0, 0, 1, 0, 0, 0, 1});
-                if (entry.enabled)
-                    m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), shown);
-            }
-        }
+        // Enabling walks the subtree: only what changes is switched.
         if (entry.enabled != hand.tracked) {
             entry.enabled = hand.tracked;
             m_graph->setEnabled(entry.palm.get(), hand.tracked);
-            for (int f = 0; f < TrackedHand::MaxFingers; ++f)
-                m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), hand.tracked && f < hand.fingers);
+        }
+        for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
+            const size_t i = static_cast<size_t>(f);
+            const bool shown = hand.tracked && f < hand.fingers;
+            if (shown) {
+                const auto &tip = hand.tips[i];
+                entry.tips[i]->setPose({tip[0], tip[1], tip[2], 1, 0, 0, 0, 1, 0, 0, 0, 1});
+            }
+            if (entry.tipShown[i] != shown) {
+                entry.tipShown[i] = shown;
+                m_graph->setEnabled(entry.tips[i].get(), shown);
+            }
         }
     }
 }

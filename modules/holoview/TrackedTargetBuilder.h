@@ -85,7 +85,8 @@ private:
         std::shared_ptr<Node> group;
         std::shared_ptr<PoseTransformationNode> palm;
         std::vector<std::shared_ptr<PoseTransformationNode>> tips;
-        bool enabled = true;
+        std::vector<bool> tipShown; // per tip, as last switched
+        bool enabled = true;        // the palm's
     };
 
     void attachParts();
