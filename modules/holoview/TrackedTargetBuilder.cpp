@@ -86,10 +86,7 @@ TrackedTargetBuilder::TrackedTargetBuilder(SceneGraph *graph, const Configuratio
 
 TrackedTargetBuilder::~TrackedTargetBuilder()
 {
-    for (auto &hand : m_hands) {
-        if (hand.second.group->parent())
-            m_graph->detachFromParent(hand.second.group.get());
-    }
+    // Hands hang under m_targets and go with it.
     if (m_labels->parent())
         m_graph->detachFromParent(m_labels.get());
     if (m_markerCloud->parent())
