@@ -5,8 +5,11 @@
 #include "SceneObjects.h"
 #include "StaticData.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QDebug>
+
+#include <utility>
 
 namespace Scenegraph {
 
@@ -150,7 +153,7 @@ void TrackedTargetBuilder::update()
     // targets to move and the entries whose targets left.
     const TrackedFrame::TargetMap &targets = m_frame.targets();
     const bool markerCloud = !markersAsNodes();
-    m_markerPositions.clear();
+    QByteArray markerPositions; // three floats per marker drawn
     auto entry = m_entries.begin();
     for (const auto &item : targets) {
         const int key = item.first;
@@ -161,9 +164,11 @@ void TrackedTargetBuilder::update()
         }
         const bool tracked = target.state != TrackedTarget::NotTracked;
         if (markerCloud && target.kind == TrackedTarget::Marker) {
-            if (tracked && m_display.trackedMarker3DShowSphere)
-                m_markerPositions << static_cast<float>(target.pose[0]) << static_cast<float>(target.pose[1])
-                                  << static_cast<float>(target.pose[2]);
+            if (tracked && m_display.trackedMarker3DShowSphere) {
+                const float xyz[3] = {static_cast<float>(target.pose[0]), static_cast<float>(target.pose[1]),
+                                      static_cast<float>(target.pose[2])};
+                markerPositions.append(reinterpret_cast<const char *>(xyz), static_cast<int>(sizeof xyz));
+            }
             continue;
         }
         const bool hidden = target.inertial && !m_display.trackedInertialShow;
@@ -204,7 +209,7 @@ void TrackedTargetBuilder::update()
         if (spare.label)
             m_graph->renameNode(spare.label.get(), QString());
     }
-    m_markerCloud->setPositions(m_markerPositions);
+    m_markerCloud->setPositions(std::move(markerPositions));
 
     updateHands();
 }

@@ -110,7 +110,6 @@ private:
     std::shared_ptr<Node> m_targets;
     std::shared_ptr<Node> m_labels;
     std::shared_ptr<MarkerCloud> m_markerCloud;
-    QVector<float> m_markerPositions;
     Logic::TrackedFrame m_frame;
     std::map<int, Entry> m_entries;
     std::vector<Entry> m_spareMarkers;
