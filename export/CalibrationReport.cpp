@@ -37,7 +37,7 @@ void CalibrationReport::writeRoomCalibration()
     QString angle;
     const int ra = m_out.get(&angle, QStringLiteral("roomcal angle"));
     if (ra) {
-        m_out.text(QStringLiteral("Angle marker distances"), w, QStringLiteral("Error %1").arg(ra));
+        m_out.text(QStringLiteral("Angle marker distances"), w, ReportWriter::errorText(ra));
     } else {
         m_out.text(QStringLiteral("Angle distance A (1-2) [mm]"), w, word(angle, 0));
         m_out.text(QStringLiteral("Angle distance B (1-4) [mm]"), w, word(angle, 1));
@@ -57,7 +57,7 @@ void CalibrationReport::writeRoomCalibration()
     int cameras = 0;
     const int rc = m_out.getInt(&cameras, QStringLiteral("camera number_of_cameras"));
     if (rc)
-        m_out.text(QStringLiteral("  Number of cameras"), w, QStringLiteral("Error %1").arg(rc));
+        m_out.text(QStringLiteral("  Number of cameras"), w, ReportWriter::errorText(rc));
     if (atLeast(1, 18)) {
         for (int c = 1; c <= cameras; ++c)
             m_out.value(QStringLiteral("  Camera c0%1 has room").arg(c), w, QStringLiteral("tracking has_room ") + sel("c", c));
@@ -72,7 +72,7 @@ void CalibrationReport::writeRoomCalibration()
         QString ident;
         const int r = m_out.get(&ident, QStringLiteral("roomcal last_cam_ident ") + sc);
         if (r) {
-            rows << QStringList{sc, QStringLiteral("Error %1").arg(r)};
+            rows << QStringList{sc, ReportWriter::errorText(r)};
             continue;
         }
         QString model = m_out.valueOrError(QStringLiteral("camera model_desc ") + word(ident, 0));
@@ -109,12 +109,12 @@ void CalibrationReport::writeRoomAdjustments()
     m_out.line(QStringLiteral("Zero point offset:"));
     const char *axes[] = {"x", "y", "z"};
     for (int i = 0; i < 3; ++i)
-        m_out.line(QStringLiteral("%1 [mm]: %2").arg(QLatin1String(axes[i]), r ? QStringLiteral("Error %1").arg(r) : word(v, i)));
+        m_out.line(QStringLiteral("%1 [mm]: %2").arg(QLatin1String(axes[i]), r ? ReportWriter::errorText(r) : word(v, i)));
     r = m_out.get(&v, QStringLiteral("tracking extra_rotation"));
     m_out.line(QStringLiteral("Rotation angles:"));
     const char *rot[] = {"rx [deg]: %1", "ry [deg]: %1", "rz [deg]: %1"};
     for (int i = 0; i < 3; ++i)
-        m_out.line(QString::fromLatin1(rot[i]).arg(r ? QStringLiteral("Error %1").arg(r) : word(v, i)));
+        m_out.line(QString::fromLatin1(rot[i]).arg(r ? ReportWriter::errorText(r) : word(v, i)));
     m_out.line(QStringLiteral("Scaling (+/- 5%):"));
     m_out.line(QStringLiteral("Factor: ") + m_out.valueOrError(QStringLiteral("tracking extra_scaling")));
     if (atLeast(1, 18)) {
@@ -149,19 +149,19 @@ void CalibrationReport::writeBodyCalibration()
     QStringList kinds;
     QVector<int> counts;
     if (r)
-        rows << QStringList{QStringLiteral("Error %1").arg(r)};
+        rows << QStringList{ReportWriter::errorText(r)};
     for (int t = 1; !r && t <= types; ++t) {
         QString kind;
         const int rt = m_out.get(&kind, QStringLiteral("body type ") + sel("t", t));
         if (rt) {
-            rows << QStringList{QString::number(t), QStringLiteral("Error %1").arg(rt)};
+            rows << QStringList{QString::number(t), ReportWriter::errorText(rt)};
             continue;
         }
         int n = 0;
         const int rn = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
         QString desc = m_out.valueOrError(QStringLiteral("body type_desc ") + kind);
         desc.remove(QLatin1Char('"'));
-        rows << QStringList{QString::number(t), kind, desc, rn ? QStringLiteral("Error %1").arg(rn) : QString::number(n)};
+        rows << QStringList{QString::number(t), kind, desc, rn ? ReportWriter::errorText(rn) : QString::number(n)};
         kinds << kind;
         counts << (rn ? 0 : n);
     }
@@ -182,17 +182,17 @@ void CalibrationReport::writeBodyCalibration()
             if (atLeast(1, 5)) {
                 QString enabled;
                 const int re = m_out.get(&enabled, QStringLiteral("body filter6d_enabled ") + kb);
-                m_out.text(QStringLiteral("  Filter enabled"), w, re ? QStringLiteral("Error %1").arg(re) : enabled);
+                m_out.text(QStringLiteral("  Filter enabled"), w, re ? ReportWriter::errorText(re) : enabled);
                 if (!re && enabled == QLatin1String("yes")) {
                     QString preset;
                     const int rp = m_out.get(&preset, QStringLiteral("body filter6d_preset ") + kb);
-                    m_out.text(QStringLiteral("  Filter preset"), w, rp ? QStringLiteral("Error %1").arg(rp)
+                    m_out.text(QStringLiteral("  Filter preset"), w, rp ? ReportWriter::errorText(rp)
                                                                        : preset + QLatin1Char(' ') + m_out.valueOrError(QStringLiteral("filter6d preset_desc ") + preset));
                     m_out.value(QStringLiteral("  Filter strength"), w, QStringLiteral("body filter6d_strength ") + kb);
                     m_out.value(QStringLiteral("  Filter prediction"), w, QStringLiteral("body filter6d_prediction ") + kb);
                     QString mode;
                     const int rm = m_out.get(&mode, QStringLiteral("body filter6d_mode ") + kb);
-                    m_out.text(QStringLiteral("  Filter mode"), w, rm ? QStringLiteral("Error %1").arg(rm)
+                    m_out.text(QStringLiteral("  Filter mode"), w, rm ? ReportWriter::errorText(rm)
                                                                      : mode + QLatin1Char(' ') + m_out.valueOrError(QStringLiteral("filter6d mode_desc ") + mode));
                 }
             }
@@ -224,7 +224,7 @@ void CalibrationReport::writeBodyCalibration()
             QString id;
             const int rt = m_out.get(&id, QStringLiteral("bodycal target_type_id ") + sel("t", t));
             m_out.text(QStringLiteral("  Target type %1").arg(t), w,
-                       rt ? QStringLiteral("Error %1").arg(rt)
+                       rt ? ReportWriter::errorText(rt)
                           : id + QLatin1Char(' ') + m_out.valueOrError(QStringLiteral("bodycal target_type_desc ") + id));
         }
     }
@@ -250,11 +250,11 @@ void CalibrationReport::writeFingertracking()
             name.remove(QLatin1Char('"'));
             QString device;
             const int rd = m_out.get(&device, f + QStringLiteral("tactile_device_of_body ") + sb);
-            QString model = rd ? QStringLiteral("Error %1").arg(rd) : m_out.valueOrError(QStringLiteral("zelwpan device_model_desc ") + device);
+            QString model = rd ? ReportWriter::errorText(rd) : m_out.valueOrError(QStringLiteral("zelwpan device_model_desc ") + device);
             model.remove(QLatin1Char('"'));
             QString geometry;
             const int rg = m_out.get(&geometry, f + QStringLiteral("hand_geometry_of_body ") + sb);
-            QString geometryText = rg ? QStringLiteral("Error %1").arg(rg) : m_out.valueOrError(f + QStringLiteral("hand_geometry_desc ") + geometry);
+            QString geometryText = rg ? ReportWriter::errorText(rg) : m_out.valueOrError(f + QStringLiteral("hand_geometry_desc ") + geometry);
             geometryText.remove(QLatin1Char('"'));
             rows << QStringList{QStringLiteral("H%1").arg(b), name, model, rd ? QString() : word(device, 2), geometryText,
                                 m_out.valueOrError(f + QStringLiteral("tactile_feedback_gain ") + sb)};
@@ -268,7 +268,7 @@ void CalibrationReport::writeFingertracking()
             QString g;
             const int r = m_out.get(&g, f + QStringLiteral("hand_geometry ") + sel("t", t));
             m_out.line();
-            m_out.line(QStringLiteral("Hand geometry %1: %2").arg(t).arg(r ? QStringLiteral("Error %1").arg(r) : g));
+            m_out.line(QStringLiteral("Hand geometry %1: %2").arg(t).arg(r ? ReportWriter::errorText(r) : g));
             if (r)
                 continue;
             m_out.value(QStringLiteral("  Available"), w, f + QStringLiteral("hand_geometry_available ") + g);
@@ -290,7 +290,7 @@ void CalibrationReport::writeFingertracking()
             }
             QString body;
             const int rb = m_out.get(&body, f + QStringLiteral("body_of_hand_geometry ") + g);
-            m_out.text(QStringLiteral("  Body"), w, rb ? QStringLiteral("Error %1").arg(rb) : body);
+            m_out.text(QStringLiteral("  Body"), w, rb ? ReportWriter::errorText(rb) : body);
             for (int b = 1; b <= hands; ++b)
                 m_out.value(QStringLiteral("  Usable for H%1").arg(b), w,
                             f + QStringLiteral("hand_geometry_for_body_available b%1 %2").arg(b, 2, 10, QLatin1Char('0')).arg(g));
@@ -300,7 +300,7 @@ void CalibrationReport::writeFingertracking()
         for (int t = 1; t <= sets; ++t) {
             QString s;
             const int r = m_out.get(&s, f + QStringLiteral("thimble_set t%1").arg(t, 2, 10, QLatin1Char('0')));
-            m_out.line(QStringLiteral("Thimble set %1: %2").arg(t).arg(r ? QStringLiteral("Error %1").arg(r) : s));
+            m_out.line(QStringLiteral("Thimble set %1: %2").arg(t).arg(r ? ReportWriter::errorText(r) : s));
             if (r)
                 continue;
             m_out.value(QStringLiteral("  Available"), w, f + QStringLiteral("thimble_set_available ") + s);
@@ -368,7 +368,7 @@ void CalibrationReport::writeInertial()
         QString id;
         const int r = m_out.get(&id, f + QStringLiteral("transceiver ") + sel("d", d));
         if (r) {
-            m_out.text(QStringLiteral("  Identifier"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(r));
             continue;
         }
         device(QStringLiteral("transceiver"), id,
@@ -383,7 +383,7 @@ void CalibrationReport::writeInertial()
         QString id;
         const int r = m_out.get(&id, f + QStringLiteral("sensor ") + sel("d", d));
         if (r) {
-            m_out.text(QStringLiteral("  Identifier"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(r));
             continue;
         }
         device(QStringLiteral("sensor"), id,

@@ -18,20 +18,8 @@
 
 namespace {
 
-using Column = ReportWriter::Column;
-
 const char *const BodyKinds[] = {"standard", "gripwand", "measurementtool", "measurementtool_reference",
                                  "fingertracking"};
-
-QString sel(const char *letter, int n)
-{
-    return ReportWriter::selector(letter, n);
-}
-
-QString word(const QString &text, int index)
-{
-    return ReportWriter::word(text, index);
-}
 
 QString number(const QString &text, int width, int decimals)
 {
@@ -53,10 +41,11 @@ void anglesOf(const double r[9], double *yaw, double *pitch, double *roll)
 
 ExportConfiguration::ExportConfiguration(IOManager *channel, QWidget *parent, const BackendVersions *versions)
     : QObject(parent)
+    , ReportSection(m_writer)
     , m_channel(channel)
     , m_parent(parent)
     , m_versions(versions)
-    , m_out(channel)
+    , m_writer(channel)
 {
     m_out.setVersions(versions);
 }
@@ -141,23 +130,17 @@ bool ExportConfiguration::exportReport(const QString &path, bool showResultBox, 
 void ExportConfiguration::writeOverview()
 {
     m_out.line(QStringLiteral("[System overview]"));
-    QString host, version, serial, model;
-    int r = m_out.get(&host, QStringLiteral("system hostname"));
-    if (r)
-        host = QStringLiteral("Error %1").arg(r);
-    r = m_out.get(&version, QStringLiteral("system version"));
-    if (r)
-        version = QStringLiteral("Error %1").arg(r);
-    r = m_out.get(&serial, QStringLiteral("system controller_serial"));
-    if (r)
-        serial = QStringLiteral("Error %1").arg(r);
+    const QString host = m_out.valueOrError(QStringLiteral("system hostname"));
+    const QString version = m_out.valueOrError(QStringLiteral("system version"));
+    QString serial = m_out.valueOrError(QStringLiteral("system controller_serial"));
+    QString model;
     if (m_out.get(&model, QStringLiteral("system model")) == 0 && model.trimmed() == QLatin1String("2") && !serial.startsWith(QLatin1String("Error")))
         serial = QLatin1Char('S') + serial.rightJustified(8, QLatin1Char('0'));
     m_out.line(QStringLiteral("Controller      : %1, S/N %2, %3").arg(host, serial, version));
 
     // "system net": DHCP client (yes/no), address, mask, gateway.
     QString net;
-    r = m_out.get(&net, QStringLiteral("system net"));
+    int r = m_out.get(&net, QStringLiteral("system net"));
     if (r) {
         m_out.line(QStringLiteral("Network         : Error %1").arg(r));
     } else if (word(net, 0) == QLatin1String("yes")) {
@@ -232,7 +215,7 @@ void ExportConfiguration::writeCameraTable()
             type = m_out.valueOrError(QStringLiteral("camera model_desc ") + word(ident, 0));
             serial = m_out.valueOrError(QStringLiteral("camera serial_desc ") + ident);
         } else {
-            type = serial = QStringLiteral("Error %1").arg(ri);
+            type = serial = ReportWriter::errorText(ri);
         }
         type.remove(QLatin1Char('"'));
         const QString focal = m_out.valueOrError(QStringLiteral("camera focal_length ") + sc);
@@ -296,7 +279,7 @@ QString ExportConfiguration::calibrationCell(const QString &kind, const QString 
     QString calibrated;
     int r = m_out.get(&calibrated, QStringLiteral("body calibrated %1 %2").arg(kind, b));
     if (r)
-        return QStringLiteral("Error %1").arg(r);
+        return ReportWriter::errorText(r);
     if (calibrated != QLatin1String("yes"))
         return QStringLiteral("not calibrated");
     QString lib;
@@ -324,7 +307,7 @@ void ExportConfiguration::writeCalibratedBodies()
         const int r = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
         if (r) {
             rows << QStringList{QStringLiteral("%1?").arg(QLatin1String(prefixes[k])), kind, QString(),
-                                QStringLiteral("Error %1").arg(r)};
+                                ReportWriter::errorText(r)};
             continue;
         }
         for (int b = 1; b <= n; ++b) {
@@ -435,7 +418,7 @@ void ExportConfiguration::writeControllerSettings()
     QString net;
     const int r = m_out.get(&net, QStringLiteral("system net"));
     if (r) {
-        m_out.text(QStringLiteral("  Network"), w, QStringLiteral("Error %1").arg(r));
+        m_out.text(QStringLiteral("  Network"), w, ReportWriter::errorText(r));
     } else {
         m_out.text(QStringLiteral("  DHCP client"), w, word(net, 0));
         m_out.text(QStringLiteral("  IP address"), w, word(net, 1));
@@ -453,7 +436,7 @@ void ExportConfiguration::writeControllerSettings()
         QString ntp;
         const int rn = m_out.get(&ntp, QStringLiteral("system ntp_status"));
         if (rn) {
-            m_out.text(QStringLiteral("  NTP status"), w, QStringLiteral("Error %1").arg(rn));
+            m_out.text(QStringLiteral("  NTP status"), w, ReportWriter::errorText(rn));
         } else {
             m_out.text(QStringLiteral("  NTP reachability"), w, word(ntp, 0));
             m_out.text(QStringLiteral("  NTP estimated precision"), w, word(ntp, 1));
@@ -465,7 +448,7 @@ void ExportConfiguration::writeControllerSettings()
         QString ptp;
         const int rp = m_out.get(&ptp, QStringLiteral("system ptp_status"));
         if (rp) {
-            m_out.text(QStringLiteral("  PTP status"), w, QStringLiteral("Error %1").arg(rp));
+            m_out.text(QStringLiteral("  PTP status"), w, ReportWriter::errorText(rp));
         } else {
             m_out.text(QStringLiteral("  PTP port state"), w, word(ptp, 0));
             m_out.text(QStringLiteral("  PTP master"), w, word(ptp, 1));
@@ -522,13 +505,13 @@ void ExportConfiguration::writeConfiguration()
     m_out.line();
     int n = 0;
     const int r = m_out.getInt(&n, QStringLiteral("config number_of_configs"));
-    m_out.line(QStringLiteral("number of configurations: %1").arg(r ? QStringLiteral("Error %1").arg(r) : QString::number(n)));
+    m_out.line(QStringLiteral("number of configurations: %1").arg(r ? ReportWriter::errorText(r) : QString::number(n)));
     QVector<QStringList> rows;
     for (int i = 1; !r && i <= n; ++i) {
         QString id;
         const int ri = m_out.get(&id, QStringLiteral("config config ") + sel("t", i));
         if (ri) {
-            rows << QStringList{QStringLiteral("Error %1").arg(ri)};
+            rows << QStringList{ReportWriter::errorText(ri)};
             continue;
         }
         rows << QStringList{m_out.valueOrError(QStringLiteral("config desc_of_config ") + id),
@@ -550,7 +533,7 @@ void ExportConfiguration::writeHardwareInfo()
     int n = 0;
     const int r = m_out.getInt(&n, QStringLiteral("system extra number_of_hardware"));
     if (r)
-        m_out.text(QStringLiteral("Number of hardware entries"), w, QStringLiteral("Error %1").arg(r));
+        m_out.text(QStringLiteral("Number of hardware entries"), w, ReportWriter::errorText(r));
     static const QMap<QString, QString> labels = {
         {QStringLiteral("cpu_name"), QStringLiteral("CPU name")},
         {QStringLiteral("cpu_cores"), QStringLiteral("CPU cores")},
@@ -585,7 +568,7 @@ void ExportConfiguration::writeCascade()
         QString id;
         const int r = m_out.get(&id, QStringLiteral("cascade connected_slave ") + sel("d", i));
         if (r) {
-            m_out.text(QStringLiteral("  Identifier"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(r));
             continue;
         }
         m_out.text(QStringLiteral("  Identifier"), w, id);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ReportSection.h"
 #include "ReportWriter.h"
 
 #include <QDateTime>
@@ -17,7 +18,7 @@ struct BackendVersions;
 // Every value is one query; a failed query becomes an error line in place of
 // its value and the report goes on. The program without a window
 // (quorix4-report) and the dialogs use this same class.
-class ExportConfiguration : public QObject
+class ExportConfiguration : public QObject, private ReportSection
 {
     Q_OBJECT
 
@@ -42,10 +43,6 @@ public:
     static QString writeTestFailedText();
 
 private:
-    bool atLeast(int major, int minor) const { return m_out.atLeast(major, minor); }
-    bool openSection(const QString &name, int major = 0, int minor = 0) { return m_out.openSection(name, major, minor); }
-    void tooOld() { m_out.tooOld(); }
-    int count(const QString &label, int width, const QString &parameter) { return m_out.count(label, width, parameter); }
     void showBox(bool warning, const QString &text);
 
     void writeOverview();
@@ -65,7 +62,7 @@ private:
     IOManager *m_channel;
     QPointer<QWidget> m_parent;
     const BackendVersions *m_versions;
-    ReportWriter m_out;
+    ReportWriter m_writer; // m_out (the section's reference) refers to it
     QString m_frontendVersion;
     QDateTime m_frontendUpdate;
     QString m_error;

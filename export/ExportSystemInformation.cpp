@@ -17,7 +17,6 @@ ExportSystemInformation::ExportSystemInformation(QWidget *parent, IOManager *cha
     : QDialog(parent)
     , ui(new Ui::ExportSystemInformationClass)
     , m_channel(channel)
-    , m_versions(versions)
     , m_report(new ExportConfiguration(channel, this, versions))
     , m_logRoot(SystemInfoBundle::logRoot())
     , m_today(QDate::currentDate())
@@ -255,7 +254,6 @@ void ExportSystemInformation::on_pushButton_save_clicked()
 
 bool ExportSystemInformation::exportTo(const QString &path)
 {
-    m_outputPath = path;
     const QString name = QFileInfo(path).fileName();
     ui->progressBar->setRange(0, m_logs.size() + 2);
     ui->progressBar->setValue(0);

@@ -67,11 +67,9 @@ private:
 
     Ui::ExportSystemInformationClass *ui;
     IOManager *m_channel;
-    const BackendVersions *m_versions;
     ExportConfiguration *m_report;
     QVector<SystemInfoBundle::LogFile> m_logs;  // one per table row
     QString m_logRoot;
-    QString m_outputPath;
     QDate m_today;
     bool m_updating = false;
 };

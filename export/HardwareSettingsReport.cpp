@@ -79,7 +79,7 @@ void HardwareSettingsReport::writeCameras()
         QString ident;
         const int r = m_out.get(&ident, QStringLiteral("camera camera ") + sc);
         if (r) {
-            m_out.text(QStringLiteral("  Camera"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Camera"), w, ReportWriter::errorText(r));
             continue;
         }
         m_out.text(QStringLiteral("  Camera"), w, ident);
@@ -89,13 +89,13 @@ void HardwareSettingsReport::writeCameras()
         if (atLeast(0, 14)) {
             int areas = 0;
             const int ra = m_out.getInt(&areas, QStringLiteral("camera number_of_areas ") + sc);
-            m_out.text(QStringLiteral("  Number of areas"), w, ra ? QStringLiteral("Error %1").arg(ra) : QString::number(areas));
+            m_out.text(QStringLiteral("  Number of areas"), w, ra ? ReportWriter::errorText(ra) : QString::number(areas));
             for (int a = 1; !ra && a <= areas; ++a)
                 m_out.value(QStringLiteral("    Area %1").arg(a), w, QStringLiteral("camera area %1 %2").arg(sc, sel("t", a)));
         }
         QString mode;
         const int rm = m_out.get(&mode, QStringLiteral("camera mode ") + sc);
-        m_out.text(QStringLiteral("  Mode"), w, rm ? QStringLiteral("Error %1").arg(rm)
+        m_out.text(QStringLiteral("  Mode"), w, rm ? ReportWriter::errorText(rm)
                                                   : mode + QStringLiteral(" (") + m_out.valueOrError(QStringLiteral("camera mode_desc %1 %2").arg(sc, mode)) + QLatin1Char(')'));
         run(display, int(sizeof display / sizeof *display), sc);
         if (atLeast(0, 11)) {
@@ -107,7 +107,7 @@ void HardwareSettingsReport::writeCameras()
         if (cascade && atLeast(1, 7)) {
             QString slave;
             const int rs = m_out.get(&slave, QStringLiteral("camera cascade_slave ") + sc);
-            m_out.text(QStringLiteral("  Cascade slave"), w, rs ? QStringLiteral("Error %1").arg(rs) : slave);
+            m_out.text(QStringLiteral("  Cascade slave"), w, rs ? ReportWriter::errorText(rs) : slave);
             if (!rs && slave != QLatin1String("none") && !slave.isEmpty())
                 m_out.value(QStringLiteral("  Cascade slave host"), w, QStringLiteral("system hostname_slave ") + slave);
         }
@@ -128,7 +128,7 @@ void HardwareSettingsReport::writeSynccards()
         QString id;
         const int r = m_out.get(&id, QStringLiteral("synccard synccard ") + sel("d", d));
         if (r) {
-            m_out.text(QStringLiteral("  Synccard"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Synccard"), w, ReportWriter::errorText(r));
             continue;
         }
         m_out.text(QStringLiteral("  Synccard"), w, id);
@@ -137,7 +137,7 @@ void HardwareSettingsReport::writeSynccards()
         m_out.value(QStringLiteral("  Input frequency"), w, QStringLiteral("synccard input_frequency"));
         QString mode;
         const int rm = m_out.get(&mode, QStringLiteral("synccard active_mode"));
-        m_out.text(QStringLiteral("  Active mode"), w, rm ? QStringLiteral("Error %1").arg(rm) : mode);
+        m_out.text(QStringLiteral("  Active mode"), w, rm ? ReportWriter::errorText(rm) : mode);
         if (!rm)
             m_out.value(QStringLiteral("  Mode description"), w, QStringLiteral("synccard mode_desc ") + mode);
         m_out.value(QStringLiteral("  Output frequency"), w, QStringLiteral("synccard output_frequency"));
@@ -176,8 +176,8 @@ void HardwareSettingsReport::writeRadio()
     m_out.line(QStringLiteral("Available: ") + m_out.valueOrError(QStringLiteral("zelwpan available")));
     QString radio;
     const int r = m_out.get(&radio, QStringLiteral("zelwpan radio"));
-    m_out.line(QStringLiteral("Channel  : ") + (r ? QStringLiteral("Error %1").arg(r) : word(radio, 0)));
-    m_out.line(QStringLiteral("PAN-ID   : ") + (r ? QStringLiteral("Error %1").arg(r) : word(radio, 1)));
+    m_out.line(QStringLiteral("Channel  : ") + (r ? ReportWriter::errorText(r) : word(radio, 0)));
+    m_out.line(QStringLiteral("PAN-ID   : ") + (r ? ReportWriter::errorText(r) : word(radio, 1)));
     const int w = 25;
     auto devices = [&](const QString &kind, const QString &title, bool withFree) {
         const int n = count(QStringLiteral("Number of %1s").arg(kind), w, QStringLiteral("zelwpan number_of_%1s").arg(kind));
@@ -186,7 +186,7 @@ void HardwareSettingsReport::writeRadio()
             const int ri = m_out.get(&id, QStringLiteral("zelwpan %1 %2").arg(kind, sel("d", d)));
             m_out.line(QStringLiteral("%1 %2:").arg(title).arg(d));
             if (ri) {
-                m_out.text(QStringLiteral("  Identifier"), w, QStringLiteral("Error %1").arg(ri));
+                m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(ri));
                 continue;
             }
             const QStringList p = id.split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -224,7 +224,7 @@ void HardwareSettingsReport::writeTracking()
             QString id;
             const int r = m_out.get(&id, QString::asprintf("filter6d preset_id t%.2d", t));
             m_out.text(QStringLiteral("  Preset %1").arg(t), w,
-                       r ? QStringLiteral("Error %1").arg(r)
+                       r ? ReportWriter::errorText(r)
                          : id + QStringLiteral(" ") + m_out.valueOrError(QStringLiteral("filter6d preset_desc ") + id));
         }
         const int modes = count(QStringLiteral("Number of filter modes"), w, QStringLiteral("filter6d number_of_modes"));
@@ -232,7 +232,7 @@ void HardwareSettingsReport::writeTracking()
             QString id;
             const int r = m_out.get(&id, QString::asprintf("filter6d mode_id t%.2d", t));
             m_out.text(QStringLiteral("  Mode %1").arg(t), w,
-                       r ? QStringLiteral("Error %1").arg(r)
+                       r ? ReportWriter::errorText(r)
                          : id + QStringLiteral(" ") + m_out.valueOrError(QStringLiteral("filter6d mode_desc ") + id));
         }
         m_out.value(QStringLiteral("Filter strength min"), w, QStringLiteral("filter6d limit strength_min"));
@@ -259,7 +259,7 @@ void HardwareSettingsReport::writeBodyAdministration()
         QString c;
         const int r = m_out.get(&c, QStringLiteral("body calibrated %1 %2").arg(kind, sb));
         if (r)
-            return QStringLiteral("Error %1").arg(r);
+            return ReportWriter::errorText(r);
         if (c != QLatin1String("yes"))
             return QStringLiteral("not calibrated");
         QString lib;
@@ -274,7 +274,7 @@ void HardwareSettingsReport::writeBodyAdministration()
         const int r = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
         QVector<QStringList> rows;
         if (r)
-            rows << QStringList{QStringLiteral("Error %1").arg(r)};
+            rows << QStringList{ReportWriter::errorText(r)};
         for (int b = 1; !r && b <= n; ++b) {
             const QString sb = sel("b", b);
             QStringList row{QStringLiteral("%1%2").arg(QLatin1String(prefix)).arg(b),
@@ -322,7 +322,7 @@ void HardwareSettingsReport::writeBodyAdministration()
                QString device;
                const int r = m_out.get(&device, QStringLiteral("gripwand device ") + sb);
                const QStringList p = device.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-               const QString model = r ? QStringLiteral("Error %1").arg(r)
+               const QString model = r ? ReportWriter::errorText(r)
                                        : m_out.valueOrError(QStringLiteral("zelwpan device_model_desc %1 %2").arg(p.value(0), p.value(1)));
                QString filter = m_out.valueOrError(QStringLiteral("body filter6d_enabled gripwand ") + sb);
                if (filter == QLatin1String("yes"))
@@ -343,7 +343,7 @@ void HardwareSettingsReport::writeBodyAdministration()
         const int r = m_out.getInt(&n, QStringLiteral("measurementtool number_of_tools"));
         QVector<QStringList> rows;
         if (r)
-            rows << QStringList{QStringLiteral("Error %1").arg(r)};
+            rows << QStringList{ReportWriter::errorText(r)};
         for (int b = 1; !r && b <= n; ++b) {
             const QString sb = sel("b", b);
             rows << QStringList{QStringLiteral("M%1").arg(b),
@@ -399,13 +399,13 @@ void HardwareSettingsReport::writeOutputs()
     m_out.line();
     int n = 0;
     const int r = m_out.getInt(&n, QStringLiteral("output number_of_types"));
-    m_out.line(QStringLiteral("Number of output types: ") + (r ? QStringLiteral("Error %1").arg(r) : QString::number(n)));
+    m_out.line(QStringLiteral("Number of output types: ") + (r ? ReportWriter::errorText(r) : QString::number(n)));
     QVector<QStringList> rows;
     for (int t = 1; !r && t <= n; ++t) {
         QString type;
         const int rt = m_out.get(&type, QStringLiteral("output type ") + sel("t", t));
         if (rt) {
-            rows << QStringList{QStringLiteral("Error %1").arg(rt)};
+            rows << QStringList{ReportWriter::errorText(rt)};
             continue;
         }
         QString desc = m_out.valueOrError(QStringLiteral("output type_desc ") + type);
@@ -444,7 +444,7 @@ void HardwareSettingsReport::writeGripwands()
         QString device;
         const int r = m_out.get(&device, QStringLiteral("gripwand device ") + sb);
         if (r) {
-            m_out.text(QStringLiteral("  Device"), w, QStringLiteral("Error %1").arg(r));
+            m_out.text(QStringLiteral("  Device"), w, ReportWriter::errorText(r));
             continue;
         }
         m_out.text(QStringLiteral("  Device"), w, device);
@@ -463,7 +463,7 @@ void HardwareSettingsReport::writeGripwands()
         const int r = m_out.get(&id, QStringLiteral("gripwand zelwpan_device ") + sel("d", d));
         const QStringList p = id.split(QLatin1Char(' '), Qt::SkipEmptyParts);
         m_out.text(QStringLiteral("  Radio device %1").arg(d), w,
-                   r ? QStringLiteral("Error %1").arg(r)
+                   r ? ReportWriter::errorText(r)
                      : id + QStringLiteral(" ")
                            + m_out.valueOrError(QStringLiteral("zelwpan device_model_desc %1 %2").arg(p.value(0), p.value(1))));
     }
@@ -490,7 +490,7 @@ void HardwareSettingsReport::writeMeasurementTools()
         m_out.value(QStringLiteral("  Tip radius"), w, QStringLiteral("measurementtool tip_radius ") + sb);
         QString device;
         const int r = m_out.get(&device, QStringLiteral("measurementtool device ") + sb);
-        m_out.text(QStringLiteral("  Device"), w, r ? QStringLiteral("Error %1").arg(r) : device);
+        m_out.text(QStringLiteral("  Device"), w, r ? ReportWriter::errorText(r) : device);
         if (!r && device != QLatin1String("none")) {
             m_out.value(QStringLiteral("  Vendor"), w, QStringLiteral("zelwpan device_vendor_desc ") + device);
             m_out.value(QStringLiteral("  Model"), w, QStringLiteral("zelwpan device_model_desc ") + device);

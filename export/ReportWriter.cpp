@@ -65,7 +65,7 @@ QString ReportWriter::valueOrError(const QString &parameter, int *result)
     const int r = get(&v, parameter);
     if (result)
         *result = r;
-    return r == 0 ? v : QStringLiteral("Error %1").arg(r);
+    return r == 0 ? v : errorText(r);
 }
 
 int ReportWriter::value(const QString &label, int width, const QString &parameter)
@@ -147,6 +147,6 @@ int ReportWriter::count(const QString &label, int width, const QString &paramete
 {
     int n = 0;
     const int r = getInt(&n, parameter);
-    text(label, width, r == 0 ? QString::number(n) : QStringLiteral("Error %1").arg(r));
+    text(label, width, r == 0 ? QString::number(n) : errorText(r));
     return r == 0 ? qMax(0, n) : 0;
 }

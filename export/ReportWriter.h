@@ -27,13 +27,15 @@ public:
 
     // Appends text and "\n". A line that cannot be written is lost, and counted.
     bool line(const QString &text = QString());
-    // Appends a line to any file in the same way (the bundle uses this).
+    // Appends a line to any file in the same way.
     static bool appendLine(const QString &path, const QString &text);
 
     // Quiet queries: a refused parameter never raises a box, it becomes an
     // error line. The result is the channel's code (0 success).
     int get(QString *value, const QString &parameter);
     int getInt(int *value, const QString &parameter);
+    // What a failed query leaves in place of its value.
+    static QString errorText(int code) { return QStringLiteral("Error %1").arg(code); }
     // The value, or "Error <code>".
     QString valueOrError(const QString &parameter, int *result = nullptr);
     // "label" left-justified to width, ": ", then the value or the error.

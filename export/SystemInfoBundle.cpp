@@ -82,18 +82,10 @@ QString SystemInfoBundle::versionWord(const QString &frontendVersion)
     return frontendVersion.section(QLatin1Char('|'), 0, 0).split(QLatin1Char(' '), Qt::SkipEmptyParts).value(0);
 }
 
-bool SystemInfoBundle::line(const QString &path, const QString &text)
-{
-    if (ReportWriter::appendLine(path, text))
-        return true;
-    ++m_lost;
-    return false;
-}
-
-void SystemInfoBundle::copyLog(const QString &path, const LogFile &log)
+void SystemInfoBundle::copyLog(const LogFile &log)
 {
     const QString tag = QStringLiteral("%1 - %2").arg(log.name, log.version);
-    line(path, ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(tag)));
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(tag)));
     QFile in(log.path);
     // A log that cannot be read contributes only its markers.
     if (in.open(QIODevice::ReadOnly | QIODevice::Text)) {
@@ -101,16 +93,17 @@ void SystemInfoBundle::copyLog(const QString &path, const LogFile &log)
         stream.setCodec("UTF-8");
         QString text;
         while (stream.readLineInto(&text))
-            line(path, text);
+            m_out.line(text);
     }
-    line(path, ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(tag)));
-    line(path, QString());
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(tag)));
+    m_out.line(QString());
 }
 
 bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, const QVector<LogFile> &logs,
                              const std::function<void(int)> &progress)
 {
-    m_lost = 0;
+    m_out.setPath(path);
+    m_out.resetCounters();
     m_error.clear();
     {
         QFile test(path);
@@ -124,21 +117,21 @@ bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, c
     QFile::remove(path);
 
     const QString version = versionWord(report.frontendVersion());
-    line(path, ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(version)));
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(version)));
     const bool reported = report.exportReport(path, false, false);
-    line(path, ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(version)));
-    line(path, QString());
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(version)));
+    m_out.line(QString());
     if (progress)
         progress(2);
     for (int i = 0; i < logs.size(); ++i) {
-        copyLog(path, logs.at(i));
+        copyLog(logs.at(i));
         if (progress)
             progress(i + 3);
     }
-    if (!reported || m_lost > 0) {
+    if (!reported || m_out.linesLost() > 0) {
         m_error = !reported ? report.errorText()
                             : QCoreApplication::translate("ExportSystemInformation", "%1 line(s) could not be written to '%2'.")
-                                  .arg(m_lost)
+                                  .arg(m_out.linesLost())
                                   .arg(path);
         return false;
     }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ReportWriter.h"
+
 #include <QDate>
 #include <QString>
 #include <QVector>
@@ -55,9 +57,9 @@ public:
     QString error() const { return m_error; }
 
 private:
-    bool line(const QString &path, const QString &text);
-    void copyLog(const QString &path, const LogFile &log);
+    void copyLog(const LogFile &log);
 
-    int m_lost = 0;
+    // Only appends lines (and counts the lost ones): it never queries.
+    ReportWriter m_out{nullptr};
     QString m_error;
 };

@@ -124,10 +124,7 @@ void CameraBuilder::updateLabel(int index, const Logic::StaticData::CameraPose &
     }
     label->setText(text);
     // Beside the frustum's apex, a little above it.
-    const float up = LabelHeight;
-    double at[3] = {pose[0] + up / 2, pose[1], pose[2]};
-    at[m_plane == 0 ? 2 : m_plane == 1 ? 1 : 0] += up;
-    label->setPosition(at[0], at[1], at[2]);
+    label->placeAbove(pose[0], pose[1], pose[2], LabelHeight, m_plane);
 }
 
 void CameraBuilder::dropLabel(int index)

@@ -67,7 +67,7 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_window = new Zel3DWindowWrapper(m_sceneGraph->root()->entity(), m_config.input.plane, &m_config.camera,
                                       &m_config.display);
     connect(m_window.data(), &Zel3DWindowWrapper::sig_doUpdateDisplay, this, &HoloviewDataDisplay::updateDisplay);
-    m_window->setBoundsProvider([this](QVector3D *min, QVector3D *max) { return viewBounds(min, max); });
+    m_window->setBoundsProvider([this](QVector3D *min, QVector3D *max) { viewBounds(min, max); });
 
     // 7.
     updateDisplay();

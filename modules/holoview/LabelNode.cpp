@@ -61,4 +61,11 @@ void LabelNode::setPosition(double x, double y, double z)
         transform()->setTranslation(QVector3D(float(x), float(y), float(z)));
 }
 
+void LabelNode::placeAbove(double x, double y, double z, double offset, int plane)
+{
+    double at[3] = {x + offset / 2, y, z};
+    at[plane == 0 ? 2 : plane == 1 ? 1 : 0] += offset;
+    setPosition(at[0], at[1], at[2]);
+}
+
 } // namespace Scenegraph

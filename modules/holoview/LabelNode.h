@@ -27,6 +27,9 @@ public:
     // Upright for plane 0 (z up), 1 (y up) or 2 (x up).
     void setPlane(int plane);
     void setPosition(double x, double y, double z);
+    // Beside and above the point (x, y, z): half the offset along x, the whole
+    // offset along the room's up axis for plane (as in setPlane).
+    void placeAbove(double x, double y, double z, double offset, int plane);
 
 private:
     QPointer<Qt3DExtras::QText2DEntity> m_textEntity;

@@ -14,6 +14,7 @@
 #include <Qt3DRender/QTechnique>
 
 #include <cstring>
+#include <utility>
 
 namespace Scenegraph {
 
@@ -139,16 +140,16 @@ void MarkerCloud::buildMaterial()
     m_material->addParameter(new Qt3DRender::QParameter(QStringLiteral("markerSize"), m_size));
 }
 
-void MarkerCloud::setPositions(const QVector<float> &xyz)
+void MarkerCloud::setPositions(QByteArray xyz)
 {
-    const int count = xyz.size() / 3;
-    const QByteArray data(reinterpret_cast<const char *>(xyz.constData()),
-                          count * 3 * static_cast<int>(sizeof(float)));
+    const int stride = 3 * static_cast<int>(sizeof(float));
+    const int count = xyz.size() / stride;
+    xyz.truncate(count * stride);
     // Markers standing still cost nothing: no upload, no change to sync.
-    if (count == m_count && data == m_data)
+    if (count == m_count && xyz == m_data)
         return;
     m_count = count;
-    m_data = data;
+    m_data = std::move(xyz);
     if (count > 0 && m_buffer && m_attribute && m_renderer) {
         m_buffer->setData(m_data);
         m_attribute->setCount(static_cast<uint>(count));

@@ -29,8 +29,9 @@ public:
     MarkerCloud(const QString &name, const QColor &colour, float size);
     ~MarkerCloud() override;
 
-    // Three floats (x, y, z in room coordinates) per sphere.
-    void setPositions(const QVector<float> &xyz);
+    // Three floats (x, y, z in room coordinates) per sphere, as the buffer
+    // takes them; handed over rather than copied.
+    void setPositions(QByteArray xyz);
     int count() const { return m_count; }
     // The sphere at 'index' as last set; for checks.
     QVector3D position(int index) const;

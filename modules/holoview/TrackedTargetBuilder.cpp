@@ -5,8 +5,11 @@
 #include "SceneObjects.h"
 #include "StaticData.h"
 
+#include <QByteArray>
 #include <QColor>
 #include <QDebug>
+
+#include <utility>
 
 namespace Scenegraph {
 
@@ -86,10 +89,7 @@ TrackedTargetBuilder::TrackedTargetBuilder(SceneGraph *graph, const Configuratio
 
 TrackedTargetBuilder::~TrackedTargetBuilder()
 {
-    for (auto &hand : m_hands) {
-        if (hand.second.group->parent())
-            m_graph->detachFromParent(hand.second.group.get());
-    }
+    // Hands hang under m_targets and go with it.
     if (m_labels->parent())
         m_graph->detachFromParent(m_labels.get());
     if (m_markerCloud->parent())
@@ -153,7 +153,7 @@ void TrackedTargetBuilder::update()
     // targets to move and the entries whose targets left.
     const TrackedFrame::TargetMap &targets = m_frame.targets();
     const bool markerCloud = !markersAsNodes();
-    m_markerPositions.clear();
+    QByteArray markerPositions; // three floats per marker drawn
     auto entry = m_entries.begin();
     for (const auto &item : targets) {
         const int key = item.first;
@@ -164,9 +164,11 @@ void TrackedTargetBuilder::update()
         }
         const bool tracked = target.state != TrackedTarget::NotTracked;
         if (markerCloud && target.kind == TrackedTarget::Marker) {
-            if (tracked && m_display.trackedMarker3DShowSphere)
-                m_markerPositions << static_cast<float>(target.pose[0]) << static_cast<float>(target.pose[1])
-                                  << static_cast<float>(target.pose[2]);
+            if (tracked && m_display.trackedMarker3DShowSphere) {
+                const float xyz[3] = {static_cast<float>(target.pose[0]), static_cast<float>(target.pose[1]),
+                                      static_cast<float>(target.pose[2])};
+                markerPositions.append(reinterpret_cast<const char *>(xyz), static_cast<int>(sizeof xyz));
+            }
             continue;
         }
         const bool hidden = target.inertial && !m_display.trackedInertialShow;
@@ -207,7 +209,7 @@ void TrackedTargetBuilder::update()
         if (spare.label)
             m_graph->renameNode(spare.label.get(), QString());
     }
-    m_markerCloud->setPositions(m_markerPositions);
+    m_markerCloud->setPositions(std::move(markerPositions));
 
     updateHands();
 }
@@ -303,11 +305,7 @@ void TrackedTargetBuilder::place(Entry &entry, const TrackedTarget &target)
     entry.node->setPose(target.pose);
     if (!entry.label)
         return;
-    const double offset = LabelOffset;
-    double at[3] = {target.pose[0] + offset / 2, target.pose[1], target.pose[2]};
-    // Above the target, along the room's up axis.
-    at[m_plane == 0 ? 2 : m_plane == 1 ? 1 : 0] += offset;
-    entry.label->setPosition(at[0], at[1], at[2]);
+    entry.label->placeAbove(target.pose[0], target.pose[1], target.pose[2], LabelOffset, m_plane);
 }
 
 void TrackedTargetBuilder::setEntryEnabled(Entry &entry, bool on)
@@ -369,27 +367,30 @@ void TrackedTargetBuilder::updateHands()
                                                 Material::StandardGreen, FingerTipSize);
                 m_graph->appendChild(created.group.get(), tip);
                 created.tips.push_back(tip);
+                created.tipShown.push_back(true);
             }
             m_graph->appendChild(m_targets.get(), created.group);
             found = m_hands.emplace(hand.id, std::move(created)).first;
         }
         HandEntry &entry = found->second;
-        if (hand.tracked) {
+        if (hand.tracked)
             entry.palm->setPose(hand.pose);
-            for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
-                const auto &tip = hand.tips[static_cast<size_t>(f)];
-                const bool shown = f < hand.fingers;
-                if (shown)
-                    entry.tips[static_cast<size_t>(f)]->setPose({tip[0], tip[1], tip[2], 1, 0, 0, 0, 1, 0, 0, 0, 1});
-                if (entry.enabled)
-                    m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), shown);
-            }
-        }
+        // Enabling walks the subtree: only what changes is switched.
         if (entry.enabled != hand.tracked) {
             entry.enabled = hand.tracked;
             m_graph->setEnabled(entry.palm.get(), hand.tracked);
-            for (int f = 0; f < TrackedHand::MaxFingers; ++f)
-                m_graph->setEnabled(entry.tips[static_cast<size_t>(f)].get(), hand.tracked && f < hand.fingers);
+        }
+        for (int f = 0; f < TrackedHand::MaxFingers; ++f) {
+            const size_t i = static_cast<size_t>(f);
+            const bool shown = hand.tracked && f < hand.fingers;
+            if (shown) {
+                const auto &tip = hand.tips[i];
+                entry.tips[i]->setPose({tip[0], tip[1], tip[2], 1, 0, 0, 0, 1, 0, 0, 0, 1});
+            }
+            if (entry.tipShown[i] != shown) {
+                entry.tipShown[i] = shown;
+                m_graph->setEnabled(entry.tips[i].get(), shown);
+            }
         }
     }
 }

@@ -85,7 +85,8 @@ private:
         std::shared_ptr<Node> group;
         std::shared_ptr<PoseTransformationNode> palm;
         std::vector<std::shared_ptr<PoseTransformationNode>> tips;
-        bool enabled = true;
+        std::vector<bool> tipShown; // per tip, as last switched
+        bool enabled = true;        // the palm's
     };
 
     void attachParts();
@@ -109,7 +110,6 @@ private:
     std::shared_ptr<Node> m_targets;
     std::shared_ptr<Node> m_labels;
     std::shared_ptr<MarkerCloud> m_markerCloud;
-    QVector<float> m_markerPositions;
     Logic::TrackedFrame m_frame;
     std::map<int, Entry> m_entries;
     std::vector<Entry> m_spareMarkers;

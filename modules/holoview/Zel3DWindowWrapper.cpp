@@ -135,10 +135,12 @@ void Zel3DWindowWrapper::doResetView()
 
 void Zel3DWindowWrapper::doFitView()
 {
+    if (!m_boundsProvider)
+        return;
     QVector3D min;
     QVector3D max;
-    if (m_boundsProvider && m_boundsProvider(&min, &max))
-        fitView(min, max);
+    m_boundsProvider(&min, &max);
+    fitView(min, max);
 }
 
 void Zel3DWindowWrapper::fitView(const QVector3D &min, const QVector3D &max)

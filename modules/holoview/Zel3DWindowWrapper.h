@@ -52,8 +52,8 @@ public:
 
     void setupCamera(int plane, CameraSetupMode mode);
 
-    // Gives the box that "fit view" frames: false when there is nothing to frame.
-    using BoundsProvider = std::function<bool(QVector3D *min, QVector3D *max)>;
+    // Gives the box that "fit view" frames.
+    using BoundsProvider = std::function<void(QVector3D *min, QVector3D *max)>;
     void setBoundsProvider(BoundsProvider provider) { m_boundsProvider = std::move(provider); }
     // Looks at the box from the current direction, close enough to see all of it.
     void fitView(const QVector3D &min, const QVector3D &max);
