@@ -1,4 +1,5 @@
 #include "HoloviewDataDisplay.h"
+#include "KeepLibrariesLoaded.h"
 #include "PoseTransformationNode.h"
 #include "SceneGraph.h"
 #include "ScriptedChannel.h"
@@ -35,6 +36,7 @@ private slots:
         m_home = std::make_unique<TestHome>();
     }
     void cleanup() { m_home.reset(); }
+    void cleanupTestCase() { keepLoadedLibrariesUntilExit(); }
 
     void fedFramesMoveNodes()
     {
