@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 #include <cstring>
 
@@ -72,9 +73,11 @@ int ReplyValues::parseInts(const char *text, int *out, int count)
 int ReplyValues::parseDoubles(const char *text, double *out, int count)
 {
     return parseWords(text, out, count, [out](int i, const char *word) {
+        // Numbers only: strtod also takes "nan", "inf" and values too large
+        // for a double, none of which a Controller means by a measurement.
         char *end = nullptr;
         const double value = std::strtod(word, &end);
-        if (end == word || *end)
+        if (end == word || *end || !std::isfinite(value))
             return false;
         out[i] = value;
         return true;

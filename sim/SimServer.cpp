@@ -17,6 +17,7 @@ constexpr int kMaxCommand = 200;
 constexpr int kMaxClients = 64;
 constexpr int kCommandsPerTurn = 200;           // then the other clients get their turn
 constexpr qint64 kMaxUnsentBytes = 1024 * 1024; // a client that never reads its replies is dropped
+constexpr int kMaxUnreadBytes = 1024 * 1024;     // as is one that sends on while its command waits
 constexpr int kMaxDatagram = 65000;
 
 QString peerText(const QHostAddress& a, quint16 port)
@@ -191,6 +192,11 @@ void SimServer::onClientData(QTcpSocket* socket)
     if (!c)
         return;
     c->framer.append(socket->readAll());
+    if (c->busy && c->framer.buffered() > kMaxUnreadBytes) {
+        m_log->append(QStringLiteral("tcp"), c->peer, QStringLiteral("<more than 1 MiB sent while a command waits: connection reset>"));
+        dropClient(socket, true);
+        return;
+    }
     processClient(socket);
 }
 

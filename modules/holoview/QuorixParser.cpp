@@ -173,7 +173,6 @@ const auto resetReference = resetRecord<QuorixParser::ToolReferenceRecord>;
 const auto resetHand = resetRecord<QuorixParser::HandRecord>;
 const auto resetHumanModel = resetRecord<QuorixParser::HumanModelRecord>;
 const auto resetInertial = resetRecord<QuorixParser::InertialBodyRecord>;
-const auto resetMarker = resetRecord<QuorixParser::MarkerRecord>;
 
 bool readPose(char **cursor, double *position, double *rotation)
 {

@@ -234,6 +234,9 @@ void tst_CommandGrammar::valueParsingCounts()
     QCOMPARE(channel.parseDoubles("2.5e-3", &d, 1), 0);
     QCOMPARE(d, 0.0025);
     QCOMPARE(channel.parseDoubles("1,5", &d, 1), -34);
+    for (const char *notANumber : {"nan", "-inf", "infinity", "1e400"})
+        QCOMPARE(channel.parseDoubles(notANumber, &d, 1), -34);
+    QCOMPARE(d, 0.0025);   // a rejected word leaves the value as it was
 
     bool b[2] = {false, true};
     QCOMPARE(channel.parseBools("yes no", b, 2), 0);

@@ -76,6 +76,17 @@ void SimFaultsTest::replyDelay()
     QCOMPARE(m_client->readReply(), QByteArray("quorix2 set system hostname quorixsim"));
     QCOMPARE(m_client->readReply(), QByteArray("quorix2 set system model 0")); // order is kept
     QCOMPARE(m_client->command("quorix2 get system model", 300), QByteArray("quorix2 set system model 0"));
+
+    // A client that sends on while its command waits does not grow the
+    // simulator without bound: past a megabyte it is reset.
+    m_client->sendRaw(QByteArray("quorix2 get system hostname\0", 28));
+    const QByteArray flood(64 * 1024, 'x');
+    for (int i = 0; i < 20 && m_client->socket().state() == QAbstractSocket::ConnectedState; ++i) {
+        m_client->sendRaw(flood);
+        QTest::qWait(5);
+    }
+    QVERIFY(m_client->waitClosed());
+    QCOMPARE(m_client->socket().error(), QAbstractSocket::RemoteHostClosedError);
 }
 
 void SimFaultsTest::noReplyForGivenCommands()
