@@ -351,7 +351,7 @@ void HoloviewDataDisplay::updateTrackedOnTimer()
     if (m_trackedBuilder)
         m_trackedBuilder->setFrame(std::move(copy));
     if (m_window)
-        m_window->requestFrames();
+        m_window->requestDataFrames();
 }
 
 void HoloviewDataDisplay::onMeasurementStarted()

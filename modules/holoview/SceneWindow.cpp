@@ -107,15 +107,32 @@ int SceneWindow::frameInterval() const
 void SceneWindow::requestFrames()
 {
     m_sinceRequest.start();
-    if (m_frameTimer->interval() != ActiveFrameMs)
-        m_frameTimer->setInterval(ActiveFrameMs);
+    setFrameInterval(ActiveFrameMs);
+}
+
+void SceneWindow::requestDataFrames()
+{
+    m_sinceDataRequest.start();
+    if (m_sinceRequest.isValid() && !m_sinceRequest.hasExpired(ActivePeriodMs))
+        return; // input is being followed at the faster rate
+    setFrameInterval(DataFrameMs);
 }
 
 void SceneWindow::processFrame()
 {
     m_engine->processFrame();
-    if (m_frameTimer->interval() != IdleFrameMs && m_sinceRequest.hasExpired(ActivePeriodMs))
-        m_frameTimer->setInterval(IdleFrameMs);
+    if (m_frameTimer->interval() == IdleFrameMs)
+        return;
+    if (m_sinceRequest.isValid() && !m_sinceRequest.hasExpired(ActivePeriodMs))
+        return;
+    const bool data = m_sinceDataRequest.isValid() && !m_sinceDataRequest.hasExpired(ActivePeriodMs);
+    setFrameInterval(data ? DataFrameMs : IdleFrameMs);
+}
+
+void SceneWindow::setFrameInterval(int ms)
+{
+    if (m_frameTimer->interval() != ms)
+        m_frameTimer->setInterval(ms);
 }
 
 bool SceneWindow::event(QEvent *event)

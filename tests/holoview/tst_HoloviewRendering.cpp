@@ -13,6 +13,7 @@
 #include <QScreen>
 
 #include <QThread>
+#include <QTimer>
 #include <QtTest>
 
 #include <atomic>
@@ -169,6 +170,32 @@ private slots:
 
         window->requestFrames();
         QCOMPARE(window->frameInterval(), int(GUI::SceneWindow::ActiveFrameMs));
+    }
+
+    void measuredDataIsShownAtASteadyRate()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(showExposed(display, QSize(400, 300)));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameInterval(), int(GUI::SceneWindow::IdleFrameMs), 5000);
+
+        // Data every 20 ms, as the display's timer brings it.
+        QTimer data;
+        data.setInterval(20);
+        connect(&data, &QTimer::timeout, window, &GUI::SceneWindow::requestDataFrames);
+        data.start();
+        QTRY_COMPARE(window->frameInterval(), int(GUI::SceneWindow::DataFrameMs));
+
+        // Input meanwhile is followed at the display's rate, and the data's
+        // rate comes back once the input is over.
+        window->requestFrames();
+        QTest::qWait(100);
+        QCOMPARE(window->frameInterval(), int(GUI::SceneWindow::ActiveFrameMs));
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameInterval(), int(GUI::SceneWindow::DataFrameMs), 5000);
+
+        data.stop();
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameInterval(), int(GUI::SceneWindow::IdleFrameMs), 5000);
     }
 
 private:
