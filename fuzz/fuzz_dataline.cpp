@@ -48,6 +48,15 @@ public:
                               parser.inertialBodyCount(), parser.markerCount()};
         for (int n : counts)
             FUZZ_CHECK(n >= 0 && n <= QuorixParser::MaxTargets);
+        // Only the body records the last line wrote may be set: readers skip
+        // the others without looking.
+        std::vector<bool> written(size_t(parser.bodyCount()), false);
+        for (int id : parser.bodyIdsOfLine()) {
+            if (id < parser.bodyCount())
+                written[size_t(id)] = true;
+        }
+        for (int i = 0; i < parser.bodyCount(); ++i)
+            FUZZ_CHECK(written[size_t(i)] || (parser.body(i)->id == i && parser.body(i)->quality == -1.0));
         for (int i = 0; i < parser.handCount(); ++i) {
             const QuorixParser::HandRecord *hand = parser.hand(i);
             FUZZ_CHECK(hand && hand->numFingers >= 0 && hand->numFingers <= QuorixParser::MaxFingers);

@@ -333,7 +333,7 @@ void QuorixParser::discardFamily(int family)
     // Neither may be shown, so the whole family reads as not tracked until its
     // next good line. The counts stay: they say which targets are defined.
     switch (family) {
-    case Body: resetAll(m_bodies, m_bodyCount, resetBody); break;
+    case Body: resetBodiesOfLine(); break;
     case OldGripwand:
     case Gripwand: resetAll(m_gripwands, m_gripwandCount, resetGripwand); break;
     case OldTool:
@@ -404,7 +404,7 @@ bool QuorixParser::parseBodies(char **cursor)
     int n = 0;
     if (!readCount(cursor, &n))
         return false;
-    resetAll(m_bodies, m_bodyCount, resetBody);
+    resetBodiesOfLine();
     for (int k = 0; k < n; ++k) {
         int id = 0;
         double quality = 0.0;
@@ -414,6 +414,7 @@ bool QuorixParser::parseBodies(char **cursor)
             return false;
         if (id >= m_bodyCount)
             setCount(m_bodies, m_bodyCount, id + 1, resetBody);
+        m_bodyIdsOfLine.push_back(id);
         BodyRecord &r = m_bodies[static_cast<size_t>(id)];
         r.id = id;
         r.quality = quality;
@@ -421,6 +422,17 @@ bool QuorixParser::parseBodies(char **cursor)
             return false;
     }
     return true;
+}
+
+void QuorixParser::resetBodiesOfLine()
+{
+    // Records are written only by a body line, so resetting what the last one
+    // wrote resets them all, however high the ids it used.
+    for (int id : m_bodyIdsOfLine) {
+        if (static_cast<size_t>(id) < m_bodies.size())
+            resetBody(m_bodies[static_cast<size_t>(id)], id);
+    }
+    m_bodyIdsOfLine.clear();
 }
 
 bool QuorixParser::parseOldGripwands(char **cursor)

@@ -140,6 +140,10 @@ public:
 
     int bodyCount() const { return m_bodyCount; }
     const BodyRecord *body(int index) const { return at(m_bodies, m_bodyCount, index); }
+    // The ids the last body line wrote, in its order: every other body record
+    // reads as not tracked. Lets a reader's cost follow the line, not the
+    // highest id ever seen.
+    const std::vector<int> &bodyIdsOfLine() const { return m_bodyIdsOfLine; }
     int gripwandCount() const { return m_gripwandCount; }
     const GripwandRecord *gripwand(int index) const { return at(m_gripwands, m_gripwandCount, index); }
     int measurementToolCount() const { return m_toolCount; }
@@ -163,6 +167,7 @@ private:
     }
 
     void discardFamily(int family);
+    void resetBodiesOfLine();
     bool parseFrameCounter(char **cursor);
     bool parseTimeStamp(char **cursor);
     bool parseCalibratedCount(char **cursor, int *destination);
@@ -188,6 +193,7 @@ private:
     // many records are valid.
     int m_bodyCount = 0;
     std::vector<BodyRecord> m_bodies;
+    std::vector<int> m_bodyIdsOfLine; // the only body records not in their reset state
     int m_gripwandCount = 0;
     std::vector<GripwandRecord> m_gripwands;
     int m_toolCount = 0;

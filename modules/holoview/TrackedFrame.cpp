@@ -98,6 +98,8 @@ bool TrackedFrame::report(int family, int id, bool tracked)
     if (tracked) {
         if (index >= seen.size())
             seen.resize(index + 1, false);
+        if (!seen[index])
+            m_everTrackedIds[static_cast<size_t>(family)].push_back(id);
         seen[index] = true;
         return true;
     }
@@ -144,21 +146,29 @@ void TrackedFrame::digest(const QuorixParser &parser, bool withInertial)
     }
 
     // An inertial body that is tracked wins over the optical body of its id.
-    for (int i = 0; i < parser.bodyCount(); ++i) {
-        const QuorixParser::BodyRecord *r = parser.body(i);
-        const int key = TrackedFrame::key(TrackedTarget::StandardBody, r->id);
+    auto digestBody = [this, &parser](int id) {
+        const QuorixParser::BodyRecord *r = parser.body(id);
+        const int key = r ? TrackedFrame::key(TrackedTarget::StandardBody, r->id) : -1;
         if (key < 0 || !report(Bodies, r->id, r->quality >= 0.0))
-            continue;
+            return;
         const auto existing = m_targets.find(key);
         if (existing != m_targets.end() && existing->second.state != TrackedTarget::NotTracked)
-            continue;
+            return;
         TrackedTarget target;
         if (r->quality >= 0.0) {
             target.state = TrackedTarget::FullPose;
             target.pose = poseOf(*r);
         }
         insert(key, target);
-    }
+    };
+    // The line's bodies, then the ones tracked before that it left out: every
+    // other record is unset, so the cost follows what is and was tracked, not
+    // the highest id. Seeing a body twice changes nothing.
+    for (int id : parser.bodyIdsOfLine())
+        digestBody(id);
+    const std::vector<int> &before = m_everTrackedIds[Bodies];
+    for (size_t n = 0; n < before.size(); ++n)
+        digestBody(before[n]);
 
     auto reportOf = [this](int family) {
         return [this, family](int id, bool tracked) { return report(family, id, tracked); };
