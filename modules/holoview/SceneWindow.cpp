@@ -118,9 +118,23 @@ void SceneWindow::requestDataFrames()
     setFrameInterval(DataFrameMs);
 }
 
+void SceneWindow::redrawUnchangedScene()
+{
+    // A renderer that draws on demand only draws after a change in the scene;
+    // when the window is uncovered nothing changed, and what covered it would
+    // stay on screen. Drawing always for the next two frames repaints it.
+    if (m_redrawFrames == 0) {
+        m_policyBeforeRedraw = m_renderSettings->renderPolicy();
+        m_renderSettings->setRenderPolicy(Qt3DRender::QRenderSettings::Always);
+    }
+    m_redrawFrames = 2;
+}
+
 void SceneWindow::processFrame()
 {
     m_engine->processFrame();
+    if (m_redrawFrames > 0 && --m_redrawFrames == 0)
+        m_renderSettings->setRenderPolicy(m_policyBeforeRedraw);
     if (m_frameTimer->interval() == IdleFrameMs)
         return;
     if (m_sinceRequest.isValid() && !m_sinceRequest.hasExpired(ActivePeriodMs))
@@ -148,7 +162,10 @@ bool SceneWindow::event(QEvent *event)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
+        requestFrames();
+        break;
     case QEvent::Expose:
+        redrawUnchangedScene();
         requestFrames();
         break;
     default:

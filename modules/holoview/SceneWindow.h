@@ -1,6 +1,7 @@
 #pragma once
 
 #include <Qt3DCore/QEntity>
+#include <Qt3DRender/QRenderSettings>
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -90,9 +91,12 @@ private:
     QElapsedTimer m_sinceRequest;
     QElapsedTimer m_sinceDataRequest;
     bool m_initialized = false;
+    int m_redrawFrames = 0;
+    Qt3DRender::QRenderSettings::RenderPolicy m_policyBeforeRedraw = Qt3DRender::QRenderSettings::Always;
 
     void processFrame();
     void setFrameInterval(int ms);
+    void redrawUnchangedScene();
 };
 
 } // namespace GUI

@@ -172,6 +172,34 @@ private slots:
         QCOMPARE(window->frameInterval(), int(GUI::SceneWindow::ActiveFrameMs));
     }
 
+    void uncoveredViewIsRedrawn()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(showExposed(display, QSize(400, 300)));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        QTRY_COMPARE_WITH_TIMEOUT(window->frameInterval(), int(GUI::SceneWindow::IdleFrameMs), 5000);
+        auto corner = [window] {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            return shot.isNull() ? QColor() : shot.pixelColor(3, 3);
+        };
+        const QColor background = corner();
+
+        // A dialog over the idle view, then gone: nothing in the scene changed,
+        // yet the view must not keep showing the dialog.
+        QWidget cover(nullptr, Qt::FramelessWindowHint);
+        cover.setAutoFillBackground(true);
+        QPalette red;
+        red.setColor(QPalette::Window, Qt::red);
+        cover.setPalette(red);
+        cover.setGeometry(QRect(window->mapToGlobal(QPoint(0, 0)), QSize(60, 60)));
+        cover.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&cover));
+        QTRY_COMPARE_WITH_TIMEOUT(corner(), QColor(Qt::red), 5000);
+        cover.hide();
+        QTRY_COMPARE_WITH_TIMEOUT(corner(), background, 5000);
+    }
+
     void measuredDataIsShownAtASteadyRate()
     {
         ScriptedChannel channel;
