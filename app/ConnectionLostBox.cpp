@@ -18,17 +18,13 @@ ConnectionLostBox::ConnectionLostBox(const QString &address, bool canReconnect, 
         m_reconnect->setEnabled(false);
     }
     setFixedWidth(300);
-    m_socket.openUdp(0, Socket::BindAnyPort);
-    m_ip = Socket::resolve(address.toLatin1().constData());
     if (canReconnect) {
+        // Only the reconnect probe needs a socket and the address.
+        m_socket.openUdp(0, Socket::BindAnyPort);
+        m_ip = Socket::resolve(address.toLatin1().constData());
         QTimer::singleShot(100, this, &ConnectionLostBox::testReconnectPossible);
         m_clock.start();
     }
-}
-
-ConnectionLostBox::~ConnectionLostBox()
-{
-    m_socket.close();
 }
 
 bool ConnectionLostBox::reconnectChosen() const

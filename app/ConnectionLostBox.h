@@ -17,7 +17,6 @@ class ConnectionLostBox : public QMessageBox
 
 public:
     ConnectionLostBox(const QString &address, bool canReconnect, int countdownS, QWidget *parent);
-    ~ConnectionLostBox() override;
 
     bool reconnectChosen() const;
 

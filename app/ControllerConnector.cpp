@@ -110,7 +110,7 @@ bool ControllerConnector::connectDirectly()
     } else {
         name = host;
         if (const unsigned ip = Socket::resolve(host.toLatin1().constData()))
-            address = IpDialog::dotted(ip);
+            address = HostCheck::dotted(ip);
         else if (!named)
             address = m_prefs.lastIp;
         if (address.isEmpty())

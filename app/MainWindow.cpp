@@ -376,6 +376,14 @@ void MainWindow::createActions()
     m_serviceAction->setStatusTip(tr("Get service from Z.E.L. or view QUORIX4 guides"));
     m_serviceAction->setWhatsThis(tr("Get service from Z.E.L. or view QUORIX4 guides"));
     connect(m_serviceAction, &QAction::triggered, this, &MainWindow::openServiceDialog);
+    // The export belongs to the service dialog; it lives in a library of its own.
+    ServiceDialog::setExportRunner([](QWidget *parent, IOManager *channel, BackendVersions *versions,
+                                      const QDateTime &lastFrontendUpdate, const QString &versionFeAndModules) {
+        ExportSystemInformation dialog(parent, channel, versions);
+        dialog.setFrontendUpdateDate(lastFrontendUpdate);
+        dialog.setFrontendVersion(versionFeAndModules);
+        dialog.update_and_exec();
+    });
 
     m_aboutAction = new QAction(tr("&QUORIX4"), this);
     m_aboutAction->setShortcut(QKeySequence(tr("F1")));
@@ -884,14 +892,6 @@ void MainWindow::openAboutDialog()
 
 void MainWindow::openServiceDialog()
 {
-    // The export belongs to the service dialog; it lives in a library of its own.
-    ServiceDialog::setExportRunner([](QWidget *parent, IOManager *channel, BackendVersions *versions,
-                                      const QDateTime &lastFrontendUpdate, const QString &versionFeAndModules) {
-        ExportSystemInformation dialog(parent, channel, versions);
-        dialog.setFrontendUpdateDate(lastFrontendUpdate);
-        dialog.setFrontendVersion(versionFeAndModules);
-        dialog.update_and_exec();
-    });
     ServiceDialog dialog(m_channel.get(), this, &m_versions);
     dialog.setLastFeUpdateDate(m_prefs.lastFrontendUpdate);
     dialog.setVersionFeAndModules(m_versionList);

@@ -16,8 +16,6 @@ void ReplyReader::feed(const char *data, int size, qint64 nowMs)
         const int room = MaxReplyLength - m_tail.size();
         const int n = int(stop - p);
         m_tail.append(p, std::min(n, room));
-        if (n > room)
-            m_tailCut = true;
         if (!zero)
             break;
         completeTail();
@@ -35,7 +33,6 @@ void ReplyReader::completeTail()
     if (!m_tail.isEmpty())
         m_complete.push_back(m_tail);
     m_tail.clear();
-    m_tailCut = false;
 }
 
 bool ReplyReader::popComplete(QByteArray *reply, qint64 nowMs)
@@ -60,10 +57,8 @@ void ReplyReader::dropStale(qint64 nowMs)
     while (popComplete(&stale, nowMs))
         if (m_owed > 0)
             --m_owed;
-    if (m_owed == 0) {
+    if (m_owed == 0)
         m_tail.clear();
-        m_tailCut = false;
-    }
 }
 
 bool ReplyReader::takeReply(QByteArray *reply, qint64 nowMs)

@@ -54,7 +54,6 @@ private:
 
     std::deque<QByteArray> m_complete;
     QByteArray m_tail;      // the reply being received, at most MaxReplyLength
-    bool m_tailCut = false; // its rest is being dropped
     qint64 m_lastByteMs = 0;
     int m_owed = 0;
 };

@@ -25,6 +25,11 @@ bool HostCheck::parseDotted(const QString &text, unsigned *ip)
     return true;
 }
 
+QString HostCheck::dotted(unsigned ip)
+{
+    return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xff).arg((ip >> 8) & 0xff).arg(ip & 0xff);
+}
+
 unsigned HostCheck::check(const QString &text, QString *error)
 {
     if (text.isEmpty()) {

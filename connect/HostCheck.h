@@ -13,6 +13,8 @@ public:
     // Four decimal parts split at ".", each at most 255, after simplifying
     // white space. False for anything else.
     static bool parseDotted(const QString &text, unsigned *ip);
+    // The address written as four decimal parts.
+    static QString dotted(unsigned ip);
     // The address, or 0 with the reason in error: empty text, a last octet
     // outside 1..254, a name made of digits and dots only, or no resolution.
     static unsigned check(const QString &text, QString *error);

@@ -2,6 +2,7 @@
 #include "ui_IpDialog.h"
 
 #include "EndlessProgressDlg.h"
+#include "HostCheck.h"
 #include "PasswordGate.h"
 #include "Socket.h"
 #include "TrackboxSelection.h"
@@ -107,9 +108,9 @@ void IpDialog::setSelectionMode(int mode)
 
 IpDialog::~IpDialog() = default;
 
-QString IpDialog::dotted(unsigned ip)
+QString IpDialog::trackboxAddress() const
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xff).arg((ip >> 8) & 0xff).arg(ip & 0xff);
+    return HostCheck::dotted(m_ip);
 }
 
 unsigned IpDialog::resolve(const QString &text)
@@ -263,7 +264,7 @@ int IpDialog::try_connect()
         unsigned candidate = resolve(m_addressText);
         QString name;
         if (candidate) {
-            appendText(tr("testing '%1'... ").arg(dotted(candidate)));
+            appendText(tr("testing '%1'... ").arg(HostCheck::dotted(candidate)));
             if (queryHostName(socket, candidate, &name)) {
                 // With no name remembered, the address is all the user named.
                 if (name == m_expectedHost || m_expectedHost.isEmpty())
@@ -282,7 +283,7 @@ int IpDialog::try_connect()
             const unsigned resolved = resolve(m_expectedHost);
             if (resolved && resolved != failed) {
                 insertText(tr("OK"));
-                appendText(tr("resolved '%1', testing... ").arg(dotted(resolved)));
+                appendText(tr("resolved '%1', testing... ").arg(HostCheck::dotted(resolved)));
                 if (queryHostName(socket, resolved, &name)) {
                     if (name != m_expectedHost) {
                         appendText(QStringLiteral(" "));
@@ -387,7 +388,7 @@ int IpDialog::try_connect_2()
         m_ip = resolve(m_expectedHost);
         if (!m_ip)
             return -2;
-        m_addressText = dotted(m_ip);
+        m_addressText = HostCheck::dotted(m_ip);
     }
     if (!m_ip) {
         m_ip = resolve(m_addressText);

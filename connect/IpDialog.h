@@ -43,8 +43,7 @@ public:
     QString trackboxModel() const { return m_model; }
     unsigned trackboxIp() const { return m_ip; }
     unsigned short trackboxPort() const { return m_port; }
-    QString trackboxAddress() const { return dotted(m_ip); }
-    static QString dotted(unsigned ip);
+    QString trackboxAddress() const;
 
     // The selection dialog's persistent choices, stored as preferences.
     QString fixedHostOrIp() const;

@@ -1,6 +1,7 @@
 #include "TrackboxScanner.h"
 
 #include "ControllerSerial.h"
+#include "HostCheck.h"
 #include "IOManagerUdp.h"
 #include "IOManagerUdpTcp.h"
 #include "Socket.h"
@@ -83,7 +84,7 @@ void readDetails(IOManagerUdp &channel, unsigned ip, const QByteArray &model, Tr
 void setAddress(TrackboxRecord *record, unsigned ip)
 {
     record->ip = ip;
-    TrackboxRecord::setField(record->ipText, TrackboxScanner::dotted(ip).toLatin1());
+    TrackboxRecord::setField(record->ipText, HostCheck::dotted(ip).toLatin1());
 }
 
 } // namespace
@@ -97,11 +98,6 @@ TrackboxScanner::~TrackboxScanner()
 {
     requestStop();
     wait();
-}
-
-QString TrackboxScanner::dotted(unsigned ip)
-{
-    return QString::asprintf("%d.%d.%d.%d", int(ip >> 24), int((ip >> 16) & 0xff), int((ip >> 8) & 0xff), int(ip & 0xff));
 }
 
 QList<TrackboxRecord> TrackboxScanner::scan(unsigned address, bool localOnly)
@@ -287,10 +283,9 @@ QList<QNetworkAddressEntry> TrackboxScanner::usableAddressEntries(const QVector<
             if (address.isNull() || address.protocol() != QAbstractSocket::IPv4Protocol || address.isLinkLocal())
                 continue;
             const QHostAddress broadcast = broadcastOf(e, isLoopback);
-            const QString text = broadcast.toString();
             bool ok = false;
-            const unsigned value = QHostAddress(text).toIPv4Address(&ok);
-            if (text.isEmpty() || !ok || value == 0)
+            const unsigned value = broadcast.toIPv4Address(&ok);
+            if (!ok || value == 0)
                 continue;
             QNetworkAddressEntry kept = e;
             kept.setBroadcast(broadcast);

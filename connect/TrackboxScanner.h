@@ -59,7 +59,6 @@ public:
     // messages, when no Controller answered there.
     static bool probe(unsigned ip, unsigned short port, TrackboxRecord *record, QStringList *messages);
 
-    static QString dotted(unsigned ip);
 
 protected:
     void run() override;

@@ -2,6 +2,7 @@
 
 #include "BackendVersions.h"
 #include "CalibrationReport.h"
+#include "ControllerSerial.h"
 #include "HardwareSettingsReport.h"
 #include "IOManager.h"
 
@@ -135,7 +136,7 @@ void ExportConfiguration::writeOverview()
     QString serial = m_out.valueOrError(QStringLiteral("system controller_serial"));
     QString model;
     if (m_out.get(&model, QStringLiteral("system model")) == 0 && model.trimmed() == QLatin1String("2") && !serial.startsWith(QLatin1String("Error")))
-        serial = QLatin1Char('S') + serial.rightJustified(8, QLatin1Char('0'));
+        serial = ControllerSerial::model2(serial);
     m_out.line(QStringLiteral("Controller      : %1, S/N %2, %3").arg(host, serial, version));
 
     // "system net": DHCP client (yes/no), address, mask, gateway.

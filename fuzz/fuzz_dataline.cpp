@@ -22,9 +22,6 @@ using Logic::TrackedTarget;
 const char *const Keys[] = {"fr", "ts", "6dcal", "6d", "6df", "6df2", "6dmt", "6dmt2",
                             "6dmtr", "glcal", "gl", "6dj", "6di", "3d"};
 
-// The line buffer of the 3D monitor has this size.
-constexpr size_t LineBufferSize = 10240;
-
 class FrameSink : public Requester
 {
 public:
@@ -89,7 +86,7 @@ public:
 
     QuorixParser parser;
     TrackedFrame frame;
-    char buffer[LineBufferSize];
+    char buffer[QuorixParser::LineBufferSize];
 };
 
 } // namespace

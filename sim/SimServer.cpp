@@ -13,7 +13,7 @@
 
 namespace {
 
-constexpr int kMaxCommand = 200;
+constexpr int kMaxCommand = SimCommandFramer::MaxCommand;
 constexpr int kMaxClients = 64;
 constexpr int kCommandsPerTurn = 200;           // then the other clients get their turn
 constexpr qint64 kMaxUnsentBytes = 1024 * 1024; // a client that never reads its replies is dropped

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "HoloviewConfigData.h"
+#include "QuorixParser.h"
 #include "Requester.h"
 #include "StaticData.h"
 #include "TrackedFrame.h"
@@ -24,7 +25,6 @@ class QLabel;
 class QSplitter;
 class QTimer;
 class QVBoxLayout;
-class QuorixParser;
 
 namespace Scenegraph {
 class CameraBuilder;
@@ -50,8 +50,7 @@ class HoloviewDataDisplay : public QWidget, public Requester
     Q_INTERFACES(Requester)
 
 public:
-    // Any line a UDP datagram can carry (65507 bytes) with its terminating zero.
-    static constexpr int LineBufferSize = 65536;
+    static constexpr int LineBufferSize = QuorixParser::LineBufferSize;
     static constexpr int UpdateIntervalMs = 20;
     // A family without a line for this long is drawn as not tracked: about
     // fifteen frames at the usual rates, yet quick enough for the eye.

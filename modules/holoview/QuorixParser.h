@@ -19,6 +19,9 @@ public:
     // frame keys reserve 1000 ids per family, so a line asking for more is
     // rejected instead of letting the network size our memory.
     static constexpr int MaxTargets = 1000;
+    // A buffer for parseCopy that holds any line a UDP datagram can carry
+    // (65507 bytes) with its terminating zero.
+    static constexpr int LineBufferSize = 65536;
 
     static constexpr int MaxGripwandButtons = 8;
     static constexpr int MaxToolButtons = 16;

@@ -98,8 +98,8 @@ bool TrackedFrame::report(int family, int id, bool tracked)
     if (tracked) {
         if (index >= seen.size())
             seen.resize(index + 1, false);
-        if (!seen[index])
-            m_everTrackedIds[static_cast<size_t>(family)].push_back(id);
+        if (!seen[index] && family == Bodies)
+            m_everTrackedBodies.push_back(id);
         seen[index] = true;
         return true;
     }
@@ -166,7 +166,7 @@ void TrackedFrame::digest(const QuorixParser &parser, bool withInertial)
     // the highest id. Seeing a body twice changes nothing.
     for (int id : parser.bodyIdsOfLine())
         digestBody(id);
-    const std::vector<int> &before = m_everTrackedIds[Bodies];
+    const std::vector<int> &before = m_everTrackedBodies;
     for (size_t n = 0; n < before.size(); ++n)
         digestBody(before[n]);
 

@@ -68,7 +68,7 @@ private:
     // Per family, by id: tracked in some earlier digest. Markers are left out:
     // their ids are not bounded and every marker of a line is reported.
     std::array<std::vector<bool>, FamilyCount> m_everTracked;
-    std::array<std::vector<int>, FamilyCount> m_everTrackedIds; // the same, as a list
+    std::vector<int> m_everTrackedBodies; // the bodies' ones, as a list
     TargetMap m_targets;
     HandMap m_hands;
 };
