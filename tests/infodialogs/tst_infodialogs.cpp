@@ -106,7 +106,6 @@ private slots:
         const QString zel = child<QLabel>(&about, "label_zel")->text();
         QVERIFY2(zel.startsWith(QStringLiteral("(c) 2026 Example\n")), qPrintable(zel));
         QVERIFY(!zel.contains(QLatin1Char('"')));
-        QCOMPARE(about.logoResource(), QStringLiteral(":/images/logos/zel_transparent02.png"));
         QVERIFY(!QPixmap(about.logoResource()).isNull());
 
         FakeChannel silent;
@@ -179,9 +178,7 @@ private slots:
         about.refresh();
         auto *tabs = child<QTabWidget>(&about, "tabWidget_details");
         QCOMPARE(tabs->count(), 2);
-        QCOMPARE(tabs->tabText(1), QStringLiteral("&Cascade"));
         auto *table = child<QTableWidget>(&about, "tableWidget_cascade");
-        QCOMPARE(table->horizontalHeaderItem(0)->text(), QStringLiteral("Cascaded System slave"));
         QCOMPARE(column(table, 0), QStringList({"", "annex", "hall-b"}));
         QCOMPARE(column(table, 1), QStringList({"20004", "", "20001"}));
         QCOMPARE(column(table, 2), QStringList({"v3.5.0", "", "v3.4.2"}));
