@@ -118,8 +118,7 @@ void CameraBuilder::updateLabel(int index, const Logic::StaticData::CameraPose &
         const QString name = QStringLiteral("camera_%1_label").arg(index);
         if (Node *old = m_graph->find(name))
             m_graph->detachFromParent(old);
-        label = std::make_shared<LabelNode>(name, text, LabelHeight, QColor(Qt::yellow));
-        label->setPlane(m_plane);
+        label = std::make_shared<LabelNode>(m_graph->labelEffect(), name, text, LabelHeight, QColor(Qt::yellow));
         m_graph->appendChild(m_cameras.get(), label);
     }
     label->setText(text);

@@ -1,58 +1,188 @@
 #include "LabelNode.h"
 
+#include "ForwardEffect.h"
+
 #include <Qt3DCore/QEntity>
 #include <Qt3DCore/QTransform>
-#include <Qt3DExtras/QText2DEntity>
+#include <Qt3DRender/QAttribute>
+#include <Qt3DRender/QBuffer>
+#include <Qt3DRender/QGeometry>
+#include <Qt3DRender/QGeometryRenderer>
+#include <Qt3DRender/QMaterial>
+#include <Qt3DRender/QPaintedTextureImage>
+#include <Qt3DRender/QParameter>
+#include <Qt3DRender/QTexture>
 
 #include <QFont>
-#include <QQuaternion>
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPainterPath>
+#include <QVector2D>
+
+#include <cmath>
 
 namespace Scenegraph {
 
-LabelNode::LabelNode(const QString &name, const QString &text, float height, const QColor &color)
-    : PoseTransformationNode(name)
-    , m_textEntity(new Qt3DExtras::QText2DEntity(entity()))
-    , m_height(height)
+namespace {
+
+// The square spans 0..1 in both directions from the anchor; the vertex shader
+// stretches it to the label's size in eye space, where x is the screen's right
+// and y its up, so it faces the viewer whatever the camera's orbit.
+const char VertexShader[] = R"(#version 150 core
+in vec3 corner;
+out vec2 texCoord;
+uniform mat4 modelView;
+uniform mat4 projectionMatrix;
+uniform vec2 labelSize;
+void main()
+{
+    texCoord = vec2(corner.x, 1.0 - corner.y);
+    vec4 anchor = modelView * vec4(0.0, 0.0, 0.0, 1.0);
+    gl_Position = projectionMatrix * (anchor + vec4(corner.xy * labelSize, 0.0, 0.0));
+}
+)";
+
+// Pixels the text leaves transparent are cut away rather than blended, so the
+// labels need no sorting against each other or the scene.
+const char FragmentShader[] = R"(#version 150 core
+in vec2 texCoord;
+out vec4 fragColor;
+uniform sampler2D labelTexture;
+void main()
+{
+    vec4 colour = texture(labelTexture, texCoord);
+    if (colour.a < 0.5)
+        discard;
+    fragColor = vec4(colour.rgb / colour.a, 1.0);
+}
+)";
+
+QFont labelFont()
 {
     QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPointSizeF(double(height));
-    m_textEntity->setFont(font);
-    m_textEntity->setColor(color);
-    m_textEntity->setHeight(height * 1.5f);
-    setText(text);
-    setPlane(0);
+    font.setPixelSize(LabelNode::PictureHeight * 3 / 4);
+    font.setBold(true);
+    return font;
 }
 
-LabelNode::~LabelNode()
+// The label's picture: the text in its colour with a dark outline, so that it
+// reads on the dark background and on bright geometry alike.
+class LabelPicture : public Qt3DRender::QPaintedTextureImage
 {
-    if (m_textEntity)
-        m_textEntity->deleteLater();
+public:
+    LabelPicture(const QString &text, const QColor &color, Qt3DCore::QNode *parent)
+        : Qt3DRender::QPaintedTextureImage(parent)
+        , m_text(text)
+        , m_color(color)
+    {
+    }
+
+    void setText(const QString &text)
+    {
+        m_text = text;
+        const QSize wanted = pictureSize(text);
+        if (wanted != size())
+            setSize(wanted); // repaints
+        else
+            update();
+    }
+
+    static QSize pictureSize(const QString &text)
+    {
+        const QFontMetricsF metrics(labelFont());
+        const int width = static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + LabelNode::PictureHeight / 4;
+        return QSize(qMax(width, LabelNode::PictureHeight / 2), LabelNode::PictureHeight);
+    }
+
+protected:
+    void paint(QPainter *painter) override
+    {
+        const QRect area(QPoint(0, 0), size());
+        painter->setCompositionMode(QPainter::CompositionMode_Source);
+        painter->fillRect(area, Qt::transparent);
+        painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter->setRenderHint(QPainter::Antialiasing);
+        const QFont font = labelFont();
+        const QFontMetricsF metrics(font);
+        QPainterPath path;
+        const qreal baseline = (area.height() + metrics.ascent() - metrics.descent()) / 2;
+        path.addText(QPointF(LabelNode::PictureHeight / 8.0, baseline), font, m_text);
+        painter->strokePath(path, QPen(QColor(0, 0, 0, 220), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+        painter->fillPath(path, m_color);
+    }
+
+private:
+    QString m_text;
+    QColor m_color;
+};
+
+} // namespace
+
+LabelNode::LabelNode(Qt3DRender::QEffect *effect, const QString &name, const QString &text, float height,
+                     const QColor &color)
+    : PoseTransformationNode(name)
+    , m_text(text)
+    , m_color(color)
+    , m_height(height)
+{
+    buildEntity(effect);
+}
+
+Qt3DRender::QEffect *LabelNode::createEffect()
+{
+    return createForwardEffect(VertexShader, FragmentShader);
+}
+
+LabelNode::~LabelNode() = default;
+
+void LabelNode::buildEntity(Qt3DRender::QEffect *effect)
+{
+    auto *renderer = new Qt3DRender::QGeometryRenderer(entity());
+    auto *geometry = new Qt3DRender::QGeometry(renderer);
+    // Three floats a corner, so that the renderer can bound the label by them.
+    const float corners[] = {0, 0, 0, 1, 0, 0, 0, 1, 0, 1, 1, 0};
+    auto *buffer = new Qt3DRender::QBuffer(geometry);
+    buffer->setData(QByteArray(reinterpret_cast<const char *>(corners), sizeof corners));
+    auto *corner = new Qt3DRender::QAttribute(geometry);
+    corner->setName(QStringLiteral("corner"));
+    corner->setAttributeType(Qt3DRender::QAttribute::VertexAttribute);
+    corner->setVertexBaseType(Qt3DRender::QAttribute::Float);
+    corner->setVertexSize(3);
+    corner->setByteStride(3 * sizeof(float));
+    corner->setCount(4);
+    corner->setBuffer(buffer);
+    geometry->addAttribute(corner);
+    geometry->setBoundingVolumePositionAttribute(corner);
+    renderer->setGeometry(geometry);
+    renderer->setPrimitiveType(Qt3DRender::QGeometryRenderer::TriangleStrip);
+    renderer->setVertexCount(4);
+    entity()->addComponent(renderer);
+
+    auto *material = new Qt3DRender::QMaterial(entity());
+    material->setEffect(effect);
+    auto *texture = new Qt3DRender::QTexture2D(material);
+    texture->setMinificationFilter(Qt3DRender::QAbstractTexture::Linear);
+    texture->setMagnificationFilter(Qt3DRender::QAbstractTexture::Linear);
+    m_picture = new LabelPicture(m_text, m_color, texture);
+    m_picture->setSize(LabelPicture::pictureSize(m_text));
+    texture->addTextureImage(m_picture);
+    material->addParameter(new Qt3DRender::QParameter(QStringLiteral("labelTexture"), texture));
+    m_sizeParameter = new Qt3DRender::QParameter(QStringLiteral("labelSize"), QVector2D());
+    material->addParameter(m_sizeParameter);
+    entity()->addComponent(material);
+    setText(m_text);
 }
 
 void LabelNode::setText(const QString &text)
 {
-    if (text == m_text || !m_textEntity)
-        return;
+    const bool changed = text != m_text;
     m_text = text;
-    m_textEntity->setText(text);
-    // Wide enough for the text; the entity clips what does not fit.
-    m_textEntity->setWidth(m_height * (1.0f + 0.75f * float(text.size())));
-}
-
-void LabelNode::setPlane(int plane)
-{
-    if (!transform())
-        return;
-    // The text lies in its x-y plane facing +z; turn it so that its up is the
-    // room's up and it faces the default view.
-    QQuaternion rotation;
-    if (plane == 0)
-        rotation = QQuaternion::fromAxisAndAngle(1, 0, 0, 90);
-    else if (plane == 1)
-        rotation = QQuaternion::fromAxisAndAngle(0, 1, 0, 180);
-    else if (plane == 2)
-        rotation = QQuaternion::fromAxisAndAngle(0, 0, 1, 90) * QQuaternion::fromAxisAndAngle(0, 1, 0, -90);
-    transform()->setRotation(rotation);
+    const QSize picture = LabelPicture::pictureSize(text);
+    m_size = QSizeF(double(m_height) * picture.width() / picture.height(), double(m_height));
+    if (m_sizeParameter)
+        m_sizeParameter->setValue(QVector2D(float(m_size.width()), float(m_size.height())));
+    if (changed && m_picture)
+        static_cast<LabelPicture *>(m_picture.data())->setText(text);
 }
 
 void LabelNode::setPosition(double x, double y, double z)

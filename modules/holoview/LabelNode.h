@@ -4,37 +4,58 @@
 
 #include <QColor>
 #include <QPointer>
+#include <QSizeF>
 #include <QString>
 
-namespace Qt3DExtras {
-class QText2DEntity;
+namespace Qt3DRender {
+class QEffect;
+class QParameter;
+class QPaintedTextureImage;
 }
 
 namespace Scenegraph {
 
-// A short text in the scene, such as a target's id or a camera's number. The
-// text stands upright for the room's plane and is placed by translation only,
-// so that it stays readable whichever way its target turns.
+// A short text in the scene, such as a target's id or a camera's number: a
+// square of the text's picture, anchored at its lower left corner, that always
+// faces the viewer and stands upright on the screen, so that it reads the same
+// from every angle. The picture is painted by us into a texture, and the
+// turning to the viewer happens in the shader: nothing of the label depends on
+// state that Qt3D keeps beyond the label's own entity.
 class LabelNode : public PoseTransformationNode
 {
 public:
-    // 'height' is the text's height in scene units (millimetres).
-    LabelNode(const QString &name, const QString &text, float height, const QColor &color);
+    // 'height' is the text's height in scene units (millimetres); 'effect'
+    // is the scene's one label effect (SceneGraph::labelEffect).
+    LabelNode(Qt3DRender::QEffect *effect, const QString &name, const QString &text, float height,
+              const QColor &color);
     ~LabelNode() override;
 
     const QString &text() const { return m_text; }
     void setText(const QString &text);
-    // Upright for plane 0 (z up), 1 (y up) or 2 (x up).
-    void setPlane(int plane);
+    QColor color() const { return m_color; }
+    // Width and height of the label in scene units.
+    QSizeF size() const { return m_size; }
     void setPosition(double x, double y, double z);
     // Beside and above the point (x, y, z): half the offset along x, the whole
-    // offset along the room's up axis for plane (as in setPlane).
+    // offset along the room's up axis for plane 0 (z up), 1 (y up) or 2 (x up).
     void placeAbove(double x, double y, double z, double offset, int plane);
 
+    // The picture's height in pixels; labels are some ten to fifty pixels
+    // high on screen, and a texture of this height stays sharp at that.
+    static constexpr int PictureHeight = 48;
+
+    // The effect that draws labels; one serves a whole scene.
+    static Qt3DRender::QEffect *createEffect();
+
 private:
-    QPointer<Qt3DExtras::QText2DEntity> m_textEntity;
+    void buildEntity(Qt3DRender::QEffect *effect);
+
     QString m_text;
+    QColor m_color;
     float m_height;
+    QSizeF m_size;
+    QPointer<Qt3DRender::QPaintedTextureImage> m_picture;
+    QPointer<Qt3DRender::QParameter> m_sizeParameter;
 };
 
 } // namespace Scenegraph

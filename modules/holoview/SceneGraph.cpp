@@ -1,5 +1,7 @@
 #include "SceneGraph.h"
 
+#include "LabelNode.h"
+
 #include <Qt3DCore/QEntity>
 #include <Qt3DExtras/QCylinderMesh>
 #include <Qt3DExtras/QPhongMaterial>
@@ -31,6 +33,8 @@ SceneGraph::SceneGraph()
     registerNode(m_root.get());
     buildMeshes();
     buildMaterials();
+    m_labelEffect = LabelNode::createEffect();
+    m_labelEffect->setParent(m_root->entity());
 }
 
 SceneGraph::~SceneGraph()

@@ -12,6 +12,7 @@
 #include <memory>
 
 #include <Qt3DExtras/QPhongMaterial>
+#include <Qt3DRender/QEffect>
 #include <Qt3DRender/QGeometryRenderer>
 
 namespace Scenegraph {
@@ -56,6 +57,9 @@ public:
 
     Qt3DRender::QGeometryRenderer *mesh(int type) const;
     Qt3DExtras::QPhongMaterial *material(int type) const;
+    // The effect every label's material uses: one shader for all of them,
+    // made once and kept as long as the scene.
+    Qt3DRender::QEffect *labelEffect() const { return m_labelEffect; }
 
     // Lines from three floats per vertex, either taken in pairs or, with
     // indices, as pairs of 16-bit vertex indices.
@@ -71,6 +75,7 @@ private:
     QHash<QString, Node *> m_registry;
     QMap<int, QPointer<Qt3DRender::QGeometryRenderer>> m_meshes;
     QMap<int, QPointer<Qt3DExtras::QPhongMaterial>> m_materials;
+    QPointer<Qt3DRender::QEffect> m_labelEffect;
 };
 
 } // namespace Scenegraph

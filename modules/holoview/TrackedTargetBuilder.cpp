@@ -236,8 +236,7 @@ bool TrackedTargetBuilder::createEntry(int key, const TrackedTarget &target, Ent
         } else {
             if (Node *old = m_graph->find(labelName(name)))
                 m_graph->detachFromParent(old);
-            entry->label = std::make_shared<LabelNode>(labelName(name), text, LabelHeight, QColor(Qt::white));
-            entry->label->setPlane(m_plane);
+            entry->label = std::make_shared<LabelNode>(m_graph->labelEffect(), labelName(name), text, LabelHeight, QColor(Qt::white));
             m_graph->appendChild(m_labels.get(), entry->label);
             m_graph->setEnabled(entry->label.get(), entry->enabled);
         }

@@ -129,6 +129,75 @@ private slots:
         display.onMeasurementStopped();
     }
 
+    // Labels come and go with every switch, every rebuild, every stop and
+    // start, while the renderer runs: the scene must stand it and show them.
+    void labelsSurviveRebuildsWhileRendering()
+    {
+        ScriptedChannel channel;
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
+        channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 1500 0 2000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 -1500 0 2000 1 0 0 0 1 0 0 0 1");
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(showExposed(display, QSize(640, 480)));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        window->defaultFrameGraph()->setClearColor(Qt::black);
+        auto whitePixels = [window] {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            int n = 0;
+            for (int y = 0; y < shot.height(); ++y)
+                for (int x = 0; x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    n += c.red() > 180 && c.green() > 180 && c.blue() > 180;
+                }
+            return n;
+        };
+        auto feed = [&display](int i) {
+            const QByteArray line = "6d 2 [0 1.0][" + QByteArray::number(i % 300) + " 0 0][1 0 0 0 1 0 0 0 1]"
+                                    "[1 1.0][-300 " + QByteArray::number(i % 200) + " 100][1 0 0 0 1 0 0 0 1]";
+            display.onData("6d", line.constData());
+            display.onData("3d", ("3d 1 [" + QByteArray::number(i) + " 1.0][0 0 " + QByteArray::number(i % 50) + "]").constData());
+        };
+
+        if (window->showLabels())
+            window->toggleShowLabels();
+        int i = 0;
+        for (int round = 0; round < 6; ++round) {
+            display.onMeasurementStarted();
+            for (int step = 0; step < 8; ++step) {
+                feed(i++);
+                window->toggleShowLabels();
+                if (step % 3 == 0)
+                    window->toggleShow3DMarker();
+                QTest::qWait(40);
+            }
+            display.onMeasurementStopped();
+            QTest::qWait(40);
+        }
+        // What is white without labels (the grid may be), then with them.
+        if (window->showLabels())
+            window->toggleShowLabels();
+        display.onMeasurementStarted();
+        for (int frame = 0; frame < 10; ++frame) {
+            feed(i++);
+            QTest::qWait(50);
+        }
+        window->doFitView();
+        QTest::qWait(300);
+        const int without = whitePixels();
+        window->toggleShowLabels();
+        int shown = 0;
+        for (int frame = 0; frame < 60 && shown < without + 30; ++frame) {
+            feed(i++);
+            QTest::qWait(50);
+            shown = whitePixels();
+        }
+        QVERIFY(display.sceneGraph()->find("6d_0_label"));
+        QVERIFY2(shown >= without + 30, qPrintable(QStringLiteral("%1 white pixels, %2 without labels").arg(shown).arg(without)));
+        window->toggleShowLabels();
+        QTRY_VERIFY_WITH_TIMEOUT(whitePixels() <= without + 10, 5000);
+        display.onMeasurementStopped();
+    }
+
     void mouseDragMovesTheCamera()
     {
         ScriptedChannel channel;
