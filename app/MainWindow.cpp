@@ -331,6 +331,7 @@ void MainWindow::createActions()
     }
 
     m_startStopAction = new QAction(tr("&Start"), this);
+    m_startStopAction->setObjectName(QStringLiteral("actionStartStop"));
     m_startStopAction->setShortcut(QKeySequence(tr("M")));
     m_startStopAction->setStatusTip(tr("Start or stop measurement"));
     m_startStopAction->setWhatsThis(tr("Start or stop measurement"));
@@ -351,6 +352,7 @@ void MainWindow::createActions()
     }
 
     m_quitAction = new QAction(tr("&Quit"), this);
+    m_quitAction->setObjectName(QStringLiteral("actionQuit"));
     m_quitAction->setShortcut(QKeySequence(tr("Q")));
     m_quitAction->setStatusTip(tr("Quit QUORIX4"));
     m_quitAction->setWhatsThis(tr("Quit QUORIX4"));

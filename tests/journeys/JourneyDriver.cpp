@@ -1,0 +1,854 @@
+#include "JourneyDriver.h"
+
+#include "SoakPlanner.h"
+#include "StallWatchdog.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QApplication>
+#include <QCursor>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QFile>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QScreen>
+#include <QTest>
+#include <QTextStream>
+#include <QThread>
+#include <QTimer>
+#include <QToolButton>
+#include <QWhatsThis>
+#include <QWindow>
+
+#include <csignal>
+#include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
+
+namespace {
+
+// The translation contexts whose texts steps may name; a step names the
+// English source text, so one journey runs in every language.
+const char *const kContexts[] = {"MainWindow", "GUI::Zel3DWindowWrapper", "GUI::HoloviewModule",
+                                 "ConnectionLostBox", "IpDialog", "TrackboxSelection", "QPlatformTheme",
+                                 "QMessageBox"};
+
+QString plain(QString text)
+{
+    return text.remove(QLatin1Char('&')).trimmed();
+}
+
+// Splits a step line into words; "double quotes" keep spaces together.
+QStringList splitWords(const QString &line)
+{
+    QStringList words;
+    QString word;
+    bool quoted = false;
+    bool any = false;
+    for (const QChar c : line) {
+        if (c == QLatin1Char('"')) {
+            quoted = !quoted;
+            any = true;
+        } else if (c.isSpace() && !quoted) {
+            if (any || !word.isEmpty())
+                words << word;
+            word.clear();
+            any = false;
+        } else {
+            word += c;
+        }
+    }
+    if (any || !word.isEmpty())
+        words << word;
+    return words;
+}
+
+// Lines between "repeat N" and "end" N times; nesting is not needed.
+QStringList unrollRepeats(const QStringList &lines, QList<int> *lineNumbers)
+{
+    QStringList out;
+    QList<int> numbers;
+    for (int i = 0; i < lines.size(); ++i) {
+        const QStringList words = splitWords(lines[i]);
+        if (words.value(0) == QLatin1String("repeat")) {
+            const int times = words.value(1).toInt();
+            int end = i + 1;
+            while (end < lines.size() && splitWords(lines[end]).value(0) != QLatin1String("end"))
+                ++end;
+            for (int t = 0; t < times; ++t) {
+                for (int j = i + 1; j < end; ++j) {
+                    out << lines[j];
+                    numbers << j + 1;
+                }
+            }
+            i = end;
+            continue;
+        }
+        out << lines[i];
+        numbers << i + 1;
+    }
+    *lineNumbers = numbers;
+    return out;
+}
+
+} // namespace
+
+JourneyDriver::JourneyDriver()
+{
+    m_scale = qEnvironmentVariableIsSet("QUORIX_JOURNEY_SCALE") ? qEnvironmentVariable("QUORIX_JOURNEY_SCALE").toDouble()
+                                                               : 1.0;
+    if (m_scale < 1.0)
+        m_scale = 1.0;
+    m_simLog = qEnvironmentVariable("QUORIX_JOURNEY_SIM_LOG");
+    m_simPidFile = qEnvironmentVariable("QUORIX_JOURNEY_SIM_PIDFILE");
+    m_simCommand = QProcess::splitCommand(qEnvironmentVariable("QUORIX_JOURNEY_SIM_COMMAND"));
+    load();
+
+    m_watchdog = std::make_unique<StallWatchdog>(static_cast<int>(2000 * m_scale), [this] {
+        // Called from the watchdog's thread: only what is safe there.
+        std::fprintf(stderr, "journey: FAILED: the GUI processed no events for more than %d ms\n",
+                     static_cast<int>(2000 * m_scale));
+        std::fprintf(stderr, "journey: last actions:\n");
+        for (const QString &line : m_recent)
+            std::fprintf(stderr, "  %s\n", qPrintable(line));
+        std::fflush(stderr);
+        std::abort();
+    });
+
+    // Between one main window and the next (Reconnect) and after the last,
+    // the program runs no event loop on purpose.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_watchdog->disarm(); });
+
+    QTimer::singleShot(TickMs, this, &JourneyDriver::tick);
+}
+
+JourneyDriver::~JourneyDriver() = default;
+
+void JourneyDriver::load()
+{
+    const QString soak = qEnvironmentVariable("QUORIX_SOAK");
+    if (!soak.isEmpty()) {
+        const QStringList parts = soak.split(QLatin1Char(':'));
+        m_soak = std::make_unique<SoakPlanner>(parts.value(0).toDouble(), parts.value(1).toUInt());
+        note(QStringLiteral("soak for %1 min, seed %2").arg(parts.value(0), parts.value(1)));
+        insertSteps({QStringLiteral("window")}, QStringLiteral("soak"));
+        return;
+    }
+    const QString path = qEnvironmentVariable("QUORIX_JOURNEY");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        fail(QStringLiteral("cannot read the journey %1").arg(path));
+    QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    QList<int> numbers;
+    lines = unrollRepeats(lines, &numbers);
+    for (int i = 0; i < lines.size(); ++i) {
+        QString text = lines[i];
+        const int hash = text.indexOf(QLatin1Char('#'));
+        if (hash >= 0)
+            text.truncate(hash);
+        const QStringList words = splitWords(text.trimmed());
+        if (words.isEmpty() || words[0] == QLatin1String("args") || words[0] == QLatin1String("after"))
+            continue;
+        m_steps.append(Step{words, text.trimmed(), numbers.value(i)});
+    }
+}
+
+void JourneyDriver::insertSteps(const QStringList &lines, const QString &origin)
+{
+    QVector<Step> steps;
+    for (const QString &line : lines)
+        steps.append(Step{splitWords(line), line + QStringLiteral("   (") + origin + QLatin1Char(')'), 0});
+    // After the step that is running, or at the end when none is.
+    const int at = qMin(m_index + 1, m_steps.size());
+    for (int i = steps.size() - 1; i >= 0; --i)
+        m_steps.insert(at, steps[i]);
+}
+
+void JourneyDriver::note(const QString &text)
+{
+    const QString line = QStringLiteral("journey: ") + text;
+    m_recent << line;
+    while (m_recent.size() > 30)
+        m_recent.removeFirst();
+    std::fprintf(stderr, "%s\n", qPrintable(line));
+    std::fflush(stderr);
+}
+
+void JourneyDriver::fail(const QString &why)
+{
+    std::fprintf(stderr, "journey: FAILED: %s\n", qPrintable(why));
+    if (m_soak)
+        std::fprintf(stderr, "journey: soak seed %u; replay with scripts/soak MINUTES %u\n", m_soak->seed(),
+                     m_soak->seed());
+    std::fprintf(stderr, "journey: last actions:\n");
+    for (const QString &line : m_recent)
+        std::fprintf(stderr, "  %s\n", qPrintable(line));
+    std::fflush(stderr);
+    ::_exit(3);
+}
+
+void JourneyDriver::advance()
+{
+    // The last step may end the program before another tick: say so first.
+    ++m_index;
+    if (m_index >= m_steps.size() && (!m_soak || m_soak->finished()) && !m_finished) {
+        m_finished = true;
+        note(QStringLiteral("passed %1 steps").arg(m_steps.size()));
+    }
+}
+
+void JourneyDriver::tick()
+{
+    // The next tick is due before this one acts: a step that opens a modal
+    // loop does not return until it closes, and the steps after it must run
+    // inside that loop. (A repeating timer would not fire again while its own
+    // slot is still running.)
+    QTimer::singleShot(TickMs, this, &JourneyDriver::tick);
+    if (m_watchdog)
+        m_watchdog->beat();
+    if (m_finished)
+        return;
+    if (m_index >= m_steps.size()) {
+        if (m_soak && !m_soak->finished()) {
+            insertSteps(m_soak->nextAction(), QStringLiteral("soak #%1").arg(m_soak->actions()));
+        } else {
+            return;
+        }
+    }
+    const int index = m_index;
+    if (m_stepStarted != index) {
+        m_stepStarted = index;
+        m_stepClock.start();
+        const Step &step = m_steps[index];
+        note(step.line > 0 ? QStringLiteral("line %1: %2").arg(step.line).arg(step.text) : step.text);
+    }
+    // The step may open a modal loop in which later ticks run the next steps:
+    // it is done before it acts.
+    const Step step = m_steps[index];
+    if (run(step) == Result::Done) {
+        if (m_index == index)
+            advance();
+        return;
+    }
+    const bool long_ = step.words[0] == QLatin1String("window") || step.words[0] == QLatin1String("clear-dialogs");
+    const int limit = static_cast<int>((long_ ? 60000 : m_timeoutMs) * m_scale);
+    if (m_stepClock.elapsed() > limit)
+        fail(QStringLiteral("step \"%1\" did not complete within %2 ms").arg(step.text).arg(limit));
+}
+
+JourneyDriver::Result JourneyDriver::run(const Step &step)
+{
+    const QString verb = step.words.value(0);
+    const QString arg = step.words.value(1);
+    auto once = [this] {
+        advance();
+        return Result::Done;
+    };
+
+    if (verb == QLatin1String("window")) {
+        QMainWindow *window = mainWindow();
+        if (!window || openDialog())
+            return Result::Wait;
+        QApplication::setActiveWindow(window);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("measuring") || verb == QLatin1String("idle")) {
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        return measuring() == (verb == QLatin1String("measuring")) ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("sleep")) {
+        return m_stepClock.elapsed() >= arg.toInt() * m_scale ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("key")) {
+        once();
+        pressKeys(arg);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("scene-key")) {
+        QWindow *scene = sceneWindow();
+        if (!scene)
+            fail(QStringLiteral("no 3D view"));
+        once();
+        const QKeySequence sequence(arg);
+        QTest::keyClick(scene, Qt::Key(sequence[0] & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(sequence[0] & Qt::KeyboardModifierMask));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("click-start")) {
+        QAction *action = startStopAction();
+        QMainWindow *window = mainWindow();
+        QToolButton *button = nullptr;
+        if (window) {
+            for (QToolButton *candidate : window->findChildren<QToolButton *>())
+                if (candidate->defaultAction() == action && candidate->isVisible())
+                    button = candidate;
+        }
+        if (!button)
+            fail(QStringLiteral("no visible Start/Stop button"));
+        once();
+        QTest::mouseClick(button, Qt::LeftButton);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("menu")) {
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        once();
+        if (!clickMenuEntry(arg))
+            fail(QStringLiteral("no enabled menu entry %1").arg(arg));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("menu-index")) {
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        once();
+        if (!clickMenuEntry(arg.toInt(), step.words.value(2).toInt()))
+            note(QStringLiteral("entry %1/%2 has gone; skipped").arg(arg, step.words.value(2)));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("menus-all")) {
+        insertSteps(expandMenus(), QStringLiteral("menus-all"));
+        once();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context") || verb == QLatin1String("context-index")) {
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        // The entry is clicked by the next tick, inside the menu's own loop.
+        insertSteps({QStringLiteral("popup-entry \"%1\"").arg(arg)}, step.text);
+        once();
+        openContextMenu();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-set")) {
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup-set \"%1\" %2").arg(arg, step.words.value(2))}, step.text);
+        once();
+        openContextMenu();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("popup-set")) {
+        // Clicks the switch only when it is not as wanted.
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return Result::Wait;
+        QAction *action = findAction(menu->actions(), arg);
+        if (!action || !action->isCheckable())
+            fail(QStringLiteral("the context menu has no switch %1").arg(arg));
+        once();
+        if (action->isChecked() == (step.words.value(2) == QLatin1String("on")))
+            menu->close();
+        else
+            clickAction(menu, action);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("popup-entry")) {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return Result::Wait;
+        bool isIndex = false;
+        const int index = arg.toInt(&isIndex);
+        QList<QAction *> entries;
+        for (QAction *action : menu->actions())
+            if (!action->isSeparator() && action->isVisible())
+                entries << action;
+        QAction *action = isIndex ? entries.value(index) : findAction(entries, arg);
+        if (!action)
+            fail(QStringLiteral("the context menu has no entry %1").arg(arg));
+        once();
+        clickAction(menu, action);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-all") || verb == QLatin1String("context-random")) {
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup-expand %1").arg(verb)}, step.text);
+        once();
+        openContextMenu();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("popup-expand")) {
+        // The switches are the menu's checkable entries, as it opens now.
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        if (!menu || !menu->isVisible())
+            return Result::Wait;
+        QStringList steps;
+        QVector<int> switches;
+        int index = 0;
+        for (QAction *action : menu->actions()) {
+            if (action->isSeparator() || !action->isVisible())
+                continue;
+            if (action->isCheckable())
+                switches << index;
+            ++index;
+        }
+        if (arg == QLatin1String("context-random")) {
+            const int chosen = m_soak ? m_soak->pick(index) : 0;
+            steps << QStringLiteral("context-index %1").arg(chosen);
+        } else {
+            for (int i : switches)
+                steps << QStringLiteral("context-index %1").arg(i) << QStringLiteral("sleep 300")
+                      << QStringLiteral("context-index %1").arg(i) << QStringLiteral("sleep 300");
+        }
+        insertSteps(steps, step.text);
+        advance();
+        menu->close();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("menu-random")) {
+        QMainWindow *window = mainWindow();
+        if (!window || openDialog())
+            return Result::Wait;
+        QVector<QPair<int, int>> entries;
+        const QList<QAction *> tops = window->menuBar()->actions();
+        for (int m = 0; m < tops.size(); ++m) {
+            if (!tops[m]->menu() || !tops[m]->isVisible())
+                continue;
+            const QList<QAction *> actions = tops[m]->menu()->actions();
+            for (int e = 0; e < actions.size(); ++e)
+                if (!actions[e]->isSeparator() && actions[e]->isVisible() && actions[e]->isEnabled()
+                    && !actions[e]->menu() && actions[e]->objectName() != QLatin1String("actionQuit"))
+                    entries.append({m, e});
+        }
+        if (entries.isEmpty())
+            return Result::Done;
+        const QPair<int, int> chosen = entries[m_soak ? m_soak->pick(entries.size()) : 0];
+        once();
+        clickMenuEntry(chosen.first, chosen.second);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("clear-dialogs")) {
+        // Leaves whatever is open the way a user gets out of it; a lost
+        // connection is answered with Reconnect once it is offered.
+        if (QWhatsThis::inWhatsThisMode())
+            QWhatsThis::leaveWhatsThisMode();
+        if (QWidget *popup = QApplication::activePopupWidget()) {
+            popup->close();
+            return Result::Wait;
+        }
+        QWidget *dialog = openDialog();
+        if (!dialog)
+            return m_stepClock.elapsed() > 400 ? Result::Done : Result::Wait;
+        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+            for (QAbstractButton *button : box->buttons())
+                if (box->buttonRole(button) == QMessageBox::ActionRole)
+                    return answer(QStringLiteral("reconnect")) ? Result::Done : Result::Wait;
+        }
+        if (m_stepClock.elapsed() < 300)
+            return Result::Wait;
+        const bool escape = m_soak ? m_soak->pick(2) == 0 : true;
+        closeDialog(escape ? QStringLiteral("escape") : QStringLiteral("button"));
+        // closeDialog moved on; stay on this step until nothing is open.
+        --m_index;
+        return Result::Wait;
+    }
+    if (verb == QLatin1String("dialog") || verb == QLatin1String("dialog?")) {
+        const bool optional = verb.endsWith(QLatin1Char('?'));
+        if (QWhatsThis::inWhatsThisMode()) {
+            QWhatsThis::leaveWhatsThisMode();
+            return Result::Done;
+        }
+        if (!openDialog()) {
+            if (optional && m_stepClock.elapsed() > 1500 * m_scale)
+                return Result::Done;
+            return Result::Wait;
+        }
+        return closeDialog(arg) ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("no-dialog")) {
+        return openDialog() ? Result::Wait : Result::Done;
+    }
+    if (verb == QLatin1String("answer") || verb == QLatin1String("answer?")) {
+        if (answer(arg))
+            return Result::Done;
+        return verb.endsWith(QLatin1Char('?')) && m_stepClock.elapsed() > 1500 * m_scale ? Result::Done
+                                                                                        : Result::Wait;
+    }
+    if (verb == QLatin1String("button")) {
+        // A button of the dialog in front, by its text.
+        QWidget *dialog = openDialog();
+        if (!dialog)
+            return Result::Wait;
+        for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
+            if (!button->isVisible() || !button->isEnabled())
+                continue;
+            bool same = plain(button->text()) == plain(arg);
+            for (const char *context : kContexts)
+                same = same || plain(button->text()) == plain(QCoreApplication::translate(context, arg.toUtf8().constData()));
+            if (same) {
+                note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(button->text()), dialog->windowTitle()));
+                once();
+                QTest::mouseClick(button, Qt::LeftButton);
+                return Result::Done;
+            }
+        }
+        return Result::Wait;
+    }
+    if (verb == QLatin1String("orbit") || verb == QLatin1String("pan")) {
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        once();
+        dragInScene(arg.toInt(), step.words.value(2).toInt(), verb == QLatin1String("pan"));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("zoom")) {
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        once();
+        wheelInScene(arg.toInt());
+        return Result::Done;
+    }
+    if (verb == QLatin1String("sim")) {
+        if (arg == QLatin1String("stop"))
+            stopSimulator();
+        else
+            startSimulator(step.words.mid(2));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("sim-count")) {
+        const int want = step.words.value(2).toInt();
+        const int have = simCount(arg);
+        if (have > want)
+            fail(QStringLiteral("the Controller saw \"%1\" %2 times, expected %3").arg(arg).arg(have).arg(want));
+        return have == want ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("close")) {
+        QMainWindow *window = mainWindow();
+        if (!window)
+            return Result::Wait;
+        once();
+        note(QStringLiteral("closing the window"));
+        window->windowHandle()->close();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("screenshot")) {
+        // The whole screen, as the user sees it, for a look by eye.
+        QMainWindow *window = mainWindow();
+        QScreen *screen = window ? window->screen() : QGuiApplication::primaryScreen();
+        if (!screen->grabWindow(0).save(arg))
+            fail(QStringLiteral("cannot write %1").arg(arg));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("sigterm")) {
+        once();
+        ::kill(::getpid(), SIGTERM);
+        return Result::Done;
+    }
+    fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
+}
+
+QMainWindow *JourneyDriver::mainWindow() const
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *window = qobject_cast<QMainWindow *>(widget);
+        if (window && window->objectName() == QLatin1String("MainWindow") && window->isVisible())
+            return window;
+    }
+    return nullptr;
+}
+
+QWindow *JourneyDriver::sceneWindow() const
+{
+    for (QWindow *window : QGuiApplication::allWindows())
+        if (window->inherits("Qt3DExtras::Qt3DWindow") || window->inherits("GUI::SceneWindow"))
+            if (window->isExposed())
+                return window;
+    return nullptr;
+}
+
+QAction *JourneyDriver::startStopAction() const
+{
+    QMainWindow *window = mainWindow();
+    if (!window)
+        return nullptr;
+    if (auto *action = window->findChild<QAction *>(QStringLiteral("actionStartStop")))
+        return action;
+    for (QAction *action : window->findChildren<QAction *>()) {
+        const QString text = plain(action->text());
+        if (text == plain(QCoreApplication::translate("MainWindow", "&Start"))
+            || text == plain(QCoreApplication::translate("MainWindow", "Stop")))
+            return action;
+    }
+    return nullptr;
+}
+
+bool JourneyDriver::measuring() const
+{
+    QAction *action = startStopAction();
+    return action && plain(action->text()) == plain(QCoreApplication::translate("MainWindow", "Stop"));
+}
+
+QWidget *JourneyDriver::openDialog() const
+{
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->isVisible() && (qobject_cast<QDialog *>(widget)))
+            return widget;
+    return nullptr;
+}
+
+QAction *JourneyDriver::findAction(const QList<QAction *> &actions, const QString &text) const
+{
+    for (QAction *action : actions) {
+        if (plain(action->text()) == plain(text))
+            return action;
+        for (const char *context : kContexts)
+            if (plain(action->text()) == plain(QCoreApplication::translate(context, text.toUtf8().constData())))
+                return action;
+    }
+    return nullptr;
+}
+
+void JourneyDriver::pressKeys(const QString &text)
+{
+    const QKeySequence sequence(text);
+    QWidget *target = QApplication::activeModalWidget();
+    if (!target)
+        target = QApplication::activePopupWidget();
+    if (!target) {
+        QMainWindow *window = mainWindow();
+        if (!window)
+            fail(QStringLiteral("no window for the keys %1").arg(text));
+        QApplication::setActiveWindow(window);
+        target = window->focusWidget() ? window->focusWidget() : window;
+    }
+    for (int i = 0; i < sequence.count(); ++i)
+        QTest::keyClick(target, Qt::Key(sequence[i] & ~Qt::KeyboardModifierMask),
+                        Qt::KeyboardModifiers(sequence[i] & Qt::KeyboardModifierMask));
+}
+
+void JourneyDriver::clickAction(QMenu *menu, QAction *action)
+{
+    const QRect rect = menu->actionGeometry(action);
+    QTest::mouseMove(menu, rect.center());
+    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, rect.center());
+}
+
+bool JourneyDriver::clickMenuEntry(const QString &path)
+{
+    QMainWindow *window = mainWindow();
+    const QStringList parts = path.split(QLatin1Char('/'));
+    QAction *top = findAction(window->menuBar()->actions(), parts.value(0));
+    if (!top || !top->menu())
+        return false;
+    QAction *entry = findAction(top->menu()->actions(), parts.value(1));
+    if (!entry || !entry->isEnabled())
+        return false;
+    const QList<QAction *> tops = window->menuBar()->actions();
+    return clickMenuEntry(tops.indexOf(top), top->menu()->actions().indexOf(entry));
+}
+
+bool JourneyDriver::clickMenuEntry(int menuIndex, int entryIndex)
+{
+    QMainWindow *window = mainWindow();
+    QMenuBar *bar = window->menuBar();
+    QAction *top = bar->actions().value(menuIndex);
+    if (!top || !top->menu() || !top->isVisible())
+        return false;
+    QMenu *menu = top->menu();
+    QApplication::setActiveWindow(window);
+    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(top).center());
+    for (int i = 0; i < 40 && !menu->isVisible(); ++i)
+        QTest::qWait(25);
+    if (!menu->isVisible())
+        fail(QStringLiteral("menu %1 did not open").arg(plain(top->text())));
+    QAction *entry = menu->actions().value(entryIndex);
+    if (!entry || entry->isSeparator() || !entry->isEnabled() || !entry->isVisible()) {
+        menu->close();
+        return false;
+    }
+    note(QStringLiteral("click %1 > %2").arg(plain(top->text()), plain(entry->text())));
+    clickAction(menu, entry);
+    return true;
+}
+
+void JourneyDriver::openContextMenu()
+{
+    QWindow *scene = sceneWindow();
+    const QPoint centre(scene->width() / 2, scene->height() / 2);
+    QCursor::setPos(scene->mapToGlobal(centre));
+    QTest::mousePress(scene, Qt::RightButton, Qt::NoModifier, centre);
+    QTest::mouseRelease(scene, Qt::RightButton, Qt::NoModifier, centre);
+}
+
+QStringList JourneyDriver::expandMenus() const
+{
+    // Each entry twice: closed once with Escape and once with its own button,
+    // or, where no dialog opens (a switch), switched back by the second click.
+    // Measurement, quitting and the Controller's power are journeys of their
+    // own, and What's This is left at once.
+    QStringList steps;
+    QMainWindow *window = mainWindow();
+    const QList<QAction *> tops = window->menuBar()->actions();
+    for (int m = 0; m < tops.size(); ++m) {
+        QMenu *menu = tops[m]->menu();
+        if (!menu || !tops[m]->isVisible())
+            continue;
+        const QList<QAction *> entries = menu->actions();
+        for (int e = 0; e < entries.size(); ++e) {
+            QAction *entry = entries[e];
+            const QString name = entry->objectName();
+            if (entry->isSeparator() || !entry->isVisible() || !entry->isEnabled() || entry->menu()
+                || name == QLatin1String("actionStartStop") || name == QLatin1String("actionQuit"))
+                continue;
+            const QString click = QStringLiteral("menu-index %1 %2").arg(m).arg(e);
+            steps << click << QStringLiteral("dialog? escape") << QStringLiteral("no-dialog") << click
+                  << QStringLiteral("dialog? button") << QStringLiteral("no-dialog");
+        }
+    }
+    return steps;
+}
+
+bool JourneyDriver::closeDialog(const QString &how)
+{
+    QWidget *dialog = openDialog();
+    if (!dialog)
+        return true;
+    QApplication::setActiveWindow(dialog);
+    if (how == QLatin1String("escape")) {
+        note(QStringLiteral("Escape in \"%1\"").arg(dialog->windowTitle()));
+        advance();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return true;
+    }
+    // Its own button: the one that leaves without doing anything.
+    QAbstractButton *button = nullptr;
+    if (auto *box = qobject_cast<QMessageBox *>(dialog))
+        button = box->escapeButton();
+    if (!button) {
+        for (auto *buttons : dialog->findChildren<QDialogButtonBox *>()) {
+            for (QAbstractButton *candidate : buttons->buttons()) {
+                const auto role = buttons->buttonRole(candidate);
+                if (role == QDialogButtonBox::RejectRole || role == QDialogButtonBox::NoRole)
+                    button = candidate;
+                else if (!button && role == QDialogButtonBox::AcceptRole && buttons->buttons().size() == 1)
+                    button = candidate;
+            }
+        }
+    }
+    if (!button) {
+        const QStringList names = {QStringLiteral("Close"), QStringLiteral("Cancel"), QStringLiteral("OK"),
+                                   QStringLiteral("Ok")};
+        for (auto *candidate : dialog->findChildren<QPushButton *>()) {
+            for (const QString &name : names) {
+                if (candidate->isVisible() && candidate->isEnabled()
+                    && (plain(candidate->text()) == name
+                        || plain(candidate->text()) == plain(QCoreApplication::translate("QPlatformTheme", name.toUtf8())))) {
+                    button = candidate;
+                    break;
+                }
+            }
+            if (button)
+                break;
+        }
+    }
+    if (!button) {
+        note(QStringLiteral("\"%1\" has no button to leave by; Escape").arg(dialog->windowTitle()));
+        advance();
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        return true;
+    }
+    note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(button->text()), dialog->windowTitle()));
+    advance();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
+}
+
+bool JourneyDriver::answer(const QString &which)
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box)
+        return false;
+    QAbstractButton *button = nullptr;
+    if (which == QLatin1String("reconnect")) {
+        for (QAbstractButton *candidate : box->buttons())
+            if (box->buttonRole(candidate) == QMessageBox::ActionRole)
+                button = candidate;
+    } else {
+        const QMap<QString, QMessageBox::StandardButton> standard = {
+            {QStringLiteral("yes"), QMessageBox::Yes},
+            {QStringLiteral("no"), QMessageBox::No},
+            {QStringLiteral("ok"), QMessageBox::Ok},
+            {QStringLiteral("cancel"), QMessageBox::Cancel}};
+        button = box->button(standard.value(which, QMessageBox::NoButton));
+    }
+    if (!button || !button->isEnabled())
+        return false;
+    note(QStringLiteral("answer \"%1\" in \"%2\": %3").arg(plain(button->text()), box->windowTitle(), box->text()));
+    advance();
+    QTest::mouseClick(button, Qt::LeftButton);
+    return true;
+}
+
+void JourneyDriver::dragInScene(int dx, int dy, bool shift)
+{
+    QWindow *scene = sceneWindow();
+    const QPoint from(scene->width() / 2, scene->height() / 2);
+    const Qt::KeyboardModifiers modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
+    QTest::mousePress(scene, Qt::LeftButton, modifiers, from);
+    const int steps = 8;
+    for (int i = 1; i <= steps; ++i) {
+        QTest::mouseMove(scene, from + QPoint(dx * i / steps, dy * i / steps), 15);
+    }
+    QTest::mouseRelease(scene, Qt::LeftButton, modifiers, from + QPoint(dx, dy), 15);
+}
+
+void JourneyDriver::wheelInScene(int delta)
+{
+    QWindow *scene = sceneWindow();
+    const QPointF centre(scene->width() / 2.0, scene->height() / 2.0);
+    QWheelEvent event(centre, scene->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
+                      Qt::NoModifier, Qt::NoScrollPhase, false);
+    QCoreApplication::sendEvent(scene, &event);
+}
+
+int JourneyDriver::simCount(const QString &text) const
+{
+    QFile file(m_simLog);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
+        return 0;
+    int count = 0;
+    const QByteArray wanted = text.toUtf8();
+    while (!file.atEnd()) {
+        const QByteArray line = file.readLine();
+        if (line.contains(wanted))
+            ++count;
+    }
+    return count;
+}
+
+void JourneyDriver::stopSimulator()
+{
+    QFile file(m_simPidFile);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(QStringLiteral("no simulator pid file"));
+    const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toInt());
+    if (pid <= 0)
+        fail(QStringLiteral("no simulator pid"));
+    note(QStringLiteral("stopping the simulator (pid %1)").arg(pid));
+    ::kill(pid, SIGTERM);
+    for (int i = 0; i < 60 && ::kill(pid, 0) == 0; ++i)
+        QThread::msleep(20);
+}
+
+void JourneyDriver::startSimulator(const QStringList &extra)
+{
+    if (m_simCommand.isEmpty())
+        fail(QStringLiteral("no simulator command"));
+    qint64 pid = 0;
+    if (!QProcess::startDetached(m_simCommand.first(), m_simCommand.mid(1) + extra, QString(), &pid))
+        fail(QStringLiteral("the simulator did not start"));
+    QFile file(m_simPidFile);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        file.write(QByteArray::number(pid));
+    note(QStringLiteral("simulator started (pid %1) %2").arg(pid).arg(extra.join(QLatin1Char(' '))));
+    // Until it listens, a reconnect would find nobody.
+    QThread::msleep(300);
+}

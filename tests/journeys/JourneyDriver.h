@@ -1,0 +1,95 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <QVector>
+
+#include <memory>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QTimer;
+class QWidget;
+class QWindow;
+class SoakPlanner;
+class StallWatchdog;
+
+// Drives the real program from inside its own process as a user would: keys,
+// menu entries, the 3D monitor's context menu, mouse drags in the 3D view,
+// buttons of dialogs. It is loaded into quorix4 as a Qt "generic" plug-in
+// (QT_QPA_GENERIC_PLUGINS=journeydriver), so the program runs unchanged.
+//
+// A journey is a table of steps, one per line (see the *.steps files). Each
+// step either acts once or waits for a condition until its time runs out;
+// a step that fails ends the process with status 3 after naming the step.
+// Actions that open a modal loop (a dialog, a context menu) do not return
+// until it closes, so the runner moves on to the next step before it acts:
+// the steps after it run inside that loop, as the user's next clicks would.
+class JourneyDriver : public QObject
+{
+    Q_OBJECT
+
+public:
+    JourneyDriver();
+    ~JourneyDriver() override;
+
+private:
+    static constexpr int TickMs = 50;
+
+    struct Step {
+        QStringList words;
+        QString text;
+        int line = 0;
+    };
+    enum class Result { Done, Wait };
+
+    void load();
+    void tick();
+    void advance();
+    Result run(const Step &step);
+    void insertSteps(const QStringList &lines, const QString &origin);
+    [[noreturn]] void fail(const QString &why);
+    void note(const QString &text);
+
+    // What the program shows.
+    QMainWindow *mainWindow() const;
+    QWindow *sceneWindow() const;
+    QAction *startStopAction() const;
+    bool measuring() const;
+    QWidget *openDialog() const;
+    QAction *findAction(const QList<QAction *> &actions, const QString &text) const;
+
+    // What the user does.
+    void pressKeys(const QString &sequence);
+    void clickAction(QMenu *menu, QAction *action);
+    bool clickMenuEntry(const QString &path);
+    bool clickMenuEntry(int menuIndex, int entryIndex);
+    void openContextMenu();
+    QStringList expandMenus() const;
+    bool closeDialog(const QString &how);
+    bool answer(const QString &button);
+    void dragInScene(int dx, int dy, bool shift);
+    void wheelInScene(int delta);
+
+    // The simulator.
+    int simCount(const QString &text) const;
+    void stopSimulator();
+    void startSimulator(const QStringList &extra);
+
+    QVector<Step> m_steps;
+    int m_index = 0;
+    QElapsedTimer m_stepClock;
+    int m_stepStarted = -1;
+    int m_timeoutMs = 20000;
+    double m_scale = 1.0;
+    QStringList m_recent;
+    std::unique_ptr<SoakPlanner> m_soak;
+    std::unique_ptr<StallWatchdog> m_watchdog;
+    bool m_finished = false;
+    QString m_simLog;
+    QString m_simPidFile;
+    QStringList m_simCommand;
+};

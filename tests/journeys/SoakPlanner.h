@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QElapsedTimer>
+#include <QStringList>
+
+#include <random>
+
+// The random user of the soak: picks the next action, as journey steps, from
+// a seeded generator, so that a run can be repeated with its seed. Choices
+// that depend on what the program shows (which menu entry) are made by the
+// driver with pick().
+class SoakPlanner
+{
+public:
+    SoakPlanner(double minutes, unsigned seed);
+
+    QStringList nextAction();
+    // A number from 0 to n - 1.
+    int pick(int n);
+    bool finished() const;
+    unsigned seed() const { return m_seed; }
+    int actions() const { return m_actions; }
+
+private:
+    int between(int low, int high);
+
+    double m_minutes;
+    unsigned m_seed;
+    std::mt19937 m_random;
+    QElapsedTimer m_clock;
+    int m_actions = 0;
+    bool m_closing = false;
+};
