@@ -9,8 +9,10 @@ const QString WakeUp = QStringLiteral("-wakeup");
 
 bool isHelpWord(const QString &word)
 {
+    // "--help" as every other terminal program takes it.
     static const QStringList helpWords = {QStringLiteral("-help"), QStringLiteral("-h"), QStringLiteral("-?"),
-                                          QStringLiteral("/help"), QStringLiteral("/h"), QStringLiteral("/?")};
+                                          QStringLiteral("/help"), QStringLiteral("/h"), QStringLiteral("/?"),
+                                          QStringLiteral("--help")};
     return helpWords.contains(word);
 }
 
@@ -97,6 +99,8 @@ void CommandLine::parse(const QString &text, Options &options)
         }
     } else if (isHelpWord(first)) {
         options.help = true;
+    } else if (first == QLatin1String("--version")) {
+        options.version = true;
     }
 }
 

@@ -5,7 +5,7 @@
 
 namespace {
 
-// The set flags as letters: D direct start, H host given, M measure, W wake up, ? help.
+// The set flags as letters: D direct start, H host given, M measure, W wake up, ? help, V version.
 QString flags(const CommandLine::Options &o)
 {
     QString s;
@@ -14,6 +14,7 @@ QString flags(const CommandLine::Options &o)
     if (o.measureAfterStart) s += 'M';
     if (o.wakeUp) s += 'W';
     if (o.help) s += '?';
+    if (o.version) s += 'V';
     return s;
 }
 
@@ -77,6 +78,9 @@ void tst_CommandLine::parses_data()
     QTest::newRow("help /?") << "/?" << "?" << "preset" << "";
     QTest::newRow("help -H") << "-H" << "?" << "preset" << "";
     QTest::newRow("help only first") << "-host box -help" << "H" << "box" << "";
+    QTest::newRow("--help") << "--help" << "?" << "preset" << "";
+    QTest::newRow("--version") << "--version" << "V" << "preset" << "";
+    QTest::newRow("--version only first") << "-host box --version" << "H" << "box" << "";
     QTest::newRow("unknown") << "-foo -host box" << "" << "preset" << "";
 }
 

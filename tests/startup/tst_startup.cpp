@@ -139,7 +139,6 @@ private slots:
     void hostReachesOnlyTheControllerNamed_data();
     void hostReachesOnlyTheControllerNamed();
     void terminationClosesThroughTheNormalPath();
-    void helpWithoutDisplayPrintsToTerminal();
     void connectDialogKeepsItsSplashAfterReconnect();
 };
 
@@ -353,21 +352,6 @@ void tst_Startup::terminationClosesThroughTheNormalPath()
     QVERIFY(QFile::exists(Preferences::currentFile()));
     QCOMPARE(sim.activeState(), QString("mea"));   // nobody could be asked: the measurement goes on
     QVERIFY(!tcpCommands(sim).contains("quorix2 tracking stop"));
-}
-
-void tst_Startup::helpWithoutDisplayPrintsToTerminal()
-{
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    program.setProcessEnvironment(env);
-    program.start(programPath(), {"-help"});
-    QVERIFY(program.waitForFinished(30000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(out.contains("-directstart") && out.contains("-wakeup <MAC address>"), qPrintable(out));
 }
 
 void tst_Startup::connectDialogKeepsItsSplashAfterReconnect()
