@@ -1,5 +1,7 @@
 #include "WindowLayout.h"
 
+#include "LayoutStateReader.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDockWidget>
@@ -54,7 +56,7 @@ bool WindowLayout::restore(const QString &path)
         return false;
     QByteArray geometry;
     QByteArray state;
-    if (!splitFile(file.readAll(), &geometry, &state))
+    if (!splitFile(file.readAll(), &geometry, &state) || !LayoutStateReader::wellFormed(state, 0))
         return false;
     // Checked before anything is applied: the toolkit would put a window of
     // any size on screen, its docks and the event display out of reach.
