@@ -1,4 +1,5 @@
 // Window layout file and the fixed arrangement, on a plain main window.
+#include "FileSizeLimit.h"
 #include "LayoutStateReader.h"
 #include "TestHome.h"
 #include "WindowLayout.h"
@@ -123,6 +124,7 @@ private slots:
     void dockKeys();
     void collidingKeysKeepEveryDock();
     void saveToUnwritablePath();
+    void fullDiskKeepsTheOldLayout();
 
 private:
     QScopedPointer<TestHome> m_home;
@@ -484,6 +486,27 @@ void tst_WindowLayout::saveToUnwritablePath()
     write(m_file, QByteArray(5000, 'q'));
     QCOMPARE(win.layout().save(m_file), QString());
     QVERIFY(QFileInfo(m_file).size() < 5000);
+}
+
+void tst_WindowLayout::fullDiskKeepsTheOldLayout()
+{
+    Window win;
+    QCOMPARE(win.layout().save(m_file), QString());
+    QFile before(m_file);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+
+    win.w.resize(900, 650);
+    QString error;
+    {
+        FileSizeLimit full(old.size() / 2);
+        error = win.layout().save(m_file);
+    }
+    QVERIFY2(error.startsWith("Error writing to " + m_file + "\n"), qPrintable(error));
+    QFile after(m_file);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), old);
 }
 
 QTEST_MAIN(tst_WindowLayout)
