@@ -18,6 +18,7 @@ public:
         bool version = false; // print the program's name and version, then end with status 0
         QString hostText;    // preset by the caller to the last Controller's host name
         QString macText;
+        QString error;       // a command line that cannot mean what was typed; the program ends
     };
 
     // The text of arguments 1 to 5 joined by single spaces; later ones are

@@ -52,6 +52,11 @@ int main(int argc, char *argv[])
     const QStringList arguments = localArguments(argc, argv);
     CommandLine::Options options;
     CommandLine::parse(CommandLine::joinArguments(arguments), options);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "quorix4: %s\n%s\n", qPrintable(options.error),
+                     qPrintable(QCoreApplication::translate("main", "Try \"quorix4 -help\" for the options.")));
+        return 1;
+    }
     if (options.version) {
         std::printf("QUORIX4 %s\n", qPrintable(QuorixVersion::text()));
         return 0;

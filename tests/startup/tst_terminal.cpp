@@ -57,6 +57,7 @@ private slots:
     void noDisplayEndsWithReason();
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
+    void emptyHostEndsBeforeAnyWindow();
 };
 
 void tst_Terminal::noDisplayEndsWithReason_data()
@@ -101,6 +102,16 @@ void tst_Terminal::helpAndVersionNeedNoDisplay()
     QCOMPARE(r.status, QProcess::NormalExit);
     QCOMPARE(r.exitCode, 0);
     QVERIFY2(r.out.contains(printed), qPrintable(r.out + r.err));
+}
+
+// Not the connect dialog on the remembered Controller: the user named none.
+void tst_Terminal::emptyHostEndsBeforeAnyWindow()
+{
+    const Run r = run({"-host", ""}, StaleDisplay);
+    QCOMPARE(r.status, QProcess::NormalExit);
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("-host needs a host name or IPv4 address"), qPrintable(r.err));
+    QVERIFY2(!r.err.contains("display"), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(tst_Terminal)
