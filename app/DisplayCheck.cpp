@@ -29,6 +29,10 @@ bool DisplayCheck::available(const QStringList &arguments, QString *displayName)
     platform = platform.section(QLatin1Char(':'), 0, 0);
     if (!platform.isEmpty() && platform != QLatin1String("xcb"))
         return true;
+    // In a Wayland session Qt may choose Wayland by itself; it is not ours to judge.
+    if (platform.isEmpty() && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
 
     QString display = optionValue(arguments, QStringLiteral("-display"));
     if (display.isEmpty())

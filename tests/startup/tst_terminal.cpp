@@ -24,7 +24,7 @@ Run run(const QStringList &arguments, const QString &display)
 {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM", "XDG_SESSION_TYPE"})
         env.remove(name);
     if (display != QLatin1String("unset"))
         env.insert("DISPLAY", display);
