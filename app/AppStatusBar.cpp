@@ -1,20 +1,21 @@
 #include "AppStatusBar.h"
 
+#include "ElidingLabel.h"
 #include "IOManager.h"
 
-#include <QLabel>
 #include <QPainter>
 #include <QStyleOption>
 
 AppStatusBar::AppStatusBar(IOManager *channel, QWidget *parent)
     : QStatusBar(parent)
     , m_channel(channel)
-    , m_message(new QLabel(this))
-    , m_configuration(new QLabel(this))
+    , m_message(new ElidingLabel(this))
+    , m_configuration(new ElidingLabel(this))
 {
     setStyleSheet(QStringLiteral("QStatusBar::item { border: 0px solid black }; "));
-    m_message->setTextFormat(Qt::AutoText);
     // Permanent, so that a transient message never hides the configuration line.
+    // Both shorten to the room there is: a long configuration description
+    // must not make the window wider than the screen.
     addPermanentWidget(m_message, 1);
     addPermanentWidget(m_configuration, 0);
     connect(this, &QStatusBar::messageChanged, this, &AppStatusBar::newMessage);
@@ -23,17 +24,17 @@ AppStatusBar::AppStatusBar(IOManager *channel, QWidget *parent)
 
 QString AppStatusBar::messageText() const
 {
-    return m_message->text();
+    return m_message->fullText();
 }
 
 QString AppStatusBar::configurationText() const
 {
-    return m_configuration->text();
+    return m_configuration->fullText();
 }
 
 void AppStatusBar::newMessage(const QString &message)
 {
-    m_message->setText(message);
+    m_message->setFullText(message);
 }
 
 void AppStatusBar::update_configuration()
@@ -48,7 +49,7 @@ void AppStatusBar::update_configuration()
 
 void AppStatusBar::update_status()
 {
-    m_configuration->setText(m_pattern);
+    m_configuration->setFullText(m_pattern);
 }
 
 // The message label shows the transient messages; the bar must not draw them a second time.

@@ -2,8 +2,8 @@
 
 #include <QStatusBar>
 
+class ElidingLabel;
 class IOManager;
-class QLabel;
 
 // The window's bottom line: transient messages on the left, the active
 // configuration on the right.
@@ -27,7 +27,7 @@ protected:
 
 private:
     IOManager *m_channel;
-    QLabel *m_message;
-    QLabel *m_configuration;
+    ElidingLabel *m_message;
+    ElidingLabel *m_configuration;
     QString m_pattern;
 };

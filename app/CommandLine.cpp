@@ -1,5 +1,7 @@
 #include "CommandLine.h"
 
+#include <QCoreApplication>
+
 namespace {
 
 const QString Host = QStringLiteral("-host");
@@ -9,8 +11,10 @@ const QString WakeUp = QStringLiteral("-wakeup");
 
 bool isHelpWord(const QString &word)
 {
+    // "--help" as every other terminal program takes it.
     static const QStringList helpWords = {QStringLiteral("-help"), QStringLiteral("-h"), QStringLiteral("-?"),
-                                          QStringLiteral("/help"), QStringLiteral("/h"), QStringLiteral("/?")};
+                                          QStringLiteral("/help"), QStringLiteral("/h"), QStringLiteral("/?"),
+                                          QStringLiteral("--help")};
     return helpWords.contains(word);
 }
 
@@ -80,8 +84,13 @@ void CommandLine::parse(const QString &text, Options &options)
         }
     } else if (first == Host) {
         options.hostGiven = true;
-        if (n > 1)
-            options.hostText = words[1];
+        // An empty host (-host '') would quietly reach the remembered
+        // Controller instead of the one the user meant to name.
+        if (n < 2 || words[1].isEmpty()) {
+            options.error = QCoreApplication::translate("CommandLine", "-host needs a host name or IPv4 address");
+            return;
+        }
+        options.hostText = words[1];
         if (n > 2) {
             if (option(2) == Measure) {
                 options.measureAfterStart = true;
@@ -97,6 +106,8 @@ void CommandLine::parse(const QString &text, Options &options)
         }
     } else if (isHelpWord(first)) {
         options.help = true;
+    } else if (first == QLatin1String("--version")) {
+        options.version = true;
     }
 }
 

@@ -15,8 +15,10 @@ public:
         bool measureAfterStart = false;
         bool wakeUp = false;
         bool help = false;   // show the command-line help, then end with status 0
+        bool version = false; // print the program's name and version, then end with status 0
         QString hostText;    // preset by the caller to the last Controller's host name
         QString macText;
+        QString error;       // a command line that cannot mean what was typed; the program ends
     };
 
     // The text of arguments 1 to 5 joined by single spaces; later ones are

@@ -166,6 +166,8 @@ bool ControllerConnector::wakeAndCheck(int firstCheck)
     // password check; anything else means the Controller stayed silent.
     if (m_dialog->result() == QDialog::Accepted)
         return true;
+    if (m_dialog->heldShown())
+        return false;   // woke up held by another front end: the dialog has said so
     return fail(tr("No connection to Controller %1").arg(m_dialog->trackbox().isEmpty() ? m_dialog->trackboxAddress()
                                                                                           : m_dialog->trackbox()));
 }

@@ -66,6 +66,13 @@ QString decodeText(const char *text)
     return state.invalidChars == 0 && state.remainingChars == 0 ? utf8 : QString::fromLatin1(bytes);
 }
 
+// "2026-02-02T12:00:00: text", the same on screen and in the log.
+QString lineFor(const QDateTime &now, const QString &message)
+{
+    return now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
+        + now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(": ") + escapeControls(message);
+}
+
 } // namespace
 
 EventDisplay::EventDisplay(IOManager *channel, const QString &logDir, const QString &hostName, QWidget *parent)
@@ -159,27 +166,43 @@ void EventDisplay::showAndLog(const QString &message)
     if (message.isEmpty())
         return;
     const QDateTime now = QDateTime::currentDateTime();
-    const QString line = now.date().toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char('T')
-        + now.time().toString(QStringLiteral("hh:mm:ss")) + QStringLiteral(": ") + escapeControls(message);
+    display(now, message);
+    const QString problem = log(now, lineFor(now, message));
+    if (problem.isEmpty()) {
+        m_logFailureShown = false;
+        return;
+    }
+    // Said once on the display itself, not in a box: boxes about the log
+    // would bury the events. Said again only after the log worked meanwhile.
+    if (m_logFailureShown)
+        return;
+    m_logFailureShown = true;
+    display(now, QStringLiteral("(QUORIX4) ")
+                     + tr("Error: the event log %1 cannot be written (%2); events are only shown here.")
+                           .arg(QDir::toNativeSeparators(logFilePath(now.date())), problem));
+}
+
+void EventDisplay::display(const QDateTime &now, const QString &message)
+{
     // Plain text always: Controller and module texts may hold "<" and "&".
     QTextCursor cursor(m_view->document());
     cursor.movePosition(QTextCursor::End);
     if (!m_view->document()->isEmpty())
         cursor.insertBlock();
-    cursor.insertText(line);
+    cursor.insertText(lineFor(now, message));
     m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
-    log(now, line);
 }
 
-// Logging never reports: an event view that pops up boxes about its own log would bury the events.
-void EventDisplay::log(const QDateTime &now, const QString &line)
+QString EventDisplay::log(const QDateTime &now, const QString &line)
 {
     if (!QDir().mkpath(m_logDir))
-        return;
+        return tr("the directory %1 cannot be created").arg(QDir::toNativeSeparators(m_logDir));
     QFile file(logFilePath(now.date()));
-    if (!file.open(QIODevice::Append | QIODevice::Text))
-        return;
-    file.write(line.toLocal8Bit() + '\n');
+    // Unbuffered: a full disk shows in the write, not in a close nobody checks.
+    const QByteArray bytes = line.toLocal8Bit() + '\n';
+    if (!file.open(QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
+        return file.errorString();
+    return QString();
 }
 
 void EventDisplay::onDeleteOldLogFiles()

@@ -43,7 +43,9 @@ protected:
 
 private:
     void showAndLog(const QString &message);
-    void log(const QDateTime &now, const QString &line);
+    void display(const QDateTime &now, const QString &message);
+    // The error text when the line could not be appended whole; empty on success.
+    QString log(const QDateTime &now, const QString &line);
 
     IOManager *m_channel;
     QMutex m_pollLock;
@@ -53,4 +55,5 @@ private:
     QTimer *m_pollTimer;
     QTimer *m_cleanupTimer;
     bool m_unexpectedNoted = false;   // a reply to getmsg that was no message is in the log
+    bool m_logFailureShown = false;   // the user knows the log is not being written
 };

@@ -789,17 +789,17 @@ void MainWindow::prepareShutdown()
     m_shutdownPrepared = true;
 }
 
-// Host name and address may have changed on the Controller; failed queries keep the stored ones.
+// The host name may have changed on the Controller; a failed query keeps the
+// stored one. The address stays the one connected: what the Controller reports
+// as its own ("system net") may be another interface's or lie behind NAT, and
+// could not be reached by the next start.
 void MainWindow::rereadControllerAddress()
 {
     char value[IOManager::BufferSize] = "";
     if (m_channel->getString(value, "system hostname") == 0)
         m_prefs.lastHostName = QString::fromLatin1(value);
-    if (m_channel->getString(value, "system net") == 0) {
-        const QStringList words = QString::fromLatin1(value).split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        if (words.size() >= 2)
-            m_prefs.lastIp = words[1];
-    }
+    if (!m_connectedAddress.isEmpty())
+        m_prefs.lastIp = m_connectedAddress;
 }
 
 void MainWindow::prepareClose(const char *finalCommand)

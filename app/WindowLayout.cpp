@@ -1,11 +1,14 @@
 #include "WindowLayout.h"
 
+#include "LayoutStateReader.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDockWidget>
 #include <QFile>
 #include <QGuiApplication>
 #include <QMainWindow>
+#include <QSaveFile>
 #include <QScreen>
 #include <QToolBar>
 
@@ -30,13 +33,23 @@ WindowLayout::WindowLayout(QMainWindow *window, QList<QToolBar *> toolBars)
 QString WindowLayout::save(const QString &path) const
 {
     const QByteArray content = joinFile(m_window->saveGeometry(), m_window->saveState(0));
-    QFile file(path);
     if (content.isEmpty())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2")
             .arg(path, QCoreApplication::translate("MainWindow", "The window arrangement cannot be stored."));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    // The old layout stays until the new one is written whole (a full disk
+    // must not leave half a file). Unbuffered, so that a short write is seen
+    // here rather than in a flush whose failure the commit would not notice.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(true);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered))
         return QCoreApplication::translate("MainWindow", "Unsuccessful to open %1\n%2").arg(path, file.errorString());
-    if (file.write(content) != content.size() || !file.flush())
+    for (qint64 done = 0; done < content.size();) {
+        const qint64 n = file.write(content.constData() + done, content.size() - done);
+        if (n <= 0)
+            return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
+        done += n;
+    }
+    if (!file.commit())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
     return QString();
 }
@@ -54,7 +67,7 @@ bool WindowLayout::restore(const QString &path)
         return false;
     QByteArray geometry;
     QByteArray state;
-    if (!splitFile(file.readAll(), &geometry, &state))
+    if (!splitFile(file.readAll(), &geometry, &state) || !LayoutStateReader::wellFormed(state, 0))
         return false;
     // Checked before anything is applied: the toolkit would put a window of
     // any size on screen, its docks and the event display out of reach.

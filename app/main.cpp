@@ -1,8 +1,10 @@
 #include "CommandLine.h"
+#include "DisplayCheck.h"
 #include "HelpCommandLine.h"
 #include "MainWindow.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
+#include "Version.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -27,17 +29,12 @@ QIcon applicationIcon()
     return icon;
 }
 
-// Without a display the application object cannot be made; help is still
-// something a user may ask for from a terminal.
-bool helpWithoutDisplay(int argc, char *argv[])
+QStringList localArguments(int argc, char *argv[])
 {
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    CommandLine::Options options;
-    CommandLine::parse(CommandLine::joinArguments(arguments), options);
-    return options.help && qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
-        && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+    return arguments;
 }
 
 } // namespace
@@ -50,10 +47,33 @@ int main(int argc, char *argv[])
     // for the next frame, which cost more than the drawing itself.
     mallopt(M_TRIM_THRESHOLD, 32 * 1024 * 1024);
 #endif
-    if (helpWithoutDisplay(argc, argv)) {
-        QCoreApplication core(argc, argv);
-        std::fputs(qPrintable(HelpCommandLine::plainText()), stdout);
+    // What a terminal user asks for, and what keeps the program from
+    // starting, is answered before any window system is needed.
+    const QStringList arguments = localArguments(argc, argv);
+    CommandLine::Options options;
+    CommandLine::parse(CommandLine::joinArguments(arguments), options);
+    if (!options.error.isEmpty()) {
+        std::fprintf(stderr, "quorix4: %s\n%s\n", qPrintable(options.error),
+                     qPrintable(QCoreApplication::translate("main", "Try \"quorix4 -help\" for the options.")));
+        return 1;
+    }
+    if (options.version) {
+        std::printf("QUORIX4 %s\n", qPrintable(QuorixVersion::text()));
         return 0;
+    }
+    QString display;
+    if (!DisplayCheck::available(arguments, &display)) {
+        if (options.help) {
+            QCoreApplication core(argc, argv);
+            std::fputs(qPrintable(HelpCommandLine::plainText()), stdout);
+            return 0;
+        }
+        // Qt would abort with a hint to reinstall; the cause is the display.
+        const QString text = display.isEmpty()
+            ? QCoreApplication::translate("main", "quorix4: cannot open display (DISPLAY is not set)")
+            : QCoreApplication::translate("main", "quorix4: cannot open display %1").arg(display);
+        std::fprintf(stderr, "%s\n", qPrintable(text));
+        return 1;
     }
     // On a high-density screen the whole window scales, texts and icons alike.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);

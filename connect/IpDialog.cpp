@@ -413,9 +413,13 @@ int IpDialog::try_connect_2()
         if (known) {
             QMessageBox::critical(this, tr("Error"),
                                   tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
-            return 1;
+        } else {
+            QMessageBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
         }
-        QMessageBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
+        // Not 1: a running Controller held by another front end is not one
+        // to wake, nor to ask again every 15 s.
+        m_heldShown = true;
+        emit sig_connect_held();
         return 2;
     }
     socket.close();
@@ -458,6 +462,8 @@ void IpDialog::wakeOnLan(bool silentRetry)
     else
         connect(&progress, &EndlessProgressDlg::try_to_connect, this, &IpDialog::try_connect);
     connect(this, &IpDialog::sig_connect_successful, &progress, &EndlessProgressDlg::set_wake_successful);
+    // Held is an answer too: the box has been shown once, the waiting ends.
+    connect(this, &IpDialog::sig_connect_held, &progress, &EndlessProgressDlg::on_pushButton_cancel_clicked);
     progress.update_and_exec();
 }
 

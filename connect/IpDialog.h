@@ -58,9 +58,13 @@ public:
 
     // Progress text so far (what the user reads in the text area).
     QString progressText() const;
+    // A silent check found the Controller held by another front end and said
+    // so in a box: nothing is to be woken, and the user needs no second box.
+    bool heldShown() const { return m_heldShown; }
 
 signals:
     void sig_connect_successful();
+    void sig_connect_held();
 
 public slots:
     int try_connect();
@@ -106,6 +110,7 @@ private:
     unsigned m_ip = 0;
     bool m_tryAddressFirst = true;
     bool m_acceptWhenConnected = false;
+    bool m_heldShown = false;
     bool m_cascaded = false;
     QByteArray m_startPassword;
     QPixmap m_splash;

@@ -1,8 +1,10 @@
 // The window layout file: one length byte, the geometry block, the state
 // block. Any content is split or refused without reading past its end; a split
 // file joins back to the same bytes; a geometry block the toolkit would write
-// gives back the frame it holds.
+// gives back the frame it holds; a state block is walked without reading past
+// its end, and one taken as whole is no longer whole with its last byte cut.
 #include "FuzzCheck.h"
+#include "LayoutStateReader.h"
 #include "WindowLayout.h"
 
 #include <QByteArray>
@@ -63,6 +65,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             WindowLayout::onScreens(frame, screens);
         }
     }
+    if (LayoutStateReader::wellFormed(content))
+        FUZZ_CHECK(!LayoutStateReader::wellFormed(content.chopped(1)));
 
     Input in{data, size};
     const QRect frame = in.rect();

@@ -286,6 +286,14 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
             <source>Unexpected reply to "quorix2 getmsg": %1</source>
             <translation>Unerwartete Antwort auf "quorix2 getmsg": %1</translation>
         </message>
+        <message>
+            <source>Error: the event log %1 cannot be written (%2); events are only shown here.</source>
+            <translation>Fehler: Das Ereignisprotokoll %1 kann nicht geschrieben werden (%2); Ereignisse werden nur hier angezeigt.</translation>
+        </message>
+        <message>
+            <source>the directory %1 cannot be created</source>
+            <translation>das Verzeichnis %1 kann nicht angelegt werden</translation>
+        </message>
     </context>
     <context>
         <name>FreqStatusBar</name>
@@ -1723,6 +1731,28 @@ Schreibt den Konfigurationsbericht des Controllers unter ADRESSE (Hostname oder 
         <message>
             <source>the connection to %1 broke during the report; %2 is incomplete</source>
             <translation>die Verbindung zu %1 brach während des Berichts ab; %2 ist unvollständig</translation>
+        </message>
+    </context>
+    <context>
+        <name>CommandLine</name>
+        <message>
+            <source>-host needs a host name or IPv4 address</source>
+            <translation>-host braucht einen Hostnamen oder eine IPv4-Adresse</translation>
+        </message>
+    </context>
+    <context>
+        <name>main</name>
+        <message>
+            <source>Try &quot;quorix4 -help&quot; for the options.</source>
+            <translation>Die Optionen zeigt &quot;quorix4 -help&quot;.</translation>
+        </message>
+        <message>
+            <source>quorix4: cannot open display (DISPLAY is not set)</source>
+            <translation>quorix4: cannot open display (DISPLAY ist nicht gesetzt)</translation>
+        </message>
+        <message>
+            <source>quorix4: cannot open display %1</source>
+            <translation>quorix4: cannot open display %1</translation>
         </message>
     </context>
 </TS>

@@ -165,7 +165,8 @@ bool SimCommandProcessor::dynamicValue(const QStringList& words, const QString& 
         return true;
     }
     if (key == QLatin1String("system net")) {
-        *value = QStringLiteral("no %1 255.255.255.0 0.0.0.0").arg(m_local.toString());
+        *value = QStringLiteral("no %1 255.255.255.0 0.0.0.0")
+                     .arg(m_scenario.netAddress.isEmpty() ? m_local.toString() : m_scenario.netAddress);
         return true;
     }
     if (key == QLatin1String("system ethernet_ip")) {

@@ -1,5 +1,7 @@
 #include "SimScenario.h"
 
+#include <QHostAddress>
+
 #include <QRegularExpression>
 
 namespace {
@@ -49,6 +51,7 @@ const QVector<SimScenario::Option>& SimScenario::options()
         {"password", "TEXT", "front-end password (letters, digits, _ - + . /); default none"},
         {"access", "full|none", "access the front end gets; none: another front end holds it (default full)"},
         {"accessed-by", "TEXT", "\"system accessed_by\" while access is none (default \"ip 127.0.0.99\")"},
+        {"net-address", "A.B.C.D", "address that \"system net\" reports (default: the one listened on)"},
         {"cameras", "N", "number of cameras, 0..32 (default 4)"},
         {"uncalibrated", "LIST", "comma-separated camera numbers without a room calibration (default none)"},
         {"bodies", "N", "standard bodies, 0..100 (default 2)"},
@@ -134,6 +137,13 @@ bool SimScenario::applyOption(const QString& name, const QString& rawValue, QStr
         if (value.isEmpty() || value.contains(QLatin1Char('"')))
             return fail(QStringLiteral("expected a text without double quotes"));
         accessedBy = value;
+        return true;
+    }
+    if (name == QLatin1String("net-address")) {
+        QHostAddress address;
+        if (!address.setAddress(value) || address.protocol() != QAbstractSocket::IPv4Protocol)
+            return fail(QStringLiteral("expected an IPv4 address"));
+        netAddress = address.toString();
         return true;
     }
     if (name == QLatin1String("cameras"))

@@ -28,6 +28,7 @@ public:
     QString password;              // empty: no front-end password
     bool fullAccess = true;        // false: another front end holds the Controller
     QString accessedBy = QStringLiteral("ip 127.0.0.99");
+    QString netAddress;            // non-empty: "system net" reports this address (a second interface, NAT)
 
     int cameras = 4;
     QVector<int> uncalibratedCameras; // 1-based camera numbers without a room calibration

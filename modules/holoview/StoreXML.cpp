@@ -96,10 +96,17 @@ QByteArray StoreXML::content()
 bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
 {
     const QByteArray bytes = content();
+    // Unbuffered: a buffered write "succeeds" into memory, and a flush that
+    // fails in commit() (disk full) would still replace the old file with a
+    // cut one. Here the first short write stops the commit.
     QSaveFile file(filePath);
-    bool ok = file.open(QIODevice::WriteOnly);
-    if (ok)
-        ok = file.write(bytes) == bytes.size() && file.commit();
+    bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    for (qint64 done = 0; ok && done < bytes.size();) {
+        const qint64 n = file.write(bytes.constData() + done, bytes.size() - done);
+        ok = n > 0;
+        done += n;
+    }
+    ok = ok && file.commit();
     if (!ok) {
         reportError(channel, QCoreApplication::translate("StoreXML",
                                                          "Can't save Holoview settings to file: \"%1\". Error message: \"%2\"")

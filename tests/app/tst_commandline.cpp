@@ -5,7 +5,7 @@
 
 namespace {
 
-// The set flags as letters: D direct start, H host given, M measure, W wake up, ? help.
+// The set flags as letters: D direct start, H host given, M measure, W wake up, ? help, V version.
 QString flags(const CommandLine::Options &o)
 {
     QString s;
@@ -14,6 +14,7 @@ QString flags(const CommandLine::Options &o)
     if (o.measureAfterStart) s += 'M';
     if (o.wakeUp) s += 'W';
     if (o.help) s += '?';
+    if (o.version) s += 'V';
     return s;
 }
 
@@ -27,6 +28,8 @@ private slots:
     void joinsAtMostFiveArguments();
     void parses_data();
     void parses();
+    void emptyHostIsAnError_data();
+    void emptyHostIsAnError();
     void macValidity_data();
     void macValidity();
     void macWithColonsConvertsOnlyValidDashForms();
@@ -60,7 +63,6 @@ void tst_CommandLine::parses_data()
     QTest::newRow("measure after directstart ends parsing") << "-directstart -measure -wakeup x" << "DM" << "preset" << "";
     QTest::newRow("host") << "-host box" << "H" << "box" << "";
     QTest::newRow("host without name keeps preset") << "-host" << "H" << "preset" << "";
-    QTest::newRow("double space gives an empty host") << "-host  box" << "H" << "" << "";
     QTest::newRow("measure host") << "-measure -host box" << "HM" << "box" << "";
     QTest::newRow("wakeup mac host") << "-wakeup " + mac + " -host box" << "HW" << "box" << mac;
     QTest::newRow("canonical five") << "-host box -wakeup " + mac + " -measure" << "HMW" << "box" << mac;
@@ -77,6 +79,9 @@ void tst_CommandLine::parses_data()
     QTest::newRow("help /?") << "/?" << "?" << "preset" << "";
     QTest::newRow("help -H") << "-H" << "?" << "preset" << "";
     QTest::newRow("help only first") << "-host box -help" << "H" << "box" << "";
+    QTest::newRow("--help") << "--help" << "?" << "preset" << "";
+    QTest::newRow("--version") << "--version" << "V" << "preset" << "";
+    QTest::newRow("--version only first") << "-host box --version" << "H" << "box" << "";
     QTest::newRow("unknown") << "-foo -host box" << "" << "preset" << "";
 }
 
@@ -93,6 +98,32 @@ void tst_CommandLine::parses()
     QCOMPARE(flags(options), expectedFlags);
     QCOMPARE(options.hostText, host);
     QCOMPARE(options.macText, mac);
+}
+
+void tst_CommandLine::emptyHostIsAnError_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("error");
+    QTest::newRow("-host ''") << QStringList{"quorix4", "-host", ""} << true;
+    QTest::newRow("-host alone") << QStringList{"quorix4", "-host"} << true;
+    QTest::newRow("double space: empty host") << QStringList{"quorix4", "-host", "", "box"} << true;
+    QTest::newRow("-host '' -measure") << QStringList{"quorix4", "-host", "", "-measure"} << true;
+    QTest::newRow("-measure -host ''") << QStringList{"quorix4", "-measure", "-host", ""} << true;
+    QTest::newRow("-host box") << QStringList{"quorix4", "-host", "box"} << false;
+    QTest::newRow("-directstart") << QStringList{"quorix4", "-directstart"} << false;
+    QTest::newRow("nothing") << QStringList{"quorix4"} << false;
+}
+
+void tst_CommandLine::emptyHostIsAnError()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, error);
+    CommandLine::Options options;
+    options.hostText = "remembered";
+    CommandLine::parse(CommandLine::joinArguments(arguments), options);
+    QCOMPARE(!options.error.isEmpty(), error);
+    if (error)
+        QCOMPARE(options.hostText, QString("remembered"));
 }
 
 void tst_CommandLine::macValidity_data()

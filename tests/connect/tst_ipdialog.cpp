@@ -254,7 +254,11 @@ private slots:
         auto dialog = makeDialog();
         ModalWatcher watcher;
 
-        QCOMPARE(dialog->try_connect_2(), 1);
+        // 2, not 1: 1 would have the caller wake a Controller that runs.
+        QSignalSpy held(dialog.get(), &IpDialog::sig_connect_held);
+        QCOMPARE(dialog->try_connect_2(), 2);
+        QVERIFY(dialog->heldShown());
+        QCOMPARE(held.count(), 1);
 
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].title, QStringLiteral("Error"));

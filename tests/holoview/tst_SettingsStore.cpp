@@ -1,3 +1,4 @@
+#include "FileSizeLimit.h"
 #include "HoloviewConfigData.h"
 #include "ScriptedChannel.h"
 #include "TestHome.h"
@@ -66,6 +67,7 @@ private slots:
     void rejectedFiles();
     void partialAndUnreadableAttributes();
     void saveFailureIsReported();
+    void fullDiskKeepsTheOldFile();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -271,6 +273,32 @@ void TestSettingsStore::saveFailureIsReported()
     writeFile(m_home->path() + "/blocked", "x");
     QVERIFY(!config.save(m_home->path() + "/blocked/config", m_channel.get()));
     QCOMPARE(m_events.events.size(), 1);
+}
+
+// A full disk during a save leaves the last good settings, and says so.
+void TestSettingsStore::fullDiskKeepsTheOldFile()
+{
+    HoloviewConfigData saved;
+    changeAll(saved);
+    QVERIFY(saved.save(m_directory, m_channel.get()));
+    const QString path = fileIn(m_directory);
+    QFile before(path);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+    QVERIFY(old.size() > 100);
+
+    HoloviewConfigData defaults;
+    {
+        FileSizeLimit full(100);
+        QVERIFY(!defaults.save(m_directory, m_channel.get()));
+    }
+    QCOMPARE(m_events.events.size(), 1);
+    QFile after(path);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), old);
+    // Nothing left beside it.
+    QCOMPARE(QDir(m_directory).entryList(QDir::Files), QStringList{"holoview-preferences.xml"});
 }
 
 QTEST_GUILESS_MAIN(TestSettingsStore)

@@ -1,6 +1,7 @@
 // The event display: polling the Controller's message queue, bus messages,
 // the 200-line view and the per-day log files.
 #include "EventDisplay.h"
+#include "FileSizeLimit.h"
 #include "FakeChannel.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
@@ -62,7 +63,7 @@ private slots:
     void busMessageShowsSenderAndText();
     void viewKeepsLast200LinesLogKeepsAll();
     void oldLogsDeleted();
-    void uncreatableLogDirectory();
+    void unwritableLogToldOnce();
     void longMessages();
     void floodEmptiedOverSeveralPolls();
     void pollIntervalFollowsVisibility();
@@ -274,17 +275,50 @@ void tst_EventDisplay::oldLogsDeleted()
     QVERIFY(!QFile::exists(name(300)));
 }
 
-void tst_EventDisplay::uncreatableLogDirectory()
+// Events go on being shown; the user learns once that they are not kept.
+void tst_EventDisplay::unwritableLogToldOnce()
 {
     // A file where the directory should be.
     const QString blocked = m_home->path() + "/blocked";
     touch(blocked);
     FakeChannel ch;
     ch.queueMessage("lost");
-    EventDisplay d(&ch, blocked + "/events", "h");
-    d.receive(1, "QUORIX4", "still shown");
-    QCOMPARE(viewLines(d).size(), 2);
-    QVERIFY(QFileInfo(blocked).isFile());
+    {
+        EventDisplay d(&ch, blocked + "/events", "h");
+        d.receive(1, "QUORIX4", "still shown");
+        const QStringList lines = viewLines(d);
+        QCOMPARE(lines.size(), 3);
+        QVERIFY(lines[0].endsWith(" lost"));
+        QVERIFY2(lines[1].contains("(QUORIX4) Error: the event log ") && lines[1].contains("cannot be written"),
+                 qPrintable(lines[1]));
+        QVERIFY(lines[2].endsWith("(QUORIX4) still shown"));
+        QVERIFY(QFileInfo(blocked).isFile());
+    }
+
+    // A full disk: the day's log cannot grow.
+    EventDisplay d(&ch, m_logs, "h");
+    d.receive(1, "QUORIX4", "kept");
+    const QString file = d.logFilePath(QDate::currentDate());
+    const qint64 size = QFileInfo(file).size();
+    {
+        FileSizeLimit full(size);
+        d.receive(1, "QUORIX4", "not kept 1");
+        d.receive(1, "QUORIX4", "not kept 2");
+    }
+    QStringList lines = viewLines(d);
+    QCOMPARE(lines.size(), 4);
+    QVERIFY2(lines[2].contains("Error: the event log " + file + " cannot be written"), qPrintable(lines[2]));
+    QCOMPARE(fileLines(file).size(), 1);
+    // Space again, then full again: told again.
+    d.receive(1, "QUORIX4", "kept again");
+    {
+        FileSizeLimit full(QFileInfo(file).size());
+        d.receive(1, "QUORIX4", "not kept 3");
+    }
+    lines = viewLines(d);
+    QCOMPARE(lines.size(), 7);
+    QVERIFY(lines[6].contains("Error: the event log "));
+    QCOMPARE(fileLines(file).size(), 2);
 }
 
 void tst_EventDisplay::longMessages()

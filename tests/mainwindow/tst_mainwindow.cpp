@@ -8,6 +8,7 @@
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
 #include "ModalWatcher.h"
+#include "Preferences.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
 
@@ -136,6 +137,7 @@ private slots:
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
     void quitQuestionHasNoDefault();
+    void quitKeepsTheAddressConnected();
 };
 
 void tst_MainWindow::menusFollowModel_data()
@@ -514,6 +516,22 @@ void tst_MainWindow::quitQuestionHasNoDefault()
     QVERIFY(stillOpenAfterEnter);
     QCOMPARE(s.sim.activeState(), QString("mea"));
     QCOMPARE(s.tcpCount("quorix2 tracking stop"), 0);
+}
+
+// The Controller reports another address of its own (a second interface, NAT):
+// the next start must still find it where it was reached.
+void tst_MainWindow::quitKeepsTheAddressConnected()
+{
+    Session s;
+    SimScenario scenario;
+    scenario.netAddress = "198.18.77.2";
+    QVERIFY(s.open(90, scenario));
+    QVERIFY(s.window->close());
+    QVERIFY(s.tcpCount("quorix2 get system hostname") >= 1);
+    Preferences stored;
+    stored.read();
+    QCOMPARE(stored.lastIp, s.address);
+    QCOMPARE(stored.lastHostName, QString("quorixsim"));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -76,6 +76,7 @@ private slots:
     void radioUnusableReplies();
     void trackingCounts();
     void appStatusBarConfiguration();
+    void longStatusTextsShortenedNotTheWindowWidened();
 };
 
 void tst_StatusBars::cameraCountGrowsWithinTenIdlePolls()
@@ -514,6 +515,62 @@ void tst_StatusBars::appStatusBarConfiguration()
     QCOMPARE(bar.messageText(), QString("measurement started"));
     bar.clearMessage();
     QCOMPARE(bar.messageText(), QString());
+}
+
+// A 199-character description once made the window wider than the screen.
+void tst_StatusBars::longStatusTextsShortenedNotTheWindowWidened()
+{
+    FakeChannel ch;
+    ch.setValue("system hostname", "quorixsim");
+    QByteArray description;
+    while (description.size() < 199)
+        description += "hall 3 west ";
+    description.truncate(199);
+    ch.setValue("config desc", description);
+    QMainWindow window;
+    window.setCentralWidget(new QLabel("centre"));
+    auto *bar = new AppStatusBar(&ch, &window);
+    window.setStatusBar(bar);
+    bar->update_configuration();
+    bar->update_status();
+    const QString message = "<b>" + QString(300, 'm') + "</b>";
+    bar->showMessage(message, 4000);
+    window.resize(800, 300);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QVERIFY2(window.minimumSizeHint().width() < 800, qPrintable(QString::number(window.minimumSizeHint().width())));
+    QCOMPARE(window.width(), 800);
+    // As long as the channel's reply buffer carries.
+    const QString configuration = bar->configurationText();
+    QVERIFY(configuration.startsWith("Configuration 'hall 3 west") && configuration.size() > 180);
+    QCOMPARE(bar->messageText(), message);
+    const QList<QLabel *> labels = bar->findChildren<QLabel *>();
+    QStringList tips;
+    for (QLabel *label : labels) {
+        if (label->toolTip().isEmpty())
+            continue;
+        tips << label->toolTip();
+        QVERIFY2(label->text().endsWith(QChar(0x2026)), qPrintable(label->text()));
+        QVERIFY(label->fontMetrics().horizontalAdvance(label->text()) <= label->contentsRect().width());
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+    }
+    tips.sort();
+    QStringList expected{configuration, message};
+    expected.sort();
+    QCOMPARE(tips, expected);
+
+    // Room again: the whole text and no tool tip.
+    ch.setValue("config desc", "Lab");
+    bar->update_configuration();
+    bar->update_status();
+    bar->clearMessage();
+    QTRY_VERIFY([&] {
+        for (QLabel *label : bar->findChildren<QLabel *>())
+            if (label->text() == "Configuration 'Lab' on Controller 'quorixsim'")
+                return label->toolTip().isEmpty();
+        return false;
+    }());
 }
 
 QTEST_MAIN(tst_StatusBars)

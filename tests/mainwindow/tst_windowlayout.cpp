@@ -1,4 +1,6 @@
 // Window layout file and the fixed arrangement, on a plain main window.
+#include "FileSizeLimit.h"
+#include "LayoutStateReader.h"
 #include "TestHome.h"
 #include "WindowLayout.h"
 
@@ -110,6 +112,9 @@ private slots:
     void unusableFileGivesFixedArrangement_data();
     void unusableFileGivesFixedArrangement();
     void damagedStateKeepsEventDisplay();
+    void stateReaderTakesWhatTheToolkitWrites();
+    void hugeCountsRefusedBeforeTheToolkit_data();
+    void hugeCountsRefusedBeforeTheToolkit();
     void fixedArrangementLeavesMaximised();
     void fixedArrangementComesBackOnScreen();
     void screenRules_data();
@@ -119,6 +124,7 @@ private slots:
     void dockKeys();
     void collidingKeysKeepEveryDock();
     void saveToUnwritablePath();
+    void fullDiskKeepsTheOldLayout();
 
 private:
     QScopedPointer<TestHome> m_home;
@@ -251,6 +257,99 @@ void tst_WindowLayout::damagedStateKeepsEventDisplay()
                 QVERIFY2(WindowLayout::onScreens(dock->frameGeometry(), WindowLayout::availableScreens()),
                          qPrintable(row + " " + dock->objectName()));
     }
+}
+
+// Every arrangement a user can make must read back; any cut of it must not.
+void tst_WindowLayout::stateReaderTakesWhatTheToolkitWrites()
+{
+    QList<QByteArray> states;
+    {
+        Window w;
+        w.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w.w));
+        states << w.w.saveState(0);
+        // Tabs, a split inside an area, docks on every side.
+        w.w.tabifyDockWidget(w.dock("Monitor Data"), w.dock("Calibration"));
+        w.w.splitDockWidget(w.dock("DisplayEvent"), w.dock("GripwandDock"), Qt::Horizontal);
+        w.w.addDockWidget(Qt::TopDockWidgetArea, w.addDock("displaytab 01"));
+        w.w.addDockWidget(Qt::RightDockWidgetArea, w.addDock("Right"));
+        w.w.addDockWidget(Qt::BottomDockWidgetArea, w.addDock("Bottom"));
+        w.w.splitDockWidget(w.dock("Bottom"), w.addDock("Under"), Qt::Vertical);
+        states << w.w.saveState(0);
+        // Tool bars on other sides, in a second line, hidden, floating; a floating dock.
+        w.w.addToolBar(Qt::LeftToolBarArea, w.bars[1]);
+        w.w.addToolBarBreak(Qt::TopToolBarArea);
+        QToolBar *extra = w.w.addToolBar("Extra");
+        extra->setObjectName("Extra");
+        w.bars[2]->hide();
+        w.dock("Right")->setFloating(true);
+        w.dock("Under")->hide();
+        states << w.w.saveState(0) << w.w.saveState(7);
+    }
+    {
+        QMainWindow bare;   // no docks, no tool bars
+        states << bare.saveState(0);
+    }
+    for (int i = 0; i < states.size(); ++i) {
+        const QByteArray &state = states[i];
+        const int version = i == 3 ? 7 : 0;
+        QVERIFY2(LayoutStateReader::wellFormed(state, version), qPrintable(QString("state %1").arg(i)));
+        QVERIFY(!LayoutStateReader::wellFormed(state, version + 1));
+        for (int cut = 0; cut < state.size(); ++cut)
+            QVERIFY2(!LayoutStateReader::wellFormed(state.left(cut), version),
+                     qPrintable(QString("state %1 cut to %2").arg(i).arg(cut)));
+        QVERIFY(!LayoutStateReader::wellFormed(state + QByteArray(1, '\0'), version));
+    }
+}
+
+void tst_WindowLayout::hugeCountsRefusedBeforeTheToolkit_data()
+{
+    QTest::addColumn<int>("fromName");   // where the count stands, counted back from the first tool bar's name
+    QTest::addColumn<qint32>("count");
+    QTest::newRow("tool-bar lines") << 16 << qint32(0x7fffffff);
+    QTest::newRow("tool-bar items") << 8 << qint32(0x7fffffff);
+    QTest::newRow("tool-bar items, negative") << 8 << qint32(-1);
+    QTest::newRow("dock areas") << -1 << qint32(0x7fffffff);
+    QTest::newRow("docks in an area") << -2 << qint32(0x7fffffff);
+}
+
+// The toolkit's reader loops as often as a count says: minutes for these.
+void tst_WindowLayout::hugeCountsRefusedBeforeTheToolkit()
+{
+    QFETCH(int, fromName);
+    QFETCH(qint32, count);
+    QByteArray geometry;
+    QByteArray state;
+    {
+        Window w;
+        geometry = w.w.saveGeometry();
+        state = w.w.saveState(0);
+    }
+    int at = 0;
+    if (fromName > 0) {
+        const QString name("MainToolBar");
+        const QByteArray utf16 =
+            QByteArray(reinterpret_cast<const char *>(name.utf16()), name.size() * 2);
+        QByteArray bigEndian;
+        for (int i = 0; i < utf16.size(); i += 2)
+            bigEndian.append(utf16[i + 1]).append(utf16[i]);
+        at = state.indexOf(bigEndian) - fromName;
+    } else if (fromName == -1) {
+        at = 9;   // version marker and version, dock marker
+    } else {
+        at = 9 + 4 + 4 + 8 + 2;   // area count, area, its size, sequence marker, orientation
+    }
+    QVERIFY(at > 0);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out << count;
+    state.replace(at, 4, bytes);
+    QVERIFY(!LayoutStateReader::wellFormed(state));
+
+    write(m_file, layoutFile(geometry, state));
+    Window win;
+    win.layout().load(m_file);
+    verifyFixed(win);
 }
 
 void tst_WindowLayout::fixedArrangementLeavesMaximised()
@@ -387,6 +486,27 @@ void tst_WindowLayout::saveToUnwritablePath()
     write(m_file, QByteArray(5000, 'q'));
     QCOMPARE(win.layout().save(m_file), QString());
     QVERIFY(QFileInfo(m_file).size() < 5000);
+}
+
+void tst_WindowLayout::fullDiskKeepsTheOldLayout()
+{
+    Window win;
+    QCOMPARE(win.layout().save(m_file), QString());
+    QFile before(m_file);
+    QVERIFY(before.open(QIODevice::ReadOnly));
+    const QByteArray old = before.readAll();
+    before.close();
+
+    win.w.resize(900, 650);
+    QString error;
+    {
+        FileSizeLimit full(old.size() / 2);
+        error = win.layout().save(m_file);
+    }
+    QVERIFY2(error.startsWith("Error writing to " + m_file + "\n"), qPrintable(error));
+    QFile after(m_file);
+    QVERIFY(after.open(QIODevice::ReadOnly));
+    QCOMPARE(after.readAll(), old);
 }
 
 QTEST_MAIN(tst_WindowLayout)

@@ -131,6 +131,7 @@ class tst_Startup : public QObject
 private slots:
     void programConnectsAndInitialises();
     void noControllerEndsWithBox();
+    void accessNoneEndsWithBox_data();
     void accessNoneEndsWithBox();
     void passwordIsAsked_data();
     void passwordIsAsked();
@@ -139,7 +140,6 @@ private slots:
     void hostReachesOnlyTheControllerNamed_data();
     void hostReachesOnlyTheControllerNamed();
     void terminationClosesThroughTheNormalPath();
-    void helpWithoutDisplayPrintsToTerminal();
     void connectDialogKeepsItsSplashAfterReconnect();
 };
 
@@ -198,15 +198,26 @@ void tst_Startup::noControllerEndsWithBox()
     QCOMPARE(r.boxes, QStringList{"Error|No connection to Controller 127.0.4.2"});
 }
 
+void tst_Startup::accessNoneEndsWithBox_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("options");
+    QTest::newRow("-host") << "127.0.4.3" << "";
+    // A running Controller held elsewhere is not woken, nor asked again.
+    QTest::newRow("-host -wakeup") << "127.0.4.103" << " -wakeup 00:1B:3F:00:27:9A";
+}
+
 void tst_Startup::accessNoneEndsWithBox()
 {
+    QFETCH(QString, host);
+    QFETCH(QString, options);
     TestHome home;
     SimScenario scenario;
     scenario.fullAccess = false;
     scenario.accessedBy = "ip 127.0.0.77";
     ControllerSimulator sim(scenario);
-    QVERIFY(sim.start("127.0.4.3", Port));
-    const ChildResult r = runChild(home.path(), "-host 127.0.4.3");
+    QVERIFY(sim.start(host, Port));
+    const ChildResult r = runChild(home.path(), "-host " + host + options);
     QCOMPARE(r.exitCode, 0);
     QVERIFY(!r.windowBuilt);
     QCOMPARE(r.boxes, QStringList{"Error|Unable to connect Controller quorixsim\nController is accessed by ip 127.0.0.77"});
@@ -353,21 +364,6 @@ void tst_Startup::terminationClosesThroughTheNormalPath()
     QVERIFY(QFile::exists(Preferences::currentFile()));
     QCOMPARE(sim.activeState(), QString("mea"));   // nobody could be asked: the measurement goes on
     QVERIFY(!tcpCommands(sim).contains("quorix2 tracking stop"));
-}
-
-void tst_Startup::helpWithoutDisplayPrintsToTerminal()
-{
-    QProcess program;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        env.remove(name);
-    program.setProcessEnvironment(env);
-    program.start(programPath(), {"-help"});
-    QVERIFY(program.waitForFinished(30000));
-    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(program.exitCode(), 0);
-    const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
-    QVERIFY2(out.contains("-directstart") && out.contains("-wakeup <MAC address>"), qPrintable(out));
 }
 
 void tst_Startup::connectDialogKeepsItsSplashAfterReconnect()

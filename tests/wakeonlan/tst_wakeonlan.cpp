@@ -1,7 +1,11 @@
+#include "ControllerSimulator.h"
 #include "EndlessProgressDlg.h"
+#include "IpDialog.h"
 #include "ModalWatcher.h"
+#include "TestHome.h"
 #include "WakeOnLan.h"
 
+#include <QApplication>
 #include <QHostAddress>
 #include <QLabel>
 #include <QNetworkInterface>
@@ -350,6 +354,46 @@ private slots:
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].answer, QString("Cancel"));
         QVERIFY(!retryTimer(dialog)->isActive());
+    }
+
+    // Woken, but another front end took it meanwhile: one box, and the
+    // waiting ends there instead of asking again every 15 s.
+    void heldControllerEndsTheWait()
+    {
+        const QString reason = whyNotSend();
+        if (!reason.isEmpty())
+            QSKIP(qPrintable(reason));
+        TestHome home;
+        SimScenario scenario;
+        scenario.fullAccess = false;
+        ControllerSimulator sim(scenario);
+        QVERIFY(sim.start("127.0.5.40", 50105));
+        IpDialog dialog(nullptr, Qt::FramelessWindowHint, QByteArray());
+        dialog.setTrackboxAddress("127.0.5.40");
+        dialog.setTrackbox("quorixsim");
+        dialog.setTrackboxMac("02:00:5e:10:00:40");
+        ModalWatcher watcher;
+        watcher.answer("QUORIX4", ModalWatcher::Answer::leaveOpen());
+        // No need to wait 15 s for the first retry.
+        connect(&watcher, &ModalWatcher::handled, this, [] {
+            if (auto *progress = qobject_cast<EndlessProgressDlg *>(QApplication::activeModalWidget()))
+                retryTimer(*progress)->setInterval(10);
+        });
+        QTimer guard;   // should the wait go on, end it rather than the test
+        guard.setSingleShot(true);
+        connect(&guard, &QTimer::timeout, [] {
+            if (auto *progress = qobject_cast<EndlessProgressDlg *>(QApplication::activeModalWidget()))
+                progress->on_pushButton_cancel_clicked();
+        });
+        guard.start(3000);
+        dialog.doWakeOnLan();
+        QVERIFY(guard.isActive());
+        QVERIFY(dialog.heldShown());
+        QStringList titles;
+        for (const ModalWatcher::Seen &seen : watcher.seen())
+            titles << seen.title;
+        QCOMPARE(titles, (QStringList{"QUORIX4", "Error"}));
+        QVERIFY(watcher.seen()[1].text.contains("Controller is accessed by"));
     }
 };
 

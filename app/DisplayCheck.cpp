@@ -1,0 +1,49 @@
+#include "DisplayCheck.h"
+
+#include <xcb/xcb.h>
+
+namespace {
+
+// The value of a Qt option such as "-platform NAME" or "-platform=NAME".
+QString optionValue(const QStringList &arguments, const QString &option)
+{
+    for (int i = 1; i < arguments.size(); ++i) {
+        const QString &word = arguments.at(i);
+        if ((word == option || word == QLatin1Char('-') + option) && i + 1 < arguments.size())
+            return arguments.at(i + 1);
+        if (word.startsWith(option + QLatin1Char('=')))
+            return word.mid(option.size() + 1);
+    }
+    return QString();
+}
+
+} // namespace
+
+bool DisplayCheck::available(const QStringList &arguments, QString *displayName)
+{
+    QString platform = optionValue(arguments, QStringLiteral("-platform"));
+    if (platform.isEmpty())
+        platform = qEnvironmentVariable("QT_QPA_PLATFORM");
+    // "xcb:option=value" names the plug-in before the colon; Qt on Linux uses
+    // X11 when nothing is named.
+    platform = platform.section(QLatin1Char(':'), 0, 0);
+    if (!platform.isEmpty() && platform != QLatin1String("xcb"))
+        return true;
+    // In a Wayland session Qt may choose Wayland by itself; it is not ours to judge.
+    if (platform.isEmpty() && qEnvironmentVariable("XDG_SESSION_TYPE") == QLatin1String("wayland")
+        && !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"))
+        return true;
+
+    QString display = optionValue(arguments, QStringLiteral("-display"));
+    if (display.isEmpty())
+        display = qEnvironmentVariable("DISPLAY");
+    if (displayName)
+        *displayName = display;
+    if (display.isEmpty())
+        return false;
+    const QByteArray name = display.toLocal8Bit();
+    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    const bool reached = connection && !xcb_connection_has_error(connection);
+    xcb_disconnect(connection);
+    return reached;
+}
