@@ -52,7 +52,7 @@ void main()
 
 } // namespace
 
-MarkerCloud::MarkerCloud(const QString &name, const QColor &colour, float size)
+MarkerCloud::MarkerCloud(Qt3DRender::QEffect *effect, const QString &name, const QColor &colour, float size)
     : Node(name)
     , m_colour(colour)
     , m_size(size)
@@ -94,16 +94,20 @@ MarkerCloud::MarkerCloud(const QString &name, const QColor &colour, float size)
     m_renderer->setInstanceCount(0);
     entity()->addComponent(m_renderer);
 
-    buildMaterial();
+    buildMaterial(effect);
     entity()->addComponent(m_material);
     entity()->setEnabled(false);
 }
 
 MarkerCloud::~MarkerCloud() = default;
 
-void MarkerCloud::buildMaterial()
+Qt3DRender::QEffect *MarkerCloud::createEffect()
 {
-    auto *effect = createForwardEffect(VertexShader, FragmentShader);
+    return createForwardEffect(VertexShader, FragmentShader);
+}
+
+void MarkerCloud::buildMaterial(Qt3DRender::QEffect *effect)
+{
     m_material = new Qt3DRender::QMaterial(entity());
     m_material->setEffect(effect);
     m_material->addParameter(new Qt3DRender::QParameter(

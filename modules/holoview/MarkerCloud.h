@@ -10,6 +10,7 @@
 
 #include <Qt3DRender/QAttribute>
 #include <Qt3DRender/QBuffer>
+#include <Qt3DRender/QEffect>
 #include <Qt3DRender/QGeometryRenderer>
 #include <Qt3DRender/QMaterial>
 
@@ -25,8 +26,9 @@ namespace Scenegraph {
 class MarkerCloud : public Node
 {
 public:
-    // 'size' is the spheres' radius in scene units (millimetres).
-    MarkerCloud(const QString &name, const QColor &colour, float size);
+    // 'size' is the spheres' radius in scene units (millimetres); 'effect'
+    // is the scene's one marker effect (SceneGraph::markerEffect).
+    MarkerCloud(Qt3DRender::QEffect *effect, const QString &name, const QColor &colour, float size);
     ~MarkerCloud() override;
 
     // Three floats (x, y, z in room coordinates) per sphere, as the buffer
@@ -42,11 +44,14 @@ public:
     Qt3DRender::QMaterial *material() const { return m_material; }
     Qt3DRender::QBuffer *instanceBuffer() const { return m_buffer; }
 
+    // The effect that draws marker clouds; one serves a whole scene.
+    static Qt3DRender::QEffect *createEffect();
+
     // The per-sphere attribute the shader offsets each instance by.
     static QString positionAttributeName() { return QStringLiteral("markerPosition"); }
 
 private:
-    void buildMaterial();
+    void buildMaterial(Qt3DRender::QEffect *effect);
 
     QColor m_colour;
     float m_size;

@@ -1,6 +1,7 @@
 #include "SceneGraph.h"
 
 #include "LabelNode.h"
+#include "MarkerCloud.h"
 
 #include <Qt3DCore/QEntity>
 #include <Qt3DExtras/QCylinderMesh>
@@ -35,6 +36,8 @@ SceneGraph::SceneGraph()
     buildMaterials();
     m_labelEffect = LabelNode::createEffect();
     m_labelEffect->setParent(m_root->entity());
+    m_markerEffect = MarkerCloud::createEffect();
+    m_markerEffect->setParent(m_root->entity());
 }
 
 SceneGraph::~SceneGraph()

@@ -57,9 +57,12 @@ public:
 
     Qt3DRender::QGeometryRenderer *mesh(int type) const;
     Qt3DExtras::QPhongMaterial *material(int type) const;
-    // The effect every label's material uses: one shader for all of them,
-    // made once and kept as long as the scene.
+    // The effects of our own shaders, made once and kept as long as the
+    // scene: Qt3D's OpenGL renderer may still look up a shader program in the
+    // frame after its node went, and crashes when it finds it gone. Every
+    // label and every marker cloud uses these.
     Qt3DRender::QEffect *labelEffect() const { return m_labelEffect; }
+    Qt3DRender::QEffect *markerEffect() const { return m_markerEffect; }
 
     // Lines from three floats per vertex, either taken in pairs or, with
     // indices, as pairs of 16-bit vertex indices.
@@ -76,6 +79,7 @@ private:
     QMap<int, QPointer<Qt3DRender::QGeometryRenderer>> m_meshes;
     QMap<int, QPointer<Qt3DExtras::QPhongMaterial>> m_materials;
     QPointer<Qt3DRender::QEffect> m_labelEffect;
+    QPointer<Qt3DRender::QEffect> m_markerEffect;
 };
 
 } // namespace Scenegraph

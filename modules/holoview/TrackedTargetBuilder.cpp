@@ -80,7 +80,7 @@ TrackedTargetBuilder::TrackedTargetBuilder(SceneGraph *graph, const Configuratio
     , m_display(display)
     , m_targets(std::make_shared<Node>(QStringLiteral("TrackedTargets")))
     , m_labels(std::make_shared<Node>(QStringLiteral("TrackedTargetLabels")))
-    , m_markerCloud(std::make_shared<MarkerCloud>(QStringLiteral("TrackedMarkers"), markerColour(*graph), SphereSize))
+    , m_markerCloud(std::make_shared<MarkerCloud>(graph->markerEffect(), QStringLiteral("TrackedMarkers"), markerColour(*graph), SphereSize))
 {
     m_graph->appendChild(m_graph->root(), m_targets);
     m_graph->appendChild(m_graph->root(), m_labels);

@@ -19,6 +19,7 @@
 #include <Qt3DRender/QAttribute>
 #include <Qt3DRender/QBuffer>
 #include <Qt3DRender/QGeometry>
+#include <Qt3DRender/QShaderProgram>
 
 #include <QtTest>
 
@@ -159,6 +160,7 @@ private slots:
     void labels();
     void handsAndInertialBodies();
     void churnKeepsRegistryInStep();
+    void shadersLiveAsLongAsTheScene();
 };
 
 void TestSceneContent::frustumGeometry()
@@ -811,3 +813,42 @@ void TestSceneContent::churnKeepsRegistryInStep()
 
 QTEST_MAIN(TestSceneContent)
 #include "tst_SceneContent.moc"
+
+// Qt3D's OpenGL renderer may still look a shader program up in the frame after
+// its node went, and then crashes: labels, markers and rebuilds must come and
+// go without ever making or dropping a shader program of their own.
+void TestSceneContent::shadersLiveAsLongAsTheScene()
+{
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    SceneGraph graph;
+    auto programs = [&graph] {
+        QList<QPointer<Qt3DRender::QShaderProgram>> all;
+        for (auto *program : graph.root()->entity()->findChildren<Qt3DRender::QShaderProgram *>())
+            all << program;
+        return all;
+    };
+    const auto before = programs();
+    QVERIFY(!before.isEmpty());
+
+    DisplaySettingsData display;
+    display.cameraShowIDs = display.trackedBodyShowIDs = display.trackedMarker3DShowIDs = true;
+    TrackedFrame frame;
+    frame.insert(3, target(TrackedTarget::StandardBody, TrackedTarget::FullPose, 100));
+    frame.insert(4007, target(TrackedTarget::Marker, TrackedTarget::PositionOnly));
+    for (int round = 0; round < 3; ++round) {
+        CameraBuilder cameras(&graph, display);
+        TrackedTargetBuilder targets(&graph, display);
+        targets.setFrame(frame);
+        QVERIFY(graph.find("6d_3_label"));
+        QCOMPARE(programs().size(), before.size());
+        display.trackedMarker3DShowIDs = !display.trackedMarker3DShowIDs;
+        targets.setSettings(display);
+        targets.setFrame(frame);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    qInstallMessageHandler(previous);
+    const auto after = programs();
+    QCOMPARE(after.size(), before.size());
+    for (const auto &program : before)
+        QVERIFY(program);
+}
