@@ -10,6 +10,7 @@
 #include <QString>
 
 class IOManager;
+class QIODevice;
 class QWidget;
 struct BackendVersions;
 
@@ -27,7 +28,11 @@ public:
 
     // Writes the whole report to path. False when nothing could be written
     // (the reason is in errorText(); with a window it is also shown in a box).
+    // The file is replaced in one step when the report is complete; without
+    // removeExisting the new file starts with the old one's content.
     bool exportReport(const QString &path, bool showResultBox, bool removeExisting);
+    // Writes the report into device, an open file named name; no boxes.
+    bool writeReport(QIODevice *device, const QString &name);
 
     // "v4.0.1 ...|module;version|...": the front end, then its loaded modules.
     void setFrontendVersion(const QString &text) { m_frontendVersion = text; }
@@ -37,10 +42,11 @@ public:
     QString errorText() const { return m_error; }
     int commandsSent() const { return m_out.commandsSent(); }
     int linesLost() const { return m_out.linesLost(); }
+    int countsCapped() const { return m_out.countsCapped(); }
 
     // A marker line is centred in 80 characters filled with "*".
     static QString markerLine(const QString &text);
-    static QString writeTestFailedText();
+    static QString openFailedText(const QString &path, const QString &reason);
 
 private:
     void showBox(bool warning, const QString &text);

@@ -88,7 +88,7 @@ void HardwareSettingsReport::writeCameras()
         run(items, int(sizeof items / sizeof *items), sc);
         if (atLeast(0, 14)) {
             int areas = 0;
-            const int ra = m_out.getInt(&areas, QStringLiteral("camera number_of_areas ") + sc);
+            const int ra = m_out.getCount(&areas, QStringLiteral("camera number_of_areas ") + sc);
             m_out.text(QStringLiteral("  Number of areas"), w, ra ? ReportWriter::errorText(ra) : QString::number(areas));
             for (int a = 1; !ra && a <= areas; ++a)
                 m_out.value(QStringLiteral("    Area %1").arg(a), w, QStringLiteral("camera area %1 %2").arg(sc, sel("t", a)));
@@ -271,7 +271,7 @@ void HardwareSettingsReport::writeBodyAdministration()
     auto bodies = [&](const QString &kind, const QString &title, const char *prefix,
                       const std::function<QStringList(const QString &)> &extra, const QVector<Column> &columns) {
         int n = 0;
-        const int r = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
+        const int r = m_out.getCount(&n, QStringLiteral("body number_of_bodies ") + kind);
         QVector<QStringList> rows;
         if (r)
             rows << QStringList{ReportWriter::errorText(r)};
@@ -340,7 +340,7 @@ void HardwareSettingsReport::writeBodyAdministration()
                {{QStringLiteral("ID"), 4}, {QStringLiteral("Active"), 6}, {QStringLiteral("Description"), 24},
                 {QStringLiteral("Calibration"), 16}});
         int n = 0;
-        const int r = m_out.getInt(&n, QStringLiteral("measurementtool number_of_tools"));
+        const int r = m_out.getCount(&n, QStringLiteral("measurementtool number_of_tools"));
         QVector<QStringList> rows;
         if (r)
             rows << QStringList{ReportWriter::errorText(r)};
@@ -398,7 +398,7 @@ void HardwareSettingsReport::writeOutputs()
     }
     m_out.line();
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("output number_of_types"));
+    const int r = m_out.getCount(&n, QStringLiteral("output number_of_types"));
     m_out.line(QStringLiteral("Number of output types: ") + (r ? ReportWriter::errorText(r) : QString::number(n)));
     QVector<QStringList> rows;
     for (int t = 1; !r && t <= n; ++t) {

@@ -9,9 +9,12 @@
 #include "ModalWatcher.h"
 #include "ReportFile.h"
 #include "ReportWriter.h"
+#include "SystemInfoBundle.h"
 #include "TestHome.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -54,6 +57,48 @@ private:
     int m_code;
 };
 
+// A Controller that answers every question with the largest count there is.
+class HugeCountChannel : public IOManager
+{
+public:
+    HugeCountChannel() : IOManager(nullptr) {}
+    int addDataListener(const char *, Requester *) override { return 0; }
+    int removeDataListener(const char *, Requester *) override { return 0; }
+    int exchange(char *reply, const char *command) override
+    {
+        ++commands;
+        const QByteArray c(command);
+        if (!c.startsWith("quorix2 get ")) {
+            std::strcpy(reply, "quorix2 ok");
+            return 0;
+        }
+        const QByteArray r = "quorix2 set " + c.mid(12) + " 2147483647";
+        qstrncpy(reply, r.constData(), BufferSize);
+        return 0;
+    }
+    long commands = 0;
+};
+
+// Refuses every command, and at the 50th swaps a link to another file in
+// where the report is being written.
+class SwappingChannel : public DeadChannel
+{
+public:
+    SwappingChannel(const QString &path, const QString &victim) : DeadChannel(0), m_path(path), m_victim(victim) {}
+    int exchange(char *reply, const char *command) override
+    {
+        if (commands.size() == 50) {
+            QFile::remove(m_path);
+            QFile::link(m_victim, m_path);
+        }
+        return DeadChannel::exchange(reply, command);
+    }
+
+private:
+    QString m_path;
+    QString m_victim;
+};
+
 BackendVersions versionsFor(const QString &protocol)
 {
     BackendVersions v;
@@ -89,6 +134,8 @@ private slots:
     void brokenChannelGivesErrorLinesEverywhere();
     void removeExistingReplacesOrAppends();
     void unwritableTargetShowsTheBoxAndWritesNothing();
+    void hugeCountsAreCappedAndSaidSo();
+    void linkSwappedInDuringTheRunGetsNothing();
     void resultBoxNamesTheFile();
     void frontendModulesAreSortedAndAligned();
     void tablesAlignTheirCells();
@@ -308,10 +355,52 @@ void ExportReportTest::unwritableTargetShowsTheBoxAndWritesNothing()
     QVERIFY(!report.exportReport(path, true, true));
     QVERIFY(watcher.waitForCount(1));
     QCOMPARE(watcher.seen().value(0).title, QStringLiteral("Log Settings"));
-    QCOMPARE(watcher.seen().value(0).text,
-             QStringLiteral("You don't have the rights to write to this location.\n Please choose another location."));
+    // The cause as it is: no folder, rather than missing rights.
+    QCOMPARE(watcher.seen().value(0).text, QStringLiteral("The folder %1 does not exist.\n Please choose another location.")
+                                               .arg(m_home->path() + QStringLiteral("/missing-dir")));
     QVERIFY(!QFile::exists(path));
     QVERIFY(channel.commands.isEmpty());
+}
+
+void ExportReportTest::linkSwappedInDuringTheRunGetsNothing()
+{
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    const QString victim = m_home->path() + QStringLiteral("/victim.txt");
+    for (const bool bundle : {false, true}) {
+        QFile v(victim);
+        QVERIFY(v.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        v.write("precious\n");
+        v.close();
+        const QString path = m_home->path() + (bundle ? QStringLiteral("/bundle.txt") : QStringLiteral("/report.txt"));
+        SwappingChannel channel(path, victim);
+        ExportConfiguration report(&channel, nullptr, &versions);
+        report.setFrontendVersion(QStringLiteral("v4.0.1 2026-02-02"));
+        if (bundle)
+            QVERIFY(SystemInfoBundle().write(path, report, {}));
+        else
+            QVERIFY(report.exportReport(path, false, true));
+        QVERIFY(channel.commands.size() > 50);
+        QCOMPARE(ReportFile(victim).lines(), QStringList{"precious"});
+        QVERIFY(!QFileInfo(path).isSymLink());
+        const QStringList lines = ReportFile(path).lines();
+        QCOMPARE(lines.value(bundle ? 1 : 0), QStringLiteral("Export Controller configuration"));
+        QVERIFY(lines.contains(QStringLiteral("[Inertial settings]")));
+    }
+}
+
+void ExportReportTest::hugeCountsAreCappedAndSaidSo()
+{
+    HugeCountChannel channel;
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    ExportConfiguration report(&channel, nullptr, &versions);
+    const QString path = m_home->path() + QStringLiteral("/huge.txt");
+    QVERIFY(report.exportReport(path, false, true));
+    QVERIFY(report.countsCapped() > 0);
+    // Every count cut, nested loops included: the report ends after a bounded number of questions.
+    QVERIFY2(channel.commands < 400000, qPrintable(QString::number(channel.commands)));
+    const QStringList lines = ReportFile(path).lines();
+    QVERIFY(lines.contains(QStringLiteral("(The Controller answered 2147483647 to \"camera number_of_cameras\": only 1000 are listed.)")));
+    QVERIFY(lines.contains(QStringLiteral("[Inertial settings]")));   // the last section is there
 }
 
 void ExportReportTest::resultBoxNamesTheFile()
@@ -349,11 +438,12 @@ void ExportReportTest::tablesAlignTheirCells()
                                               QStringLiteral("Custom")}),
              QStringLiteral("  M1 |    yes |           b01 | Custom"));
 
-    const QString path = m_home->path() + QStringLiteral("/table.txt");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     ReportWriter out(nullptr);
-    out.setPath(path);
+    out.setDevice(&buffer);
     out.table(QStringLiteral("Measurement Tool"), columns, {});
-    const QStringList lines = ReportFile(path).lines();
+    const QStringList lines = QString::fromUtf8(buffer.data()).split(QLatin1Char('\n'));
     QCOMPARE(lines.value(0), QStringLiteral("Measurement Tool"));
     QCOMPARE(lines.value(1), QStringLiteral("----------------"));
     QCOMPARE(lines.value(2), QStringLiteral("ID   | Active | Reference ID  | Calibration     "));
