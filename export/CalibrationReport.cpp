@@ -60,7 +60,7 @@ void CalibrationReport::writeRoomCalibration()
         m_out.text(QStringLiteral("  Number of cameras"), w, ReportWriter::errorText(rc));
     if (atLeast(1, 18)) {
         for (int c = 1; c <= cameras; ++c)
-            m_out.value(QStringLiteral("  Camera c0%1 has room").arg(c), w, QStringLiteral("tracking has_room ") + sel("c", c));
+            m_out.value(QStringLiteral("  Camera %1 has room").arg(sel("c", c)), w, QStringLiteral("tracking has_room ") + sel("c", c));
         const int missing = count(QStringLiteral("  Number of missing cameras"), w, QStringLiteral("tracking number_of_missing_cameras"));
         for (int c = 1; c <= missing; ++c)
             m_out.value(QStringLiteral("    Missing camera %1").arg(c), w, QStringLiteral("tracking missing_camera ") + sel("c", c));
@@ -386,13 +386,17 @@ void CalibrationReport::writeInertial()
             m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(r));
             continue;
         }
-        device(QStringLiteral("sensor"), id,
-               {QStringLiteral("sensor_version"), QStringLiteral("sensor_present"), QStringLiteral("sensor_radio_channel"),
-                QStringLiteral("sensor_wakeup_mode"), QStringLiteral("sensor_sleep_timeout"), QStringLiteral("body_of_sensor"),
-                QStringLiteral("sensor_handeye"), QStringLiteral("sensor_delay"), QStringLiteral("sensor_has_storage"),
-                QStringLiteral("sensor_has_gyro_calibration"), QStringLiteral("sensor_output_frequency")});
+        QStringList extras{QStringLiteral("sensor_version"), QStringLiteral("sensor_present"), QStringLiteral("sensor_radio_channel"),
+                           QStringLiteral("sensor_wakeup_mode"), QStringLiteral("sensor_sleep_timeout"), QStringLiteral("body_of_sensor"),
+                           QStringLiteral("sensor_handeye"), QStringLiteral("sensor_delay")};
+        // Storage, gyro calibration, output rate and the pulse came with 1.21.
+        if (atLeast(1, 21))
+            extras << QStringLiteral("sensor_has_storage") << QStringLiteral("sensor_has_gyro_calibration")
+                   << QStringLiteral("sensor_output_frequency");
+        device(QStringLiteral("sensor"), id, extras);
     }
-    m_out.value(QStringLiteral("Pulse"), w, QStringLiteral("tracking pulse"));
+    if (atLeast(1, 21))
+        m_out.value(QStringLiteral("Pulse"), w, QStringLiteral("tracking pulse"));
     m_out.line();
 }
 

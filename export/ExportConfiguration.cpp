@@ -145,7 +145,7 @@ bool ExportConfiguration::writeReport(QIODevice *device, const QString &name)
     writeConfiguration();
     writeHardwareInfo();
     writeCascade();
-    HardwareSettingsReport(m_out).write();
+    HardwareSettingsReport(m_out, &m_customCalibrated).write();
     CalibrationReport(m_out).write();
     m_out.setDevice(nullptr);
 
@@ -380,10 +380,19 @@ void ExportConfiguration::writeVersionInfo()
         return;
     }
     m_out.value(QStringLiteral("QUORIX4 Backend"), w, QStringLiteral("system version"));
-    if (m_versions)
-        m_out.text(QStringLiteral("Protocol version"), w,
-                   QStringLiteral("%1.%2.%3").arg(m_versions->protocol.major).arg(m_versions->protocol.minor)
-                       .arg(m_versions->protocol.patch));
+    QString notice;
+    if (m_out.get(&notice, QStringLiteral("system version_copyright")) == 0)
+        m_out.text(QStringLiteral("Version notice"), w, notice.remove(QLatin1Char('"')).trimmed());
+    if (m_versions) {
+        // A part the Controller did not report (-1) is left out, not printed.
+        const auto &p = m_versions->protocol;
+        QString text = p.major < 0 ? QStringLiteral("unknown") : QString::number(p.major);
+        if (p.major >= 0 && p.minor >= 0)
+            text += QLatin1Char('.') + QString::number(p.minor);
+        if (p.major >= 0 && p.minor >= 0 && p.patch >= 0)
+            text += QLatin1Char('.') + QString::number(p.patch);
+        m_out.text(QStringLiteral("Protocol version"), w, text);
+    }
     if (atLeast(0, 12))
         m_out.value(QStringLiteral("Controller Serial"), w, QStringLiteral("system controller_serial"));
     if (atLeast(1, 19))

@@ -79,6 +79,25 @@ public:
     long commands = 0;
 };
 
+// Answers the parameters it is given, refuses the rest.
+class AnsweringChannel : public DeadChannel
+{
+public:
+    explicit AnsweringChannel(const QMap<QByteArray, QByteArray> &answers) : DeadChannel(0), m_answers(answers) {}
+    int exchange(char *reply, const char *command) override
+    {
+        const QByteArray parameter = QByteArray(command).mid(12);
+        if (!m_answers.contains(parameter))
+            return DeadChannel::exchange(reply, command);
+        commands << QString::fromLatin1(command);
+        qstrncpy(reply, ("quorix2 set " + parameter + ' ' + m_answers.value(parameter)).constData(), BufferSize);
+        return 0;
+    }
+
+private:
+    QMap<QByteArray, QByteArray> m_answers;
+};
+
 // Refuses every command, and at the 50th swaps a link to another file in
 // where the report is being written.
 class SwappingChannel : public DeadChannel
@@ -131,6 +150,7 @@ private slots:
     void protocol16GatesCascadeInertialAndStandardBodies();
     void protocol112ChecksCustomCalibration();
     void refusedQueriesBecomeErrorLinesAndTheStructureStays();
+    void linesAgreeWithEachOther();
     void brokenChannelGivesErrorLinesEverywhere();
     void removeExistingReplacesOrAppends();
     void unwritableTargetShowsTheBoxAndWritesNothing();
@@ -235,6 +255,10 @@ void ExportReportTest::protocol07KeepsOnlyUngatedSections()
     QVERIFY(version.contains(kTooOld));
     QVERIFY(version.value(1).startsWith(QStringLiteral("QUORIX4 Frontend")));
     QVERIFY(!f.contains(QStringLiteral("QUORIX4 Backend")));
+    // The sync card's input frequency is newer than 0.8 (0.13): not asked.
+    const ReportFile sync(runReport(QStringLiteral("v0.12.0")));
+    QVERIFY(!sync.section(QStringLiteral("Synccard settings")).contains(kTooOld));
+    QVERIFY(sync.section(QStringLiteral("Synccard settings")).filter(QStringLiteral("input frequency")).isEmpty());
     for (const char *gated : {"Controller settings", "Hardware info", "Cascaded System", "Camera settings",
                               "Synccard settings", "Tracking settings", "Measurement Tool settings", "Room adjustments",
                               "Fingertracking settings", "Tactile settings", "Inertial settings"})
@@ -275,9 +299,52 @@ void ExportReportTest::protocol112ChecksCustomCalibration()
     // The simulator marks its first target-library entry as custom calibrated.
     QVERIFY(overview.filter(QRegularExpression(QStringLiteral("^ +B1 .*manually calibrated, looks like tl_standard_a"))).size() == 1);
     QVERIFY(overview.filter(QRegularExpression(QStringLiteral("^ +F1 .*Target Library: tl_gripwand_a$"))).size() == 1);
-    QVERIFY(!f.section(QStringLiteral("Inertial settings")).contains(kTooOld));
+    // The body administration tells the same of the same body.
+    const QStringList admin = f.section(QStringLiteral("Body Administration"));
+    QVERIFY(admin.filter(QRegularExpression(QStringLiteral("^ +B1 .*manually calibrated, looks like tl_standard_a$"))).size() == 1);
+    QVERIFY(admin.filter(QStringLiteral("Target library: tl_standard_a")).isEmpty());
+    const QStringList inertial = f.section(QStringLiteral("Inertial settings"));
+    QVERIFY(!inertial.contains(kTooOld));
+    // What came with 1.21 is left out.
+    QVERIFY(inertial.filter(QStringLiteral("Pulse")).isEmpty());
+    QVERIFY(inertial.filter(QStringLiteral("sensor_has_storage")).isEmpty());
+    for (const SimCommandLog::Entry &e : m_sim->commandLog())
+        QVERIFY2(!e.text.contains(QStringLiteral("tracking pulse")), qPrintable(e.text));
     QVERIFY(f.section(QStringLiteral("Controller settings")).filter(QStringLiteral("CPU temperature")).isEmpty());
     QVERIFY(!hasErrorLine(f.lines()));
+}
+
+// Headings and the lines that refer to them name things alike, labels keep
+// their width, and a version part that was not reported is not printed.
+void ExportReportTest::linesAgreeWithEachOther()
+{
+    SimScenario tenCameras;
+    tenCameras.cameras = 10;
+    const ReportFile f(runReport(QStringLiteral("v1.27"), tenCameras));
+    QVERIFY(f.section(QStringLiteral("Camera settings")).contains(QStringLiteral("Camera c10")));
+    const QStringList room = f.section(QStringLiteral("Room calibration"));
+    QVERIFY(room.filter(QRegularExpression(QStringLiteral("^  Camera c10 has room +: yes$"))).size() == 1);
+    QVERIFY(room.filter(QStringLiteral("c010")).isEmpty());
+
+    const QStringList version = f.section(QStringLiteral("Version info"));
+    QVERIFY2(version.contains(QStringLiteral("Protocol version        : 1.27")), qPrintable(version.join('\n')));
+    QVERIFY(version.contains(QStringLiteral("Version notice          : (c) 2026 Quorix tracking simulator")));
+
+    AnsweringChannel channel({{"output net ch01", "udp 198.18.0.9 5000"}});
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    ExportConfiguration report(&channel, nullptr, &versions);
+    const QString path = m_home->path() + QStringLiteral("/output.txt");
+    QVERIFY(report.exportReport(path, false, true));
+    const QStringList output = ReportFile(path).section(QStringLiteral("Output settings"));
+    QVERIFY(output.contains(QStringLiteral("  UDP/Multicast      : udp")));
+    QVERIFY(output.contains(QStringLiteral("  Send to            : 198.18.0.9")));
+    static const QRegularExpression doubled(QStringLiteral("[A-Za-z]: +: "));
+    for (const QString &l : f.lines() + output)
+        QVERIFY2(!doubled.match(l).hasMatch(), qPrintable(l));
+    // Every value line of the sync section has its colon in the label column.
+    for (const QString &l : f.section(QStringLiteral("Synccard settings")))
+        if (l.contains(QStringLiteral(": ")))
+            QVERIFY2(l.indexOf(QStringLiteral(": ")) == 30, qPrintable(l));
 }
 
 void ExportReportTest::refusedQueriesBecomeErrorLinesAndTheStructureStays()
