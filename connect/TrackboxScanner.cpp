@@ -241,19 +241,23 @@ void TrackboxScanner::listen(IOManagerUdp &channel, unsigned onlyFrom)
 
 // A Controller on two of our subnets answers from two addresses. Only the same
 // MAC address tells for certain that two answers came from one device (two
-// Controllers may share serial and host name, for example a spare with a copied
-// configuration): keep its first reply. Without a MAC both are listed.
+// Controllers may share serial and host name, for example a spare set up as a
+// copy), and one device gives the same serial, name and version on every
+// address: then its first reply is kept. Anything less is listed twice.
 void TrackboxScanner::removeDuplicates()
 {
+    auto same = [](const TrackboxRecord &a, const TrackboxRecord &b) {
+        const QString mac = TrackboxRecord::field(a.mac).trimmed().toLower();
+        return mac != QLatin1String(Unknown) && !mac.isEmpty() && mac == TrackboxRecord::field(b.mac).trimmed().toLower()
+            && TrackboxRecord::field(a.serial) == TrackboxRecord::field(b.serial)
+            && TrackboxRecord::field(a.hostName) == TrackboxRecord::field(b.hostName)
+            && TrackboxRecord::field(a.version) == TrackboxRecord::field(b.version);
+    };
     QList<TrackboxRecord> kept;
     for (const TrackboxRecord &r : qAsConst(m_records)) {
-        const QString mac = TrackboxRecord::field(r.mac).trimmed().toLower();
         bool duplicate = false;
-        if (mac != QLatin1String(Unknown) && !mac.isEmpty()) {
-            for (const TrackboxRecord &k : qAsConst(kept))
-                if (TrackboxRecord::field(k.mac).trimmed().toLower() == mac)
-                    duplicate = true;
-        }
+        for (const TrackboxRecord &k : qAsConst(kept))
+            duplicate = duplicate || same(k, r);
         if (!duplicate)
             kept << r;
     }
