@@ -370,7 +370,8 @@ void ExportConfiguration::writeVersionInfo()
     m_out.line(QStringLiteral("[Version info]"));
     m_out.line();
     m_out.text(QStringLiteral("QUORIX4 Frontend"), w, m_frontendVersion.section(QLatin1Char('|'), 0, 0));
-    m_out.text(QStringLiteral("Installation path"), w, QCoreApplication::applicationFilePath());
+    m_out.text(QStringLiteral("Installation path"), w,
+               m_installationPath.isEmpty() ? QCoreApplication::applicationFilePath() : m_installationPath);
     m_out.text(QStringLiteral("Date of Frontend update"), w,
                m_frontendUpdate.isValid() ? m_frontendUpdate.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"))
                                           : QStringLiteral("unknown"));
@@ -405,6 +406,12 @@ void ExportConfiguration::writeFrontendModules()
 {
     m_out.line(QStringLiteral("[Frontend modules (loaded)]"));
     m_out.line();
+    if (!m_modulesNote.isEmpty()) {
+        for (const QString &l : qAsConst(m_modulesNote))
+            m_out.line(l);
+        m_out.line();
+        return;
+    }
     QStringList fields = m_frontendVersion.split(QLatin1Char('|'));
     fields.removeFirst();
     std::stable_sort(fields.begin(), fields.end(), [](const QString &a, const QString &b) {

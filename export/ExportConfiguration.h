@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class IOManager;
 class QIODevice;
@@ -38,6 +39,11 @@ public:
     void setFrontendVersion(const QString &text) { m_frontendVersion = text; }
     void setFrontendUpdateDate(const QDateTime &date) { m_frontendUpdate = date; }
     QString frontendVersion() const { return m_frontendVersion; }
+    // For a report written without the front end's window: the front end's
+    // path in place of this program's, and lines that say why the loaded
+    // modules are not listed.
+    void setInstallationPath(const QString &path) { m_installationPath = path; }
+    void setFrontendModulesNote(const QStringList &lines) { m_modulesNote = lines; }
 
     QString errorText() const { return m_error; }
     int commandsSent() const { return m_out.commandsSent(); }
@@ -71,6 +77,8 @@ private:
     ReportWriter m_writer; // m_out (the section's reference) refers to it
     QString m_frontendVersion;
     QDateTime m_frontendUpdate;
+    QString m_installationPath;
+    QStringList m_modulesNote;
     QString m_error;
     QMap<QString, bool> m_customCalibrated; // target library name -> custom calibration
 };

@@ -6,6 +6,7 @@
 #include <QStringList>
 
 class QDate;
+class QDateTime;
 
 class IOManager;
 
@@ -29,4 +30,14 @@ public:
 
     // The Controller's versions and model, as the front end reads them at start-up.
     static BackendVersions readVersions(IOManager &channel);
+
+    // What the front end installed next to this program would write in the
+    // report, as far as a program without its window can know it: the front
+    // end's path ("" when it is not there), its update date from this user's
+    // preferences (invalid when there are none), and the plug-ins installed
+    // in its plugins directory (file names: their modules are not loaded).
+    static QString frontendProgram(const QString &appDir);
+    static QDateTime frontendUpdateDate(const QString &preferencesFile);
+    static QStringList installedPlugins(const QString &appDir);
+    static QString preferencesFile();
 };

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -107,6 +108,13 @@ ReportProgramTest::Run ReportProgramTest::report(const QStringList &arguments)
 void ReportProgramTest::writesTheReportAndSaysWhere()
 {
     startSim();
+    // This user's front end was last updated then.
+    const QString config = m_home->path() + QStringLiteral("/.ZEL/QUORIX4/v4.0.1/config");
+    QVERIFY(QDir().mkpath(config));
+    QFile prefs(config + QStringLiteral("/current-preferences.xml"));
+    QVERIFY(prefs.open(QIODevice::WriteOnly));
+    prefs.write("<?xml version=\"1.0\"?>\n<PREFERENCES>\n <LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-01-02T03:04:05\"/>\n</PREFERENCES>\n");
+    prefs.close();
     const QString path = m_home->path() + QStringLiteral("/hall.txt");
     const Run r = report({QStringLiteral("-host"), kSim, QStringLiteral("-o"), path});
     QCOMPARE(r.exitCode, 0);
@@ -116,7 +124,20 @@ void ReportProgramTest::writesTheReportAndSaysWhere()
     QCOMPARE(f.section(QStringLiteral("System overview")).value(0), QStringLiteral("Controller      : hall-b-2, S/N 10234, v3.4.2"));
     QCOMPARE(f.sectionNames().size(), 24);
     QVERIFY(!f.contains(QStringLiteral("Version of Controller is too old.")));
-    QVERIFY(f.section(QStringLiteral("Version info")).filter(QStringLiteral("Installation path")).value(0).endsWith(QStringLiteral("quorix4-report")));
+    // The front end's values where they can be known without its window, and
+    // plainly said where not.
+    const QStringList version = f.section(QStringLiteral("Version info"));
+    QVERIFY(version.contains(QStringLiteral("Date of Frontend update : 2026-01-02T03:04:05")));
+    const QString installed = version.filter(QStringLiteral("Installation path")).value(0);
+    if (QFile::exists(program("quorix4")))
+        QCOMPARE(installed, QStringLiteral("Installation path       : ") + QFileInfo(program("quorix4")).absoluteFilePath());
+    else
+        QVERIFY2(installed.contains(QStringLiteral("unknown (no quorix4 in")), qPrintable(installed));
+    const QStringList modules = f.section(QStringLiteral("Frontend modules (loaded)"));
+    QVERIFY2(modules.value(1).startsWith(QStringLiteral("Not known: quorix4-report loads no modules")), qPrintable(modules.join('|')));
+    QVERIFY(modules.value(2).startsWith(QStringLiteral("Installed plug-ins: ")));
+    if (QFile::exists(program("plugins/libholoview.so")))
+        QVERIFY(modules.value(2).contains(QStringLiteral("libholoview.so")));
 
     // Without -o the file lands in the current directory under a dated name.
     const Run second = report({QStringLiteral("-host"), kSim});
