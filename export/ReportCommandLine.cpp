@@ -98,12 +98,9 @@ QString ReportCommandLine::frontendProgram(const QString &appDir)
 
 // The front end keeps the date in the attribute UPDATE_DATE of its
 // LAST_FRONTEND_UPDATE group.
-QDateTime ReportCommandLine::frontendUpdateDate(const QString &preferencesFile)
+QDateTime ReportCommandLine::frontendUpdateDate(const QByteArray &preferences)
 {
-    QFile file(preferencesFile);
-    if (!file.open(QIODevice::ReadOnly))
-        return QDateTime();
-    QXmlStreamReader xml(&file);
+    QXmlStreamReader xml(preferences);
     while (!xml.atEnd()) {   // also true after a parse error
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("LAST_FRONTEND_UPDATE"))
             return QDateTime::fromString(xml.attributes().value(QLatin1String("UPDATE_DATE")).toString().trimmed(),
@@ -117,8 +114,9 @@ QStringList ReportCommandLine::installedPlugins(const QString &appDir)
     return QDir(QDir(appDir).filePath(QStringLiteral("plugins"))).entryList({QStringLiteral("*.so")}, QDir::Files, QDir::Name);
 }
 
-QString ReportCommandLine::preferencesFile()
+QByteArray ReportCommandLine::preferences()
 {
-    return SystemInfoBundle::logRoot() + QStringLiteral("/v") + QuorixVersion::text()
-        + QStringLiteral("/config/current-preferences.xml");
+    QFile file(SystemInfoBundle::logRoot() + QStringLiteral("/v") + QuorixVersion::text()
+               + QStringLiteral("/config/current-preferences.xml"));
+    return file.open(QIODevice::ReadOnly) ? file.read(MaxPreferencesSize) : QByteArray();
 }

@@ -2,6 +2,7 @@
 
 #include "BackendVersions.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
@@ -37,7 +38,10 @@ public:
     // preferences (invalid when there are none), and the plug-ins installed
     // in its plugins directory (file names: their modules are not loaded).
     static QString frontendProgram(const QString &appDir);
-    static QDateTime frontendUpdateDate(const QString &preferencesFile);
+    static QDateTime frontendUpdateDate(const QByteArray &preferences);
     static QStringList installedPlugins(const QString &appDir);
-    static QString preferencesFile();
+    // This user's preferences file of this front-end version, at most
+    // MaxPreferencesSize bytes of it (empty when there is none).
+    static QByteArray preferences();
+    static constexpr qint64 MaxPreferencesSize = 1 << 20;
 };

@@ -77,7 +77,7 @@ int main(int argc, char *argv[])
     report.setInstallationPath(frontend.isEmpty()
                                    ? QCoreApplication::translate("quorix4-report", "unknown (no quorix4 in %1)").arg(appDir)
                                    : frontend);
-    report.setFrontendUpdateDate(ReportCommandLine::frontendUpdateDate(ReportCommandLine::preferencesFile()));
+    report.setFrontendUpdateDate(ReportCommandLine::frontendUpdateDate(ReportCommandLine::preferences()));
     const QStringList plugins = ReportCommandLine::installedPlugins(appDir);
     report.setFrontendModulesNote(
         {QCoreApplication::translate("quorix4-report", "Not known: quorix4-report loads no modules; the export in QUORIX4 lists them."),

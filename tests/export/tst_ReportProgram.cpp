@@ -38,6 +38,8 @@ private slots:
     void failsClearlyWhenTheControllerDoesNotAnswer();
     void unwritableTargetAndBrokenConnectionFail();
     void refusesABadCommandLine();
+    void updateDateFromPreferences_data();
+    void updateDateFromPreferences();
 
 private:
     void startSim(const QStringList &options = {});
@@ -235,6 +237,26 @@ void ReportProgramTest::refusesABadCommandLine()
     QCOMPARE(ok.days, 7);
     QCOMPARE(ok.host, QStringLiteral("bqc-1"));
     QCOMPARE(ok.output, QStringLiteral("a.txt"));
+}
+
+void ReportProgramTest::updateDateFromPreferences_data()
+{
+    QTest::addColumn<QByteArray>("preferences");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("written by the front end")
+        << QByteArray("<A><B x=\"1\"/><LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-02-03T04:05:06\"/></A>") << "2026-02-03T04:05:06";
+    QTest::newRow("no file") << QByteArray() << QString();
+    QTest::newRow("no date") << QByteArray("<A><LAST_FRONTEND_UPDATE/></A>") << QString();
+    QTest::newRow("not a date") << QByteArray("<A><LAST_FRONTEND_UPDATE UPDATE_DATE=\"soon\"/></A>") << QString();
+    QTest::newRow("broken before it") << QByteArray("<A><B></A><LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-02-03T04:05:06\"/>")
+                                      << QString();
+}
+
+void ReportProgramTest::updateDateFromPreferences()
+{
+    QFETCH(QByteArray, preferences);
+    QFETCH(QString, date);
+    QCOMPARE(ReportCommandLine::frontendUpdateDate(preferences).toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")), date);
 }
 
 QTEST_MAIN(ReportProgramTest)
