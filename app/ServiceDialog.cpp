@@ -79,13 +79,21 @@ QString ServiceDialog::serviceIdFor(int model, const QString &serial, bool syncC
     }
 }
 
+// Every query here has its fallback: an unanswered one raises no box.
+void ServiceDialog::quiet()
+{
+    m_channel->prepareNextCommand(false, -1, true);
+}
+
 bool ServiceDialog::hasSyncCard0401()
 {
     int count = 0;
+    quiet();
     if (m_channel->getInt(&count, "synccard number_of_synccards") != 0)
         count = 0;
-    for (int i = 1; i <= count; ++i) {
+    for (int i = 1; i <= qMin(count, MaxSyncCards); ++i) {
         char card[IOManager::BufferSize] = "";
+        quiet();
         if (m_channel->getString(card, "synccard synccard d%02d", i) != 0)
             continue;
         if (QString::fromLatin1(card).section(QLatin1Char(' '), 0, 0, QString::SectionSkipEmpty) == QLatin1String("0x0401"))
@@ -97,9 +105,11 @@ bool ServiceDialog::hasSyncCard0401()
 QString ServiceDialog::queryServiceId()
 {
     char serial[IOManager::BufferSize] = "";
+    quiet();
     if (m_channel->getString(serial, "system controller_serial") != 0)
         qstrcpy(serial, "00000");
     int model = -1;
+    quiet();
     if (m_channel->getInt(&model, "system model") != 0)
         model = -1;
     // Only the fallback depends on the sync cards; other models ask nothing more.
@@ -113,6 +123,7 @@ void ServiceDialog::refresh()
     ui->lineEdit_serviceid->setText(m_serviceId);
 
     char version[IOManager::BufferSize] = "";
+    quiet();
     if (m_channel->getString(version, "system version") != 0)
         version[0] = '\0';
     ui->lineEdit_version->setText(QString::fromLatin1(version));

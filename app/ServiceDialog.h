@@ -52,6 +52,9 @@ public slots:
 private:
     QString queryServiceId();
     bool hasSyncCard0401();
+    void quiet();
+    // Cards asked for the identifier at most; a count beyond is no real one.
+    static constexpr int MaxSyncCards = 1000;
 
     Ui::ServiceDialogClass *ui;
     IOManager *m_channel;

@@ -7,6 +7,7 @@
 #include "Socket.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 
 #include <set>
 
@@ -20,27 +21,41 @@ QByteArray firstWord(const QByteArray &text)
     return words.isEmpty() ? QByteArray() : words.first();
 }
 
-// One get to the Controller at ip. A datagram from another sender (a late
-// answer of another Controller, or a second answer to the broadcast) is not
-// this Controller's reply: it is passed over and the next one read.
-bool query(IOManagerUdp &channel, unsigned ip, const char *parameter, QByteArray *value)
+// The addresses whose datagrams count as a Controller's reply: the one asked
+// and, for a Controller with several addresses, the one it answered from.
+struct Peer
 {
+    unsigned asked = 0;
+    unsigned answered = 0;
+    bool accepts(unsigned from) const { return from == asked || (answered != 0 && from == answered); }
+};
+
+// One get to the Controller. A datagram from another sender (a late answer of
+// another Controller, or a second answer to the broadcast) is not this
+// Controller's reply: it is passed over and the next one read, for as long as
+// the reply may take.
+bool query(IOManagerUdp &channel, const Peer &peer, const char *parameter, QByteArray *value)
+{
+    QElapsedTimer clock;
+    clock.start();
     char buffer[IOManager::BufferSize];
     int r = channel.getString(buffer, "%s", parameter);
-    for (int strays = 0;; ++strays) {
+    for (;;) {
         if (r == -1 || r == -2)
             return false;   // no datagram at all
         unsigned from = 0;
         channel.lastSender(&from, nullptr);
-        if (from == ip) {
+        if (peer.accepts(from)) {
             if (r != 0)
                 return false;
             *value = QByteArray(buffer);
             return true;
         }
-        if (strays == 3)
+        const qint64 left = TrackboxScanner::ReplyTimeoutMs - clock.elapsed();
+        if (left <= 0)
             return false;
         channel.setReceiveOnly(true);
+        channel.prepareNextCommand(false, int(left), true);
         r = channel.getString(buffer, "%s", parameter);
         channel.setReceiveOnly(false);
     }
@@ -48,11 +63,11 @@ bool query(IOManagerUdp &channel, unsigned ip, const char *parameter, QByteArray
 
 // Serial, access, cascade flag and MAC; model is empty when it was not asked,
 // and then the serial is taken as it is.
-void readDetails(IOManagerUdp &channel, unsigned ip, const QByteArray &model, TrackboxRecord *record)
+void readDetails(IOManagerUdp &channel, const Peer &peer, const QByteArray &model, TrackboxRecord *record)
 {
     QByteArray value;
     QByteArray serial = Unknown;
-    if (query(channel, ip, "system controller_serial", &value)) {
+    if (query(channel, peer, "system controller_serial", &value)) {
         serial = value;
         // Model 2 prints its serials as S and eight digits.
         if (model == "2")
@@ -61,22 +76,22 @@ void readDetails(IOManagerUdp &channel, unsigned ip, const QByteArray &model, Tr
     TrackboxRecord::setField(record->serial, serial);
 
     QByteArray protocol = "v0.0";
-    if (query(channel, ip, "system protocol_version", &value))
+    if (query(channel, peer, "system protocol_version", &value))
         protocol = firstWord(value);
 
     QByteArray access = Unknown;
-    if (query(channel, ip, "system access", &value))
+    if (query(channel, peer, "system access", &value))
         access = value;
     TrackboxRecord::setField(record->access, access);
 
     // Only a Controller held by another front end can be a cascade slave, and
     // only protocols from 1.7 on know the question.
     if (access == "none" && IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.7")
-        && query(channel, ip, "system slave", &value) && value == "yes")
+        && query(channel, peer, "system slave", &value) && value == "yes")
         record->cascadedSlave = 1;
 
     QByteArray mac = Unknown;
-    if (IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.9") && query(channel, ip, "system ethernet_mac", &value))
+    if (IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.9") && query(channel, peer, "system ethernet_mac", &value))
         mac = value;
     TrackboxRecord::setField(record->mac, mac);
 }
@@ -129,7 +144,27 @@ QVector<unsigned> TrackboxScanner::targets() const
         if (broadcast != 0 && !out.contains(broadcast))
             out << broadcast;
     }
+    // A back end bound to a loopback address (as the installed service is, so
+    // that only this computer reaches it) never sees a broadcast: ask each
+    // loopback address of this computer directly as well.
+    if (m_target == LocalOnly) {
+        for (const QNetworkAddressEntry &e : entries) {
+            const unsigned own = e.ip().toIPv4Address();
+            if (own != 0 && !out.contains(own))
+                out << own;
+        }
+    }
     return out;
+}
+
+bool TrackboxScanner::isBroadcastTarget(unsigned address, const QList<QNetworkAddressEntry> &entries)
+{
+    if ((address & 0xFFu) == 0xFFu)
+        return true;
+    for (const QNetworkAddressEntry &e : entries)
+        if (e.broadcast().toIPv4Address() == address)
+            return true;
+    return false;
 }
 
 void TrackboxScanner::run()
@@ -145,30 +180,44 @@ void TrackboxScanner::run()
         if (channel.sendOnly("quorix2 get system version") != 0)
             return;
     }
-    listen(channel);
+    unsigned onlyFrom = 0;
+    if (m_target != AllSubnets && m_target != LocalOnly
+        && !isBroadcastTarget(m_target, usableAddressEntries(false) + usableAddressEntries(true)))
+        onlyFrom = m_target;
+    listen(channel, onlyFrom);
 
     for (TrackboxRecord &record : m_records) {
         if (m_stop)
             break;
         channel.setTarget(record.ip, m_port);
+        const Peer peer{record.ip, 0};
         QByteArray value;
         TrackboxRecord::setField(record.hostName,
-                                 query(channel, record.ip, "system hostname", &value) ? value : QByteArray(Unknown));
+                                 query(channel, peer, "system hostname", &value) ? value : QByteArray(Unknown));
         QByteArray model = "0";
-        if (query(channel, record.ip, "system model", &value))
+        if (query(channel, peer, "system model", &value))
             model = value;
-        readDetails(channel, record.ip, model, &record);
+        readDetails(channel, peer, model, &record);
     }
     removeDuplicates();
 }
 
-// Collects the version replies until none has come for the channel's time-out.
-void TrackboxScanner::listen(IOManagerUdp &channel)
+// Collects the version replies until none has come for the reply time-out, but
+// never longer than ListenLimitMs in all and never more than MaxRecords: other
+// programs answering on the port must not hold the scan (and the window) up.
+// With onlyFrom set (one host asked), that host's answer is all there is to wait for.
+void TrackboxScanner::listen(IOManagerUdp &channel, unsigned onlyFrom)
 {
     std::set<unsigned> seen;
+    QElapsedTimer clock;
+    clock.start();
     channel.setReceiveOnly(true);
     char value[IOManager::BufferSize];
-    while (!m_stop) {
+    while (!m_stop && m_records.size() < MaxRecords) {
+        const qint64 left = ListenLimitMs - clock.elapsed();
+        if (left <= 0)
+            break;
+        channel.prepareNextCommand(false, int(qMin<qint64>(left, ReplyTimeoutMs)), true);
         const int r = channel.getString(value, "system version");
         if (r == -1 || r == -2)
             break;
@@ -176,30 +225,39 @@ void TrackboxScanner::listen(IOManagerUdp &channel)
             continue;   // not a version reply
         unsigned from = 0;
         channel.lastSender(&from, nullptr);
+        if (onlyFrom != 0 && from != onlyFrom)
+            continue;
         if (!seen.insert(from).second)
             continue;
         TrackboxRecord record;
         setAddress(&record, from);
         TrackboxRecord::setField(record.version, firstWord(value));
         m_records.append(record);
+        if (onlyFrom != 0)
+            break;
     }
     channel.setReceiveOnly(false);
 }
 
-// A Controller on two of our subnets answers from two addresses. The same
-// serial under the same host name is the same Controller: keep its first reply.
+// A Controller on two of our subnets answers from two addresses. Only the same
+// MAC address tells for certain that two answers came from one device (two
+// Controllers may share serial and host name, for example a spare set up as a
+// copy), and one device gives the same serial, name and version on every
+// address: then its first reply is kept. Anything less is listed twice.
 void TrackboxScanner::removeDuplicates()
 {
+    auto same = [](const TrackboxRecord &a, const TrackboxRecord &b) {
+        const QString mac = TrackboxRecord::field(a.mac).trimmed().toLower();
+        return mac != QLatin1String(Unknown) && !mac.isEmpty() && mac == TrackboxRecord::field(b.mac).trimmed().toLower()
+            && TrackboxRecord::field(a.serial) == TrackboxRecord::field(b.serial)
+            && TrackboxRecord::field(a.hostName) == TrackboxRecord::field(b.hostName)
+            && TrackboxRecord::field(a.version) == TrackboxRecord::field(b.version);
+    };
     QList<TrackboxRecord> kept;
     for (const TrackboxRecord &r : qAsConst(m_records)) {
-        const QString serial = TrackboxRecord::field(r.serial);
         bool duplicate = false;
-        if (serial != QLatin1String(Unknown) && !serial.isEmpty()) {
-            for (const TrackboxRecord &k : qAsConst(kept))
-                if (TrackboxRecord::field(k.serial) == serial
-                    && TrackboxRecord::field(k.hostName) == TrackboxRecord::field(r.hostName))
-                    duplicate = true;
-        }
+        for (const TrackboxRecord &k : qAsConst(kept))
+            duplicate = duplicate || same(k, r);
         if (!duplicate)
             kept << r;
     }
@@ -218,20 +276,35 @@ bool TrackboxScanner::probe(unsigned ip, unsigned short port, TrackboxRecord *re
     }
     IOManagerUdp channel;
     channel.setTarget(ip, port);
-    TrackboxRecord r;
-    setAddress(&r, ip);
     QByteArray value;
-    if (!query(channel, ip, "system version", &value)) {
+    // The first reply on this channel's own port answers the probe, whichever
+    // address of the Controller it came from; that address is the one listed
+    // and the one whose further answers count.
+    char buffer[IOManager::BufferSize];
+    QElapsedTimer clock;
+    clock.start();
+    int got = channel.getString(buffer, "system version");
+    while (got != 0 && got != -1 && got != -2 && clock.elapsed() < ReplyTimeoutMs) {
+        channel.setReceiveOnly(true);   // something else arrived first: keep listening
+        channel.prepareNextCommand(false, int(ReplyTimeoutMs - clock.elapsed()), true);
+        got = channel.getString(buffer, "system version");
+        channel.setReceiveOnly(false);
+    }
+    if (got != 0) {
         *messages << tr("no connection to Controller");
         return false;
     }
-    TrackboxRecord::setField(r.version, firstWord(value));
-    if (!query(channel, ip, "system hostname", &value)) {
+    Peer peer{ip, 0};
+    channel.lastSender(&peer.answered, nullptr);
+    TrackboxRecord r;
+    setAddress(&r, peer.answered != 0 ? peer.answered : ip);
+    TrackboxRecord::setField(r.version, firstWord(QByteArray(buffer)));
+    if (!query(channel, peer, "system hostname", &value)) {
         *messages << tr("no connection to Controller");
         return false;
     }
     TrackboxRecord::setField(r.hostName, value);
-    readDetails(channel, ip, QByteArray(), &r);
+    readDetails(channel, peer, QByteArray(), &r);
     *record = r;
     return true;
 }

@@ -35,6 +35,12 @@ public:
 
     static constexpr unsigned AllSubnets = 0;
     static constexpr unsigned LocalOnly = 0xFFFFFFFFu;
+    // How long one reply may take.
+    static constexpr int ReplyTimeoutMs = 500;
+    // Bounds of the listening phase: its whole length and the number of
+    // different senders taken.
+    static constexpr int ListenLimitMs = 2000;
+    static constexpr int MaxRecords = 64;
 
     explicit TrackboxScanner(unsigned short port);
     ~TrackboxScanner() override;
@@ -57,7 +63,11 @@ public:
 
     // Asks one address for a Controller's details. False, with the reason in
     // messages, when no Controller answered there.
+    // The record lists the address the Controller answered from.
     static bool probe(unsigned ip, unsigned short port, TrackboxRecord *record, QStringList *messages);
+    // Whether a scan target reaches a subnet rather than one host: the
+    // broadcast of one of entries, or an address ending in 255.
+    static bool isBroadcastTarget(unsigned address, const QList<QNetworkAddressEntry> &entries);
 
 
 protected:
@@ -65,7 +75,7 @@ protected:
 
 private:
     QVector<unsigned> targets() const;
-    void listen(IOManagerUdp &channel);
+    void listen(IOManagerUdp &channel, unsigned onlyFrom);
     void removeDuplicates();
 
     const unsigned short m_port;

@@ -7,6 +7,7 @@
 #include "TrackboxScanner.h"
 
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPointer>
@@ -64,6 +65,7 @@ TrackboxSelection::TrackboxSelection(QWidget *parent)
     connect(this, &TrackboxSelection::serviceControlsUpdate, this, &TrackboxSelection::handleServiceControlsUpdate,
             Qt::QueuedConnection);
     ui->tableWidget->viewport()->installEventFilter(this);
+    ui->txt_fixHostnameOrIp->installEventFilter(this);
 
     LocalServiceControl *service = LocalServiceControl::instance();
     m_serviceInstalled = service->isInstalled();
@@ -275,6 +277,12 @@ int TrackboxSelection::handle_trackboxtable_update()
             if (alive && found.isEmpty())
                 m_messages << tr("local QUORIX4 instance not responding");
         }
+    } else if (ui->txt_fixHostnameOrIp->text().isEmpty() && !ui->txt_fixHostnameOrIp->isModified()) {
+        // Nothing typed yet: nothing to search, and nothing to complain about.
+        m_messages.clear();
+        showMessages();
+        m_updateLock.unlock();
+        return 0;
     } else {
         found = probeHost(ui->txt_fixHostnameOrIp->text());
     }
@@ -486,6 +494,9 @@ void TrackboxSelection::on_txt_fixHostnameOrIp_returnPressed()
         return;
     showError(QString());
     ui->pushButton_update->setFocus();
+    // Enter searches for what was typed, as Update does.
+    ui->txt_fixHostnameOrIp->setModified(true);
+    emit trackboxtable_update();
 }
 
 void TrackboxSelection::on_cb_fixSubnet_currentIndexChanged(int)
@@ -496,6 +507,15 @@ void TrackboxSelection::on_cb_fixSubnet_currentIndexChanged(int)
 
 bool TrackboxSelection::eventFilter(QObject *watched, QEvent *event)
 {
+    // Enter in the host field is the field's own: the dialog must not pass it
+    // on to its default button (Connect) as well.
+    if (watched == ui->txt_fixHostnameOrIp && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent *>(event)->key();
+        if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+            on_txt_fixHostnameOrIp_returnPressed();
+            return true;
+        }
+    }
     if (watched == ui->tableWidget->viewport() && event->type() == QEvent::MouseButtonRelease
         && ui->tableWidget->currentRow() < 0) {
         const auto *mouse = static_cast<QMouseEvent *>(event);

@@ -55,12 +55,12 @@ void CalibrationReport::writeRoomCalibration()
         m_out.value(QStringLiteral("  Wand residual [mm]"), w, QStringLiteral("roomcal last_wand_residual"));
     }
     int cameras = 0;
-    const int rc = m_out.getInt(&cameras, QStringLiteral("camera number_of_cameras"));
+    const int rc = m_out.getCount(&cameras, QStringLiteral("camera number_of_cameras"));
     if (rc)
         m_out.text(QStringLiteral("  Number of cameras"), w, ReportWriter::errorText(rc));
     if (atLeast(1, 18)) {
         for (int c = 1; c <= cameras; ++c)
-            m_out.value(QStringLiteral("  Camera c0%1 has room").arg(c), w, QStringLiteral("tracking has_room ") + sel("c", c));
+            m_out.value(QStringLiteral("  Camera %1 has room").arg(sel("c", c)), w, QStringLiteral("tracking has_room ") + sel("c", c));
         const int missing = count(QStringLiteral("  Number of missing cameras"), w, QStringLiteral("tracking number_of_missing_cameras"));
         for (int c = 1; c <= missing; ++c)
             m_out.value(QStringLiteral("    Missing camera %1").arg(c), w, QStringLiteral("tracking missing_camera ") + sel("c", c));
@@ -120,7 +120,7 @@ void CalibrationReport::writeRoomAdjustments()
     if (atLeast(1, 18)) {
         m_out.line();
         int n = 0;
-        const int rc = m_out.getInt(&n, QStringLiteral("camera number_of_cameras"));
+        const int rc = m_out.getCount(&n, QStringLiteral("camera number_of_cameras"));
         if (rc)
             m_out.line(QStringLiteral("Number of cameras: Error %1").arg(rc));
         QVector<QStringList> rows;
@@ -144,7 +144,7 @@ void CalibrationReport::writeBodyCalibration()
     if (!openSection(QStringLiteral("[Body calibration]"), 0, 3))
         return;
     int types = 0;
-    const int r = m_out.getInt(&types, QStringLiteral("body number_of_types"));
+    const int r = m_out.getCount(&types, QStringLiteral("body number_of_types"));
     QVector<QStringList> rows;
     QStringList kinds;
     QVector<int> counts;
@@ -158,7 +158,7 @@ void CalibrationReport::writeBodyCalibration()
             continue;
         }
         int n = 0;
-        const int rn = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
+        const int rn = m_out.getCount(&n, QStringLiteral("body number_of_bodies ") + kind);
         QString desc = m_out.valueOrError(QStringLiteral("body type_desc ") + kind);
         desc.remove(QLatin1Char('"'));
         rows << QStringList{QString::number(t), kind, desc, rn ? ReportWriter::errorText(rn) : QString::number(n)};
@@ -239,7 +239,7 @@ void CalibrationReport::writeFingertracking()
     const int w = 30;
     m_out.value(QStringLiteral("Max number of hands"), w, f + QStringLiteral("max_number_of_hands"));
     int hands = 0;
-    const int rh = m_out.getInt(&hands, f + QStringLiteral("number_of_hands"));
+    const int rh = m_out.getCount(&hands, f + QStringLiteral("number_of_hands"));
     m_out.line(rh ? QStringLiteral("Number of hands: Error %1").arg(rh) : QStringLiteral("Number of hands: %1").arg(hands));
     const int geometries = count(QStringLiteral("Number of hand geometries"), w, f + QStringLiteral("number_of_hand_geometries"));
     if (atLeast(1, 20)) {
@@ -361,7 +361,7 @@ void CalibrationReport::writeInertial()
             m_out.value(QStringLiteral("  ") + e, w, f + e + QLatin1Char(' ') + id);
     };
     int dongles = 0;
-    const int rd = m_out.getInt(&dongles, f + QStringLiteral("number_of_transceivers"));
+    const int rd = m_out.getCount(&dongles, f + QStringLiteral("number_of_transceivers"));
     m_out.line(rd ? QStringLiteral("Number of dongles: Error %1").arg(rd) : QStringLiteral("Number of dongles: %1").arg(dongles));
     for (int d = 1; d <= dongles; ++d) {
         m_out.line(QStringLiteral("Dongle %1:").arg(d));
@@ -376,7 +376,7 @@ void CalibrationReport::writeInertial()
                 QStringLiteral("transceiver_radio_channel")});
     }
     int sensors = 0;
-    const int rs = m_out.getInt(&sensors, f + QStringLiteral("number_of_sensors"));
+    const int rs = m_out.getCount(&sensors, f + QStringLiteral("number_of_sensors"));
     m_out.line(rs ? QStringLiteral("Number of sensors: Error %1").arg(rs) : QStringLiteral("Number of sensors: %1").arg(sensors));
     for (int d = 1; d <= sensors; ++d) {
         m_out.line(QStringLiteral("Sensor %1:").arg(d));
@@ -386,13 +386,17 @@ void CalibrationReport::writeInertial()
             m_out.text(QStringLiteral("  Identifier"), w, ReportWriter::errorText(r));
             continue;
         }
-        device(QStringLiteral("sensor"), id,
-               {QStringLiteral("sensor_version"), QStringLiteral("sensor_present"), QStringLiteral("sensor_radio_channel"),
-                QStringLiteral("sensor_wakeup_mode"), QStringLiteral("sensor_sleep_timeout"), QStringLiteral("body_of_sensor"),
-                QStringLiteral("sensor_handeye"), QStringLiteral("sensor_delay"), QStringLiteral("sensor_has_storage"),
-                QStringLiteral("sensor_has_gyro_calibration"), QStringLiteral("sensor_output_frequency")});
+        QStringList extras{QStringLiteral("sensor_version"), QStringLiteral("sensor_present"), QStringLiteral("sensor_radio_channel"),
+                           QStringLiteral("sensor_wakeup_mode"), QStringLiteral("sensor_sleep_timeout"), QStringLiteral("body_of_sensor"),
+                           QStringLiteral("sensor_handeye"), QStringLiteral("sensor_delay")};
+        // Storage, gyro calibration, output rate and the pulse came with 1.21.
+        if (atLeast(1, 21))
+            extras << QStringLiteral("sensor_has_storage") << QStringLiteral("sensor_has_gyro_calibration")
+                   << QStringLiteral("sensor_output_frequency");
+        device(QStringLiteral("sensor"), id, extras);
     }
-    m_out.value(QStringLiteral("Pulse"), w, QStringLiteral("tracking pulse"));
+    if (atLeast(1, 21))
+        m_out.value(QStringLiteral("Pulse"), w, QStringLiteral("tracking pulse"));
     m_out.line();
 }
 

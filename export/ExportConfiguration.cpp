@@ -9,6 +9,8 @@
 #include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
 #include <QHostInfo>
 #include <QMessageBox>
 #include <QNetworkInterface>
@@ -51,11 +53,6 @@ ExportConfiguration::ExportConfiguration(IOManager *channel, QWidget *parent, co
     m_out.setVersions(versions);
 }
 
-QString ExportConfiguration::writeTestFailedText()
-{
-    return tr("You don't have the rights to write to this location.\n Please choose another location.");
-}
-
 QString ExportConfiguration::markerLine(const QString &text)
 {
     if (text.size() >= 78)
@@ -75,23 +72,59 @@ void ExportConfiguration::showBox(bool warning, const QString &text)
         QMessageBox::information(m_parent, tr("Log Settings"), text);
 }
 
+QString ExportConfiguration::openFailedText(const QString &path, const QString &reason)
+{
+    if (path.isEmpty())
+        return tr("No file name was given.");
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (!folder.isDir())
+        return tr("The folder %1 does not exist.\n Please choose another location.").arg(folder.filePath());
+    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        return tr("You don't have the rights to write to this location.\n Please choose another location.");
+    return tr("The file %1 could not be written: %2.\n Please choose another location.").arg(path, reason);
+}
+
 bool ExportConfiguration::exportReport(const QString &path, bool showResultBox, bool removeExisting)
 {
     m_error.clear();
     if (path.isEmpty())
         return false;
-    {
-        QFile test(path);
-        if (!test.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            m_error = writeTestFailedText();
+    // Written into a new file that replaces the old one when complete: nothing
+    // done to the path meanwhile (a link swapped in, say) can redirect the report.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = openFailedText(path, file.errorString());
+        showBox(true, m_error);
+        return false;
+    }
+    if (!removeExisting) {
+        // The report goes after what the file held.
+        QFile old(path);
+        if (old.exists() && (!old.open(QIODevice::ReadOnly) || file.write(old.readAll()) != old.size())) {
+            file.cancelWriting();
+            m_error = openFailedText(path, old.errorString());
             showBox(true, m_error);
             return false;
         }
     }
-    if (removeExisting)
-        QFile::remove(path);
+    const bool written = writeReport(&file, path);
+    if (!written || !file.commit()) {
+        file.cancelWriting();
+        if (written)
+            m_error = openFailedText(path, file.errorString());
+        showBox(true, m_error);
+        return false;
+    }
+    if (showResultBox)
+        showBox(false, tr("Informations successfully written to the file\n%1").arg(path));
+    return true;
+}
 
-    m_out.setPath(path);
+bool ExportConfiguration::writeReport(QIODevice *device, const QString &name)
+{
+    m_error.clear();
+    m_out.setDevice(device);
     m_out.resetCounters();
     m_out.line(QStringLiteral("Export Controller configuration"));
     m_out.line(QString(40, QLatin1Char('=')));
@@ -101,7 +134,7 @@ bool ExportConfiguration::exportReport(const QString &path, bool showResultBox, 
     const QDateTime now = QDateTime::currentDateTime();
     m_out.line(QStringLiteral("Generation time: ") + now.toString(QStringLiteral("yyyy-MM-dd"))
                + now.toString(QStringLiteral("Thh:mm:ss")));
-    m_out.line(QStringLiteral("File name      : ") + path);
+    m_out.line(QStringLiteral("File name      : ") + name);
     m_out.line();
 
     writeVersionInfo();
@@ -112,17 +145,15 @@ bool ExportConfiguration::exportReport(const QString &path, bool showResultBox, 
     writeConfiguration();
     writeHardwareInfo();
     writeCascade();
-    HardwareSettingsReport(m_out).write();
+    HardwareSettingsReport(m_out, &m_customCalibrated).write();
     CalibrationReport(m_out).write();
+    m_out.setDevice(nullptr);
 
     if (m_out.linesLost() > 0) {
-        // The file went away or filled up after the write test: say so rather than report success.
-        m_error = tr("%n line(s) of the report could not be written to\n%1", nullptr, m_out.linesLost()).arg(path);
-        showBox(true, m_error);
+        // The disk filled up, say: tell so rather than report success.
+        m_error = tr("%n line(s) of the report could not be written to\n%1", nullptr, m_out.linesLost()).arg(name);
         return false;
     }
-    if (showResultBox)
-        showBox(false, tr("Informations successfully written to the file\n%1").arg(path));
     return true;
 }
 
@@ -199,7 +230,7 @@ void ExportConfiguration::writeOverview()
 void ExportConfiguration::writeCameraTable()
 {
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("camera number_of_cameras"));
+    const int r = m_out.getCount(&n, QStringLiteral("camera number_of_cameras"));
     if (r) {
         m_out.line(QStringLiteral("Number of cameras: Error %1").arg(r));
         return;
@@ -263,7 +294,7 @@ void ExportConfiguration::readCustomCalibration()
     if (r != 0 || qstrcmp(reply, "quorix2 ok") != 0)
         return;
     int n = 0;
-    if (m_out.getInt(&n, QStringLiteral("targetlib number_of_targets")) != 0)
+    if (m_out.getCount(&n, QStringLiteral("targetlib number_of_targets")) != 0)
         return;
     for (int t = 1; t <= n; ++t) {
         QString name, custom;
@@ -305,7 +336,7 @@ void ExportConfiguration::writeCalibratedBodies()
         if (!tools && kind.startsWith(QLatin1String("measurementtool")))
             continue;
         int n = 0;
-        const int r = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
+        const int r = m_out.getCount(&n, QStringLiteral("body number_of_bodies ") + kind);
         if (r) {
             rows << QStringList{QStringLiteral("%1?").arg(QLatin1String(prefixes[k])), kind, QString(),
                                 ReportWriter::errorText(r)};
@@ -339,7 +370,8 @@ void ExportConfiguration::writeVersionInfo()
     m_out.line(QStringLiteral("[Version info]"));
     m_out.line();
     m_out.text(QStringLiteral("QUORIX4 Frontend"), w, m_frontendVersion.section(QLatin1Char('|'), 0, 0));
-    m_out.text(QStringLiteral("Installation path"), w, QCoreApplication::applicationFilePath());
+    m_out.text(QStringLiteral("Installation path"), w,
+               m_installationPath.isEmpty() ? QCoreApplication::applicationFilePath() : m_installationPath);
     m_out.text(QStringLiteral("Date of Frontend update"), w,
                m_frontendUpdate.isValid() ? m_frontendUpdate.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss"))
                                           : QStringLiteral("unknown"));
@@ -349,10 +381,19 @@ void ExportConfiguration::writeVersionInfo()
         return;
     }
     m_out.value(QStringLiteral("QUORIX4 Backend"), w, QStringLiteral("system version"));
-    if (m_versions)
-        m_out.text(QStringLiteral("Protocol version"), w,
-                   QStringLiteral("%1.%2.%3").arg(m_versions->protocol.major).arg(m_versions->protocol.minor)
-                       .arg(m_versions->protocol.patch));
+    QString notice;
+    if (m_out.get(&notice, QStringLiteral("system version_copyright")) == 0)
+        m_out.text(QStringLiteral("Version notice"), w, notice.remove(QLatin1Char('"')).trimmed());
+    if (m_versions) {
+        // A part the Controller did not report (-1) is left out, not printed.
+        const auto &p = m_versions->protocol;
+        QString text = p.major < 0 ? QStringLiteral("unknown") : QString::number(p.major);
+        if (p.major >= 0 && p.minor >= 0)
+            text += QLatin1Char('.') + QString::number(p.minor);
+        if (p.major >= 0 && p.minor >= 0 && p.patch >= 0)
+            text += QLatin1Char('.') + QString::number(p.patch);
+        m_out.text(QStringLiteral("Protocol version"), w, text);
+    }
     if (atLeast(0, 12))
         m_out.value(QStringLiteral("Controller Serial"), w, QStringLiteral("system controller_serial"));
     if (atLeast(1, 19))
@@ -365,6 +406,12 @@ void ExportConfiguration::writeFrontendModules()
 {
     m_out.line(QStringLiteral("[Frontend modules (loaded)]"));
     m_out.line();
+    if (!m_modulesNote.isEmpty()) {
+        for (const QString &l : qAsConst(m_modulesNote))
+            m_out.line(l);
+        m_out.line();
+        return;
+    }
     QStringList fields = m_frontendVersion.split(QLatin1Char('|'));
     fields.removeFirst();
     std::stable_sort(fields.begin(), fields.end(), [](const QString &a, const QString &b) {
@@ -383,7 +430,7 @@ void ExportConfiguration::writeBackendModules()
     m_out.line(QStringLiteral("[Backend modules (loaded)]"));
     m_out.line();
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("system number_of_single_versions"));
+    const int r = m_out.getCount(&n, QStringLiteral("system number_of_single_versions"));
     if (r) {
         m_out.line(QStringLiteral("Number of single versions: Error %1").arg(r));
     } else {
@@ -505,7 +552,7 @@ void ExportConfiguration::writeConfiguration()
         m_out.line(QStringLiteral("Free Configuration Space   : ") + m_out.valueOrError(QStringLiteral("config free_space")));
     m_out.line();
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("config number_of_configs"));
+    const int r = m_out.getCount(&n, QStringLiteral("config number_of_configs"));
     m_out.line(QStringLiteral("number of configurations: %1").arg(r ? ReportWriter::errorText(r) : QString::number(n)));
     QVector<QStringList> rows;
     for (int i = 1; !r && i <= n; ++i) {
@@ -532,7 +579,7 @@ void ExportConfiguration::writeHardwareInfo()
     const int w = 25;
     m_out.value(QStringLiteral("Motherboard"), w, QStringLiteral("system extra motherboard"));
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("system extra number_of_hardware"));
+    const int r = m_out.getCount(&n, QStringLiteral("system extra number_of_hardware"));
     if (r)
         m_out.text(QStringLiteral("Number of hardware entries"), w, ReportWriter::errorText(r));
     static const QMap<QString, QString> labels = {

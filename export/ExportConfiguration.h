@@ -8,8 +8,10 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <QStringList>
 
 class IOManager;
+class QIODevice;
 class QWidget;
 struct BackendVersions;
 
@@ -27,20 +29,30 @@ public:
 
     // Writes the whole report to path. False when nothing could be written
     // (the reason is in errorText(); with a window it is also shown in a box).
+    // The file is replaced in one step when the report is complete; without
+    // removeExisting the new file starts with the old one's content.
     bool exportReport(const QString &path, bool showResultBox, bool removeExisting);
+    // Writes the report into device, an open file named name; no boxes.
+    bool writeReport(QIODevice *device, const QString &name);
 
     // "v4.0.1 ...|module;version|...": the front end, then its loaded modules.
     void setFrontendVersion(const QString &text) { m_frontendVersion = text; }
     void setFrontendUpdateDate(const QDateTime &date) { m_frontendUpdate = date; }
     QString frontendVersion() const { return m_frontendVersion; }
+    // For a report written without the front end's window: the front end's
+    // path in place of this program's, and lines that say why the loaded
+    // modules are not listed.
+    void setInstallationPath(const QString &path) { m_installationPath = path; }
+    void setFrontendModulesNote(const QStringList &lines) { m_modulesNote = lines; }
 
     QString errorText() const { return m_error; }
     int commandsSent() const { return m_out.commandsSent(); }
     int linesLost() const { return m_out.linesLost(); }
+    int countsCapped() const { return m_out.countsCapped(); }
 
     // A marker line is centred in 80 characters filled with "*".
     static QString markerLine(const QString &text);
-    static QString writeTestFailedText();
+    static QString openFailedText(const QString &path, const QString &reason);
 
 private:
     void showBox(bool warning, const QString &text);
@@ -65,6 +77,8 @@ private:
     ReportWriter m_writer; // m_out (the section's reference) refers to it
     QString m_frontendVersion;
     QDateTime m_frontendUpdate;
+    QString m_installationPath;
+    QStringList m_modulesNote;
     QString m_error;
     QMap<QString, bool> m_customCalibrated; // target library name -> custom calibration
 };

@@ -5,6 +5,7 @@
 
 #include "ui_ExportSystemInformation.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -228,8 +229,17 @@ void ExportSystemInformation::updateEstimate()
 
 QString ExportSystemInformation::proposedPath() const
 {
-    return QStandardPaths::writableLocation(QStandardPaths::DesktopLocation)
-        + QStringLiteral("/QUORIX4_Systeminfo-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    // Only a folder that is there: a desktop without a Desktop folder would
+    // otherwise be offered one that cannot be written.
+    QString folder = QDir::homePath();
+    for (const auto location : {QStandardPaths::DesktopLocation, QStandardPaths::DocumentsLocation}) {
+        const QString candidate = QStandardPaths::writableLocation(location);
+        if (!candidate.isEmpty() && QDir(candidate).exists() && QDir::cleanPath(candidate) != QDir::cleanPath(QDir::homePath())) {
+            folder = candidate;
+            break;
+        }
+    }
+    return folder + QStringLiteral("/QUORIX4_Systeminfo-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
 }
 
 void ExportSystemInformation::on_pushButton_save_clicked()
@@ -243,10 +253,12 @@ void ExportSystemInformation::on_pushButton_save_clicked()
         if (box.exec() != QMessageBox::Ok)
             return;
     }
-    QFileDialog dialog(this, windowTitle(), proposedPath(), tr("Text files (*.txt)"));
+    const QString proposed = proposedPath();
+    QFileDialog dialog(this, windowTitle(), QFileInfo(proposed).absolutePath(), tr("Text files (*.txt)"));
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.selectFile(proposedPath());
+    dialog.setDirectory(QFileInfo(proposed).absolutePath());
+    dialog.selectFile(proposed);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().value(0).isEmpty())
         return;
     exportTo(dialog.selectedFiles().value(0));
@@ -268,11 +280,17 @@ bool ExportSystemInformation::exportTo(const QString &path)
         ui->progressBar->setValue(qMin(step, maximum));
     });
 
-    ui->progressBar->setValue(maximum);
     // A bundle that could not be written is reported as such, never as complete.
-    ui->label_status->setText(ok ? tr("Writing file '%1' ... complete.").arg(name)
-                                 : tr("Writing file '%1' ... failed: %2").arg(name, bundle.error()));
+    if (ok) {
+        ui->progressBar->setValue(maximum);
+        ui->label_status->setText(tr("Writing file '%1' ... complete.").arg(name));
+    } else {
+        ui->progressBar->reset();
+        ui->label_status->setText(tr("Writing file '%1' ... failed.").arg(name));
+    }
     ui->pushButton_save->setEnabled(true);
+    if (!ok)
+        QMessageBox::warning(this, windowTitle(), bundle.error());
     return ok;
 }
 

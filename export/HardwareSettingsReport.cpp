@@ -7,8 +7,9 @@
 
 #include <functional>
 
-HardwareSettingsReport::HardwareSettingsReport(ReportWriter &out)
+HardwareSettingsReport::HardwareSettingsReport(ReportWriter &out, const QMap<QString, bool> *customCalibrated)
     : ReportSection(out)
+    , m_customCalibrated(customCalibrated)
 {
 }
 
@@ -88,7 +89,7 @@ void HardwareSettingsReport::writeCameras()
         run(items, int(sizeof items / sizeof *items), sc);
         if (atLeast(0, 14)) {
             int areas = 0;
-            const int ra = m_out.getInt(&areas, QStringLiteral("camera number_of_areas ") + sc);
+            const int ra = m_out.getCount(&areas, QStringLiteral("camera number_of_areas ") + sc);
             m_out.text(QStringLiteral("  Number of areas"), w, ra ? ReportWriter::errorText(ra) : QString::number(areas));
             for (int a = 1; !ra && a <= areas; ++a)
                 m_out.value(QStringLiteral("    Area %1").arg(a), w, QStringLiteral("camera area %1 %2").arg(sc, sel("t", a)));
@@ -133,8 +134,10 @@ void HardwareSettingsReport::writeSynccards()
         }
         m_out.text(QStringLiteral("  Synccard"), w, id);
         m_out.value(QStringLiteral("  Model"), w, QStringLiteral("synccard model_desc ") + word(id, 0));
-        m_out.value(QStringLiteral("  Has input frequency"), w, QStringLiteral("synccard has_input_frequency"));
-        m_out.value(QStringLiteral("  Input frequency"), w, QStringLiteral("synccard input_frequency"));
+        if (atLeast(0, 13)) {
+            m_out.value(QStringLiteral("  Has input frequency"), w, QStringLiteral("synccard has_input_frequency"));
+            m_out.value(QStringLiteral("  Input frequency"), w, QStringLiteral("synccard input_frequency"));
+        }
         QString mode;
         const int rm = m_out.get(&mode, QStringLiteral("synccard active_mode"));
         m_out.text(QStringLiteral("  Active mode"), w, rm ? ReportWriter::errorText(rm) : mode);
@@ -149,7 +152,7 @@ void HardwareSettingsReport::writeSynccards()
         for (const char *source : {"internal", "video", "ttl"}) {
             m_out.value(QStringLiteral("  Has source %1").arg(QLatin1String(source)), w,
                         QStringLiteral("synccard has_source d01 %1").arg(QLatin1String(source)));
-            m_out.value(QStringLiteral("  Max external divisor %1").arg(QLatin1String(source)), w,
+            m_out.value(QStringLiteral("  Max ext. divisor %1").arg(QLatin1String(source)), w,
                         QStringLiteral("synccard max_external_divisor d01 %1").arg(QLatin1String(source)));
         }
         m_out.value(QStringLiteral("  Max output delay"), w, QStringLiteral("synccard max_output_delay d01"));
@@ -266,12 +269,15 @@ void HardwareSettingsReport::writeBodyAdministration()
         if (!atLeast(1, 12) || m_out.get(&lib, QStringLiteral("body targetlib_name %1 %2").arg(kind, sb)) != 0
             || lib == QLatin1String("none") || lib.isEmpty())
             return QStringLiteral("Custom");
+        // The same verdict as the overview's table: a library target calibrated by hand.
+        if (m_customCalibrated && m_customCalibrated->value(lib))
+            return QStringLiteral("manually calibrated, looks like %1").arg(lib);
         return QStringLiteral("Target library: %1").arg(lib);
     };
     auto bodies = [&](const QString &kind, const QString &title, const char *prefix,
                       const std::function<QStringList(const QString &)> &extra, const QVector<Column> &columns) {
         int n = 0;
-        const int r = m_out.getInt(&n, QStringLiteral("body number_of_bodies ") + kind);
+        const int r = m_out.getCount(&n, QStringLiteral("body number_of_bodies ") + kind);
         QVector<QStringList> rows;
         if (r)
             rows << QStringList{ReportWriter::errorText(r)};
@@ -340,7 +346,7 @@ void HardwareSettingsReport::writeBodyAdministration()
                {{QStringLiteral("ID"), 4}, {QStringLiteral("Active"), 6}, {QStringLiteral("Description"), 24},
                 {QStringLiteral("Calibration"), 16}});
         int n = 0;
-        const int r = m_out.getInt(&n, QStringLiteral("measurementtool number_of_tools"));
+        const int r = m_out.getCount(&n, QStringLiteral("measurementtool number_of_tools"));
         QVector<QStringList> rows;
         if (r)
             rows << QStringList{ReportWriter::errorText(r)};
@@ -388,9 +394,9 @@ void HardwareSettingsReport::writeOutputs()
         if (r) {
             m_out.line(QStringLiteral("  Send to / UDP port : Error %1").arg(r));
         } else if (p.size() == 3) {
-            m_out.line(QStringLiteral("  UDP/Multicast:     : ") + p.at(0));
-            m_out.line(QStringLiteral("  Send to:           : ") + p.at(1));
-            m_out.line(QStringLiteral("  Port:              : ") + p.at(2));
+            m_out.line(QStringLiteral("  UDP/Multicast      : ") + p.at(0));
+            m_out.line(QStringLiteral("  Send to            : ") + p.at(1));
+            m_out.line(QStringLiteral("  Port               : ") + p.at(2));
         } else {
             m_out.line(QStringLiteral("  Send to / UDP port: none"));
         }
@@ -398,7 +404,7 @@ void HardwareSettingsReport::writeOutputs()
     }
     m_out.line();
     int n = 0;
-    const int r = m_out.getInt(&n, QStringLiteral("output number_of_types"));
+    const int r = m_out.getCount(&n, QStringLiteral("output number_of_types"));
     m_out.line(QStringLiteral("Number of output types: ") + (r ? ReportWriter::errorText(r) : QString::number(n)));
     QVector<QStringList> rows;
     for (int t = 1; !r && t <= n; ++t) {

@@ -2,6 +2,7 @@
 
 #include "ReportSection.h"
 
+#include <QMap>
 #include <QString>
 
 // The report sections on the tracking hardware and its settings: cameras, sync
@@ -10,7 +11,8 @@
 class HardwareSettingsReport : private ReportSection
 {
 public:
-    explicit HardwareSettingsReport(ReportWriter &out);
+    // customCalibrated: target library names found calibrated by hand (may be null).
+    explicit HardwareSettingsReport(ReportWriter &out, const QMap<QString, bool> *customCalibrated = nullptr);
 
     void write();
 
@@ -23,4 +25,6 @@ private:
     void writeOutputs();
     void writeGripwands();
     void writeMeasurementTools();
+
+    const QMap<QString, bool> *m_customCalibrated;
 };

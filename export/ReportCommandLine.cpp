@@ -1,9 +1,16 @@
 #include "ReportCommandLine.h"
 
 #include "IOManager.h"
+#include "SystemInfoBundle.h"
+#include "Version.h"
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QDateTime>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QXmlStreamReader>
 
 namespace {
 
@@ -81,4 +88,35 @@ BackendVersions ReportCommandLine::readVersions(IOManager &channel)
     channel.prepareNextCommand(false, -1, true);
     versions.model = channel.getInt(&model, "system model") == 0 ? BackendVersions::modelText(model) : QStringLiteral("0");
     return versions;
+}
+
+QString ReportCommandLine::frontendProgram(const QString &appDir)
+{
+    const QFileInfo program(QDir(appDir).filePath(QStringLiteral("quorix4")));
+    return program.isFile() && program.isExecutable() ? program.absoluteFilePath() : QString();
+}
+
+// The front end keeps the date in the attribute UPDATE_DATE of its
+// LAST_FRONTEND_UPDATE group.
+QDateTime ReportCommandLine::frontendUpdateDate(const QByteArray &preferences)
+{
+    QXmlStreamReader xml(preferences);
+    while (!xml.atEnd()) {   // also true after a parse error
+        if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == QLatin1String("LAST_FRONTEND_UPDATE"))
+            return QDateTime::fromString(xml.attributes().value(QLatin1String("UPDATE_DATE")).toString().trimmed(),
+                                         QStringLiteral("yyyy-MM-ddThh:mm:ss"));
+    }
+    return QDateTime();
+}
+
+QStringList ReportCommandLine::installedPlugins(const QString &appDir)
+{
+    return QDir(QDir(appDir).filePath(QStringLiteral("plugins"))).entryList({QStringLiteral("*.so")}, QDir::Files, QDir::Name);
+}
+
+QByteArray ReportCommandLine::preferences()
+{
+    QFile file(SystemInfoBundle::logRoot() + QStringLiteral("/v") + QuorixVersion::text()
+               + QStringLiteral("/config/current-preferences.xml"));
+    return file.open(QIODevice::ReadOnly) ? file.read(MaxPreferencesSize) : QByteArray();
 }

@@ -2,10 +2,12 @@
 
 #include "BackendVersions.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 
 class QDate;
+class QDateTime;
 
 class IOManager;
 
@@ -29,4 +31,17 @@ public:
 
     // The Controller's versions and model, as the front end reads them at start-up.
     static BackendVersions readVersions(IOManager &channel);
+
+    // What the front end installed next to this program would write in the
+    // report, as far as a program without its window can know it: the front
+    // end's path ("" when it is not there), its update date from this user's
+    // preferences (invalid when there are none), and the plug-ins installed
+    // in its plugins directory (file names: their modules are not loaded).
+    static QString frontendProgram(const QString &appDir);
+    static QDateTime frontendUpdateDate(const QByteArray &preferences);
+    static QStringList installedPlugins(const QString &appDir);
+    // This user's preferences file of this front-end version, at most
+    // MaxPreferencesSize bytes of it (empty when there is none).
+    static QByteArray preferences();
+    static constexpr qint64 MaxPreferencesSize = 1 << 20;
 };

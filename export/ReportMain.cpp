@@ -70,6 +70,19 @@ int main(int argc, char *argv[])
     const BackendVersions versions = ReportCommandLine::readVersions(channel);
     ExportConfiguration report(&channel, nullptr, &versions);
     report.setFrontendVersion(QStringLiteral("v%1 %2").arg(QuorixVersion::text(), QLatin1String(QuorixVersion::ReleaseDate)));
+    // What the front end next to this program would write, as far as it can
+    // be known without its window; the rest is said plainly.
+    const QString appDir = QCoreApplication::applicationDirPath();
+    const QString frontend = ReportCommandLine::frontendProgram(appDir);
+    report.setInstallationPath(frontend.isEmpty()
+                                   ? QCoreApplication::translate("quorix4-report", "unknown (no quorix4 in %1)").arg(appDir)
+                                   : frontend);
+    report.setFrontendUpdateDate(ReportCommandLine::frontendUpdateDate(ReportCommandLine::preferences()));
+    const QStringList plugins = ReportCommandLine::installedPlugins(appDir);
+    report.setFrontendModulesNote(
+        {QCoreApplication::translate("quorix4-report", "Not known: quorix4-report loads no modules; the export in QUORIX4 lists them."),
+         QCoreApplication::translate("quorix4-report", "Installed plug-ins: %1")
+             .arg(plugins.isEmpty() ? QCoreApplication::translate("quorix4-report", "none") : plugins.join(QStringLiteral(", ")))});
 
     const QDate today = QDate::currentDate();
     const QString path = QFileInfo(options.output.isEmpty() ? options.defaultOutput(today) : options.output).absoluteFilePath();

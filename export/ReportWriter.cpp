@@ -3,28 +3,17 @@
 #include "BackendVersions.h"
 #include "IOManager.h"
 
-#include <QFile>
-#include <QTextStream>
+#include <QIODevice>
 
 ReportWriter::ReportWriter(IOManager *channel)
     : m_channel(channel)
 {
 }
 
-bool ReportWriter::appendLine(const QString &path, const QString &text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text))
-        return false;
-    const QByteArray bytes = text.toUtf8() + '\n';
-    const bool ok = file.write(bytes) == bytes.size();
-    file.close();
-    return ok && file.error() == QFileDevice::NoError;
-}
-
 bool ReportWriter::line(const QString &text)
 {
-    if (appendLine(m_path, text))
+    const QByteArray bytes = text.toUtf8() + '\n';
+    if (m_device && m_device->write(bytes) == bytes.size())
         return true;
     ++m_linesLost;
     return false;
@@ -34,6 +23,8 @@ void ReportWriter::resetCounters()
 {
     m_commands = 0;
     m_linesLost = 0;
+    m_itemsLeft = MaxItems;
+    m_capped = 0;
 }
 
 int ReportWriter::get(QString *value, const QString &parameter)
@@ -143,10 +134,26 @@ bool ReportWriter::openSection(const QString &name, int major, int minor)
     return false;
 }
 
-int ReportWriter::count(const QString &label, int width, const QString &parameter)
+int ReportWriter::getCount(int *value, const QString &parameter)
 {
     int n = 0;
     const int r = getInt(&n, parameter);
+    if (r != 0)
+        return r;
+    const int kept = qBound(0, qMin(n, MaxCount), m_itemsLeft);
+    if (kept < n) {
+        ++m_capped;
+        line(QStringLiteral("(The Controller answered %1 to \"%2\": only %3 are listed.)").arg(n).arg(parameter).arg(kept));
+    }
+    m_itemsLeft -= kept;
+    *value = kept;
+    return r;
+}
+
+int ReportWriter::count(const QString &label, int width, const QString &parameter)
+{
+    int n = 0;
+    const int r = getCount(&n, parameter);
     text(label, width, r == 0 ? QString::number(n) : errorText(r));
-    return r == 0 ? qMax(0, n) : 0;
+    return r == 0 ? n : 0;
 }

@@ -5,12 +5,14 @@
 #include <QVector>
 
 class IOManager;
+class QIODevice;
 struct BackendVersions;
 
-// The line-level mechanics of the configuration report: every line is
-// appended to the file and the file closed again, every value is one quiet
-// query of the Controller, and a failed query becomes "Error <code>" in place
-// of its value. Knows nothing about the report's sections.
+// The line-level mechanics of the configuration report: every line goes to
+// one device opened by the caller (the file is never reopened by name while
+// the report runs), every value is one quiet query of the Controller, and a
+// failed query becomes "Error <code>" in place of its value. Knows nothing
+// about the report's sections.
 class ReportWriter
 {
 public:
@@ -22,13 +24,18 @@ public:
 
     explicit ReportWriter(IOManager *channel);
 
-    void setPath(const QString &path) { m_path = path; }
-    QString path() const { return m_path; }
+    // Counts from the Controller loop over its items: each is cut to
+    // MaxCount, as the static data does, and all counts of one report together
+    // grant at most MaxItems items, so that nested loops stay bounded too.
+    static constexpr int MaxCount = 1000;
+    static constexpr int MaxItems = 5000;
 
-    // Appends text and "\n". A line that cannot be written is lost, and counted.
+    // Where the lines go (not owned); nothing is written without one.
+    void setDevice(QIODevice *device) { m_device = device; }
+    QIODevice *device() const { return m_device; }
+
+    // Writes text and "\n". A line that cannot be written is lost, and counted.
     bool line(const QString &text = QString());
-    // Appends a line to any file in the same way.
-    static bool appendLine(const QString &path, const QString &text);
 
     // Quiet queries: a refused parameter never raises a box, it becomes an
     // error line. The result is the channel's code (0 success).
@@ -55,8 +62,13 @@ public:
     // empty line written, when the Controller is older than the minimum.
     bool openSection(const QString &name, int major = 0, int minor = 0);
     void tooOld();
+    // A count query: the result code, and in *value the number of items to
+    // list, never above MaxCount nor above what is left of MaxItems. A cut
+    // count writes a note line saying so.
+    int getCount(int *value, const QString &parameter);
     // "label: N" from a count query; on failure "label: Error <code>" and 0.
     int count(const QString &label, int width, const QString &parameter);
+    int countsCapped() const { return m_capped; }
 
     int commandsSent() const { return m_commands; }
     // For commands sent around the writer (the custom-calibration check).
@@ -72,7 +84,9 @@ public:
 private:
     IOManager *m_channel;
     const BackendVersions *m_versions = nullptr;
-    QString m_path;
+    QIODevice *m_device = nullptr;
     int m_commands = 0;
     int m_linesLost = 0;
+    int m_itemsLeft = MaxItems;
+    int m_capped = 0;
 };

@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QSaveFile>
 #include <QTextStream>
 
 #include <algorithm>
@@ -102,23 +103,20 @@ void SystemInfoBundle::copyLog(const LogFile &log)
 bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, const QVector<LogFile> &logs,
                              const std::function<void(int)> &progress)
 {
-    m_out.setPath(path);
     m_out.resetCounters();
     m_error.clear();
-    {
-        QFile test(path);
-        if (path.isEmpty() || !test.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-            // The report's write test fails the same way and shows its box: nothing is written.
-            report.exportReport(path, false, false);
-            m_error = report.errorText().isEmpty() ? ExportConfiguration::writeTestFailedText() : report.errorText();
-            return false;
-        }
+    // One file, open for the whole bundle, that replaces whatever the path
+    // held only once it is complete.
+    QSaveFile file(path);
+    if (path.isEmpty() || !file.open(QIODevice::WriteOnly | QIODevice::Text)) {
+        m_error = ExportConfiguration::openFailedText(path, file.errorString());
+        return false;
     }
-    QFile::remove(path);
+    m_out.setDevice(&file);
 
     const QString version = versionWord(report.frontendVersion());
     m_out.line(ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(version)));
-    const bool reported = report.exportReport(path, false, false);
+    const bool reported = report.writeReport(&file, path);
     m_out.line(ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(version)));
     m_out.line(QString());
     if (progress)
@@ -128,11 +126,17 @@ bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, c
         if (progress)
             progress(i + 3);
     }
+    m_out.setDevice(nullptr);
     if (!reported || m_out.linesLost() > 0) {
+        file.cancelWriting();
         m_error = !reported ? report.errorText()
                             : QCoreApplication::translate("ExportSystemInformation", "%1 line(s) could not be written to '%2'.")
                                   .arg(m_out.linesLost())
                                   .arg(path);
+        return false;
+    }
+    if (!file.commit()) {
+        m_error = ExportConfiguration::openFailedText(path, file.errorString());
         return false;
     }
     return true;

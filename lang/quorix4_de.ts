@@ -1387,6 +1387,22 @@ Keine Verbindung zum Controller?</translation>
     </context>
     <context>
         <name>ExportConfiguration</name>
+        <message>
+            <source>No file name was given.</source>
+            <translation>Es wurde kein Dateiname angegeben.</translation>
+        </message>
+        <message>
+            <source>The folder %1 does not exist.
+ Please choose another location.</source>
+            <translation>Der Ordner %1 existiert nicht.
+ Bitte wählen Sie einen anderen Ort.</translation>
+        </message>
+        <message>
+            <source>The file %1 could not be written: %2.
+ Please choose another location.</source>
+            <translation>Die Datei %1 konnte nicht geschrieben werden: %2.
+ Bitte wählen Sie einen anderen Ort.</translation>
+        </message>
         <message numerus="yes">
             <source>%n line(s) of the report could not be written to
 %1</source>
@@ -1416,6 +1432,10 @@ Keine Verbindung zum Controller?</translation>
     </context>
     <context>
         <name>ExportSystemInformation</name>
+        <message>
+            <source>Writing file &apos;%1&apos; ... failed.</source>
+            <translation>Schreibe Datei &apos;%1&apos; ... fehlgeschlagen.</translation>
+        </message>
         <message>
             <source>%1 Byte</source>
             <translation>%1 Byte</translation>
@@ -1701,6 +1721,22 @@ Schreibt den Konfigurationsbericht des Controllers unter ADRESSE (Hostname oder 
     </context>
     <context>
         <name>quorix4-report</name>
+        <message>
+            <source>unknown (no quorix4 in %1)</source>
+            <translation>unbekannt (kein quorix4 in %1)</translation>
+        </message>
+        <message>
+            <source>Not known: quorix4-report loads no modules; the export in QUORIX4 lists them.</source>
+            <translation>Nicht bekannt: quorix4-report lädt keine Module; der Export in QUORIX4 listet sie auf.</translation>
+        </message>
+        <message>
+            <source>Installed plug-ins: %1</source>
+            <translation>Installierte Plug-ins: %1</translation>
+        </message>
+        <message>
+            <source>none</source>
+            <translation>keine</translation>
+        </message>
         <message>
             <source>%1: %2</source>
             <translation>%1: %2</translation>

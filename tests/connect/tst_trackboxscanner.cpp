@@ -5,8 +5,12 @@
 
 #include <QApplication>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QProcess>
+#include <QUdpSocket>
 #include <QtTest>
 
+#include <atomic>
 #include <thread>
 
 using Info = TrackboxScanner::InterfaceInfo;
@@ -64,6 +68,74 @@ const TrackboxRecord *byName(const QList<TrackboxRecord> &records, const char *n
         if (field(r.hostName) == QLatin1String(name))
             return &r;
     return nullptr;
+}
+
+// Programs other than Controllers that keep sending version replies to the
+// scanner's port, each from an address of its own, every 100 ms until stopped
+// (or for at most 30 s).
+class ForeignSenders
+{
+public:
+    ForeignSenders(int count, const char *prefix)
+    {
+        for (int i = 1; i <= count; ++i)
+            m_addresses << QHostAddress(QStringLiteral("%1.%2").arg(QLatin1String(prefix)).arg(i));
+    }
+    ~ForeignSenders() { stop(); }
+    void start(quint16 port)
+    {
+        m_thread = std::thread([this, port] {
+            std::vector<std::unique_ptr<QUdpSocket>> sockets;
+            for (const QHostAddress &a : qAsConst(m_addresses)) {
+                sockets.emplace_back(new QUdpSocket);
+                sockets.back()->bind(a, 0);
+            }
+            for (int round = 0; round < 300 && !m_stop; ++round) {
+                for (auto &s : sockets)
+                    s->writeDatagram(QByteArray("quorix2 set system version v9.9.9", 34), QHostAddress::LocalHost, port);
+                std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            }
+            m_finished = true;
+        });
+    }
+    void stop()
+    {
+        m_stop = true;
+        if (m_thread.joinable())
+            m_thread.join();
+    }
+    // Whether they gave up by themselves.
+    bool finished() const { return m_finished; }
+
+private:
+    QList<QHostAddress> m_addresses;
+    std::thread m_thread;
+    std::atomic<bool> m_stop{false};
+    std::atomic<bool> m_finished{false};
+};
+
+// A responder that sends foreign version replies to the port of whoever asks
+// it first.
+std::thread floodOnFirstQuestion(ScriptedResponder &target, ForeignSenders &foreign)
+{
+    target.on("quorix2 get system version", ScriptedResponder::Action::reply("quorix2 set system version v3.0.1").delayed(300));
+    return std::thread([&target, &foreign] {
+        if (target.waitForCommands(1))
+            foreign.start(target.received().first().peerPort);
+    });
+}
+
+// The command line systemd runs for the installed back end, with the program
+// this build made.
+QStringList installedBackEndCommand()
+{
+    QFile unit(qEnvironmentVariable("QUORIX_APP_DIR") + QStringLiteral("/../packaging/quorix-backend.service"));
+    if (!unit.open(QIODevice::ReadOnly | QIODevice::Text))
+        return {};
+    for (const QByteArray &line : unit.readAll().split('\n'))
+        if (line.startsWith("ExecStart="))
+            return QString::fromLatin1(line.mid(10)).simplified().split(QLatin1Char(' '));
+    return {};
 }
 
 } // namespace
@@ -283,6 +355,96 @@ private slots:
         QCOMPARE(field(records[0].ipText), QStringLiteral("127.0.0.1"));
     }
 
+    // The back end as systemd starts it (bound to loopback, so that only this
+    // computer reaches it) is found by the scan of this computer.
+    void localOnlyFindsInstalledBackEnd()
+    {
+        if (!TestNetwork::skipReason().isEmpty())
+            QSKIP(qPrintable(TestNetwork::skipReason()));
+        QStringList command = installedBackEndCommand();
+        QVERIFY2(command.size() >= 3 && command.contains("--bind"), qPrintable(command.join(' ')));
+        QProcess backEnd;
+        backEnd.setProcessChannelMode(QProcess::MergedChannels);
+        backEnd.start(command.takeFirst(), command);
+        QVERIFY(backEnd.waitForStarted());
+        QByteArray out;
+        QTRY_VERIFY((out += backEnd.readAll()).contains("listening"));
+
+        TrackboxScanner scanner(50105);
+        const QList<TrackboxRecord> records = scanner.scan(TrackboxScanner::AllSubnets, true);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(field(records[0].ipText), QStringLiteral("127.0.0.1"));
+
+        // Not reachable through another address of this computer.
+        TestNetwork net;
+        const int host = net.addHost();
+        QUORIX_REQUIRE_HOSTS(net, host >= 0 && net.link(host, "198.18.21.1/24", "198.18.21.2/24"));
+        TrackboxRecord record;
+        QStringList messages;
+        QVERIFY(!TrackboxScanner::probe(ip("198.18.21.1"), 50105, &record, &messages));
+        backEnd.terminate();
+        backEnd.waitForFinished();
+    }
+
+    // Two Controllers with the same serial and host name (a spare set up as a
+    // copy) but other versions and MACs are two rows; one Controller reached
+    // over two subnets (same MAC) is one.
+    void sameSerialAndNameTwoControllers()
+    {
+        if (!TestNetwork::skipReason().isEmpty())
+            QSKIP(qPrintable(TestNetwork::skipReason()));
+        TestNetwork net;
+        const int first = simHost(net, 22, {"--hostname", "rig", "--serial", "555", "--mac", "02:00:00:00:00:22"});
+        const int spare = simHost(net, 23, {"--hostname", "rig", "--serial", "555", "--mac", "02:00:00:00:00:23",
+                                            "--system-version", "v3.5.0"});
+        QUORIX_REQUIRE_HOSTS(net, first >= 0 && spare >= 0);
+        QUORIX_REQUIRE_HOSTS(net, net.link(first, "198.18.24.1/24", "198.18.24.2/24"));
+
+        TrackboxScanner scanner(50105);
+        const QList<TrackboxRecord> records = scanner.scan(TrackboxScanner::AllSubnets, false);
+        QCOMPARE(records.size(), 2);
+        QStringList versions{field(records[0].version), field(records[1].version)};
+        versions.sort();
+        QCOMPARE(versions, (QStringList{"v3.4.2", "v3.5.0"}));
+    }
+
+    // Other programs answering on the port: a scan of one host lists that host
+    // only, and a subnet scan stops listening while they still send.
+    void foreignSendersDoNotHoldTheScan()
+    {
+        if (!TestNetwork::skipReason().isEmpty())
+            QSKIP(qPrintable(TestNetwork::skipReason()));
+        {
+            ScriptedResponder target;
+            QVERIFY(target.start(QStringLiteral("127.0.9.2")));
+            ForeignSenders foreign(20, "127.0.10");
+            std::thread flood = floodOnFirstQuestion(target, foreign);
+            TrackboxScanner scanner(50105);
+            QElapsedTimer clock;
+            clock.start();
+            const QList<TrackboxRecord> records = scanner.scan(ip("127.0.9.2"), false);
+            qInfo("scan of one host with 20 foreign senders: %lld ms", clock.elapsed());
+            flood.join();
+            foreign.stop();
+            QCOMPARE(records.size(), 1);
+            QCOMPARE(field(records[0].ipText), QStringLiteral("127.0.9.2"));
+        }
+        {
+            // An address ending in 255 is a subnet's broadcast: every sender counts.
+            ScriptedResponder target;
+            QVERIFY(target.start(QStringLiteral("127.0.9.255")));
+            ForeignSenders foreign(1, "127.0.11");
+            std::thread flood = floodOnFirstQuestion(target, foreign);
+            TrackboxScanner scanner(50105);
+            const QList<TrackboxRecord> records = scanner.scan(ip("127.0.9.255"), false);
+            flood.join();
+            const bool stillSending = !foreign.finished();
+            foreign.stop();
+            QVERIFY(stillSending);
+            QCOMPARE(records.size(), 2);
+        }
+    }
+
     // The worker stops between exchanges when asked; destruction waits for it.
     void stopEndsWorker()
     {
@@ -338,6 +500,44 @@ private slots:
         QStringList messages;
         QVERIFY(!TrackboxScanner::probe(ip("127.0.7.3"), 50105, &record, &messages));
         QCOMPARE(messages, QStringList{"no connection to Controller"});
+    }
+
+    // A Controller with two addresses answers from its primary one: that is
+    // the probe's answer, and the address listed.
+    void probeAcceptsAnswerFromOtherAddress()
+    {
+        ScriptedResponder asked;
+        QVERIFY(asked.start(QStringLiteral("127.0.7.7")));
+        asked.onAny(ScriptedResponder::Action::none());
+        ScriptedResponder primary;
+        QVERIFY(primary.start(QStringLiteral("127.0.7.6")));
+        std::atomic<bool> done{false};
+        std::thread controller([&] {
+            for (int n = 1; !done && n < 20; ++n) {
+                if (!asked.waitForCommands(n, 2000))
+                    return;
+                const ScriptedResponder::Received q = asked.received().last();
+                const QByteArray parameter = q.command.mid(int(sizeof "quorix2 get ") - 1);
+                QByteArray value = "1";
+                if (parameter == "system version")
+                    value = "v3.0.1";
+                else if (parameter == "system hostname")
+                    value = "twoaddr";
+                else if (parameter == "system access")
+                    value = "full";
+                primary.sendDatagram("quorix2 set " + parameter + ' ' + value, q.peer, q.peerPort);
+            }
+        });
+        TrackboxRecord record;
+        QStringList messages;
+        const bool found = TrackboxScanner::probe(ip("127.0.7.7"), 50105, &record, &messages);
+        done = true;
+        controller.join();
+        QVERIFY2(found, qPrintable(messages.join(", ")));
+        QCOMPARE(field(record.hostName), QStringLiteral("twoaddr"));
+        QCOMPARE(field(record.access), QStringLiteral("full"));
+        QCOMPARE(field(record.ipText), QStringLiteral("127.0.7.6"));
+        QCOMPARE(record.ip, ip("127.0.7.6"));
     }
 
     // A late answer of another Controller must not fill this one's record.

@@ -11,9 +11,12 @@
 #include "SystemInfoBundle.h"
 #include "TestHome.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -55,6 +58,7 @@ private slots:
     void unreadableLogContributesOnlyItsMarkers();
     void largeSelectionAsksAndCancelWritesNothing();
     void unwritableTargetIsReportedAsFailure();
+    void proposedFolderExists();
     void withoutHostNameNothingIsListed();
     void datesFromFileNames();
 
@@ -279,10 +283,40 @@ void ExportDialogTest::unwritableTargetIsReportedAsFailure()
     const QString path = m_home->path() + QStringLiteral("/no-such-dir/bundle.txt");
     QVERIFY(!m_dialog->exportTo(path));
     QVERIFY(watcher.waitForCount(1));
-    QCOMPARE(watcher.seen().value(0).title, QStringLiteral("Log Settings"));
+    // The dialog's own box, with the cause as it is.
+    QCOMPARE(watcher.seen().value(0).title, QStringLiteral("Export System Information"));
+    QCOMPARE(watcher.seen().value(0).text, QStringLiteral("The folder %1 does not exist.\n Please choose another location.")
+                                               .arg(m_home->path() + QStringLiteral("/no-such-dir")));
     QVERIFY(!QFile::exists(path));
     QVERIFY(label("label_status").contains(QStringLiteral("failed")));
     QVERIFY(button("pushButton_save")->isEnabled());
+    QProgressBar *bar = m_dialog->findChild<QProgressBar *>(QStringLiteral("progressBar"));
+    QVERIFY(bar->value() < bar->maximum());
+}
+
+// The file is proposed in a folder that is there: the desktop, else the
+// documents, else the home folder; the save dialog browses that folder.
+void ExportDialogTest::proposedFolderExists()
+{
+    const QString file = QStringLiteral("/QUORIX4_Systeminfo-%1.txt").arg(QDate::currentDate().toString(QStringLiteral("yyyy-MM-dd")));
+    QCOMPARE(m_dialog->proposedPath(), m_home->path() + file);
+    QVERIFY(QDir(m_home->path()).mkdir(QStringLiteral("Documents")));
+    QCOMPARE(m_dialog->proposedPath(), m_home->path() + QStringLiteral("/Documents") + file);
+    QVERIFY(QDir(m_home->path()).mkdir(QStringLiteral("Desktop")));
+    QCOMPARE(m_dialog->proposedPath(), m_home->path() + QStringLiteral("/Desktop") + file);
+
+    m_dialog->fill();
+    QString browsed;
+    QTimer::singleShot(300, [&browsed] {
+        for (QWidget *w : QApplication::topLevelWidgets())
+            if (auto *d = qobject_cast<QFileDialog *>(w); d && d->isVisible()) {
+                browsed = d->directory().absolutePath();
+                d->reject();
+            }
+    });
+    QDir::setCurrent(QDir::tempPath());
+    button("pushButton_save")->click();
+    QCOMPARE(browsed, m_home->path() + QStringLiteral("/Desktop"));
 }
 
 void ExportDialogTest::withoutHostNameNothingIsListed()

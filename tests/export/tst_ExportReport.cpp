@@ -9,9 +9,12 @@
 #include "ModalWatcher.h"
 #include "ReportFile.h"
 #include "ReportWriter.h"
+#include "SystemInfoBundle.h"
 #include "TestHome.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QtTest>
 
@@ -54,6 +57,67 @@ private:
     int m_code;
 };
 
+// A Controller that answers every question with the largest count there is.
+class HugeCountChannel : public IOManager
+{
+public:
+    HugeCountChannel() : IOManager(nullptr) {}
+    int addDataListener(const char *, Requester *) override { return 0; }
+    int removeDataListener(const char *, Requester *) override { return 0; }
+    int exchange(char *reply, const char *command) override
+    {
+        ++commands;
+        const QByteArray c(command);
+        if (!c.startsWith("quorix2 get ")) {
+            std::strcpy(reply, "quorix2 ok");
+            return 0;
+        }
+        const QByteArray r = "quorix2 set " + c.mid(12) + " 2147483647";
+        qstrncpy(reply, r.constData(), BufferSize);
+        return 0;
+    }
+    long commands = 0;
+};
+
+// Answers the parameters it is given, refuses the rest.
+class AnsweringChannel : public DeadChannel
+{
+public:
+    explicit AnsweringChannel(const QMap<QByteArray, QByteArray> &answers) : DeadChannel(0), m_answers(answers) {}
+    int exchange(char *reply, const char *command) override
+    {
+        const QByteArray parameter = QByteArray(command).mid(12);
+        if (!m_answers.contains(parameter))
+            return DeadChannel::exchange(reply, command);
+        commands << QString::fromLatin1(command);
+        qstrncpy(reply, ("quorix2 set " + parameter + ' ' + m_answers.value(parameter)).constData(), BufferSize);
+        return 0;
+    }
+
+private:
+    QMap<QByteArray, QByteArray> m_answers;
+};
+
+// Refuses every command, and at the 50th swaps a link to another file in
+// where the report is being written.
+class SwappingChannel : public DeadChannel
+{
+public:
+    SwappingChannel(const QString &path, const QString &victim) : DeadChannel(0), m_path(path), m_victim(victim) {}
+    int exchange(char *reply, const char *command) override
+    {
+        if (commands.size() == 50) {
+            QFile::remove(m_path);
+            QFile::link(m_victim, m_path);
+        }
+        return DeadChannel::exchange(reply, command);
+    }
+
+private:
+    QString m_path;
+    QString m_victim;
+};
+
 BackendVersions versionsFor(const QString &protocol)
 {
     BackendVersions v;
@@ -86,9 +150,12 @@ private slots:
     void protocol16GatesCascadeInertialAndStandardBodies();
     void protocol112ChecksCustomCalibration();
     void refusedQueriesBecomeErrorLinesAndTheStructureStays();
+    void linesAgreeWithEachOther();
     void brokenChannelGivesErrorLinesEverywhere();
     void removeExistingReplacesOrAppends();
     void unwritableTargetShowsTheBoxAndWritesNothing();
+    void hugeCountsAreCappedAndSaidSo();
+    void linkSwappedInDuringTheRunGetsNothing();
     void resultBoxNamesTheFile();
     void frontendModulesAreSortedAndAligned();
     void tablesAlignTheirCells();
@@ -188,6 +255,10 @@ void ExportReportTest::protocol07KeepsOnlyUngatedSections()
     QVERIFY(version.contains(kTooOld));
     QVERIFY(version.value(1).startsWith(QStringLiteral("QUORIX4 Frontend")));
     QVERIFY(!f.contains(QStringLiteral("QUORIX4 Backend")));
+    // The sync card's input frequency is newer than 0.8 (0.13): not asked.
+    const ReportFile sync(runReport(QStringLiteral("v0.12.0")));
+    QVERIFY(!sync.section(QStringLiteral("Synccard settings")).contains(kTooOld));
+    QVERIFY(sync.section(QStringLiteral("Synccard settings")).filter(QStringLiteral("input frequency")).isEmpty());
     for (const char *gated : {"Controller settings", "Hardware info", "Cascaded System", "Camera settings",
                               "Synccard settings", "Tracking settings", "Measurement Tool settings", "Room adjustments",
                               "Fingertracking settings", "Tactile settings", "Inertial settings"})
@@ -228,9 +299,52 @@ void ExportReportTest::protocol112ChecksCustomCalibration()
     // The simulator marks its first target-library entry as custom calibrated.
     QVERIFY(overview.filter(QRegularExpression(QStringLiteral("^ +B1 .*manually calibrated, looks like tl_standard_a"))).size() == 1);
     QVERIFY(overview.filter(QRegularExpression(QStringLiteral("^ +F1 .*Target Library: tl_gripwand_a$"))).size() == 1);
-    QVERIFY(!f.section(QStringLiteral("Inertial settings")).contains(kTooOld));
+    // The body administration tells the same of the same body.
+    const QStringList admin = f.section(QStringLiteral("Body Administration"));
+    QVERIFY(admin.filter(QRegularExpression(QStringLiteral("^ +B1 .*manually calibrated, looks like tl_standard_a$"))).size() == 1);
+    QVERIFY(admin.filter(QStringLiteral("Target library: tl_standard_a")).isEmpty());
+    const QStringList inertial = f.section(QStringLiteral("Inertial settings"));
+    QVERIFY(!inertial.contains(kTooOld));
+    // What came with 1.21 is left out.
+    QVERIFY(inertial.filter(QStringLiteral("Pulse")).isEmpty());
+    QVERIFY(inertial.filter(QStringLiteral("sensor_has_storage")).isEmpty());
+    for (const SimCommandLog::Entry &e : m_sim->commandLog())
+        QVERIFY2(!e.text.contains(QStringLiteral("tracking pulse")), qPrintable(e.text));
     QVERIFY(f.section(QStringLiteral("Controller settings")).filter(QStringLiteral("CPU temperature")).isEmpty());
     QVERIFY(!hasErrorLine(f.lines()));
+}
+
+// Headings and the lines that refer to them name things alike, labels keep
+// their width, and a version part that was not reported is not printed.
+void ExportReportTest::linesAgreeWithEachOther()
+{
+    SimScenario tenCameras;
+    tenCameras.cameras = 10;
+    const ReportFile f(runReport(QStringLiteral("v1.27"), tenCameras));
+    QVERIFY(f.section(QStringLiteral("Camera settings")).contains(QStringLiteral("Camera c10")));
+    const QStringList room = f.section(QStringLiteral("Room calibration"));
+    QVERIFY(room.filter(QRegularExpression(QStringLiteral("^  Camera c10 has room +: yes$"))).size() == 1);
+    QVERIFY(room.filter(QStringLiteral("c010")).isEmpty());
+
+    const QStringList version = f.section(QStringLiteral("Version info"));
+    QVERIFY2(version.contains(QStringLiteral("Protocol version        : 1.27")), qPrintable(version.join('\n')));
+    QVERIFY(version.contains(QStringLiteral("Version notice          : (c) 2026 Quorix tracking simulator")));
+
+    AnsweringChannel channel({{"output net ch01", "udp 198.18.0.9 5000"}});
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    ExportConfiguration report(&channel, nullptr, &versions);
+    const QString path = m_home->path() + QStringLiteral("/output.txt");
+    QVERIFY(report.exportReport(path, false, true));
+    const QStringList output = ReportFile(path).section(QStringLiteral("Output settings"));
+    QVERIFY(output.contains(QStringLiteral("  UDP/Multicast      : udp")));
+    QVERIFY(output.contains(QStringLiteral("  Send to            : 198.18.0.9")));
+    static const QRegularExpression doubled(QStringLiteral("[A-Za-z]: +: "));
+    for (const QString &l : f.lines() + output)
+        QVERIFY2(!doubled.match(l).hasMatch(), qPrintable(l));
+    // Every value line of the sync section has its colon in the label column.
+    for (const QString &l : f.section(QStringLiteral("Synccard settings")))
+        if (l.contains(QStringLiteral(": ")))
+            QVERIFY2(l.indexOf(QStringLiteral(": ")) == 30, qPrintable(l));
 }
 
 void ExportReportTest::refusedQueriesBecomeErrorLinesAndTheStructureStays()
@@ -308,10 +422,52 @@ void ExportReportTest::unwritableTargetShowsTheBoxAndWritesNothing()
     QVERIFY(!report.exportReport(path, true, true));
     QVERIFY(watcher.waitForCount(1));
     QCOMPARE(watcher.seen().value(0).title, QStringLiteral("Log Settings"));
-    QCOMPARE(watcher.seen().value(0).text,
-             QStringLiteral("You don't have the rights to write to this location.\n Please choose another location."));
+    // The cause as it is: no folder, rather than missing rights.
+    QCOMPARE(watcher.seen().value(0).text, QStringLiteral("The folder %1 does not exist.\n Please choose another location.")
+                                               .arg(m_home->path() + QStringLiteral("/missing-dir")));
     QVERIFY(!QFile::exists(path));
     QVERIFY(channel.commands.isEmpty());
+}
+
+void ExportReportTest::linkSwappedInDuringTheRunGetsNothing()
+{
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    const QString victim = m_home->path() + QStringLiteral("/victim.txt");
+    for (const bool bundle : {false, true}) {
+        QFile v(victim);
+        QVERIFY(v.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        v.write("precious\n");
+        v.close();
+        const QString path = m_home->path() + (bundle ? QStringLiteral("/bundle.txt") : QStringLiteral("/report.txt"));
+        SwappingChannel channel(path, victim);
+        ExportConfiguration report(&channel, nullptr, &versions);
+        report.setFrontendVersion(QStringLiteral("v4.0.1 2026-02-02"));
+        if (bundle)
+            QVERIFY(SystemInfoBundle().write(path, report, {}));
+        else
+            QVERIFY(report.exportReport(path, false, true));
+        QVERIFY(channel.commands.size() > 50);
+        QCOMPARE(ReportFile(victim).lines(), QStringList{"precious"});
+        QVERIFY(!QFileInfo(path).isSymLink());
+        const QStringList lines = ReportFile(path).lines();
+        QCOMPARE(lines.value(bundle ? 1 : 0), QStringLiteral("Export Controller configuration"));
+        QVERIFY(lines.contains(QStringLiteral("[Inertial settings]")));
+    }
+}
+
+void ExportReportTest::hugeCountsAreCappedAndSaidSo()
+{
+    HugeCountChannel channel;
+    const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
+    ExportConfiguration report(&channel, nullptr, &versions);
+    const QString path = m_home->path() + QStringLiteral("/huge.txt");
+    QVERIFY(report.exportReport(path, false, true));
+    QVERIFY(report.countsCapped() > 0);
+    // Every count cut, nested loops included: the report ends after a bounded number of questions.
+    QVERIFY2(channel.commands < 400000, qPrintable(QString::number(channel.commands)));
+    const QStringList lines = ReportFile(path).lines();
+    QVERIFY(lines.contains(QStringLiteral("(The Controller answered 2147483647 to \"camera number_of_cameras\": only 1000 are listed.)")));
+    QVERIFY(lines.contains(QStringLiteral("[Inertial settings]")));   // the last section is there
 }
 
 void ExportReportTest::resultBoxNamesTheFile()
@@ -349,11 +505,12 @@ void ExportReportTest::tablesAlignTheirCells()
                                               QStringLiteral("Custom")}),
              QStringLiteral("  M1 |    yes |           b01 | Custom"));
 
-    const QString path = m_home->path() + QStringLiteral("/table.txt");
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
     ReportWriter out(nullptr);
-    out.setPath(path);
+    out.setDevice(&buffer);
     out.table(QStringLiteral("Measurement Tool"), columns, {});
-    const QStringList lines = ReportFile(path).lines();
+    const QStringList lines = QString::fromUtf8(buffer.data()).split(QLatin1Char('\n'));
     QCOMPARE(lines.value(0), QStringLiteral("Measurement Tool"));
     QCOMPARE(lines.value(1), QStringLiteral("----------------"));
     QCOMPARE(lines.value(2), QStringLiteral("ID   | Active | Reference ID  | Calibration     "));

@@ -8,6 +8,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QtTest>
 
@@ -37,6 +38,8 @@ private slots:
     void failsClearlyWhenTheControllerDoesNotAnswer();
     void unwritableTargetAndBrokenConnectionFail();
     void refusesABadCommandLine();
+    void updateDateFromPreferences_data();
+    void updateDateFromPreferences();
 
 private:
     void startSim(const QStringList &options = {});
@@ -107,6 +110,13 @@ ReportProgramTest::Run ReportProgramTest::report(const QStringList &arguments)
 void ReportProgramTest::writesTheReportAndSaysWhere()
 {
     startSim();
+    // This user's front end was last updated then.
+    const QString config = m_home->path() + QStringLiteral("/.ZEL/QUORIX4/v4.0.1/config");
+    QVERIFY(QDir().mkpath(config));
+    QFile prefs(config + QStringLiteral("/current-preferences.xml"));
+    QVERIFY(prefs.open(QIODevice::WriteOnly));
+    prefs.write("<?xml version=\"1.0\"?>\n<PREFERENCES>\n <LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-01-02T03:04:05\"/>\n</PREFERENCES>\n");
+    prefs.close();
     const QString path = m_home->path() + QStringLiteral("/hall.txt");
     const Run r = report({QStringLiteral("-host"), kSim, QStringLiteral("-o"), path});
     QCOMPARE(r.exitCode, 0);
@@ -116,7 +126,20 @@ void ReportProgramTest::writesTheReportAndSaysWhere()
     QCOMPARE(f.section(QStringLiteral("System overview")).value(0), QStringLiteral("Controller      : hall-b-2, S/N 10234, v3.4.2"));
     QCOMPARE(f.sectionNames().size(), 24);
     QVERIFY(!f.contains(QStringLiteral("Version of Controller is too old.")));
-    QVERIFY(f.section(QStringLiteral("Version info")).filter(QStringLiteral("Installation path")).value(0).endsWith(QStringLiteral("quorix4-report")));
+    // The front end's values where they can be known without its window, and
+    // plainly said where not.
+    const QStringList version = f.section(QStringLiteral("Version info"));
+    QVERIFY(version.contains(QStringLiteral("Date of Frontend update : 2026-01-02T03:04:05")));
+    const QString installed = version.filter(QStringLiteral("Installation path")).value(0);
+    if (QFile::exists(program("quorix4")))
+        QCOMPARE(installed, QStringLiteral("Installation path       : ") + QFileInfo(program("quorix4")).absoluteFilePath());
+    else
+        QVERIFY2(installed.contains(QStringLiteral("unknown (no quorix4 in")), qPrintable(installed));
+    const QStringList modules = f.section(QStringLiteral("Frontend modules (loaded)"));
+    QVERIFY2(modules.value(1).startsWith(QStringLiteral("Not known: quorix4-report loads no modules")), qPrintable(modules.join('|')));
+    QVERIFY(modules.value(2).startsWith(QStringLiteral("Installed plug-ins: ")));
+    if (QFile::exists(program("plugins/libholoview.so")))
+        QVERIFY(modules.value(2).contains(QStringLiteral("libholoview.so")));
 
     // Without -o the file lands in the current directory under a dated name.
     const Run second = report({QStringLiteral("-host"), kSim});
@@ -185,7 +208,7 @@ void ReportProgramTest::unwritableTargetAndBrokenConnectionFail()
     const QString unwritable = m_home->path() + QStringLiteral("/no-such-dir/report.txt");
     const Run denied = report({QStringLiteral("-host"), kSim, QStringLiteral("-o"), unwritable});
     QCOMPARE(denied.exitCode, 4);
-    QVERIFY2(denied.err.contains(QStringLiteral("You don't have the rights to write to this location.")), qPrintable(denied.err));
+    QVERIFY2(denied.err.contains(QStringLiteral("does not exist")), qPrintable(denied.err));
     QVERIFY(!QFile::exists(unwritable));
 
     const QString path = m_home->path() + QStringLiteral("/broken.txt");
@@ -214,6 +237,26 @@ void ReportProgramTest::refusesABadCommandLine()
     QCOMPARE(ok.days, 7);
     QCOMPARE(ok.host, QStringLiteral("bqc-1"));
     QCOMPARE(ok.output, QStringLiteral("a.txt"));
+}
+
+void ReportProgramTest::updateDateFromPreferences_data()
+{
+    QTest::addColumn<QByteArray>("preferences");
+    QTest::addColumn<QString>("date");
+    QTest::newRow("written by the front end")
+        << QByteArray("<A><B x=\"1\"/><LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-02-03T04:05:06\"/></A>") << "2026-02-03T04:05:06";
+    QTest::newRow("no file") << QByteArray() << QString();
+    QTest::newRow("no date") << QByteArray("<A><LAST_FRONTEND_UPDATE/></A>") << QString();
+    QTest::newRow("not a date") << QByteArray("<A><LAST_FRONTEND_UPDATE UPDATE_DATE=\"soon\"/></A>") << QString();
+    QTest::newRow("broken before it") << QByteArray("<A><B></A><LAST_FRONTEND_UPDATE UPDATE_DATE=\"2026-02-03T04:05:06\"/>")
+                                      << QString();
+}
+
+void ReportProgramTest::updateDateFromPreferences()
+{
+    QFETCH(QByteArray, preferences);
+    QFETCH(QString, date);
+    QCOMPARE(ReportCommandLine::frontendUpdateDate(preferences).toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")), date);
 }
 
 QTEST_MAIN(ReportProgramTest)

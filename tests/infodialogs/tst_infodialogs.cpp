@@ -239,6 +239,29 @@ private slots:
         QVERIFY(child<QLabel>(&dialog, "label_technicalsupport")->text().contains(QStringLiteral("supportID=") + id));
     }
 
+    // A Controller without sync cards refuses the question: the dialog asks
+    // quietly and falls back, as the report does.
+    void serviceAsksQuietly()
+    {
+        const QString address = QStringLiteral("127.0.16.%1").arg(m_nextAddress++);
+        ControllerSimulator sim{SimScenario()};
+        QString error;
+        QVERIFY2(sim.start(address, Port, &error), qPrintable(error));
+        SimFaults faults;
+        faults.errorReplies << QStringLiteral("get synccard") << QStringLiteral("get system version");
+        sim.setFaults(faults);
+        Boxes boxes;
+        IOManagerUdpTcp channel(&boxes);
+        unsigned short dataPort = 0;
+        QCOMPARE(channel.connectController(address.toLatin1().constData(), Port, &dataPort), 0);
+        BackendVersions v = versionsWithProtocol(QStringLiteral("v1.27.0"));
+        ServiceDialog dialog(&channel, nullptr, &v);
+        dialog.refresh();
+        QCOMPARE(dialog.serviceId(), QStringLiteral("BQC-10234"));
+        QCOMPARE(child<QLineEdit>(&dialog, "lineEdit_version")->text(), QString());
+        QCOMPARE(boxes.titles, QStringList());
+    }
+
     void serviceCopiesIdAndVersion()
     {
         FakeChannel ch;
