@@ -1,6 +1,8 @@
 #include "EventDisplay.h"
 
 #include "IOManager.h"
+#include "LogFileName.h"
+#include "PrivateFiles.h"
 #include "TextBrowser.h"
 
 #include <QDateTime>
@@ -110,7 +112,8 @@ void EventDisplay::stop()
 QString EventDisplay::logFilePath(const QDate &date) const
 {
     return QDir(m_logDir).filePath(QString::fromLatin1(Prefix) + date.toString(QStringLiteral("yyyy-MM-dd"))
-                                   + QLatin1Char('_') + m_hostName + QString::fromLatin1(Extension));
+                                   + QLatin1Char('_') + LogFileName::hostPart(m_hostName)
+                                   + QString::fromLatin1(Extension));
 }
 
 // Only ever tried: a tick that arrives while an earlier poll waits inside the
@@ -174,11 +177,12 @@ void EventDisplay::showAndLog(const QString &message)
 // Logging never reports: an event view that pops up boxes about its own log would bury the events.
 void EventDisplay::log(const QDateTime &now, const QString &line)
 {
-    if (!QDir().mkpath(m_logDir))
+    if (!PrivateFiles::makeDir(m_logDir))
         return;
     QFile file(logFilePath(now.date()));
     if (!file.open(QIODevice::Append | QIODevice::Text))
         return;
+    PrivateFiles::restrictFile(file.fileName());
     file.write(line.toLocal8Bit() + '\n');
 }
 

@@ -1,5 +1,7 @@
 #include "WindowLayout.h"
 
+#include "PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QDataStream>
 #include <QDockWidget>
@@ -36,6 +38,7 @@ QString WindowLayout::save(const QString &path) const
             .arg(path, QCoreApplication::translate("MainWindow", "The window arrangement cannot be stored."));
     if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
         return QCoreApplication::translate("MainWindow", "Unsuccessful to open %1\n%2").arg(path, file.errorString());
+    PrivateFiles::restrictFile(path);
     if (file.write(content) != content.size() || !file.flush())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
     return QString();
