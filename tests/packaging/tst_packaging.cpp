@@ -136,11 +136,11 @@ void tst_Packaging::installTreeHoldsEverything()
     for (const QString &file : expected)
         QVERIFY2(QFileInfo::exists(p.filePath(file)), qPrintable(file + " is missing"));
     // Only links in the program's directory: nothing there but what is built for the machine.
-    for (const QString &dir : {"config", "lang", "license", "doc"}) {
-        const QFileInfo link(p.filePath("lib/quorix4/" + dir));
-        QVERIFY2(link.isSymLink(), qPrintable(dir));
+    for (const char *dir : {"config", "lang", "license", "doc"}) {
+        const QFileInfo link(p.filePath(QStringLiteral("lib/quorix4/") + dir));
+        QVERIFY2(link.isSymLink(), dir);
         // Relative: it leads into the same tree wherever that lands.
-        QVERIFY2(link.canonicalFilePath().startsWith(QFileInfo(p.path()).canonicalFilePath() + "/share/"), qPrintable(dir));
+        QVERIFY2(link.canonicalFilePath().startsWith(QFileInfo(p.path()).canonicalFilePath() + "/share/"), dir);
     }
     QVERIFY(QDir(p.filePath("lib/quorix4")).entryList({"*.pdf", "*.qm", "*.xml"}, QDir::Files).isEmpty());
 
