@@ -448,6 +448,11 @@ void tst_Packaging::twoBuildsGiveTheSamePackages()
     const QString source = QStringLiteral(QUORIX_SOURCE_DIR);
     if (run(git, {"-C", source, "rev-parse", "HEAD"}).exitCode != 0)
         QSKIP("the sources are no git checkout");
+    // The documents carry the date of the commit the tree was last built at.
+    const QString commitTime = run(git, {"-C", source, "log", "-1", "--format=%ct"}).output.trimmed();
+    QVERIFY2(readFile(QStringLiteral(QUORIX_BUILD_DIR "/doc/source-date-epoch")).trimmed() == commitTime
+                 || qEnvironmentVariableIsSet("SOURCE_DATE_EPOCH"),
+             "the build tree is older than the last commit: build it again first");
     const QDir first(packages());
 
     QTemporaryDir elsewhere;
