@@ -1,6 +1,8 @@
 #include "EventDisplay.h"
 
 #include "IOManager.h"
+#include "LogFileName.h"
+#include "PrivateFiles.h"
 #include "TextBrowser.h"
 
 #include <QDateTime>
@@ -117,7 +119,8 @@ void EventDisplay::stop()
 QString EventDisplay::logFilePath(const QDate &date) const
 {
     return QDir(m_logDir).filePath(QString::fromLatin1(Prefix) + date.toString(QStringLiteral("yyyy-MM-dd"))
-                                   + QLatin1Char('_') + m_hostName + QString::fromLatin1(Extension));
+                                   + QLatin1Char('_') + LogFileName::hostPart(m_hostName)
+                                   + QString::fromLatin1(Extension));
 }
 
 // Only ever tried: a tick that arrives while an earlier poll waits inside the
@@ -195,12 +198,15 @@ void EventDisplay::display(const QDateTime &now, const QString &message)
 
 QString EventDisplay::log(const QDateTime &now, const QString &line)
 {
-    if (!QDir().mkpath(m_logDir))
+    if (!PrivateFiles::makeDir(m_logDir))
         return tr("the directory %1 cannot be created").arg(QDir::toNativeSeparators(m_logDir));
     QFile file(logFilePath(now.date()));
     // Unbuffered: a full disk shows in the write, not in a close nobody checks.
     const QByteArray bytes = line.toLocal8Bit() + '\n';
-    if (!file.open(QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered) || file.write(bytes) != bytes.size())
+    if (!file.open(QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered))
+        return file.errorString();
+    PrivateFiles::restrictFile(file.fileName());
+    if (file.write(bytes) != bytes.size())
         return file.errorString();
     return QString();
 }

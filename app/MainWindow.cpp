@@ -13,6 +13,7 @@
 #include "CommandFile.h"
 #include "ConnectionLostBox.h"
 #include "IOManagerUdpTcp.h"
+#include "PrivateFiles.h"
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
 #include "ModuleHost.h"
@@ -63,6 +64,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     connect(this, &MainWindow::sendOpenMessageBox, this, &MainWindow::displayMessageBox, Qt::QueuedConnection);
 
     buildPaths();
+    // An earlier version left the per-user folder readable by everyone.
+    PrivateFiles::restrictTree(PrivateFiles::userRoot());
     readPreferences();
     m_options = CommandLine::Options();
     m_options.hostText = m_prefs.lastHostName;

@@ -1,5 +1,6 @@
 #include "Preferences.h"
 
+#include "PrivateFiles.h"
 #include "Version.h"
 
 #include <QDir>
@@ -322,7 +323,7 @@ QString Preferences::write()
 
 QString Preferences::write(const QString &configDir, const QString &fileName)
 {
-    if (!QDir().mkpath(configDir))
+    if (!PrivateFiles::makeDir(configDir))
         return tr("Directory %1 doesn't exist and cannot be created.").arg(configDir);
 
     const QByteArray document = buildDocument();
@@ -339,5 +340,6 @@ QString Preferences::write(const QString &configDir, const QString &fileName)
         return tr("File %1 cannot be opened for writing.").arg(fileName);
     if (!writeAll(file, document) || !file.commit())
         return tr("File %1 cannot be written.").arg(fileName);   // the old file stays as it was, unless written in place
+    PrivateFiles::restrictFile(fileName);   // it may hold the front-end password
     return QString();
 }

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QUrl>
 
 namespace {
 
@@ -128,7 +129,10 @@ void ServiceDialog::refresh()
         version[0] = '\0';
     ui->lineEdit_version->setText(QString::fromLatin1(version));
 
-    const QString support = QStringLiteral("%1%2").arg(MakerContact::supportPage(), m_serviceId);
+    // The id comes from the Controller's serial: encoded, it cannot add query
+    // fields or leave the support page.
+    const QString support =
+        MakerContact::supportPage() + QString::fromLatin1(QUrl::toPercentEncoding(m_serviceId));
     ui->label_technicalsupport->setText(
         QStringLiteral("<a href=\"%1\">%2</a>").arg(support.toHtmlEscaped(), support.toHtmlEscaped()));
     ui->label_technicalsupport->setTextFormat(Qt::RichText);

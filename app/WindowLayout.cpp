@@ -1,6 +1,7 @@
 #include "WindowLayout.h"
 
 #include "LayoutStateReader.h"
+#include "PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDataStream>
@@ -51,6 +52,7 @@ QString WindowLayout::save(const QString &path) const
     }
     if (!file.commit())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
+    PrivateFiles::restrictFile(path);
     return QString();
 }
 

@@ -1,5 +1,7 @@
 #include "CommandsLog.h"
 
+#include "PrivateFiles.h"
+
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -19,11 +21,53 @@ QByteArray timestamp(const char *arrow)
         .toLatin1();
 }
 
+bool isBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+
 } // namespace
+
+QByteArray CommandsLog::masked(const QByteArray &text)
+{
+    static const QByteArray keys[] = {QByteArrayLiteral("new_frontend_password"),
+                                      QByteArrayLiteral("is_frontend_password")};
+    QByteArray out = text;
+    for (const QByteArray &key : keys) {
+        int from = 0;
+        while ((from = out.indexOf(key, from)) >= 0) {
+            const int keyEnd = from + key.size();
+            const bool wholeWord = (from == 0 || isBlank(out.at(from - 1)))
+                && (keyEnd == out.size() || isBlank(out.at(keyEnd)));
+            from = keyEnd;
+            if (!wholeWord)
+                continue;
+            int start = keyEnd;
+            while (start < out.size() && isBlank(out.at(start)))
+                ++start;
+            if (start == out.size())
+                break;
+            int end = start;
+            const char quote = out.at(start);
+            if (quote == '\'' || quote == '"') {
+                end = out.indexOf(quote, start + 1);
+                end = end < 0 ? out.size() : end + 1;
+            } else {
+                while (end < out.size() && !isBlank(out.at(end)))
+                    ++end;
+            }
+            if (out.mid(start, end - start) == "none")
+                continue;
+            out.replace(start, end - start, "'***'");
+            from = start + 5;
+        }
+    }
+    return out;
+}
 
 CommandsLog::CommandsLog(Reporter reporter)
     : m_report(std::move(reporter))
-    , m_directory(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"))
+    , m_directory(PrivateFiles::userRoot())
 {
 }
 
@@ -42,18 +86,18 @@ void CommandsLog::configure(bool enable, const QString &fileName, const QString 
 
 void CommandsLog::logCommand(const char *command)
 {
-    append(timestamp(">") + command + '\n');
+    append(timestamp(">") + masked(command) + '\n');
 }
 
 void CommandsLog::logReply(const char *reply, int code)
 {
-    append(timestamp("<") + m_prefix.toLatin1() + reply + " ptf_io-error: " + QByteArray::number(code) + "\n\n");
+    append(timestamp("<") + m_prefix.toLatin1() + masked(reply) + " ptf_io-error: " + QByteArray::number(code) + "\n\n");
     checkSize();
 }
 
 void CommandsLog::append(const QByteArray &entry)
 {
-    if (!QDir().mkpath(m_directory)) {
+    if (!PrivateFiles::makeDir(m_directory)) {
         m_report(QCoreApplication::translate("IOManagerUdpTcp", "Directory %1 doesn't exist and cannot be created.")
                      .arg(m_directory));
         return;
@@ -63,6 +107,7 @@ void CommandsLog::append(const QByteArray &entry)
         m_report(QCoreApplication::translate("IOManagerUdpTcp", "Log file %1 cannot be opened for writing.").arg(m_path));
         return;
     }
+    PrivateFiles::restrictFile(m_path);
     file.write(entry);
 }
 

@@ -28,6 +28,11 @@ public:
     void logCommand(const char *command);
     void logReply(const char *reply, int code);   // followed by the size check
 
+    // The text with every front-end password argument (the word after
+    // "new_frontend_password" or "is_frontend_password", quoted or not) written
+    // as '***'; "none" is no password and stays. For every log and report.
+    static QByteArray masked(const QByteArray &text);
+
 private:
     void append(const QByteArray &entry);
     void checkSize();

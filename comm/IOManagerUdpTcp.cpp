@@ -267,7 +267,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         r = awaitReply(reply, long(replyTimeout()));
         if (r != 0)
             reportTransport(QCoreApplication::translate("IOManagerUdpTcp", "UDP timeout: last command sent: %1")
-                                .arg(QString::fromLatin1(command)));
+                                .arg(QString::fromLatin1(CommandsLog::masked(command))));
     }
     if (r == -22 || r == -2 || r == -111) {
         m_commandLock.unlock();

@@ -191,9 +191,10 @@ int SystemdUnit::errorFor(const QString &result, int execMainCode, int execMainS
     // "success" while ExecMainStatus still holds the old exit code.
     if (result.isEmpty() || result == QLatin1String("success"))
         return 0;
-    // Killed by a signal: 128 + the signal number, as shells report it.
+    // Killed by a signal: 128 + the signal number, as shells report it. The bus
+    // may deliver any number; one that is no signal counts as a failure without code.
     if (execMainCode == CLD_KILLED || execMainCode == CLD_DUMPED)
-        return 128 + execMainStatus;
+        return execMainStatus > 0 && execMainStatus < 128 ? 128 + execMainStatus : 1;
     // Any other failure (exit code, time-out, resources, start limit, ...): the
     // exit code, or 1 where the main process left none, so that it shows as one.
     return execMainStatus != 0 ? execMainStatus : 1;

@@ -1,6 +1,7 @@
 #include "SystemInfoBundle.h"
 
 #include "ExportConfiguration.h"
+#include "LogFileName.h"
 #include "ReportWriter.h"
 
 #include <QCoreApplication>
@@ -43,7 +44,7 @@ QVector<SystemInfoBundle::LogFile> SystemInfoBundle::findLogs(const QString &roo
     // Compared by hand rather than as a name filter: a host name may hold characters
     // that a filter would read as wildcards.
     const QString prefix = QStringLiteral("events-");
-    const QString suffix = QLatin1Char('_') + host + QStringLiteral(".log");
+    const QString suffix = QLatin1Char('_') + LogFileName::hostPart(host) + QStringLiteral(".log");
     for (const QString &version : versions) {
         const QDir logs(rootDir.filePath(version + QStringLiteral("/logs")));
         QStringList names = logs.entryList(QDir::Files, QDir::Name);

@@ -1,5 +1,7 @@
 #include "SimCommandLog.h"
 
+#include "SimCommandText.h"
+
 #include <QDeadlineTimer>
 #include <QFile>
 
@@ -15,7 +17,8 @@ void SimCommandLog::setFile(const QString& path)
 
 void SimCommandLog::append(const QString& transport, const QString& peer, const QString& text)
 {
-    Entry e{transport, peer, text, QDateTime::currentDateTime()};
+    // Tests and the --log file see commands as they came, but never a password.
+    Entry e{transport, peer, SimCommandText::withoutPasswords(text), QDateTime::currentDateTime()};
     QMutexLocker lock(&m_mutex);
     if (m_entries.size() >= kMaxEntries)
         m_entries.removeFirst();
@@ -24,7 +27,7 @@ void SimCommandLog::append(const QString& transport, const QString& peer, const 
         QFile f(m_file);
         if (f.open(QIODevice::Append | QIODevice::Text)) {
             const QString line = QStringLiteral("%1 %2 %3 %4\n")
-                                     .arg(e.time.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")), transport, peer, text);
+                                     .arg(e.time.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss.zzz")), transport, peer, e.text);
             f.write(line.toUtf8());
         }
     }

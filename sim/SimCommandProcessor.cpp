@@ -57,6 +57,7 @@ void SimCommandProcessor::setScenario(const SimScenario& scenario)
     m_model.build(scenario);
     m_motion.configure(scenario);
     m_password = scenario.password;
+    m_authorized.clear();
     m_messages = scenario.messages;
     m_active = scenario.activeState;
     m_frame = 0;
@@ -126,7 +127,6 @@ SimCommandProcessor::Reply SimCommandProcessor::handle(const QByteArray& command
 bool SimCommandProcessor::dynamicValue(const QStringList& words, const QString& key, const QHostAddress& peer,
                                        QString* value, Reply* error)
 {
-    Q_UNUSED(peer)
     const QString family = words.first();
     if (family == QLatin1String("status")) {
         const bool mea = measuring();
@@ -196,8 +196,12 @@ bool SimCommandProcessor::dynamicValue(const QStringList& words, const QString& 
         const QString candidate = words.at(2);
         if (candidate == QLatin1String("none"))
             *value = m_password.isEmpty() ? QStringLiteral("yes") : QStringLiteral("no");
-        else
-            *value = !m_password.isEmpty() && unquote(candidate) == m_password ? QStringLiteral("yes") : QStringLiteral("no");
+        else if (!m_password.isEmpty() && unquote(candidate) == m_password) {
+            *value = QStringLiteral("yes");
+            m_authorized.insert(peer.toIPv4Address());
+        } else {
+            *value = QStringLiteral("no");
+        }
         return true;
     }
     return false;
@@ -247,6 +251,8 @@ SimCommandProcessor::Reply SimCommandProcessor::set(const QStringList& rawWords,
     if (words.size() == 3 && words.at(0) == QLatin1String("config") && words.at(1) == QLatin1String("new_frontend_password")) {
         if (!m_scenario.fullAccess)
             return Reply{errorReply(ErrNoAccess, denial()), 0, 0};
+        if (!mayChangePassword(peer))
+            return Reply{errorReply(ErrNoAccess, QStringLiteral("front-end password required")), 0, 0};
         const QString v = rawWords.at(2);
         if (v == QLatin1String("none")) {
             m_password.clear();
@@ -256,6 +262,10 @@ SimCommandProcessor::Reply SimCommandProcessor::set(const QStringList& rawWords,
                 return Reply{errorReply(ErrBadValue, QStringLiteral("password breaks the password rule")), 0, 0};
             m_password = p;
         }
+        // Whoever knew the old password must present the new one.
+        m_authorized.clear();
+        if (!m_password.isEmpty())
+            m_authorized.insert(peer.toIPv4Address());
         queueMessage(m_password.isEmpty() ? QStringLiteral("info: front-end password removed")
                                           : QStringLiteral("info: front-end password changed"));
         r.text = "quorix2 ok";
@@ -389,6 +399,12 @@ SimCommandProcessor::Reply SimCommandProcessor::action(const QStringList& words)
         r.offlineMs = m_scenario.shutdownMs;
     }
     return r;
+}
+
+bool SimCommandProcessor::mayChangePassword(const QHostAddress& peer) const
+{
+    // Without a password anyone may set one, as on a fresh Controller.
+    return m_password.isEmpty() || m_authorized.contains(peer.toIPv4Address());
 }
 
 void SimCommandProcessor::restart()

@@ -7,6 +7,7 @@
 
 #include <QByteArray>
 #include <QHostAddress>
+#include <QSet>
 #include <QStringList>
 #include <QVector>
 
@@ -71,6 +72,7 @@ private:
     Reply setOutputNet(const QString& key, const QStringList& value, const QHostAddress& peer);
     void updateRoomCalibration();
     QString denial() const;
+    bool mayChangePassword(const QHostAddress& peer) const;
     int rays(int camera, bool used) const;
 
     SimScenario m_scenario;
@@ -79,6 +81,9 @@ private:
     QStringList m_messages;
     QString m_active = QStringLiteral("none");
     QString m_password;
+    // Peers (IPv4, host order) that presented the password since it was last
+    // set; only they may change or remove it.
+    QSet<quint32> m_authorized;
     QHostAddress m_local = QHostAddress(QHostAddress::LocalHost);
     quint16 m_senderPort = 0;
     quint32 m_frame = 0;

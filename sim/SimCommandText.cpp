@@ -70,6 +70,21 @@ bool SimCommandText::isPrintable(const QByteArray& bytes)
     return true;
 }
 
+QString SimCommandText::withoutPasswords(const QString& text)
+{
+    // Word by word, so that a quoted password with blanks goes as a whole.
+    const QStringList parts = words(text);
+    if (!parts.contains(QLatin1String("new_frontend_password")) && !parts.contains(QLatin1String("is_frontend_password")))
+        return text;
+    QStringList out;
+    bool secretNext = false;
+    for (const QString& w : parts) {
+        out << (secretNext && w != QLatin1String("none") ? QStringLiteral("'***'") : w);
+        secretNext = w == QLatin1String("new_frontend_password") || w == QLatin1String("is_frontend_password");
+    }
+    return out.join(QLatin1Char(' '));
+}
+
 QString SimCommandText::printable(const QByteArray& bytes)
 {
     QString out;

@@ -20,4 +20,7 @@ public:
     static bool isPrintable(const QByteArray& bytes);
     // Byte text with non-printable bytes written as \xNN, for logs.
     static QString printable(const QByteArray& bytes);
+    // The text with the word after "new_frontend_password" or "is_frontend_password"
+    // (a password, quoted or not; "none" is none) written as '***', for logs.
+    static QString withoutPasswords(const QString& text);
 };

@@ -1,16 +1,22 @@
 #include "MarkdownPdf.h"
 
+#include <QBuffer>
+#include <QCryptographicHash>
+#include <QDateTime>
 #include <QFile>
 #include <QFont>
 #include <QFontDatabase>
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
 #include <QTextFrame>
 #include <QTextTable>
+
+#include <functional>
 
 namespace {
 
@@ -64,7 +70,38 @@ QString MarkdownPdf::title(const QByteArray &markdown)
     return QString();
 }
 
-bool MarkdownPdf::render(const QByteArray &markdown, const QString &pdfPath, QString *error)
+QByteArray MarkdownPdf::withFixedDates(QByteArray pdf, qint64 sourceDate)
+{
+    const auto replaceAll = [&pdf](const QString &pattern, const std::function<QByteArray()> &by) {
+        // Latin-1 keeps one character per byte, so offsets carry over (and
+        // with an explicit size, the text does not end at the first zero byte).
+        const QString text = QString::fromLatin1(pdf.constData(), pdf.size());
+        QRegularExpressionMatchIterator it = QRegularExpression(pattern).globalMatch(text);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            pdf.replace(m.capturedStart(1), m.capturedLength(1), by().leftJustified(m.capturedLength(1), '0', true));
+        }
+    };
+    const QString infoDate = QStringLiteral("\\(D:(\\d{14})");                         // info dictionary
+    const QString xmpDate = QStringLiteral("(\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d)");   // XMP metadata
+    const QString uuid = QStringLiteral("uuid:([0-9a-fA-F-]{36})");                   // XMP document ids
+    const QString fileId = QStringLiteral("<([0-9a-fA-F]{32})>");                    // the trailer's /ID
+
+    const QDateTime date = QDateTime::fromSecsSinceEpoch(sourceDate, Qt::UTC);
+    replaceAll(infoDate, [&date] { return date.toString(QStringLiteral("yyyyMMddhhmmss")).toLatin1(); });
+    replaceAll(xmpDate, [&date] { return date.toString(QStringLiteral("yyyy-MM-ddThh:mm:ss")).toLatin1(); });
+    // The ids become a hash of everything else.
+    replaceAll(uuid, [] { return QByteArray("00000000-0000-0000-0000-000000000000"); });
+    replaceAll(fileId, [] { return QByteArray(32, '0'); });
+    const QByteArray id = QCryptographicHash::hash(pdf, QCryptographicHash::Sha1).toHex();
+    replaceAll(uuid, [&id] {
+        return id.left(8) + '-' + id.mid(8, 4) + '-' + id.mid(12, 4) + '-' + id.mid(16, 4) + '-' + id.mid(20, 12);
+    });
+    replaceAll(fileId, [&id] { return id.left(32); });
+    return pdf;
+}
+
+bool MarkdownPdf::render(const QByteArray &markdown, const QString &pdfPath, QString *error, qint64 sourceDate)
 {
     QFile out(pdfPath);
     if (!out.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
@@ -72,7 +109,26 @@ bool MarkdownPdf::render(const QByteArray &markdown, const QString &pdfPath, QSt
             *error = out.errorString();
         return false;
     }
-    QPdfWriter writer(&out);
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+        QPdfWriter writer(&buffer);
+        if (!layOut(writer, markdown))
+            return false;
+    }
+    const QByteArray pdf = sourceDate >= 0 ? withFixedDates(buffer.data(), sourceDate) : buffer.data();
+    out.write(pdf);
+    out.close();
+    if (out.error() != QFileDevice::NoError) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool MarkdownPdf::layOut(QPdfWriter &writer, const QByteArray &markdown)
+{
     writer.setTitle(title(markdown));
     writer.setCreator(QStringLiteral("QUORIX4 documentation"));
     writer.setResolution(300);
@@ -87,11 +143,5 @@ bool MarkdownPdf::render(const QByteArray &markdown, const QString &pdfPath, QSt
     document.setMarkdown(QString::fromUtf8(markdown));
     polish(document);
     document.print(&writer);
-    out.close();
-    if (out.error() != QFileDevice::NoError) {
-        if (error)
-            *error = out.errorString();
-        return false;
-    }
     return true;
 }

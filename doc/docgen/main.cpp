@@ -1,12 +1,17 @@
 // Build-time tool: quorix-docgen INPUT.md OUTPUT.pdf
+// With SOURCE_DATE_EPOCH set, the PDF carries that date instead of the time of
+// the build, so that two builds of one commit give the same file.
 #include "MarkdownPdf.h"
 
 #include <QFile>
 #include <QGuiApplication>
+#include <QHash>
 #include <QTextStream>
 
 int main(int argc, char *argv[])
 {
+    // The PDF writer lists the fonts in hash order: a fixed seed fixes it.
+    qSetGlobalQHashSeed(0);
     QGuiApplication app(argc, argv);
     const QStringList args = app.arguments();
     QTextStream err(stderr);
@@ -19,8 +24,10 @@ int main(int argc, char *argv[])
         err << "quorix-docgen: cannot read " << args.at(1) << ": " << in.errorString() << '\n';
         return 1;
     }
+    bool dated = false;
+    const qint64 sourceDate = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&dated);
     QString error;
-    if (!MarkdownPdf::render(in.readAll(), args.at(2), &error)) {
+    if (!MarkdownPdf::render(in.readAll(), args.at(2), &error, dated && sourceDate >= 0 ? sourceDate : -1)) {
         err << "quorix-docgen: cannot write " << args.at(2) << ": " << error << '\n';
         return 1;
     }

@@ -3,6 +3,18 @@
 #include "IOManager.h"
 
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+
+QFileDevice::Permissions ownerOnly()
+{
+    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
+        | QFileDevice::WriteUser | QFileDevice::ExeUser;
+}
+
+} // namespace
 
 namespace Configuration {
 
@@ -65,6 +77,13 @@ bool HoloviewConfigData::save(const QString &directory, IOManager *channel)
     QDir dir(directory);
     if (!dir.exists())
         dir.mkpath(QStringLiteral("."));
+    // The host's per-user folder is the user's alone; the plug-in keeps its own part so.
+    const QString root = QDir::cleanPath(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"));
+    for (QString path = QDir::cleanPath(dir.absolutePath()); path.startsWith(root); path = QFileInfo(path).path()) {
+        QFile::setPermissions(path, QFile::permissions(path) & ownerOnly());
+        if (path == root)
+            break;
+    }
     return saveDocument(dir.filePath(QString::fromLatin1(FileName)), channel);
 }
 

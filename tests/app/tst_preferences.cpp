@@ -1,6 +1,7 @@
 // The preferences file: reading rules, warnings, the written layout and
 // that a failed write never damages the file already there.
 #include "Preferences.h"
+#include "PrivateFiles.h"
 #include "TestHome.h"
 
 #include <QtTest>
@@ -103,6 +104,7 @@ private slots:
     void failedWriteKeepsOldFile();
     void readOnlyDirectoryWithWritableFile();
     void configDirThatCannotBeCreated();
+    void userFolderIsTheUsersAlone();
 
 private:
     TestHome *m_home = nullptr;
@@ -558,6 +560,45 @@ void tst_Preferences::configDirThatCannotBeCreated()
     QCOMPARE(p.write(dir, dir + "/current-preferences.xml"),
              QString("Directory %1 doesn't exist and cannot be created.").arg(dir));
     QCOMPARE(Preferences::writeWarningTitle(), QString("Error writing preferences"));
+}
+
+void tst_Preferences::userFolderIsTheUsersAlone()
+{
+    const auto mode = [](const QString &path) { return int(QFileInfo(path).permissions() & 0x0777); };
+    const QString root = PrivateFiles::userRoot();
+    // A first write makes the folders and the file owner-only; the folder above
+    // the per-user folder is not ours to change.
+    QVERIFY(QDir().mkpath(m_home->path() + "/.ZEL"));
+    QFile::setPermissions(m_home->path() + "/.ZEL", QFileDevice::Permissions(0x7751));
+    Preferences p;
+    p.frontendPassword = "Se.cret";
+    QCOMPARE(p.write(), QString());
+    QCOMPARE(mode(m_current), 0x0600);
+    for (const QString &dir : {Preferences::configDir(), root + "/v4.0.1", root})
+        QCOMPARE(mode(dir), 0x0700);
+    QCOMPARE(mode(m_home->path() + "/.ZEL"), 0x0751);
+
+    // What an earlier version left readable is closed at start; a link is
+    // neither changed nor followed.
+    const QString outside = m_home->path() + "/outside.txt";
+    putFile(outside, "x");
+    const QStringList files{m_current, root + "/commands_log.txt", Preferences::logsDir() + "/events-2026-01-01_h.log",
+                            root + "/modules/holoview/v1.0.1/config/holoview-preferences.xml"};
+    for (const QString &file : files) {
+        putFile(file, "x");
+        QFile::setPermissions(file, QFileDevice::Permissions(0x6644));
+    }
+    QVERIFY(QFile::link(outside, root + "/link"));
+    QFile::setPermissions(outside, QFileDevice::Permissions(0x6644));
+    for (const QString &dir : {root, Preferences::configDir(), Preferences::logsDir(), root + "/modules"})
+        QFile::setPermissions(dir, QFileDevice::Permissions(0x7755));
+    PrivateFiles::restrictTree(root);
+    for (const QString &file : files)
+        QCOMPARE(mode(file), 0x0600);
+    for (const QString &dir : {root, Preferences::configDir(), Preferences::logsDir(), root + "/modules",
+                               root + "/modules/holoview/v1.0.1"})
+        QCOMPARE(mode(dir), 0x0700);
+    QCOMPARE(mode(outside), 0x0644);
 }
 
 QTEST_GUILESS_MAIN(tst_Preferences)

@@ -127,6 +127,7 @@ private slots:
     void asyncCommandOverTcp();
     void commandsLogEntries();
     void commandsLogSizeCheck();
+    void passwordsNeverReachALog();
     void commandsLogReportsUnwritableDirectory();
     void udpExchange();
 };
@@ -576,6 +577,9 @@ void tst_TcpChannel::commandsLogEntries()
         "^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,\\d{3} > quorix2 tracking stop\n"
         "\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d,\\d{3} < tcp:quorix2 ok ptf_io-error: 0\n\n$");
     QVERIFY2(entries.match(text).hasMatch(), qPrintable(text));
+    // For the user alone, the folder too.
+    QCOMPARE(int(QFileInfo(file.fileName()).permissions() & 0x0777), 0x0600);
+    QCOMPARE(int(QFileInfo(home.path() + "/.ZEL/QUORIX4").permissions() & 0x0777), 0x0700);
 
     IOManagerUdpTcp named(nullptr);
     named.setCommandLog(true, QStringLiteral(" mine.txt "), QString());
@@ -606,6 +610,42 @@ void tst_TcpChannel::commandsLogSizeCheck()
     for (int i = 0; i < CommandsLog::SizeCheckInterval; ++i)
         log.logReply("quorix2 ok", 0);
     QCOMPARE(QFileInfo(log.path()).size(), qint64(CommandsLog::SizeCheckInterval) * qint64(QByteArray("2026-01-01T00:00:00,000 < quorix2 ok ptf_io-error: 0\n\n").size()));
+}
+
+void tst_TcpChannel::passwordsNeverReachALog()
+{
+    TestHome home;
+    Connected c;
+    QVERIFY(c.open("127.0.1.20"));
+    c.channel.setCommandLog(true, QString(), QString());
+    c.channel.setReplyTimeout(200000);
+    c.controller.on("quorix2 set config new_frontend_password 'New.Secret2'", Action::reply("quorix2 ok"));
+    c.controller.on("quorix2 get config is_frontend_password 'se.cret'",
+                    Action::reply("quorix2 set config is_frontend_password 'se.cret' yes"));
+    c.controller.on("quorix2 set config new_frontend_password none", Action::reply("quorix2 ok"));
+    QCOMPARE(c.channel.setParameter("config new_frontend_password '%s'", "New.Secret2"), 0);
+    char value[IOManager::BufferSize];
+    QCOMPARE(c.channel.getString(value, "config is_frontend_password '%s'", "se.cret"), 0);
+    QCOMPARE(QByteArray(value), QByteArray("yes"));   // only the log is masked
+    QCOMPARE(c.channel.setParameter("config new_frontend_password none"), 0);
+    // A lost reply is reported on the event channel, which the event log keeps.
+    c.controller.on("quorix2 set config new_frontend_password \"Late 1\"", Action::none());
+    QVERIFY(c.channel.setParameter("config new_frontend_password \"Late 1\"") < 0);
+    QCOMPARE(c.standard.messages,
+             QStringList{"IOManagerUdpTcp: UDP timeout: last command sent: quorix2 set config new_frontend_password '***'"});
+
+    QFile file(c.channel.commandLogPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromLatin1(file.readAll());
+    for (const char *secret : {"New.Secret2", "se.cret", "Late"})
+        QVERIFY2(!text.contains(secret), qPrintable(text));
+    QCOMPARE(text.count("> quorix2 set config new_frontend_password '***'\n"), 2);
+    QVERIFY(text.contains("> quorix2 get config is_frontend_password '***'\n"));
+    QVERIFY(text.contains("< quorix2 set config is_frontend_password '***' yes ptf_io-error: 0\n"));
+    QVERIFY(text.contains("> quorix2 set config new_frontend_password none\n"));   // no password to hide
+    // Words that only contain the key are no password arguments.
+    QCOMPARE(CommandsLog::masked("quorix2 get config my_new_frontend_password_x 'a'"),
+             QByteArray("quorix2 get config my_new_frontend_password_x 'a'"));
 }
 
 void tst_TcpChannel::commandsLogReportsUnwritableDirectory()

@@ -111,6 +111,10 @@ void TestSettingsStore::roundTrip()
     changeAll(saved);
     QVERIFY(saved.save(m_directory, m_channel.get()));
     QVERIFY(m_events.events.isEmpty());
+    // In the host's per-user folder, for the user alone.
+    QCOMPARE(int(QFileInfo(fileIn(m_directory)).permissions() & 0x0777), 0x0600);
+    for (QString dir = m_directory; dir != m_home->path() + "/.ZEL"; dir = QFileInfo(dir).path())
+        QCOMPARE(int(QFileInfo(dir).permissions() & 0x0777), 0x0700);
 
     m_channel->reply(kCalculate, "quorix2 set standard calculate_marker no");
     HoloviewConfigData loaded;

@@ -262,6 +262,35 @@ private slots:
         QCOMPARE(boxes.titles, QStringList());
     }
 
+    void controllerTextsStayText()
+    {
+        // The copyright is the Controller's text: markup in it is shown, not rendered.
+        FakeChannel ch;
+        ch.setValue("system hostname", "<b>lab</b>");
+        ch.setValue("system version_copyright", "<img src='http://198.18.0.1/x.png'>(c)");
+        BackendVersions v = versionsWithProtocol(QStringLiteral("v1.27.0"));
+        AboutDlg2g about(&ch, nullptr, &v, true);
+        about.refresh();
+        for (const char *name : {"label_zel", "label_controller"}) {
+            const QLabel *label = child<QLabel>(&about, name);
+            QCOMPARE(label->textFormat(), Qt::PlainText);
+            QVERIFY(label->text().contains(QLatin1Char('<')));
+        }
+
+        // The serial goes into the support link encoded: it can neither add
+        // query fields nor end the link.
+        FakeChannel service;
+        service.setValue("system model", "100");
+        service.setValue("system controller_serial", "7&x=1#\\\"><b>");
+        ServiceDialog dialog(&service, nullptr, &v);
+        dialog.refresh();
+        QCOMPARE(dialog.serviceId(), QStringLiteral("7&x=1#\\\"><b>"));
+        const QString link = QStringLiteral("https://support.example.com/request?supportID=7%26x%3D1%23%5C%22%3E%3Cb%3E");
+        const QString html = child<QLabel>(&dialog, "label_technicalsupport")->text();
+        QCOMPARE(html, QStringLiteral("<a href=\"%1\">%1</a>").arg(link));
+        QCOMPARE(QUrl(link).query(QUrl::FullyDecoded), QStringLiteral("supportID=7&x=1#\\\"><b>"));
+    }
+
     void serviceCopiesIdAndVersion()
     {
         FakeChannel ch;

@@ -3,6 +3,7 @@
 #include "EventDisplay.h"
 #include "FileSizeLimit.h"
 #include "FakeChannel.h"
+#include "SystemInfoBundle.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
 
@@ -64,6 +65,7 @@ private slots:
     void viewKeepsLast200LinesLogKeepsAll();
     void oldLogsDeleted();
     void unwritableLogToldOnce();
+    void anyHostNameGivesItsOwnLogFile();
     void longMessages();
     void floodEmptiedOverSeveralPolls();
     void pollIntervalFollowsVisibility();
@@ -319,6 +321,36 @@ void tst_EventDisplay::unwritableLogToldOnce()
     QCOMPARE(lines.size(), 7);
     QVERIFY(lines[6].contains("Error: the event log "));
     QCOMPARE(fileLines(file).size(), 2);
+}
+
+void tst_EventDisplay::anyHostNameGivesItsOwnLogFile()
+{
+    const QString root = m_home->path() + "/root";
+    const QString logs = root + "/v4.0.1/logs";
+    const QString longName(300, QLatin1Char('h'));
+    const QStringList hosts{"kst-hall.local_2", "hall/a", "hall%2Fa", "..", "../../x", "a b\tc\x01", QString::fromUtf8("Halle-\xc3\xa4"),
+                            longName, longName + "x"};
+    QSet<QString> names;
+    for (const QString &host : hosts) {
+        FakeChannel ch;
+        EventDisplay d(&ch, logs, host);
+        d.receive(1, "QUORIX4", "logged");
+        const QFileInfo file(d.logFilePath(QDate::currentDate()));
+        // In the log folder itself, a name the file system takes, one per host.
+        QCOMPARE(file.absolutePath(), QFileInfo(logs).absoluteFilePath());
+        QVERIFY2(file.isFile(), qPrintable(file.filePath()));
+        QVERIFY(file.fileName().toUtf8().size() <= 200);
+        QCOMPARE(fileLines(file.filePath()).size(), 1);
+        names.insert(file.fileName());
+        QCOMPARE(int(file.permissions() & 0x0777), 0x0600);   // for the user alone
+        // The support export finds the log under the same name.
+        const QVector<SystemInfoBundle::LogFile> found = SystemInfoBundle::findLogs(root, host, QDate::currentDate());
+        QCOMPARE(found.size(), 1);
+        QCOMPARE(found.first().path, file.absoluteFilePath());
+    }
+    QCOMPARE(names.size(), hosts.size());
+    QVERIFY(names.contains("events-" + QDate::currentDate().toString("yyyy-MM-dd") + "_kst-hall.local_2.log"));
+    QCOMPARE(int(QFileInfo(logs).permissions() & 0x0777), 0x0700);
 }
 
 void tst_EventDisplay::longMessages()

@@ -127,6 +127,7 @@ private slots:
     void protocolGates_data();
     void protocolGates();
     void startAndStop();
+    void userFolderClosedAtStart();
     void startRefusedWhenTrackingUnavailable();
     void refusedStartAndStop();
     void measurementStartedElsewhereFollowed();
@@ -236,6 +237,24 @@ void tst_MainWindow::startAndStop()
     QVERIFY(!w.freqStatusBar()->isTimerActive());
     for (const ModalWatcher::Seen &seen : s.watcher.seen())
         QVERIFY2(!seen.title.startsWith("Command"), qPrintable(seen.title + ": " + seen.text));
+}
+
+void tst_MainWindow::userFolderClosedAtStart()
+{
+    const auto mode = [](const QString &path) { return int(QFileInfo(path).permissions() & 0x0777); };
+    Session s;
+    // As an earlier version left it: readable by everyone.
+    const QString root = s.home.path() + "/.ZEL/QUORIX4";
+    QVERIFY(QDir().mkpath(root));
+    QFile old(root + "/commands_log.txt");
+    QVERIFY(old.open(QIODevice::WriteOnly));
+    old.close();
+    QFile::setPermissions(old.fileName(), QFileDevice::Permissions(0x6644));
+    QFile::setPermissions(root, QFileDevice::Permissions(0x7755));
+    QVERIFY(s.open(45));
+    QCOMPARE(mode(root), 0x0700);
+    QCOMPARE(mode(old.fileName()), 0x0600);
+    QCOMPARE(mode(root + "/v4.0.1/config/current-preferences.xml"), 0x0600);   // written once connected
 }
 
 void tst_MainWindow::startRefusedWhenTrackingUnavailable()

@@ -143,6 +143,7 @@ void tst_WindowLayout::roundTrip()
         a.w.resize(640, 450);
         QTest::qWait(50);
         QCOMPARE(a.layout().save(m_file), QString());
+        QCOMPARE(int(QFileInfo(m_file).permissions() & 0x0777), 0x0600);   // for the user alone
 
         QFile f(m_file);
         QVERIFY(f.open(QIODevice::ReadOnly));

@@ -11,6 +11,7 @@
 #include <signal.h>
 
 #include <atomic>
+#include <climits>
 #include <utility>
 
 using Unit = SystemdStandIn::Unit;
@@ -213,6 +214,9 @@ private slots:
         QTest::newRow("exit code") << unit("failed", "exit-code", CLD_EXITED, 3) << 1 << 3;
         QTest::newRow("killed") << unit("failed", "signal", CLD_KILLED, SIGKILL) << 1 << 128 + SIGKILL;
         QTest::newRow("core dump") << unit("failed", "core-dump", CLD_DUMPED, SIGSEGV) << 1 << 128 + SIGSEGV;
+        // The bus may carry any 32-bit number: one that is no signal is a failure without a code.
+        QTest::newRow("killed, no signal number") << unit("failed", "signal", CLD_KILLED, INT_MAX) << 1 << 1;
+        QTest::newRow("killed, negative number") << unit("failed", "signal", CLD_KILLED, INT_MIN) << 1 << 1;
         QTest::newRow("time-out, no exit code") << unit("failed", "timeout") << 1 << 1;
         QTest::newRow("running after a failure") << unit("active", "exit-code", CLD_EXITED, 3) << 4 << 0;
         QTest::newRow("restarting after a failure") << unit("activating", "exit-code", CLD_EXITED, 3) << 2 << 0;

@@ -78,8 +78,21 @@ void SimScenariosTest::frontEndPasswordChecksAndChanges()
     SimScenario s;
     s.password = QStringLiteral("se.cret");
     ControllerSimulator sim(s);
+    QTemporaryDir dir;
+    sim.setLogFile(dir.filePath("sim.log"));
     QVERIFY(sim.start(kHost));
     auto udp = [](const QByteArray& c) { return SimTestClient::udpCommand(kHost, c + '\0', kClient); };
+    // A peer that never presented the password can neither remove nor replace it.
+    const QString stranger = QStringLiteral("127.0.3.22");
+    for (const QByteArray& change : {QByteArray("quorix2 set config new_frontend_password none"),
+                                     QByteArray("quorix2 set config new_frontend_password 'mine'")})
+        QVERIFY(SimTestClient::udpCommand(kHost, change + '\0', stranger).startsWith("quorix2 err -5 "));
+    SimTestClient intruder;
+    QVERIFY(intruder.connectTo(kHost, 50105, stranger));
+    QVERIFY(intruder.command("quorix2 set config new_frontend_password none").startsWith("quorix2 err -5 "));
+    QVERIFY(SimTestClient::udpCommand(kHost, "quorix2 get config is_frontend_password 'wrong'" + QByteArray(1, '\0'), stranger)
+                .endsWith(" no"));
+    QVERIFY(intruder.command("quorix2 set config new_frontend_password none").startsWith("quorix2 err -5 "));
     QCOMPARE(udp("quorix2 get config is_frontend_password none"), QByteArray("quorix2 set config is_frontend_password none no"));
     QCOMPARE(udp("quorix2 get config is_frontend_password 'se.cret'"),
              QByteArray("quorix2 set config is_frontend_password 'se.cret' yes"));
@@ -91,8 +104,29 @@ void SimScenariosTest::frontEndPasswordChecksAndChanges()
     QCOMPARE(c.command("quorix2 set config new_frontend_password 'n3w-pw'"), QByteArray("quorix2 ok"));
     QCOMPARE(udp("quorix2 get config is_frontend_password 'n3w-pw'"), QByteArray("quorix2 set config is_frontend_password 'n3w-pw' yes"));
     QCOMPARE(udp("quorix2 get config is_frontend_password 'se.cret'"), QByteArray("quorix2 set config is_frontend_password 'se.cret' no"));
+    // Knowing the old password no longer counts once it changed.
+    QVERIFY(SimTestClient::udpCommand(kHost, "quorix2 get config is_frontend_password 'n3w-pw'" + QByteArray(1, '\0'), stranger)
+                .endsWith(" yes"));
+    QCOMPARE(intruder.command("quorix2 set config new_frontend_password 'other'"), QByteArray("quorix2 ok"));
+    QVERIFY(c.command("quorix2 set config new_frontend_password none").startsWith("quorix2 err -5 "));
+    QCOMPARE(udp("quorix2 get config is_frontend_password 'other'"), QByteArray("quorix2 set config is_frontend_password 'other' yes"));
     QCOMPARE(c.command("quorix2 set config new_frontend_password none"), QByteArray("quorix2 ok"));
     QCOMPARE(udp("quorix2 get config is_frontend_password none"), QByteArray("quorix2 set config is_frontend_password none yes"));
+
+    // Neither log holds a password; "none" is none.
+    QFile file(dir.filePath("sim.log"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString text = QString::fromUtf8(file.readAll());
+    QString entries;
+    for (const SimCommandLog::Entry& e : sim.commandLog())
+        entries += e.text + '\n';
+    for (const QString& log : {text, entries}) {
+        for (const char* secret : {"se.cret", "n3w-pw", "other", "mine", "wrong", "has blank"})
+            QVERIFY2(!log.contains(QLatin1String(secret)), qPrintable(log));
+        QVERIFY(log.contains("quorix2 set config new_frontend_password '***'"));
+        QVERIFY(log.contains("quorix2 get config is_frontend_password '***'"));
+        QVERIFY(log.contains("quorix2 set config new_frontend_password none"));
+    }
 }
 
 void SimScenariosTest::accessNoneAnswersQueriesButRefusesTheRest()
