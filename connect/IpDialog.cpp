@@ -1,6 +1,7 @@
 #include "IpDialog.h"
 #include "ui_IpDialog.h"
 
+#include "ControllerVersion.h"
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
 #include "PasswordGate.h"
@@ -219,15 +220,7 @@ bool IpDialog::protocolAllowsAccessedBy(const QString &value)
     const QStringList words = value.split(QLatin1Char(' '));
     if (words.size() < 5)
         return false;
-    QString version = words[4].toLower();
-    for (QChar &c : version)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QLatin1Char(' ');
-    version = version.trimmed().section(QLatin1Char(' '), 0, 0);
-    const QStringList parts = version.split(QLatin1Char('.'));
-    const int major = parts.value(0).toInt();
-    const int minor = parts.value(1).toInt();
-    return major > 1 || (major == 1 && minor >= 1);
+    return ControllerVersion::parse(words[4]).isAtLeast(1, 1);
 }
 
 void IpDialog::showConnected(const QString &hostName)

@@ -175,6 +175,9 @@ private slots:
         QTest::addColumn<bool>("toldWho");
         QTest::newRow("v1.1") << "v1.1" << true;
         QTest::newRow("v1.0") << "v1.0" << false;
+        QTest::newRow("v1.30-beta") << "v1.30-beta" << true;
+        QTest::newRow("v1.30rc2") << "v1.30rc2" << true;
+        QTest::newRow("v1.0rc7") << "v1.0rc7" << false;
     }
     void tryConnect_accessNone()
     {

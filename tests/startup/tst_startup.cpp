@@ -219,17 +219,22 @@ void tst_Startup::accessNoneEndsWithBox()
 void tst_Startup::passwordIsAsked_data()
 {
     QTest::addColumn<QString>("options");
-    QTest::newRow("-host") << "";
-    QTest::newRow("-host -wakeup") << " -wakeup 00:1B:3F:00:27:9A";
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("-host") << "" << "v1.27.0";
+    QTest::newRow("-host -wakeup") << " -wakeup 00:1B:3F:00:27:9A" << "v1.27.0";
+    QTest::newRow("protocol v1.30-beta") << "" << "v1.30-beta";
+    QTest::newRow("protocol v1.30rc2") << "" << "v1.30rc2";
 }
 
 void tst_Startup::passwordIsAsked()
 {
     QFETCH(QString, options);
+    QFETCH(QString, protocol);
     static int address = 4;
     TestHome home;
     SimScenario scenario;
     scenario.password = "s3cret";
+    scenario.protocolVersion = protocol;
     ControllerSimulator sim(scenario);
     const QString host = QString("127.0.4.%1").arg(address++);
     QVERIFY(sim.start(host, Port));
