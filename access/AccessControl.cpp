@@ -38,6 +38,8 @@ bool AccessControl::isValidPassword(const QString &password)
 
 bool AccessControl::query(const QByteArray &parameter, QByteArray *value) const
 {
+    if (m_ip == 0)
+        return false;   // no address: nothing is sent
     // A fresh channel per query: nothing lingers between the checks.
     IOManagerUdp channel(nullptr);
     channel.setTarget(m_ip, m_port);

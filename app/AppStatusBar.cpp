@@ -13,7 +13,10 @@ AppStatusBar::AppStatusBar(IOManager *channel, QWidget *parent)
     , m_configuration(new QLabel(this))
 {
     setStyleSheet(QStringLiteral("QStatusBar::item { border: 0px solid black }; "));
-    m_message->setTextFormat(Qt::AutoText);
+    // Plain text: messages and the configuration line carry the Controller's
+    // host name and configuration description, which are never markup.
+    m_message->setTextFormat(Qt::PlainText);
+    m_configuration->setTextFormat(Qt::PlainText);
     // Permanent, so that a transient message never hides the configuration line.
     addPermanentWidget(m_message, 1);
     addPermanentWidget(m_configuration, 0);

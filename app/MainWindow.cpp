@@ -15,6 +15,7 @@
 #include "IOManagerUdpTcp.h"
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
+#include "PlainTextBox.h"
 #include "ModuleHost.h"
 #include "ExportSystemInformation.h"
 #include "ModuleInterface.h"
@@ -178,14 +179,15 @@ void MainWindow::openMessageBox(int type, QString title, QString text)
     emit sendOpenMessageBox(type, title, text);
 }
 
+// Plain text: the channel's boxes show the Controller's replies.
 void MainWindow::displayMessageBox(int severance, QString title, QString msg)
 {
     if (severance == 1)
-        QMessageBox::warning(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::warning(this, title, msg);
     else if (severance == 2)
-        QMessageBox::critical(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::critical(this, title, msg);
     else
-        QMessageBox::information(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::information(this, title, msg);
 }
 
 // --- Connecting --------------------------------------------------------------
@@ -923,7 +925,7 @@ void MainWindow::checkForOldFrontend()
     const QString message = tr("The version of QUORIX4 (v%1.%2.%3%4) is older than the Controller version (%5)!")
                                 .arg(QuorixVersion::Major).arg(QuorixVersion::Minor).arg(QuorixVersion::Patch).arg(QString(), versionText);
     m_channel->sendMessage(Standard, Sender, 1, (message + QLatin1Char(' ') + tr("Please update QUORIX4.")).toLatin1().constData());
-    QMessageBox::warning(this, tr("QUORIX4"), message + QLatin1Char('\n') + tr("Please update QUORIX4."));
+    PlainTextBox::warning(this, tr("QUORIX4"), message + QLatin1Char('\n') + tr("Please update QUORIX4."));
 }
 
 void MainWindow::updateWindowTitle()

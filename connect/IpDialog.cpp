@@ -5,6 +5,7 @@
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
 #include "PasswordGate.h"
+#include "PlainTextBox.h"
 #include "Socket.h"
 #include "TrackboxSelection.h"
 #include "Version.h"
@@ -156,9 +157,17 @@ QString IpDialog::progressText() const
     return ui->textEdit->toPlainText();
 }
 
+// A new line of plain text: host names and other texts from a Controller are
+// never read as markup.
 void IpDialog::appendText(const QString &text)
 {
-    ui->textEdit->append(text);
+    QTextCursor cursor(ui->textEdit->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!ui->textEdit->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    ui->textEdit->moveCursor(QTextCursor::End);
+    ui->textEdit->ensureCursorVisible();
     refresh();
 }
 
@@ -231,6 +240,7 @@ void IpDialog::showConnected(const QString &hostName)
     ui->label_zeltrack->setText(tr("Controller"));
     small.setBold(true);
     ui->label_trackbox->setFont(small);
+    ui->label_trackbox->setTextFormat(Qt::PlainText);   // the Controller's own name
     ui->label_trackbox->setText(hostName);
     QFont software = ui->label_software->font();
     software.setBold(true);
@@ -404,11 +414,11 @@ int IpDialog::try_connect_2()
                                             "quorix2 set system accessed_by ", &accessedBy);
         socket.close();
         if (known) {
-            QMessageBox::critical(this, tr("Error"),
-                                  tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
+            PlainTextBox::critical(this, tr("Error"),
+                                   tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
             return 1;
         }
-        QMessageBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
+        PlainTextBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
         return 2;
     }
     socket.close();
@@ -433,6 +443,9 @@ int IpDialog::exec_connect()
 
 void IpDialog::accept()
 {
+    // Nothing found, nothing to connect to: no query goes to address 0.
+    if (!m_ip)
+        return;
     if (PasswordGate::pass(m_ip, 0, m_startPassword, tr("Authorize with valid password"), this))
         done(1);
 }
@@ -476,7 +489,11 @@ void IpDialog::keyPressEvent(QKeyEvent *event)
     case Qt::Key_8: move(pos() + QPoint(0, -10)); break;
     case Qt::Key_4: move(pos() + QPoint(-10, 0)); break;
     case Qt::Key_6: move(pos() + QPoint(10, 0)); break;
-    case Qt::Key_F5: accept(); break;
+    case Qt::Key_F5:
+        // The Connect button's key: only when there is a Controller to connect to.
+        if (ui->pushButton_connect->isEnabled())
+            accept();
+        break;
     case Qt::Key_Escape: reject(); break;
     default: break;
     }
