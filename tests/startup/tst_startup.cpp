@@ -130,6 +130,8 @@ class tst_Startup : public QObject
 
 private slots:
     void programConnectsAndInitialises();
+    void repliesInTwoPartsStillConnect_data();
+    void repliesInTwoPartsStillConnect();
     void noControllerEndsWithBox();
     void accessNoneEndsWithBox();
     void passwordIsAsked_data();
@@ -187,6 +189,38 @@ void tst_Startup::programConnectsAndInitialises()
     QCOMPARE(tcp[route + 1], QString("quorix2 get output net chmon"));
     QCOMPARE(tcp.mid(route + 2, 4), (QStringList{"quorix2 set output active chmon ts yes", "quorix2 set output active chmon 3d yes",
                                                 "quorix2 set output active chmon 6d yes", "quorix2 set output active chmon 2dmon yes"}));
+}
+
+void tst_Startup::repliesInTwoPartsStillConnect_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("8 ms (Nagle)") << 8 << "127.0.4.21";
+    QTest::newRow("20 ms") << 20 << "127.0.4.22";
+}
+
+// A Controller whose every reply arrives in two TCP segments with a pause
+// between them: the program connects with full access, reads the versions
+// (which gate the title query) and stays.
+void tst_Startup::repliesInTwoPartsStillConnect()
+{
+    QFETCH(int, gapMs);
+    QFETCH(QString, address);
+    TestHome home;
+    ControllerSimulator sim;
+    SimFaults faults;
+    faults.splitReplyMs = gapMs;
+    sim.setFaults(faults);
+    QVERIFY(sim.start(address, Port));
+    Program program(home.path(), {"-host", address});
+    QVERIFY2(program.process.waitForStarted(), qPrintable(programPath()));
+    QVERIFY(sim.waitForCommand("quorix2 set output active chmon 2dmon yes", 30000));
+    QVERIFY(sim.waitForCommand("quorix2 get system full_name", 30000));
+    // Still polling: the connection was never taken for lost.
+    sim.clearCommandLog();
+    QTest::qWait(1500);
+    QCOMPARE(program.process.state(), QProcess::Running);
+    QVERIFY2(tcpCommands(sim).count("quorix2 get status active") >= 3, qPrintable(tcpCommands(sim).join('\n')));
 }
 
 void tst_Startup::noControllerEndsWithBox()
