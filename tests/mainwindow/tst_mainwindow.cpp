@@ -119,6 +119,20 @@ struct LostBox
     QString reconnectLast;
 };
 
+// The connection-lost box while it is open; every other box is answered on the way.
+QMessageBox *connectionLostBox()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *box = qobject_cast<QMessageBox *>(top);
+        if (!box || !box->isVisible())
+            continue;
+        if (box->text().startsWith("Connection to Controller lost."))
+            return box;
+        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class tst_MainWindow : public QObject
@@ -355,14 +369,7 @@ void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
     QTimer inspector;
     QElapsedTimer sinceSeen;
     connect(&inspector, &QTimer::timeout, [&] {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(top);
-            if (!box || !box->isVisible())
-                continue;
-            if (!box->text().startsWith("Connection to Controller lost.")) {
-                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-                continue;
-            }
+        if (QMessageBox *box = connectionLostBox()) {
             QAbstractButton *again = nullptr;
             for (QAbstractButton *b : box->buttons())
                 if (box->buttonRole(b) == QMessageBox::ActionRole)
@@ -451,14 +458,7 @@ void tst_MainWindow::controllerGoneWhileMeasuringIsRecorded()
     } shown;
     QTimer inspector;
     connect(&inspector, &QTimer::timeout, [&] {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(top);
-            if (!box || !box->isVisible())
-                continue;
-            if (!box->text().startsWith("Connection to Controller lost.")) {
-                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-                continue;
-            }
+        if (QMessageBox *box = connectionLostBox()) {
             if (!shown.seen) {
                 shown.seen = true;
                 shown.frequency = w.freqStatusBar()->field()->text();
