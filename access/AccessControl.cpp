@@ -1,10 +1,10 @@
 #include "AccessControl.h"
 
+#include "ControllerVersion.h"
 #include "IOManager.h"
 #include "IOManagerUdp.h"
 
 #include <QRegularExpression>
-#include <QStringList>
 
 namespace {
 // Major, minor: the first protocol version that knows the front-end password.
@@ -38,6 +38,8 @@ bool AccessControl::isValidPassword(const QString &password)
 
 bool AccessControl::query(const QByteArray &parameter, QByteArray *value) const
 {
+    if (m_ip == 0)
+        return false;   // no address: nothing is sent
     // A fresh channel per query: nothing lingers between the checks.
     IOManagerUdp channel(nullptr);
     channel.setTarget(m_ip, m_port);
@@ -57,27 +59,15 @@ bool AccessControl::readProtocolVersion(int *err)
         setError(err, NoAnswer);
         return false;
     }
-    // The first word, e.g. "1.24.0"; a text that cannot be read counts as too old.
-    const QString word = QString::fromLatin1(value).split(' ', Qt::SkipEmptyParts).value(0);
-    const QStringList fields = QString(word).remove(QRegularExpression("^[^0-9]+")).split('.');
-    bool majorOk = false;
-    bool minorOk = false;
-    const int major = fields.value(0).toInt(&majorOk);
-    const int minor = fields.value(1).toInt(&minorOk);
-    if (majorOk && minorOk) {
-        m_major = major;
-        m_minor = minor;
-        bool patchOk = false;
-        const int patch = fields.value(2).toInt(&patchOk);
-        m_patch = patchOk ? patch : -1;
-    }
+    // The first word, e.g. "v1.24.0" or "v1.30-beta"; a text that cannot be read counts as too old.
+    m_protocol = ControllerVersion::parseValue(QString::fromLatin1(value));
     m_versionRead = true;
     return true;
 }
 
 bool AccessControl::supportsPassword() const
 {
-    return m_major > MinimumMajor || (m_major == MinimumMajor && m_minor >= MinimumMinor);
+    return m_protocol.isAtLeast(MinimumMajor, MinimumMinor);
 }
 
 AccessControl::Answer AccessControl::isFrontendPassword(const QByteArray &candidate) const

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ControllerVersion.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -51,7 +53,5 @@ private:
     unsigned m_ip;
     unsigned short m_port;
     bool m_versionRead = false;
-    int m_major = 0;
-    int m_minor = 0;
-    int m_patch = -1;
+    ControllerVersion m_protocol{0, 0, -1};
 };

@@ -33,6 +33,9 @@ void CamStatusBar::detach()
     m_attached = false;
     m_channel->removeMessageReceiver(ReceiverChannel, this);
     m_channel->removeRequester(this);
+    // Detached, the bar no longer knows: its last counts must not stand as current.
+    for (CamStatusWidget *widget : qAsConst(m_widgets))
+        widget->showCounts(-1, -1);
     m_cameras = -1;
     m_widgets.clear();
 }

@@ -5,6 +5,7 @@
 #include "IOManagerUdpTcp.h"
 #include "IpDialog.h"
 #include "PasswordGate.h"
+#include "PlainTextBox.h"
 #include "Preferences.h"
 #include "Socket.h"
 #include "Theme.h"
@@ -231,6 +232,6 @@ bool ControllerConnector::confirmFullAccess()
 
 bool ControllerConnector::fail(const QString &text)
 {
-    QMessageBox::critical(m_parent, tr("Error"), text);
+    PlainTextBox::critical(m_parent, tr("Error"), text);   // it names the Controller
     return false;
 }

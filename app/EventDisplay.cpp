@@ -16,6 +16,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace {
 
 const char Prefix[] = "events-";
@@ -93,7 +95,7 @@ EventDisplay::EventDisplay(IOManager *channel, const QString &logDir, const QStr
 
     get_msg();
     connect(m_pollTimer, &QTimer::timeout, this, &EventDisplay::get_msg);
-    m_pollTimer->start(1000);
+    m_pollTimer->start(HiddenPollMs);
     setWhatsThis(tr("This windows shows all Controller warnings and error messages."));
 
     onDeleteOldLogFiles();
@@ -131,25 +133,35 @@ void EventDisplay::get_msg()
         return;
     for (int fetched = 0; fetched < MaxMessagesPerPoll && !m_channel->isBusy(); ++fetched) {
         char reply[IOManager::BufferSize] = "";
+        // The channel's box for a refusal comes once; later refusals are asked quietly.
+        if (m_refusalBoxShown)
+            m_channel->prepareNextCommand(false, -1, true);
         if (m_channel->sendCommand(reply, "quorix2 getmsg") < 0)
             break;
         const QByteArray text(reply);
         if (text == "quorix2 ok") {
             m_unexpectedNoted = false;
+            m_refusedPolls = 0;
             break;
         }
         if (!isQueuedMessage(text)) {
             // The queue cannot be read now, and asking again at once would only
-            // repeat this. Noted once until the Controller answers properly again.
+            // repeat this. Noted once until the Controller answers properly again,
+            // and asked less and less often meanwhile.
+            if (text.startsWith("quorix2 err"))
+                m_refusalBoxShown = true;
             if (!m_unexpectedNoted)
                 showAndLog(QStringLiteral("(QUORIX4) ")
                            + tr("Unexpected reply to \"quorix2 getmsg\": %1").arg(QString::fromLatin1(text)));
             m_unexpectedNoted = true;
+            ++m_refusedPolls;
             break;
         }
         m_unexpectedNoted = false;
+        m_refusedPolls = 0;
         showAndLog(QString::fromLatin1(text.mid(ReplyWordsLength)));
     }
+    applyPollInterval();
     m_pollLock.unlock();
 }
 
@@ -224,14 +236,26 @@ void EventDisplay::onDeleteOldLogFiles()
             dir.remove(name);
 }
 
+// Shown or hidden sets the pace; refusals in a row slow it down, doubling up to
+// MaxRefusedPollMs, until the Controller answers getmsg properly again.
+void EventDisplay::applyPollInterval()
+{
+    int ms = isVisible() ? ShownPollMs : HiddenPollMs;
+    for (int i = 0; i < m_refusedPolls && ms < MaxRefusedPollMs; ++i)
+        ms *= 2;
+    ms = std::min(ms, MaxRefusedPollMs);
+    if (m_pollTimer->interval() != ms)
+        m_pollTimer->setInterval(ms);
+}
+
 void EventDisplay::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    m_pollTimer->setInterval(100);
+    applyPollInterval();
 }
 
 void EventDisplay::hideEvent(QHideEvent *event)
 {
     QWidget::hideEvent(event);
-    m_pollTimer->setInterval(1000);
+    applyPollInterval();
 }

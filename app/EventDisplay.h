@@ -22,6 +22,11 @@ public:
     // One poll fetches at most this many messages, so that a flooded queue
     // cannot hold the GUI; the rest follows at the next tick.
     static constexpr int MaxMessagesPerPoll = 100;
+    // Poll intervals: hidden, shown, and at most while the Controller refuses
+    // getmsg (the interval doubles at each refused poll up to this).
+    static constexpr int HiddenPollMs = 1000;
+    static constexpr int ShownPollMs = 100;
+    static constexpr int MaxRefusedPollMs = 10000;
 
     EventDisplay(IOManager *channel, const QString &logDir, const QString &hostName, QWidget *parent = nullptr);
 
@@ -46,6 +51,7 @@ private:
     void display(const QDateTime &now, const QString &message);
     // The error text when the line could not be appended whole; empty on success.
     QString log(const QDateTime &now, const QString &line);
+    void applyPollInterval();
 
     IOManager *m_channel;
     QMutex m_pollLock;
@@ -56,4 +62,6 @@ private:
     QTimer *m_cleanupTimer;
     bool m_unexpectedNoted = false;   // a reply to getmsg that was no message is in the log
     bool m_logFailureShown = false;   // the user knows the log is not being written
+    bool m_refusalBoxShown = false;   // the channel has shown its box for a refused getmsg once
+    int m_refusedPolls = 0;           // polls in a row whose getmsg was refused or not understood
 };

@@ -45,6 +45,9 @@ void FreqStatusBar::detach()
     m_timer->stop();
     if (!m_attached)
         return;
+    // Detached, the bar no longer knows: its last frequency must not stand as current.
+    m_field->setText(QString::fromLatin1(NoValue));
+    m_field->setStyleSheet(QString());
     m_attached = false;
     m_channel->removeRequester(this);
 }

@@ -16,6 +16,7 @@
 #include "PrivateFiles.h"
 #include "ControllerConnector.h"
 #include "MainAppMessageReceiver.h"
+#include "PlainTextBox.h"
 #include "ModuleHost.h"
 #include "ExportSystemInformation.h"
 #include "ModuleInterface.h"
@@ -181,14 +182,15 @@ void MainWindow::openMessageBox(int type, QString title, QString text)
     emit sendOpenMessageBox(type, title, text);
 }
 
+// Plain text: the channel's boxes show the Controller's replies.
 void MainWindow::displayMessageBox(int severance, QString title, QString msg)
 {
     if (severance == 1)
-        QMessageBox::warning(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::warning(this, title, msg);
     else if (severance == 2)
-        QMessageBox::critical(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::critical(this, title, msg);
     else
-        QMessageBox::information(this, title, msg, QMessageBox::Ok);
+        PlainTextBox::information(this, title, msg);
 }
 
 // --- Connecting --------------------------------------------------------------
@@ -761,7 +763,8 @@ void MainWindow::update_status()
 
 void MainWindow::connectionLost()
 {
-    prepareShutdown();
+    prepareShutdown();   // the status bars show "-" from here on: nothing is known any more
+    m_startStopAction->setEnabled(false);
     ConnectionLostBox box(m_connectedAddress, m_versions.protocol.isAtLeast(1, 12), m_reconnectCountdownS, this);
     box.raise();
     box.exec();
@@ -918,27 +921,16 @@ void MainWindow::checkForOldFrontend()
     char reply[IOManager::BufferSize] = "";
     if (m_channel->getString(reply, "system version") != 0)
         return;
-    const QString whole = QString::fromLatin1(reply);
-    const QString versionText = whole.section(QLatin1Char(' '), 0, 0);
-    QString digits = whole.toLower();
-    for (QChar &c : digits)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QLatin1Char(' ');
-    const QStringList parts = digits.trimmed().section(QLatin1Char(' '), 0, 0).split(QLatin1Char('.'));
-    bool okMajor = false, okMinor = false, okPatch = false;
-    const int major = parts.value(0).toInt(&okMajor);
-    const int minor = parts.value(1).toInt(&okMinor);
-    const int patch = parts.value(2).toInt(&okPatch);
-    if (!okMajor || !okMinor || !okPatch)
-        return;
-    const bool newer = (major == QuorixVersion::Major && (minor > QuorixVersion::Minor || (minor == QuorixVersion::Minor && patch > QuorixVersion::Patch)))
-        || major > QuorixVersion::Major;
-    if (!newer)
+    const QString versionText = QString::fromLatin1(reply).section(QLatin1Char(' '), 0, 0);
+    // The version rule of every gate; all three parts must have been read.
+    const ControllerVersion controller = ControllerVersion::parse(versionText);
+    if (controller.patch < 0
+        || !controller.isAtLeast(QuorixVersion::Major, QuorixVersion::Minor, QuorixVersion::Patch + 1))
         return;
     const QString message = tr("The version of QUORIX4 (v%1.%2.%3%4) is older than the Controller version (%5)!")
                                 .arg(QuorixVersion::Major).arg(QuorixVersion::Minor).arg(QuorixVersion::Patch).arg(QString(), versionText);
     m_channel->sendMessage(Standard, Sender, 1, (message + QLatin1Char(' ') + tr("Please update QUORIX4.")).toLatin1().constData());
-    QMessageBox::warning(this, tr("QUORIX4"), message + QLatin1Char('\n') + tr("Please update QUORIX4."));
+    PlainTextBox::warning(this, tr("QUORIX4"), message + QLatin1Char('\n') + tr("Please update QUORIX4."));
 }
 
 void MainWindow::updateWindowTitle()

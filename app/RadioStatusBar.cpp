@@ -55,7 +55,13 @@ void RadioStatusBar::update_status()
         return;
     char value[IOManager::BufferSize] = "";
     if (m_channel->getString(value, "zelwpan available") == BrokenConnection) {
+        // The connection is gone: the radio's state is unknown now.
         m_timer->stop();
+        m_icon->setEnabled(false);
+        m_icon->setPixmap(QIcon(Theme::icon(this, QStringLiteral("radio_dis"))).pixmap(16, 16));
+        m_channelLabel->setText(QStringLiteral("-"));
+        m_available = false;
+        m_radioChannel = 0;
         return;
     }
     bool available = false;

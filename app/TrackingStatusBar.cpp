@@ -25,6 +25,8 @@ void TrackingStatusBar::detach()
     if (!m_attached)
         return;
     m_attached = false;
+    // Detached, the bar no longer knows: its last counts must not stand as current.
+    m_widget->update_status("none");
     m_channel->removeRequester(this);
 }
 

@@ -222,7 +222,10 @@ int IOManager::waitAsyncReply(QEventLoop::ProcessEventsFlags flags)
         QCoreApplication::processEvents(flags);
         QThread::msleep(1);
         if (clock.elapsed() >= timeoutMs) {
-            r = -1;
+            // One last look: what has come by the end of the wait counts.
+            r = pollAsyncReply();
+            if (r == 0)
+                r = -1;
             break;
         }
     }

@@ -1,5 +1,6 @@
 #include "IOManagerUdpTcp.h"
 
+#include "ControllerVersion.h"
 #include "MessageBoxProvider.h"
 #include "Requester.h"
 
@@ -8,8 +9,6 @@
 #include <QThread>
 
 #include <algorithm>
-#include <array>
-#include <climits>
 #include <cstring>
 
 namespace {
@@ -42,32 +41,6 @@ int transportCode(int socketResult)
     case Socket::Closed: return -22;
     default: return -12;
     }
-}
-
-// The three numbers of a version text. Only its first word counts; leading
-// letters ("v") are skipped, and the first character that is neither a digit
-// nor a dot ends the numbers, so suffixes such as "beta3", "-1" or "_rc1" do not
-// change them. A missing field counts as 0.
-std::array<int, 3> versionFields(const char *text)
-{
-    std::array<int, 3> fields{{0, 0, 0}};
-    const char *p = text;
-    while (*p == ' ')
-        ++p;
-    while ((*p >= 'a' && *p <= 'z') || (*p >= 'A' && *p <= 'Z'))
-        ++p;
-    for (int i = 0; i < 3; ++i) {
-        long value = 0;
-        while (*p >= '0' && *p <= '9') {
-            value = std::min(value * 10 + (*p - '0'), long(INT_MAX));
-            ++p;
-        }
-        fields[size_t(i)] = int(value);
-        if (*p != '.')
-            break;
-        ++p;
-    }
-    return fields;
 }
 
 } // namespace
@@ -167,8 +140,15 @@ int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
             return 0;
         }
         const qint64 leftUs = deadlineUs - m_clock.nsecsElapsed() / 1000;
-        if (leftUs <= 0)
+        if (leftUs <= 0) {
+            // A peer that never sent a zero byte ends its reply here, and by silence from now on.
+            m_replies.timeIsUp();
+            if (m_replies.takeReply(&r, m_clock.elapsed())) {
+                copyReply(reply, r);
+                return 0;
+            }
             return transportCode(Socket::TimedOut);
+        }
         qint64 waitUs = leftUs;
         const int quietMs = m_replies.msUntilQuiet(m_clock.elapsed());
         if (quietMs >= 0)
@@ -243,6 +223,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         } else {
             m_replies.expectReply();
             if (m_next.pending && m_next.async) {
+                m_asyncDeadlineUs = m_clock.nsecsElapsed() / 1000 + qint64(std::max(m_next.timeoutMs, 0)) * 1000;
                 r = 1;
             } else {
                 long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
@@ -273,6 +254,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         m_commandLock.unlock();
         std::strcpy(reply, BrokenReply);
         m_broken = true;
+        reportLoss(r, command);
         return r;
     }
     if (stateCommand)
@@ -292,6 +274,31 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
             announce(Change::Started);
     }
     return r;
+}
+
+// The channel broke: the event display and the day's log get the cause (a
+// time-out has been reported already), and a measurement the front end was
+// following ends for it, so that nothing goes on showing its last values.
+void IOManagerUdpTcp::reportLoss(int code, const char *command)
+{
+    const QString host = QString::fromLatin1(m_host);
+    const QString last = QString::fromLatin1(command);
+    if (code == -22)
+        reportTransport(QCoreApplication::translate("IOManagerUdpTcp",
+                                                    "Connection to Controller %1 lost: the Controller closed or reset "
+                                                    "the connection. Last command sent: %2")
+                            .arg(host, last));
+    else if (code == -2)
+        reportTransport(QCoreApplication::translate("IOManagerUdpTcp",
+                                                    "Connection to Controller %1 lost: the command could not be sent. "
+                                                    "Last command sent: %2")
+                            .arg(host, last));
+    if (m_running) {
+        reportTransport(QCoreApplication::translate("IOManagerUdpTcp",
+                                                    "Measurement ended for QUORIX4: connection to Controller %1 lost.")
+                            .arg(host));
+        announce(Change::Stopped);
+    }
 }
 
 // Tells the requesters about a measurement state change. The caller's five
@@ -326,7 +333,13 @@ int IOManagerUdpTcp::pollAsyncReply()
             break;
     }
     QByteArray r;
-    if (m_replies.takeReply(&r, m_clock.elapsed())) {
+    bool taken = m_replies.takeReply(&r, m_clock.elapsed());
+    if (!taken && n != Socket::Closed && m_clock.nsecsElapsed() / 1000 >= m_asyncDeadlineUs) {
+        // The wait is over: a peer that never sent a zero byte ends its reply here.
+        m_replies.timeIsUp();
+        taken = m_replies.takeReply(&r, m_clock.elapsed());
+    }
+    if (taken) {
         copyReply(m_asyncCaller, r);
         if (m_log.isEnabled())
             m_log.logReply(m_asyncCaller, r.size());
@@ -358,7 +371,8 @@ int IOManagerUdpTcp::notifyMeasurementStarted()
 
 bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 {
-    return versionFields(version ? version : "") >= versionFields(minimum && *minimum ? minimum : "v0.2.2");
+    const ControllerVersion v = ControllerVersion::parseValue(QString::fromLatin1(version ? version : ""));
+    return v.isAtLeast(ControllerVersion::parseValue(QString::fromLatin1(minimum && *minimum ? minimum : "v0.2.2")));
 }
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)

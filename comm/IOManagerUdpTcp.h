@@ -48,8 +48,10 @@ public:
     bool isRunning() const { return m_running; }
     QString commandLogPath() const { return m_log.path(); }
 
-    // An empty minimum stands for "v0.2.2". Fields compare as numbers; whatever
-    // follows the numbers ("beta", "-1", "_rc1") is ignored.
+    // An empty minimum stands for "v0.2.2". The rule of ControllerVersion: the
+    // first word of each text, fields compare as numbers, whatever follows the
+    // numbers ("beta", "-1", "_rc1") is ignored, and a missing patch is below
+    // every patch (so "v1.7" and "v1.7.0" both pass "v1.7").
     static bool isVersionAtLeast(const char *version, const char *minimum);
 
 private:
@@ -64,10 +66,12 @@ private:
     void workerLoop();
     bool workerWanted() const { return m_listening && m_running && m_run; }
     void reportTransport(const QString &text);
+    void reportLoss(int code, const char *command);
 
     std::unique_ptr<Socket> m_tcp;
     QMutex m_commandLock;
     ReplyReader m_replies;     // guarded by the command lock
+    qint64 m_asyncDeadlineUs = 0;   // when the pending asynchronous command's wait ends (m_clock)
     QElapsedTimer m_clock;
 
     Socket m_data;

@@ -18,6 +18,7 @@ void ReplyReader::feed(const char *data, int size, qint64 nowMs)
         m_tail.append(p, std::min(n, room));
         if (!zero)
             break;
+        m_framing = Framing::ZeroByte;
         completeTail();
         p = zero + 1;
     }
@@ -25,6 +26,14 @@ void ReplyReader::feed(const char *data, int size, qint64 nowMs)
 
 void ReplyReader::peerClosed()
 {
+    completeTail();
+}
+
+void ReplyReader::timeIsUp()
+{
+    if (m_framing == Framing::ZeroByte || m_tail.isEmpty())
+        return;
+    m_framing = Framing::Silence;
     completeTail();
 }
 
@@ -77,7 +86,7 @@ bool ReplyReader::takeReply(QByteArray *reply, qint64 nowMs)
 
 int ReplyReader::msUntilQuiet(qint64 nowMs) const
 {
-    if (m_tail.isEmpty())
+    if (m_tail.isEmpty() || m_framing != Framing::Silence)
         return -1;
     return int(std::max<qint64>(0, QuietGapMs - (nowMs - m_lastByteMs)));
 }

@@ -1,6 +1,7 @@
 #include "EndlessProgressDlg.h"
 #include "ui_EndlessProgressDlg.h"
 
+#include "PlainTextBox.h"
 #include "WakeOnLan.h"
 
 #include <QFontMetrics>
@@ -63,7 +64,7 @@ int EndlessProgressDlg::update_and_exec()
     if (m_cascaded)
         ui->label_canTakeTowMinutes->setText(tr("waking up can take 2-5 minutes"));
     if (!WakeOnLan::wake(m_mac, m_ip)) {
-        QMessageBox::warning(parentWidget(), tr("Wake On LAN"), tr("Cannot do wake on LAN for %1.").arg(controllerName(m_hostName, m_addressText, m_ip)));
+        PlainTextBox::warning(parentWidget(), tr("Wake On LAN"), tr("Cannot do wake on LAN for %1.").arg(controllerName(m_hostName, m_addressText, m_ip)));
         return 0;
     }
     m_ticks = 0;

@@ -1,9 +1,11 @@
 #include "IpDialog.h"
 #include "ui_IpDialog.h"
 
+#include "ControllerVersion.h"
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
 #include "PasswordGate.h"
+#include "PlainTextBox.h"
 #include "Socket.h"
 #include "TrackboxSelection.h"
 #include "Version.h"
@@ -155,9 +157,17 @@ QString IpDialog::progressText() const
     return ui->textEdit->toPlainText();
 }
 
+// A new line of plain text: host names and other texts from a Controller are
+// never read as markup.
 void IpDialog::appendText(const QString &text)
 {
-    ui->textEdit->append(text);
+    QTextCursor cursor(ui->textEdit->document());
+    cursor.movePosition(QTextCursor::End);
+    if (!ui->textEdit->document()->isEmpty())
+        cursor.insertBlock();
+    cursor.insertText(text);
+    ui->textEdit->moveCursor(QTextCursor::End);
+    ui->textEdit->ensureCursorVisible();
     refresh();
 }
 
@@ -219,15 +229,7 @@ bool IpDialog::protocolAllowsAccessedBy(const QString &value)
     const QStringList words = value.split(QLatin1Char(' '));
     if (words.size() < 5)
         return false;
-    QString version = words[4].toLower();
-    for (QChar &c : version)
-        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
-            c = QLatin1Char(' ');
-    version = version.trimmed().section(QLatin1Char(' '), 0, 0);
-    const QStringList parts = version.split(QLatin1Char('.'));
-    const int major = parts.value(0).toInt();
-    const int minor = parts.value(1).toInt();
-    return major > 1 || (major == 1 && minor >= 1);
+    return ControllerVersion::parse(words[4]).isAtLeast(1, 1);
 }
 
 void IpDialog::showConnected(const QString &hostName)
@@ -238,6 +240,7 @@ void IpDialog::showConnected(const QString &hostName)
     ui->label_zeltrack->setText(tr("Controller"));
     small.setBold(true);
     ui->label_trackbox->setFont(small);
+    ui->label_trackbox->setTextFormat(Qt::PlainText);   // the Controller's own name
     ui->label_trackbox->setText(hostName);
     QFont software = ui->label_software->font();
     software.setBold(true);
@@ -411,10 +414,10 @@ int IpDialog::try_connect_2()
                                             "quorix2 set system accessed_by ", &accessedBy);
         socket.close();
         if (known) {
-            QMessageBox::critical(this, tr("Error"),
-                                  tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
+            PlainTextBox::critical(this, tr("Error"),
+                                   tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
         } else {
-            QMessageBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
+            PlainTextBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
         }
         // Not 1: a running Controller held by another front end is not one
         // to wake, nor to ask again every 15 s.
@@ -444,6 +447,9 @@ int IpDialog::exec_connect()
 
 void IpDialog::accept()
 {
+    // Nothing found, nothing to connect to: no query goes to address 0.
+    if (!m_ip)
+        return;
     if (PasswordGate::pass(m_ip, 0, m_startPassword, tr("Authorize with valid password"), this))
         done(1);
 }
@@ -489,7 +495,11 @@ void IpDialog::keyPressEvent(QKeyEvent *event)
     case Qt::Key_8: move(pos() + QPoint(0, -10)); break;
     case Qt::Key_4: move(pos() + QPoint(-10, 0)); break;
     case Qt::Key_6: move(pos() + QPoint(10, 0)); break;
-    case Qt::Key_F5: accept(); break;
+    case Qt::Key_F5:
+        // The Connect button's key: only when there is a Controller to connect to.
+        if (ui->pushButton_connect->isEnabled())
+            accept();
+        break;
     case Qt::Key_Escape: reject(); break;
     default: break;
     }

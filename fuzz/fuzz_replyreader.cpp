@@ -57,7 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             break;
         }
         case 6:
-            now += arg;
+            if (arg == 0)
+                reader.timeIsUp();
+            else
+                now += arg;
             break;
         case 7:
             if (arg == 0)
@@ -69,7 +72,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         FUZZ_CHECK(reader.owed() >= 0);
         const int quiet = reader.msUntilQuiet(now);
         FUZZ_CHECK(quiet >= -1 && quiet <= ReplyReader::QuietGapMs);
-        FUZZ_CHECK((quiet == -1) == !reader.hasPartialReply());
+        // Only a peer that never sent a zero byte has its replies ended by a pause.
+        if (reader.framing() == ReplyReader::Framing::Silence)
+            FUZZ_CHECK((quiet == -1) == !reader.hasPartialReply());
+        else
+            FUZZ_CHECK(quiet == -1);
     }
 
     // The peer ends what it was sending and answers every command still owed;
@@ -88,14 +95,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(reply == "quorix2 ok");
     FUZZ_CHECK(reader.owed() == 0);
 
-    // A peer without zero bytes: its reply ends when it falls silent.
+    // Once a zero byte has come, no pause ends a reply.
     reader.dropStale(now);
     reader.expectReply();
     const char quiet[] = "quorix2 set system version v1.2.3";
-    reader.feed(quiet, int(sizeof quiet) - 1, now);
+    reader.feed(quiet, 20, now);
+    now += 100000;
+    reader.timeIsUp();
     FUZZ_CHECK(!reader.takeReply(&reply, now));
-    now += ReplyReader::QuietGapMs;
+    reader.feed(quiet + 20, int(sizeof quiet) - 20, now);
     FUZZ_CHECK(reader.takeReply(&reply, now));
+    FUZZ_CHECK(reply == quiet);
+
+    // A peer without zero bytes: its first reply ends at the time-out, the
+    // next ones when it falls silent.
+    ReplyReader zeroLess;
+    zeroLess.expectReply();
+    zeroLess.feed(quiet, int(sizeof quiet) - 1, now);
+    now += 100000;
+    FUZZ_CHECK(!zeroLess.takeReply(&reply, now));
+    zeroLess.timeIsUp();
+    FUZZ_CHECK(zeroLess.takeReply(&reply, now));
+    FUZZ_CHECK(reply == quiet);
+    zeroLess.expectReply();
+    zeroLess.feed(quiet, int(sizeof quiet) - 1, now);
+    FUZZ_CHECK(!zeroLess.takeReply(&reply, now));
+    now += ReplyReader::QuietGapMs;
+    FUZZ_CHECK(zeroLess.takeReply(&reply, now));
     FUZZ_CHECK(reply == quiet);
     return 0;
 }

@@ -493,6 +493,18 @@ There are %1 bodies that are equal or too similar to be tracked
             <translation>UDP-Zeitüberschreitung: zuletzt gesendetes Kommando: %1</translation>
         </message>
         <message>
+            <source>Connection to Controller %1 lost: the Controller closed or reset the connection. Last command sent: %2</source>
+            <translation>Verbindung zum Controller %1 verloren: Der Controller hat die Verbindung geschlossen oder zurückgesetzt. Zuletzt gesendetes Kommando: %2</translation>
+        </message>
+        <message>
+            <source>Connection to Controller %1 lost: the command could not be sent. Last command sent: %2</source>
+            <translation>Verbindung zum Controller %1 verloren: Das Kommando konnte nicht gesendet werden. Zuletzt gesendetes Kommando: %2</translation>
+        </message>
+        <message>
+            <source>Measurement ended for QUORIX4: connection to Controller %1 lost.</source>
+            <translation>Messung für QUORIX4 beendet: Verbindung zum Controller %1 verloren.</translation>
+        </message>
+        <message>
             <source>not initialized </source>
             <translation>nicht initialisiert </translation>
         </message>

@@ -24,6 +24,8 @@ const QVector<SimFaults::Option>& SimFaults::options()
         {"fault-long-reply-length", "N", "length of those replies, 199..4000 (default 230)"},
         {"fault-garbage", "PATTERN", "answer commands matching PATTERN with binary garbage (repeatable)"},
         {"fault-datagram-size", "N", "pad every measurement datagram to N bytes, up to 65000"},
+        {"fault-split-reply", "MS", "send every TCP reply in two parts, MS milliseconds apart (1..10000)"},
+        {"fault-no-zero", "yes|no", "end TCP replies without their zero byte"},
     };
     return list;
 }
@@ -74,13 +76,22 @@ bool SimFaults::applyOption(const QString& name, const QString& rawValue, QStrin
         return pattern(&garbageReplies);
     if (name == QLatin1String("fault-datagram-size"))
         return number(value, 0, 65000, &datagramSize);
+    if (name == QLatin1String("fault-split-reply"))
+        return number(value, 0, 10000, &splitReplyMs);
+    if (name == QLatin1String("fault-no-zero")) {
+        if (value != QLatin1String("yes") && value != QLatin1String("no"))
+            return fail(QStringLiteral("expected yes or no"));
+        noZero = value == QLatin1String("yes");
+        return true;
+    }
     return fail(QStringLiteral("unknown option"));
 }
 
 bool SimFaults::any() const
 {
     return replyDelayMs > 0 || !noReply.isEmpty() || dropAfter > 0 || resetAfter > 0 || !errorReplies.isEmpty()
-        || !longReplies.isEmpty() || !garbageReplies.isEmpty() || datagramSize > 0;
+        || !longReplies.isEmpty() || !garbageReplies.isEmpty() || datagramSize > 0
+        || splitReplyMs > 0 || noZero;
 }
 
 bool SimFaults::matches(const QString& pattern, const QByteArray& command)

@@ -28,6 +28,8 @@ public:
     int longReplyLength = 230;
     QStringList garbageReplies;    // matching commands get bytes that are no reply at all
     int datagramSize = 0;          // pad every stream datagram to this many bytes (0: off)
+    int splitReplyMs = 0;          // every TCP reply leaves in two parts this far apart (0: whole)
+    bool noZero = false;           // TCP replies end without their zero byte
 
     bool applyOption(const QString& name, const QString& value, QString* error);
     static const QVector<Option>& options();

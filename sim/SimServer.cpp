@@ -327,15 +327,32 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
         reply = garbage(int(command.size()) + int(m_framesSent));
     else if (SimFaults::matchesAny(m_faults.longReplies, command) && reply.size() < m_faults.longReplyLength)
         reply.append(QByteArray(m_faults.longReplyLength - reply.size(), 'x'));
-    reply.append('\0');
+    if (!client || !m_faults.noZero)
+        reply.append('\0');
 
     int delay = r.delayMs;
     if (m_faults.replyDelayMs > 0 && (m_faults.delayPattern.isEmpty() || SimFaults::matches(m_faults.delayPattern, command)))
         delay += m_faults.replyDelayMs;
     const int offline = r.offlineMs;
-    auto finish = [this, send, done, reply, offline] {
+    // Over TCP a reply may leave in two parts with a pause between them; the
+    // next command waits for the second part.
+    const int splitMs = client && reply.size() > 1 ? m_faults.splitReplyMs : 0;
+    auto finish = [this, send, done, reply, offline, splitMs] {
         if (m_offline)
             return;
+        if (splitMs > 0) {
+            const int half = reply.size() / 2;
+            send(reply.left(half));
+            QTimer::singleShot(splitMs, this, [this, send, done, rest = reply.mid(half), offline] {
+                if (m_offline)
+                    return;
+                send(rest);
+                done();
+                if (offline > 0)
+                    goOffline(offline);
+            });
+            return;
+        }
         send(reply);
         done();
         if (offline > 0)

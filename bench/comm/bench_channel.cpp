@@ -111,6 +111,57 @@ void BM_ChannelOverBare(benchmark::State &state)
 }
 BENCHMARK(BM_ChannelOverBare)->UseRealTime()->MinTime(3.0);
 
+// A Controller that never sends a zero byte: what connecting (the channel's
+// first command) and each later command cost. Compare runs of two builds.
+ScriptedResponder &zeroLessController()
+{
+    static ScriptedResponder *responder = [] {
+        auto *r = new ScriptedResponder;
+        if (!r->start("127.0.0.3", Port))
+            qFatal("cannot start the responder on 127.0.0.3");
+        r->on("quorix2 get system access", ScriptedResponder::Action::raw("quorix2 set system access full"));
+        r->on("quorix2 get status number_of_bodies", ScriptedResponder::Action::raw("quorix2 set status number_of_bodies 2"));
+        return r;
+    }();
+    return *responder;
+}
+
+void BM_ZeroLessConnect(benchmark::State &state)
+{
+    zeroLessController();
+    char access[200] = "";
+    for (auto _ : state) {
+        IOManagerUdpTcp channel(nullptr);
+        unsigned short dataPort = 0;
+        if (channel.connectController("127.0.0.3", Port, &dataPort) != 0
+            || channel.getString(access, "system access") != 0 || std::strcmp(access, "full") != 0) {
+            state.SkipWithError("no full access");
+            return;
+        }
+    }
+}
+BENCHMARK(BM_ZeroLessConnect)->UseRealTime()->Unit(benchmark::kMillisecond)->Iterations(5)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
+void BM_ZeroLessGetInt(benchmark::State &state)
+{
+    zeroLessController();
+    IOManagerUdpTcp channel(nullptr);
+    unsigned short dataPort = 0;
+    char access[200] = "";
+    if (channel.connectController("127.0.0.3", Port, &dataPort) != 0 || channel.getString(access, "system access") != 0) {
+        state.SkipWithError("no connection");
+        return;
+    }
+    int bodies = 0;
+    for (auto _ : state) {
+        if (channel.getInt(&bodies, "status number_of_bodies") != 0 || bodies != 2)
+            state.SkipWithError("command failed");
+    }
+}
+BENCHMARK(BM_ZeroLessGetInt)->UseRealTime()->Unit(benchmark::kMillisecond)->MinTime(2.0)->Repetitions(3)
+    ->ReportAggregatesOnly(true);
+
 class Counter : public Requester
 {
 public:

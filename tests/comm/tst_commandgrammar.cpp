@@ -116,7 +116,8 @@ private slots:
     void requesterSetIgnoresDuplicates();
     void versionRule_data();
     void versionRule();
-    void replyEndsAtZeroByteOrSilence();
+    void replyEndsAtZeroByteNeverAtAPause();
+    void peerWithoutZeroBytesIsToldApartByItsFirstReply();
     void overlongReplyIsCutAndConsumed();
     void repliesPairWithTheirCommands();
     void hostReceiverDispatch_data();
@@ -514,7 +515,12 @@ void tst_CommandGrammar::versionRule_data()
     QTest::newRow("trailing words") << "v1.4.2 (2026-01-05)" << "v1.4.9" << false;
     QTest::newRow("empty minimum") << "v0.2.2" << "" << true;
     QTest::newRow("empty minimum older") << "v0.2.1" << "" << false;
-    QTest::newRow("missing field") << "v1.2" << "v1.2.0" << true;
+    QTest::newRow("missing patch passes a two-part minimum") << "v1.7" << "v1.7" << true;
+    QTest::newRow("zero patch passes a two-part minimum") << "v1.7.0" << "v1.7" << true;
+    QTest::newRow("missing patch is below every patch") << "v1.2" << "v1.2.0" << false;
+    QTest::newRow("dash suffix without patch") << "v1.30-beta" << "v1.24" << true;
+    QTest::newRow("letter suffix without patch") << "v1.30rc2" << "v1.24" << true;
+    QTest::newRow("leading blank") << " v1.30" << "v1.24" << true;
     QTest::newRow("major decides") << "v2.0.0" << "v1.99.99" << true;
     QTest::newRow("dash suffix") << "v0.2.10-beta" << "v0.2.8" << true;
     QTest::newRow("underscore suffix") << "v0.2.10_rc1" << "v0.2.8" << true;
@@ -531,25 +537,31 @@ void tst_CommandGrammar::versionRule()
     QCOMPARE(IOManagerUdpTcp::isVersionAtLeast(version.toLatin1().constData(), minimum.toLatin1().constData()), atLeast);
 }
 
-void tst_CommandGrammar::replyEndsAtZeroByteOrSilence()
+void tst_CommandGrammar::replyEndsAtZeroByteNeverAtAPause()
 {
     ReplyReader r;
     QByteArray reply;
     r.expectReply();
     r.feed("quorix2 set sys", 15, 100);
-    QVERIFY(!r.takeReply(&reply, 100 + ReplyReader::QuietGapMs - 1));
+    QCOMPARE(r.msUntilQuiet(100), -1);
+    QVERIFY(!r.takeReply(&reply, 100 + ReplyReader::QuietGapMs));
     r.feed("tem hostname tb\0", 16, 103);
     QVERIFY(r.takeReply(&reply, 103));
     QCOMPARE(reply, QByteArray("quorix2 set system hostname tb"));
+    QCOMPARE(r.framing(), ReplyReader::Framing::ZeroByte);
 
-    // No zero byte: the reply is whole once the peer has been quiet long enough.
-    r.expectReply();
-    r.feed("quorix2 ok", 10, 200);
-    QCOMPARE(r.msUntilQuiet(202), ReplyReader::QuietGapMs - 2);
-    QVERIFY(!r.takeReply(&reply, 202));
-    QVERIFY(r.takeReply(&reply, 200 + ReplyReader::QuietGapMs));
-    QCOMPARE(reply, QByteArray("quorix2 ok"));
-    QCOMPARE(r.msUntilQuiet(300), -1);
+    // Pauses of any length inside a reply, and a time-out, do not cut it.
+    for (const int gapMs : {20, 100, 500, 5000}) {
+        r.expectReply();
+        r.feed("quorix2 set status", 18, 1000);
+        QVERIFY(!r.takeReply(&reply, 1000 + gapMs));
+        r.timeIsUp();
+        QVERIFY(!r.takeReply(&reply, 1000 + gapMs));
+        QCOMPARE(r.msUntilQuiet(1000 + gapMs), -1);
+        r.feed(" active mea\0", 12, 1000 + gapMs);
+        QVERIFY(r.takeReply(&reply, 1000 + gapMs));
+        QCOMPARE(reply, QByteArray("quorix2 set status active mea"));
+    }
 
     // A close ends it at once.
     r.expectReply();
@@ -557,6 +569,52 @@ void tst_CommandGrammar::replyEndsAtZeroByteOrSilence()
     r.peerClosed();
     QVERIFY(r.takeReply(&reply, 400));
     QCOMPARE(reply, QByteArray("quorix2 o"));
+}
+
+void tst_CommandGrammar::peerWithoutZeroBytesIsToldApartByItsFirstReply()
+{
+    ReplyReader r;
+    QByteArray reply;
+    QCOMPARE(r.framing(), ReplyReader::Framing::Unknown);
+    // The first reply: no pause ends it, only the command's time-out.
+    r.expectReply();
+    r.feed("quorix2 set system access", 25, 10);
+    QCOMPARE(r.msUntilQuiet(10), -1);
+    QVERIFY(!r.takeReply(&reply, 1000));
+    r.feed(" full", 5, 1000);
+    QVERIFY(!r.takeReply(&reply, 1900));
+    r.timeIsUp();
+    QVERIFY(r.takeReply(&reply, 2010));
+    QCOMPARE(reply, QByteArray("quorix2 set system access full"));
+    QCOMPARE(r.framing(), ReplyReader::Framing::Silence);
+
+    // From then on its replies end when it falls silent.
+    r.expectReply();
+    r.feed("quorix2 ok", 10, 3000);
+    QCOMPARE(r.msUntilQuiet(3002), ReplyReader::QuietGapMs - 2);
+    QVERIFY(!r.takeReply(&reply, 3002));
+    QVERIFY(r.takeReply(&reply, 3000 + ReplyReader::QuietGapMs));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
+    QCOMPARE(r.msUntilQuiet(3100), -1);
+
+    // A time-out with nothing received changes nothing.
+    ReplyReader silent;
+    silent.expectReply();
+    silent.timeIsUp();
+    QVERIFY(!silent.takeReply(&reply, 0));
+    QCOMPARE(silent.framing(), ReplyReader::Framing::Unknown);
+
+    // One zero byte, and pauses never end a reply again.
+    r.expectReply();
+    r.feed("quorix2 ok\0", 11, 4000);
+    QVERIFY(r.takeReply(&reply, 4000));
+    QCOMPARE(r.framing(), ReplyReader::Framing::ZeroByte);
+    r.expectReply();
+    r.feed("quorix2 o", 9, 5000);
+    QVERIFY(!r.takeReply(&reply, 5500));
+    r.feed("k\0", 2, 5500);
+    QVERIFY(r.takeReply(&reply, 5500));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
 }
 
 void tst_CommandGrammar::overlongReplyIsCutAndConsumed()

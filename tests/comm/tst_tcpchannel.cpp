@@ -107,6 +107,8 @@ private slots:
     void connectsOnceAndExchanges();
     void connectionRefused();
     void replyInPiecesIsCollected();
+    void pauseInsideAReplyNeverSplitsIt_data();
+    void pauseInsideAReplyNeverSplitsIt();
     void replyWithoutZeroByteEndsWhenThePeerFallsSilent();
     void asyncReplyWithoutZeroByteIsTaken();
     void overlongReplyIsCutAndItsRestDiscarded();
@@ -118,6 +120,8 @@ private slots:
     void lateReplyNeverAnswersALaterCommand();
     void closeOrResetBreaksTheChannel_data();
     void closeOrResetBreaksTheChannel();
+    void lossIsRecordedAndEndsTheMeasurement_data();
+    void lossIsRecordedAndEndsTheMeasurement();
     void overlongCommandTouchesNoSocket();
     void startWaitsLongerThanOtherCommands();
     void measurementStartAndStopAreNoticed();
@@ -168,7 +172,68 @@ void tst_TcpChannel::replyInPiecesIsCollected()
     QCOMPARE(QByteArray(name), QByteArray("Room 4 tracking"));
 }
 
-// A peer that ends its replies with no zero byte costs a moment per reply, not the time-out.
+void tst_TcpChannel::pauseInsideAReplyNeverSplitsIt_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<bool>("async");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("20 ms, waiting") << 20 << false << "127.0.1.30";
+    QTest::newRow("100 ms, waiting") << 100 << false << "127.0.1.31";
+    QTest::newRow("500 ms, waiting") << 500 << false << "127.0.1.32";
+    QTest::newRow("20 ms, asynchronous") << 20 << true << "127.0.1.33";
+    QTest::newRow("100 ms, asynchronous") << 100 << true << "127.0.1.34";
+    QTest::newRow("500 ms, asynchronous") << 500 << true << "127.0.1.35";
+}
+
+// Every reply comes in two TCP segments with a pause between them, the first
+// reply of the connection as well as the later ones.
+void tst_TcpChannel::pauseInsideAReplyNeverSplitsIt()
+{
+    QFETCH(int, gapMs);
+    QFETCH(bool, async);
+    QFETCH(QString, address);
+    Connected c;
+    QVERIFY(c.open(address.toLatin1().constData()));
+    c.controller.on("quorix2 get system access", Action::reply("quorix2 set system access full").splitAt(20, gapMs));
+    c.controller.on("quorix2 get status number_of_bodies",
+                    Action::reply("quorix2 set status number_of_bodies 2").splitAt(30, gapMs));
+    c.controller.on("quorix2 get config active_name",
+                    Action::reply("quorix2 set config active_name hall").splitAt(8, gapMs));
+
+    char access[IOManager::BufferSize] = "";
+    int bodies = -1;
+    char name[IOManager::BufferSize] = "";
+    for (int round = 0; round < 2; ++round) {
+        if (async) {
+            c.channel.prepareNextCommand(true, 3000, false);
+            QCOMPARE(c.channel.getString(access, "system access"), 1);
+            QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+            c.channel.prepareNextCommand(true, 3000, false);
+            QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), 1);
+            QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+        } else {
+            QCOMPARE(c.channel.getString(access, "system access"), 0);
+            QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), 0);
+        }
+        QCOMPARE(QByteArray(access), QByteArray("full"));
+        QCOMPARE(bodies, 2);
+        // A waiting command after an asynchronous one, and the other way round.
+        if (async) {
+            QCOMPARE(c.channel.getString(name, "config active_name"), 0);
+        } else {
+            c.channel.prepareNextCommand(true, 3000, false);
+            QCOMPARE(c.channel.getString(name, "config active_name"), 1);
+            QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+        }
+        QCOMPARE(QByteArray(name), QByteArray("hall"));
+    }
+    QVERIFY(!c.channel.isBroken());
+    QVERIFY(c.standard.messages.isEmpty());
+    QVERIFY(c.boxes.boxes.isEmpty());
+}
+
+// A peer that ends its replies with no zero byte costs one time-out, at its
+// first reply; after that a moment per reply.
 void tst_TcpChannel::replyWithoutZeroByteEndsWhenThePeerFallsSilent()
 {
     Connected c;
@@ -178,13 +243,19 @@ void tst_TcpChannel::replyWithoutZeroByteEndsWhenThePeerFallsSilent()
     char reply[IOManager::BufferSize];
     QElapsedTimer clock;
     clock.start();
+    c.channel.prepareNextCommand(false, 300, false);
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 init"), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
+    QVERIFY(clock.elapsed() >= 300);
+
+    clock.restart();
     c.channel.prepareNextCommand(false, 10000, false);
     QCOMPARE(c.channel.sendCommand(reply, "quorix2 init"), 0);
     QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
-    QVERIFY2(clock.elapsed() < 5000, "waited out the time-out");
     char state[IOManager::BufferSize] = "";
     QCOMPARE(c.channel.getString(state, "status active"), 0);
     QCOMPARE(QByteArray(state), QByteArray("none"));
+    QVERIFY2(clock.elapsed() < 5000, "waited out the time-out");
     QVERIFY(!c.channel.isBroken());
     QVERIFY(c.standard.messages.isEmpty());
 }
@@ -194,11 +265,21 @@ void tst_TcpChannel::asyncReplyWithoutZeroByteIsTaken()
     Connected c;
     QVERIFY(c.open("127.0.1.21"));
     c.controller.on("quorix2 get config active_name", Action::raw("quorix2 set config active_name hall").delayed(50));
-    c.channel.prepareNextCommand(true, 3000, false);
+    c.channel.prepareNextCommand(true, 300, false);
     char name[IOManager::BufferSize] = "";
     QCOMPARE(c.channel.getString(name, "config active_name"), 1);
     QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
     QCOMPARE(QByteArray(name), QByteArray("hall"));
+
+    // Known now: the next replies end when the peer falls silent.
+    QElapsedTimer clock;
+    clock.start();
+    name[0] = '\0';
+    c.channel.prepareNextCommand(true, 10000, false);
+    QCOMPARE(c.channel.getString(name, "config active_name"), 1);
+    QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+    QCOMPARE(QByteArray(name), QByteArray("hall"));
+    QVERIFY2(clock.elapsed() < 5000, "waited out the time-out");
     int lost = -1;
     c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 4"));
     QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
@@ -383,6 +464,56 @@ void tst_TcpChannel::closeOrResetBreaksTheChannel()
         QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -22);
     }
     QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -222);
+}
+
+void tst_TcpChannel::lossIsRecordedAndEndsTheMeasurement_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("close") << "close" << "127.0.1.40";
+    QTest::newRow("reset") << "reset" << "127.0.1.41";
+    QTest::newRow("time-out") << "time-out" << "127.0.1.42";
+}
+
+// A Controller that goes away while measuring (a reboot): the loss and the end
+// of the measurement are told on channel "standard", and the requesters hear
+// that the measurement stopped.
+void tst_TcpChannel::lossIsRecordedAndEndsTheMeasurement()
+{
+    QFETCH(QString, how);
+    QFETCH(QString, address);
+    Connected c;
+    QVERIFY(c.open(address.toLatin1().constData()));
+    LineRecorder requester;
+    c.channel.addRequester(&requester);
+    scriptStart(c.controller);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QVERIFY(c.channel.isRunning());
+    QCOMPARE(requester.started.load(), 1);
+
+    c.channel.setReplyTimeout(200000);
+    c.controller.on("quorix2 get status number_of_bodies",
+                    how == "close" ? Action::close() : how == "reset" ? Action::reset() : Action::none());
+    int bodies = -1;
+    const int r = c.channel.getInt(&bodies, "status number_of_bodies");
+    QCOMPARE(r, how == "time-out" ? -111 : -22);
+    QVERIFY(c.channel.isBroken());
+    QVERIFY(!c.channel.isRunning());
+    QCOMPARE(requester.stopped.load(), 1);
+    const QString first = how == "time-out"
+        ? QString("IOManagerUdpTcp: UDP timeout: last command sent: quorix2 get status number_of_bodies")
+        : QString("IOManagerUdpTcp: Connection to Controller %1 lost: the Controller closed or reset the connection. "
+                  "Last command sent: quorix2 get status number_of_bodies").arg(address);
+    QCOMPARE(c.standard.messages,
+             (QStringList{first, QString("IOManagerUdpTcp: Measurement ended for QUORIX4: connection to Controller %1 lost.")
+                                     .arg(address)}));
+
+    // Said once: later commands find the channel broken and say nothing more.
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), -222);
+    QCOMPARE(c.standard.messages.size(), 2);
+    QCOMPARE(requester.stopped.load(), 1);
+    c.channel.removeRequester(&requester);
 }
 
 void tst_TcpChannel::overlongCommandTouchesNoSocket()

@@ -5,6 +5,7 @@
 #include "TrackboxSelection.h"
 
 #include <QApplication>
+#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QtTest>
@@ -175,6 +176,9 @@ private slots:
         QTest::addColumn<bool>("toldWho");
         QTest::newRow("v1.1") << "v1.1" << true;
         QTest::newRow("v1.0") << "v1.0" << false;
+        QTest::newRow("v1.30-beta") << "v1.30-beta" << true;
+        QTest::newRow("v1.30rc2") << "v1.30rc2" << true;
+        QTest::newRow("v1.0rc7") << "v1.0rc7" << false;
     }
     void tryConnect_accessNone()
     {
@@ -194,6 +198,41 @@ private slots:
         QVERIFY(!connectButton(*dialog)->isEnabled());
     }
 
+    // Texts from the Controller are shown as they are, never as markup: its
+    // name on the label and in the progress text, who holds it, and the box.
+    void controllerTextsAreShownLiterally()
+    {
+        SimScenario scenario;
+        scenario.hostName = QStringLiteral("<b>x</b>");
+        startSim(scenario);
+        auto dialog = makeDialog();
+        dialog->setTrackbox(QStringLiteral("<b>x</b>"));
+        QCOMPARE(dialog->try_connect(), 0);
+        QVERIFY2(dialog->progressText().contains(QStringLiteral("Controller: '<b>x</b>'")), qPrintable(dialog->progressText()));
+        auto *label = dialog->findChild<QLabel *>(QStringLiteral("label_trackbox"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("<b>x</b>"));
+        QCOMPARE(label->textFormat(), Qt::PlainText);
+
+        SimScenario held;
+        held.hostName = QStringLiteral("<b>x</b>");
+        held.fullAccess = false;
+        held.accessedBy = QStringLiteral("ip <i>10.0.0.7</i>");
+        startSim(held);
+        dialog = makeDialog();
+        dialog->setTrackbox(QStringLiteral("<b>x</b>"));
+        QCOMPARE(dialog->try_connect(), 1);
+        QVERIFY2(dialog->progressText().contains(QStringLiteral("accessed by <i>10.0.0.7</i>")),
+                 qPrintable(dialog->progressText()));
+
+        ModalWatcher watcher;
+        QCOMPARE(dialog->try_connect_2(), 1);
+        QCOMPARE(watcher.seen().size(), 1);
+        QCOMPARE(watcher.seen()[0].text,
+                 QStringLiteral("Unable to connect Controller <b>x</b>\nController is accessed by ip <i>10.0.0.7</i>"));
+        QVERIFY(watcher.seen()[0].plainText);
+    }
+
     // A first start remembers nothing: the dialog says so and opens the
     // selection, without pretending to resolve an empty name.
     void tryConnect_nothingRemembered()
@@ -206,6 +245,26 @@ private slots:
         QVERIFY2(!text.contains(QStringLiteral("resolving")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("no default Controller found")), qPrintable(text));
         QVERIFY(selectionOpened(watcher));
+    }
+
+    // F5 is the Connect button's key: with nothing found there is nothing to
+    // connect to, and no password query goes to address 0.
+    void f5WithNothingFoundDoesNothing()
+    {
+        IpDialog dialog(nullptr, Qt::FramelessWindowHint, QByteArray());
+        ModalWatcher watcher;
+        watcher.answer(QStringLiteral("Tracking-System Selection"), ModalWatcher::Answer::reject());
+        QCOMPARE(dialog.try_connect(), 1);
+        QCOMPARE(dialog.trackboxIp(), 0u);
+        watcher.clear();
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.setResult(QDialog::Rejected);
+        QTest::keyClick(&dialog, Qt::Key_F5);
+        dialog.accept();   // the Connect button's slot, called without a Controller
+        QCOMPARE(dialog.result(), int(QDialog::Rejected));
+        QVERIFY(dialog.isVisible());
+        QVERIFY2(watcher.seen().isEmpty(), qPrintable(watcher.seen().value(0).title + ": " + watcher.seen().value(0).text));
     }
 
     // The chosen Controller arrives queued, in the selection dialog's order;

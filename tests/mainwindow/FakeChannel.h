@@ -15,7 +15,7 @@
 class FakeChannel : public IOManager
 {
 public:
-    FakeChannel() : IOManager(nullptr) {}
+    explicit FakeChannel(MessageBoxProvider *boxes = nullptr) : IOManager(boxes) {}
 
     void setValue(const QByteArray &parameter, const QByteArray &value)
     {

@@ -4,6 +4,7 @@
 #include "FileSizeLimit.h"
 #include "FakeChannel.h"
 #include "SystemInfoBundle.h"
+#include "MessageBoxProvider.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
 
@@ -37,6 +38,13 @@ QString stripped(const QString &line)
     return s.remove(Stamp);
 }
 
+class BoxRecorder : public MessageBoxProvider
+{
+public:
+    void openMessageBox(int, QString title, QString text) override { boxes << title + "|" + text; }
+    QStringList boxes;
+};
+
 void touch(const QString &path)
 {
     QFile f(path);
@@ -59,6 +67,7 @@ private slots:
     void failedGetmsgEndsPoll();
     void unexpectedGetmsgReplyEndsPoll_data();
     void unexpectedGetmsgReplyEndsPoll();
+    void refusedGetmsgRaisesOneBoxAndBacksOff();
     void textIsShownLiterally();
     void reenteredPollIsDropped();
     void busMessageShowsSenderAndText();
@@ -165,6 +174,48 @@ void tst_EventDisplay::unexpectedGetmsgReplyEndsPoll()
     ch.setGetmsgReply(reply);
     d.get_msg();
     QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 3);
+}
+
+// A Controller that refuses getmsg: one box, one line in the event display,
+// and a poll that asks less and less often while the refusals go on.
+void tst_EventDisplay::refusedGetmsgRaisesOneBoxAndBacksOff()
+{
+    const QByteArray refusal("quorix2 err -7 \"unknown command getmsg\"");
+    BoxRecorder boxes;
+    FakeChannel ch(&boxes);
+    ch.setGetmsgReply(refusal);
+    EventDisplay d(&ch, m_logs, "h");
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    for (int i = 0; i < 20; ++i)
+        d.get_msg();
+    QCOMPARE(ch.count("quorix2 getmsg"), 21);
+    QCOMPARE(boxes.boxes, QStringList{"Command Error|quorix2 getmsg\n" + QString::fromLatin1(refusal)});
+    QCOMPARE(viewLines(d).size(), 1);
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 1);
+    QCOMPARE(d.pollInterval(), int(EventDisplay::MaxRefusedPollMs));
+    d.hide();
+    QCOMPARE(d.pollInterval(), int(EventDisplay::MaxRefusedPollMs));
+
+    // Back to normal: the usual pace, messages flow.
+    ch.setGetmsgReply(QByteArray());
+    ch.queueMessage("camera c01 lost");
+    d.get_msg();
+    QCOMPARE(d.pollInterval(), int(EventDisplay::HiddenPollMs));
+    d.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&d));
+    QCOMPARE(d.pollInterval(), int(EventDisplay::ShownPollMs));
+    QCOMPARE(viewLines(d).size(), 2);
+
+    // Refused again: noted again, still no second box; the timer slows down by itself.
+    ch.setGetmsgReply(refusal);
+    ch.clearCommands();
+    QTest::qWait(2000);
+    const int asked = ch.count("quorix2 getmsg");
+    QVERIFY2(asked >= 2 && asked <= 6, qPrintable(QString::number(asked)));   // 20 at the shown pace
+    QCOMPARE(boxes.boxes.size(), 1);
+    QCOMPARE(viewLines(d).size(), 3);
+    QVERIFY(d.pollInterval() > int(EventDisplay::ShownPollMs));
 }
 
 // Controller and module texts are plain text, never markup; control characters

@@ -4,18 +4,23 @@
 #include "AppStatusBar.h"
 #include "ControllerSimulator.h"
 #include "EventDisplay.h"
+#include "CamStatusBar.h"
+#include "CamStatusWidget.h"
 #include "FreqStatusBar.h"
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
 #include "ModalWatcher.h"
 #include "Preferences.h"
+#include "ShortStatusWidget.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
+#include "TrackingStatusBar.h"
 
 #include <QAbstractButton>
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -115,6 +120,20 @@ struct LostBox
     QString reconnectLast;
 };
 
+// The connection-lost box while it is open; every other box is answered on the way.
+QMessageBox *connectionLostBox()
+{
+    for (QWidget *top : QApplication::topLevelWidgets()) {
+        auto *box = qobject_cast<QMessageBox *>(top);
+        if (!box || !box->isVisible())
+            continue;
+        if (box->text().startsWith("Connection to Controller lost."))
+            return box;
+        box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
+    }
+    return nullptr;
+}
+
 } // namespace
 
 class tst_MainWindow : public QObject
@@ -134,6 +153,7 @@ private slots:
     void singleFailedPollDoesNothing();
     void twoFailedPollsOpenConnectionLostBox_data();
     void twoFailedPollsOpenConnectionLostBox();
+    void controllerGoneWhileMeasuringIsRecorded();
     void eventDockAndContextMenu();
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
@@ -370,14 +390,7 @@ void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
     QTimer inspector;
     QElapsedTimer sinceSeen;
     connect(&inspector, &QTimer::timeout, [&] {
-        for (QWidget *top : QApplication::topLevelWidgets()) {
-            auto *box = qobject_cast<QMessageBox *>(top);
-            if (!box || !box->isVisible())
-                continue;
-            if (!box->text().startsWith("Connection to Controller lost.")) {
-                box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok)->click() : box->reject();
-                continue;
-            }
+        if (QMessageBox *box = connectionLostBox()) {
             QAbstractButton *again = nullptr;
             for (QAbstractButton *b : box->buttons())
                 if (box->buttonRole(b) == QMessageBox::ActionRole)
@@ -439,6 +452,86 @@ void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
     QCOMPARE(s.tcpCount("quorix2 get status active"), 0);
     QVERIFY(!w.eventDisplay()->isPolling());
     QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+// A reboot while measuring closes the connection: the event display and the
+// day's log say when and why, and while the connection-lost box stands the
+// status shows as unknown, not as the last values.
+void tst_MainWindow::controllerGoneWhileMeasuringIsRecorded()
+{
+    SimScenario scenario;
+    scenario.rebootMs = 60000;   // stays away while the box stands
+    Session s;
+    QVERIFY(s.open(45, scenario));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    QTRY_VERIFY_WITH_TIMEOUT(w.freqStatusBar()->field()->text().endsWith("Hz"), 5000);
+    QTRY_COMPARE_WITH_TIMEOUT(w.trackingStatusBar()->statusWidget()->bodyText(), QString("2"), 5000);
+
+    s.watcher.setDefaultAnswer(ModalWatcher::Answer::leaveOpen());
+    struct Shown {
+        bool seen = false;
+        QString frequency, bodies, markers;
+        QStringList cameras;
+        bool startStopEnabled = true;
+        QStringList events;
+    } shown;
+    QTimer inspector;
+    connect(&inspector, &QTimer::timeout, [&] {
+        if (QMessageBox *box = connectionLostBox()) {
+            if (!shown.seen) {
+                shown.seen = true;
+                shown.frequency = w.freqStatusBar()->field()->text();
+                shown.bodies = w.trackingStatusBar()->statusWidget()->bodyText();
+                shown.markers = w.trackingStatusBar()->statusWidget()->markerText();
+                for (CamStatusWidget *camera : w.camStatusBar()->findChildren<CamStatusWidget *>())
+                    shown.cameras << camera->fieldText();
+                shown.startStopEnabled = w.startStopAction()->isEnabled();
+                shown.events = s.eventTexts();
+            }
+            box->button(QMessageBox::Ok)->click();
+        }
+    });
+    inspector.start(20);
+
+    IOManagerUdpTcp other(nullptr);
+    unsigned short dataPort = 0;
+    QVERIFY(other.connectController(qPrintable(s.address), Port, &dataPort) >= 0);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(other.sendCommand(reply, "quorix2 system reboot"), 0);
+    QObject guard;
+    QTimer::singleShot(20000, &guard, [] { qApp->exit(-1); });
+    QCOMPARE(qApp->exec(), 0);
+
+    QVERIFY(shown.seen);
+    QCOMPARE(shown.frequency, QString(" - "));
+    QCOMPARE(shown.bodies, QString("-"));
+    QCOMPARE(shown.markers, QString("-"));
+    QVERIFY(!shown.cameras.isEmpty());
+    for (const QString &camera : shown.cameras)
+        QCOMPARE(camera, CamStatusWidget::markerText(-1, -1));
+    QVERIFY(!shown.startStopEnabled);
+
+    // Recorded with its time and cause, on screen and in the day's log.
+    const QString lost = QString("(IOManagerUdpTcp) Connection to Controller %1 lost: the Controller closed or reset "
+                                 "the connection.").arg(s.address);
+    const QString ended = QString("(IOManagerUdpTcp) Measurement ended for QUORIX4: connection to Controller %1 lost.")
+                              .arg(s.address);
+    const QRegularExpression stamped("^\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\d: ");
+    int lostLine = -1;
+    int endedLine = -1;
+    for (int i = 0; i < shown.events.size(); ++i) {
+        if (shown.events[i].contains(lost) && stamped.match(shown.events[i]).hasMatch())
+            lostLine = i;
+        if (shown.events[i].contains(ended) && stamped.match(shown.events[i]).hasMatch())
+            endedLine = i;
+    }
+    QVERIFY2(lostLine >= 0 && endedLine > lostLine, qPrintable(shown.events.join('\n')));
+    QFile log(w.eventDisplay()->logFilePath(QDate::currentDate()));
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    const QString logged = QString::fromLocal8Bit(log.readAll());
+    QVERIFY2(logged.contains(lost) && logged.contains(ended), qPrintable(logged));
 }
 
 void tst_MainWindow::eventDockAndContextMenu()

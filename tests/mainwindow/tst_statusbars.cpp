@@ -77,6 +77,8 @@ private slots:
     void trackingCounts();
     void appStatusBarConfiguration();
     void longStatusTextsShortenedNotTheWindowWidened();
+    void appStatusBarShowsControllerTextsLiterally();
+    void detachedBarsShowUnknown();
 };
 
 void tst_StatusBars::cameraCountGrowsWithinTenIdlePolls()
@@ -415,6 +417,7 @@ void tst_StatusBars::radioBrokenConnectionStopsPolling()
     ch.setFailure("zelwpan available", -222);
     bar.update_status();
     QVERIFY(!bar.isPolling());
+    QCOMPARE(bar.channelText(), QString("-"));   // unknown now, not the last channel
     // For good: a working channel afterwards is not asked again.
     ch.setValue("zelwpan available", "yes");
     ch.clearCommands();
@@ -571,6 +574,58 @@ void tst_StatusBars::longStatusTextsShortenedNotTheWindowWidened()
                 return label->toolTip().isEmpty();
         return false;
     }());
+}
+
+// A host name or description that looks like markup is shown as it is.
+void tst_StatusBars::appStatusBarShowsControllerTextsLiterally()
+{
+    FakeChannel ch;
+    ch.setValue("system hostname", "<b>x</b>");
+    ch.setValue("config desc", "\"<i>hall</i> &amp;\"");
+    AppStatusBar bar(&ch);
+    bar.update_status();
+    bar.showMessage("<b>x</b> answers", 2000);
+    QCOMPARE(bar.configurationText(), QString("Configuration '<i>hall</i> &amp;' on Controller '<b>x</b>'"));
+    QCOMPARE(bar.messageText(), QString("<b>x</b> answers"));
+    const QList<QLabel *> labels = bar.findChildren<QLabel *>();
+    QVERIFY(labels.size() >= 2);
+    for (QLabel *label : labels)
+        QVERIFY2(label->textFormat() == Qt::PlainText, qPrintable(label->text()));
+}
+
+// A bar that is detached from the channel (connection lost, shutdown) no longer
+// knows: it shows "-", never the last values as if they were current.
+void tst_StatusBars::detachedBarsShowUnknown()
+{
+    FakeChannel ch;
+    ch.setValue("camera number_of_cameras", "2");
+    ch.setValue("status number_of_bodies", "2");
+    ch.setValue("status number_of_marker", "6");
+    ch.setValue("status output_frequency", "60.0");
+    Host host;
+    auto *cams = new CamStatusBar(&ch, &host.window);
+    auto *tracking = new TrackingStatusBar(&ch, &host.window);
+    auto *freq = new FreqStatusBar(&ch, protocol(1, 27, 0), &host.window);
+    host.show(cams);
+    host.show(tracking);
+    host.show(freq);
+    for (CamStatusWidget *w : cams->widgets())
+        w->showCounts(18, 17);
+    tracking->update_status("mea");
+    freq->showFrequency();
+    QCOMPARE(tracking->statusWidget()->bodyText(), QString("2"));
+    QCOMPARE(freq->field()->text(), QString("60 Hz"));
+    const QList<CamStatusWidget *> cameraFields = cams->widgets();
+    QCOMPARE(cameraFields.size(), 2);
+
+    cams->detach();
+    tracking->detach();
+    freq->detach();
+    for (CamStatusWidget *w : cameraFields)
+        QCOMPARE(w->fieldText(), CamStatusWidget::markerText(-1, -1));
+    QCOMPARE(tracking->statusWidget()->bodyText(), QString("-"));
+    QCOMPARE(tracking->statusWidget()->markerText(), QString("-"));
+    QCOMPARE(freq->field()->text(), QString(" - "));
 }
 
 QTEST_MAIN(tst_StatusBars)

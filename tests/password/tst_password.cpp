@@ -202,6 +202,11 @@ private slots:
         QTest::newRow("2.0 with password") << QByteArray("2.0") << QByteArray("secret") << true;
         QTest::newRow("1.23 never has one") << QByteArray("1.23.9") << QByteArray("secret") << false;
         QTest::newRow("unreadable counts as old") << QByteArray("unknown") << QByteArray("secret") << false;
+        // Suffixes without a patch number: the numbers before them count.
+        QTest::newRow("v1.30-beta with password") << QByteArray("v1.30-beta") << QByteArray("secret") << true;
+        QTest::newRow("v1.30rc2 with password") << QByteArray("v1.30rc2") << QByteArray("secret") << true;
+        QTest::newRow("v1.30.0-beta with password") << QByteArray("v1.30.0-beta") << QByteArray("secret") << true;
+        QTest::newRow("v1.23rc9 never has one") << QByteArray("v1.23rc9") << QByteArray("secret") << false;
     }
     void isPasswordSetFollowsController()
     {

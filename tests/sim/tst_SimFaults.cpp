@@ -39,6 +39,8 @@ private slots:
     void longReplies();
     void garbageReplies();
     void oversizedDatagrams();
+    void splitReplies();
+    void repliesWithoutZeroByte();
     void faultsCanBeClearedAtRunTime();
 
 private:
@@ -165,6 +167,34 @@ void SimFaultsTest::oversizedDatagrams()
     QCOMPARE(d.size(), 20000);
     QVERIFY(d.startsWith("fr "));
     QVERIFY(d.endsWith("\r\n"));
+}
+
+void SimFaultsTest::splitReplies()
+{
+    m_sim->setFaults(faultsFrom(QStringLiteral("fault-split-reply"), QStringLiteral("300")));
+    m_client->sendRaw(QByteArray("quorix2 get system model\0quorix2 get system hostname\0", 53));
+    QTest::qWait(150);
+    QTcpSocket &socket = m_client->socket();
+    const QByteArray first = socket.readAll();
+    QCOMPARE(first, QByteArray("quorix2 set s"));   // the first half of the reply and its zero byte
+    QCOMPARE(m_client->readReply(), QByteArray("ystem model 0"));
+    QCOMPARE(m_client->readReply(), QByteArray("quorix2 set system hostname quorixsim"));   // order is kept
+}
+
+void SimFaultsTest::repliesWithoutZeroByte()
+{
+    m_sim->setFaults(faultsFrom(QStringLiteral("fault-no-zero"), QStringLiteral("yes")));
+    m_client->sendRaw(QByteArray("quorix2 get system model\0", 25));
+    QTcpSocket &socket = m_client->socket();
+    QByteArray got;
+    QElapsedTimer clock;
+    clock.start();
+    while (got.size() < 26 && clock.elapsed() < 3000 && socket.waitForReadyRead(100))
+        got += socket.readAll();
+    QCOMPARE(got, QByteArray("quorix2 set system model 0"));
+    SimFaults f;
+    QString error;
+    QVERIFY(!f.applyOption(QStringLiteral("fault-no-zero"), QStringLiteral("maybe"), &error));
 }
 
 void SimFaultsTest::faultsCanBeClearedAtRunTime()

@@ -130,6 +130,8 @@ class tst_Startup : public QObject
 
 private slots:
     void programConnectsAndInitialises();
+    void repliesInTwoPartsStillConnect_data();
+    void repliesInTwoPartsStillConnect();
     void noControllerEndsWithBox();
     void accessNoneEndsWithBox_data();
     void accessNoneEndsWithBox();
@@ -189,6 +191,38 @@ void tst_Startup::programConnectsAndInitialises()
                                                 "quorix2 set output active chmon 6d yes", "quorix2 set output active chmon 2dmon yes"}));
 }
 
+void tst_Startup::repliesInTwoPartsStillConnect_data()
+{
+    QTest::addColumn<int>("gapMs");
+    QTest::addColumn<QString>("address");
+    QTest::newRow("8 ms (Nagle)") << 8 << "127.0.4.21";
+    QTest::newRow("20 ms") << 20 << "127.0.4.22";
+}
+
+// A Controller whose every reply arrives in two TCP segments with a pause
+// between them: the program connects with full access, reads the versions
+// (which gate the title query) and stays.
+void tst_Startup::repliesInTwoPartsStillConnect()
+{
+    QFETCH(int, gapMs);
+    QFETCH(QString, address);
+    TestHome home;
+    ControllerSimulator sim;
+    SimFaults faults;
+    faults.splitReplyMs = gapMs;
+    sim.setFaults(faults);
+    QVERIFY(sim.start(address, Port));
+    Program program(home.path(), {"-host", address});
+    QVERIFY2(program.process.waitForStarted(), qPrintable(programPath()));
+    QVERIFY(sim.waitForCommand("quorix2 set output active chmon 2dmon yes", 30000));
+    QVERIFY(sim.waitForCommand("quorix2 get system full_name", 30000));
+    // Still polling: the connection was never taken for lost.
+    sim.clearCommandLog();
+    QTest::qWait(1500);
+    QCOMPARE(program.process.state(), QProcess::Running);
+    QVERIFY2(tcpCommands(sim).count("quorix2 get status active") >= 3, qPrintable(tcpCommands(sim).join('\n')));
+}
+
 void tst_Startup::noControllerEndsWithBox()
 {
     TestHome home;
@@ -230,17 +264,22 @@ void tst_Startup::accessNoneEndsWithBox()
 void tst_Startup::passwordIsAsked_data()
 {
     QTest::addColumn<QString>("options");
-    QTest::newRow("-host") << "";
-    QTest::newRow("-host -wakeup") << " -wakeup 00:1B:3F:00:27:9A";
+    QTest::addColumn<QString>("protocol");
+    QTest::newRow("-host") << "" << "v1.27.0";
+    QTest::newRow("-host -wakeup") << " -wakeup 00:1B:3F:00:27:9A" << "v1.27.0";
+    QTest::newRow("protocol v1.30-beta") << "" << "v1.30-beta";
+    QTest::newRow("protocol v1.30rc2") << "" << "v1.30rc2";
 }
 
 void tst_Startup::passwordIsAsked()
 {
     QFETCH(QString, options);
+    QFETCH(QString, protocol);
     static int address = 4;
     TestHome home;
     SimScenario scenario;
     scenario.password = "s3cret";
+    scenario.protocolVersion = protocol;
     ControllerSimulator sim(scenario);
     const QString host = QString("127.0.4.%1").arg(address++);
     QVERIFY(sim.start(host, Port));

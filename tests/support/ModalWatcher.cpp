@@ -6,6 +6,7 @@
 #include <QDialogButtonBox>
 #include <QPushButton>
 #include <QTest>
+#include <QTextDocument>
 
 namespace {
 
@@ -185,6 +186,8 @@ void ModalWatcher::poll()
     if (auto *box = qobject_cast<QMessageBox *>(w)) {
         s.text = box->text();
         s.informativeText = box->informativeText();
+        s.plainText = box->textFormat() == Qt::PlainText
+            || (box->textFormat() == Qt::AutoText && !Qt::mightBeRichText(box->text()));
     }
     respond(w, answerFor(s.title), s);
     m_seen.append(s);

@@ -56,6 +56,9 @@ public:
         QString title;
         QString text;             // QMessageBox::text(); empty for other dialogs
         QString informativeText;  // QMessageBox only
+        // QMessageBox only: its text is shown as it is, not as markup (plain
+        // text format, or automatic with nothing that looks like a tag).
+        bool plainText = true;
         QString objectName;
         QString className;
         // What was done: the pressed button's text (without '&'), "accept",
