@@ -637,6 +637,20 @@ Der Controller ist belegt von %2</translation>
             <source>Press 2, 4, 6 or 8 to move the window</source>
             <translation>Mit 2, 4, 6 oder 8 verschieben Sie das Fenster</translation>
         </message>
+        <message>
+            <source>&amp;Try again</source>
+            <translation>&amp;Erneut versuchen</translation>
+        </message>
+        <message>
+            <source>
+No Controller chosen yet: choose one with Other Controller.</source>
+            <translation>
+Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</translation>
+        </message>
+        <message>
+            <source>Check that the Controller is switched on and cabled, and that no firewall blocks TCP and UDP port %1; then try again.</source>
+            <translation>Prüfen Sie, ob der Controller eingeschaltet und verkabelt ist und keine Firewall TCP- und UDP-Port %1 sperrt; versuchen Sie es dann erneut.</translation>
+        </message>
     </context>
     <context>
         <name>MainWindow</name>
@@ -1221,8 +1235,8 @@ Es gelten die eingebauten Werte.</translation>
             <translation>kein Controller gefunden</translation>
         </message>
         <message>
-            <source>possibly blocked by the firewall</source>
-            <translation>möglicherweise von der Firewall blockiert</translation>
+            <source>possibly blocked by the firewall (TCP and UDP port %1)</source>
+            <translation>möglicherweise von der Firewall blockiert (TCP- und UDP-Port %1)</translation>
         </message>
         <message>
             <source>or no controller in subnet</source>
@@ -1285,6 +1299,22 @@ Keine Verbindung zum Controller?</translation>
         <message>
             <source>Unknown error occured while starting or stopping QUORIX.</source>
             <translation>Beim Starten oder Stoppen von QUORIX ist ein unbekannter Fehler aufgetreten.</translation>
+        </message>
+        <message>
+            <source>full</source>
+            <translation>voll</translation>
+        </message>
+        <message>
+            <source>none</source>
+            <translation>keiner</translation>
+        </message>
+        <message>
+            <source>in use by %1</source>
+            <translation>belegt von %1</translation>
+        </message>
+        <message>
+            <source>Another front end holds %1 (%2). Connect is possible once that front end has let it go.</source>
+            <translation>Ein anderes Frontend hält %1 (%2). Verbinden ist möglich, sobald jenes Frontend ihn freigegeben hat.</translation>
         </message>
     </context>
     <context>
