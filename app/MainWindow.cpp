@@ -2,6 +2,7 @@
 
 #include "AboutDlg2g.h"
 #include "AppStatusBar.h"
+#include "BoxPlacement.h"
 #include "CamStatusBar.h"
 #include "EventDisplay.h"
 #include "FreqStatusBar.h"
@@ -60,6 +61,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     , m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MainWindow"));
+    // Boxes of the start-up come before this window is shown.
+    BoxPlacement::install();
     connect(this, &MainWindow::sendOpenMessageBox, this, &MainWindow::displayMessageBox, Qt::QueuedConnection);
 
     buildPaths();
@@ -162,6 +165,9 @@ void MainWindow::buildPaths()
 void MainWindow::readPreferences()
 {
     const QString warning = m_prefs.read();
+    // Every box from here on, the early ones included, shows in the user's theme.
+    if (m_prefs.darkTheme)
+        Theme::applyDark(qApp);
     if (!warning.isEmpty())
         QMessageBox::warning(this, Preferences::readWarningTitle(), warning, QMessageBox::Ok);
 }
@@ -824,12 +830,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
     const QString state = m_unattended ? QString() : queryStatusActive(&ok);
     if (ok && state == QLatin1String("mea")) {
         QMessageBox box(QMessageBox::Question, tr("Quit QUORIX4"), tr("Measurement is active. Stop measurement? "),
-                        QMessageBox::Yes | QMessageBox::No, this);
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
         // No default: Enter alone must not stop a measurement.
         for (QAbstractButton *button : box.buttons())
             if (auto *push = qobject_cast<QPushButton *>(button))
                 push->setAutoDefault(false);
-        if (box.exec() == QMessageBox::Yes)
+        // Escape and the box's close button change the user's mind, not the measurement.
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer != QMessageBox::Yes && answer != QMessageBox::No) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes)
             finalCommand = "quorix2 tracking stop";
     }
     prepareClose(finalCommand);

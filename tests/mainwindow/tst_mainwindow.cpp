@@ -137,6 +137,8 @@ private slots:
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
     void quitQuestionHasNoDefault();
+    void quitQuestionCanBeCancelled_data();
+    void quitQuestionCanBeCancelled();
     void quitKeepsTheAddressConnected();
 };
 
@@ -492,6 +494,44 @@ void tst_MainWindow::closingWhileMeasuring()
     QCOMPARE(s.sim.activeState(), stop ? QString("none") : QString("mea"));
     QCOMPARE(s.tcpCount("quorix2 tracking stop"), stop ? 1 : 0);
     QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+void tst_MainWindow::quitQuestionCanBeCancelled_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "Cancel";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("box closed") << "close";
+}
+
+// Changing one's mind keeps the window and the measurement as they were.
+void tst_MainWindow::quitQuestionCanBeCancelled()
+{
+    QFETCH(QString, how);
+    static int address = 84;
+    Session s;
+    QVERIFY(s.open(address++));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    s.watcher.answerOnce("Quit QUORIX4", ModalWatcher::Answer::leaveOpen());
+    QTimer::singleShot(300, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        if (how == "Cancel")
+            box->button(QMessageBox::Cancel)->click();
+        else if (how == "Escape")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->close();
+    });
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    QCOMPARE(s.tcpCount("quorix2 tracking stop"), 0);
+
+    s.watcher.answer("Quit QUORIX4", ModalWatcher::Answer::press(QMessageBox::No));
+    QVERIFY(w.close());
 }
 
 // Enter alone must not stop a measurement: only a deliberate Yes does.
