@@ -46,6 +46,12 @@ ShortStatusWidget::ShortStatusWidget(IOManager *channel, QWidget *parent)
     m_bodies->setWhatsThis(bodyHelp);
     markerIcon->setWhatsThis(markerHelp);
     m_markers->setWhatsThis(markerHelp);
+    const QString bodyTip = tr("Bodies tracked now, those of modules included");
+    const QString markerTip = tr("Single markers tracked now");
+    bodyIcon->setToolTip(bodyTip);
+    m_bodies->setToolTip(bodyTip);
+    markerIcon->setToolTip(markerTip);
+    m_markers->setToolTip(markerTip);
 }
 
 QString ShortStatusWidget::bodyText() const

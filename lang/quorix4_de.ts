@@ -130,6 +130,10 @@ Keine Verbindung zum Controller?</translation>
             <source>&lt;b&gt;'a/b'&lt;/b&gt;&lt;br&gt;a: number of detected 2DOF markers &lt;br&gt;b: number of used 2DOF markers</source>
             <translation>&lt;b&gt;'a/b'&lt;/b&gt;&lt;br&gt;a: Anzahl der erkannten 2DOF-Marker &lt;br&gt;b: Anzahl der verwendeten 2DOF-Marker</translation>
         </message>
+        <message>
+            <source>Camera %1: markers it sees / markers of them used for tracking</source>
+            <translation>Kamera %1: gesehene Marker / davon für das Tracking verwendete</translation>
+        </message>
     </context>
     <context>
         <name>CommandFile</name>
@@ -312,6 +316,10 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
         <message>
             <source>waiting...</source>
             <translation>warte...</translation>
+        </message>
+        <message>
+            <source>Tracking frequency: measurements per second. "waiting...": the Controller waits for its sync signal. Red, orange or khaki: frames were lost.</source>
+            <translation>Tracking-Frequenz: Messungen pro Sekunde. „warte...“: Der Controller wartet auf sein Sync-Signal. Rot, orange oder khaki: Frames gingen verloren.</translation>
         </message>
     </context>
     <context>
@@ -1054,6 +1062,10 @@ Es gelten die eingebauten Werte.</translation>
             <source>Displays whether ZEL Radio is available and the channel number</source>
             <translation>Zeigt, ob ZEL-Funk verfügbar ist, und die Kanalnummer</translation>
         </message>
+        <message>
+            <source>Radio channel in use; "-": no radio available</source>
+            <translation>Verwendeter Funkkanal; „-“: kein Funk verfügbar</translation>
+        </message>
     </context>
     <context>
         <name>ShortStatusWidget</name>
@@ -1064,6 +1076,14 @@ Es gelten die eingebauten Werte.</translation>
         <message>
             <source>This shows the number of currently tracked 3DOF marker.</source>
             <translation>Anzahl der aktuell getrackten 3DOF-Marker.</translation>
+        </message>
+        <message>
+            <source>Bodies tracked now, those of modules included</source>
+            <translation>Jetzt getrackte Körper, die der Module eingeschlossen</translation>
+        </message>
+        <message>
+            <source>Single markers tracked now</source>
+            <translation>Jetzt getrackte Einzelmarker</translation>
         </message>
     </context>
     <context>
