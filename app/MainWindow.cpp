@@ -377,6 +377,13 @@ void MainWindow::createActions()
     m_defaultLayoutAction->setWhatsThis(tr("Set to default display"));
     connect(m_defaultLayoutAction, &QAction::triggered, this, &MainWindow::apply_default_layout);
 
+    m_darkThemeAction = new QAction(tr("&Dark theme"), this);
+    m_darkThemeAction->setCheckable(true);
+    m_darkThemeAction->setChecked(m_prefs.darkTheme);
+    m_darkThemeAction->setStatusTip(tr("Dark or bright colours, applied at once and kept"));
+    m_darkThemeAction->setWhatsThis(tr("Dark or bright colours, applied at once and kept"));
+    connect(m_darkThemeAction, &QAction::toggled, this, &MainWindow::setDarkTheme);
+
     m_whatsThisAction = QWhatsThis::createAction(this);
     m_whatsThisAction->setWhatsThis(tr("You've just found out what this is!"));
 
@@ -428,6 +435,7 @@ void MainWindow::createMenus()
 
     QMenu *view = addMenu(tr("&View"), 400, 1000);
     insertAction(view, m_defaultLayoutAction, 20);
+    insertAction(view, m_darkThemeAction, 30);
     QAction *events = m_eventDock->toggleViewAction();
     events->setText(tr("&Events"));
     events->setStatusTip(tr("Show Controller messages"));
@@ -962,10 +970,24 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::apply_dark_theme()
 {
-    m_prefs.darkTheme = !m_prefs.darkTheme;
-    if (m_prefs.darkTheme)
+    setDarkTheme(!m_prefs.darkTheme);
+}
+
+// Applied at once, both ways, and kept for the next start.
+void MainWindow::setDarkTheme(bool dark)
+{
+    if (m_darkThemeAction) {
+        const QSignalBlocker quiet(m_darkThemeAction);
+        m_darkThemeAction->setChecked(dark);
+    }
+    if (dark == m_prefs.darkTheme)
+        return;
+    m_prefs.darkTheme = dark;
+    if (dark)
         Theme::applyDark(qApp);
     else
-        QMessageBox::information(this, tr("QUORIX4"), tr("Changes take effekt after restart of QUORIX4"));
+        Theme::applyBright(qApp);
+    writePreferences();
+    relay("UpdateModule", dark ? QStringLiteral("DarkThemeEnabled") : QStringLiteral("DarkThemeDisabled"));
 }
 

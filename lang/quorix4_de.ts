@@ -932,6 +932,14 @@ QUORIX4 wird beendet und muss danach neu gestartet werden.
             <source>Write the configuration report and recent event logs to one file for support</source>
             <translation>Konfigurationsbericht und aktuelle Ereignisprotokolle für den Support in eine Datei schreiben</translation>
         </message>
+        <message>
+            <source>&amp;Dark theme</source>
+            <translation>&amp;Dunkles Farbschema</translation>
+        </message>
+        <message>
+            <source>Dark or bright colours, applied at once and kept</source>
+            <translation>Dunkle oder helle Farben, sofort angewandt und gespeichert</translation>
+        </message>
     </context>
     <context>
         <name>PasswordGate</name>

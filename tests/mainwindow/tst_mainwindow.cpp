@@ -137,6 +137,7 @@ private slots:
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
     void quitQuestionHasNoDefault();
+    void themeSwitchesAtOnceAndIsKept();
     void quitQuestionCanBeCancelled_data();
     void quitQuestionCanBeCancelled();
     void quitKeepsTheAddressConnected();
@@ -174,7 +175,7 @@ void tst_MainWindow::menusFollowModel()
     const QStringList bar = searchHardware ? QStringList{"&QUORIX4", "H&ardware", "&View", "&Help"}
                                            : QStringList{"&QUORIX4", "&View", "&Help"};
     QCOMPARE(menuBarTitles(w), bar);
-    QCOMPARE(actionTexts(w.menuByTitle("&View")), (QStringList{"&Set to default", "&Events"}));
+    QCOMPARE(actionTexts(w.menuByTitle("&View")), (QStringList{"&Set to default", "&Dark theme", "&Events"}));
     QCOMPARE(w.startStopAction()->shortcut(), QKeySequence(Qt::Key_M));
 }
 
@@ -532,6 +533,37 @@ void tst_MainWindow::quitQuestionCanBeCancelled()
 
     s.watcher.answer("Quit QUORIX4", ModalWatcher::Answer::press(QMessageBox::No));
     QVERIFY(w.close());
+}
+
+// From the View menu, both ways, without a restart, and the next start keeps it.
+void tst_MainWindow::themeSwitchesAtOnceAndIsKept()
+{
+    Session s;
+    QVERIFY(s.open(87));
+    MainWindow &w = *s.window;
+    QAction *dark = nullptr;
+    for (QAction *a : w.menuByTitle("&View")->actions())
+        if (a->text() == "&Dark theme")
+            dark = a;
+    QVERIFY(dark && dark->isCheckable());
+    const auto lightness = [&w] { return w.palette().color(QPalette::Window).lightnessF(); };
+    const auto stored = [] {
+        Preferences prefs;
+        prefs.read();
+        return prefs.darkTheme;
+    };
+    QVERIFY(dark->isChecked());
+    QVERIFY(lightness() < 0.5);
+
+    dark->trigger();
+    QVERIFY(!dark->isChecked());
+    QVERIFY(lightness() > 0.5);
+    QVERIFY(!stored());
+
+    dark->trigger();
+    QVERIFY(lightness() < 0.5);
+    QVERIFY(stored());
+    QVERIFY(s.watcher.seen().isEmpty() || s.watcher.seen().last().title != "QUORIX4");   // no "restart" box
 }
 
 // Enter alone must not stop a measurement: only a deliberate Yes does.
