@@ -164,6 +164,7 @@ void MainWindow::buildPaths()
 
 void MainWindow::readPreferences()
 {
+    Preferences::adoptOlderSettings();
     const QString warning = m_prefs.read();
     // Every box from here on, the early ones included, shows in the user's theme.
     if (m_prefs.darkTheme)

@@ -1,5 +1,6 @@
 #include "Preferences.h"
 
+#include "SettingsMigration.h"
 #include "Version.h"
 
 #include <QDir>
@@ -110,6 +111,12 @@ QString Preferences::configDir()
 QString Preferences::currentFile()
 {
     return configDir() + QStringLiteral("/current-preferences.xml");
+}
+
+QString Preferences::adoptOlderSettings()
+{
+    return SettingsMigration::adoptOlder(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"),
+                                         QStringLiteral("v") + QuorixVersion::text());
 }
 
 QString Preferences::logsDir()
