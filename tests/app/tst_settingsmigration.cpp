@@ -88,6 +88,30 @@ private slots:
                  QString("v1.0.0"));
         QCOMPARE(readFile(HoloviewConfigData::settingsDirectory() + "/holoview-preferences.xml"), QByteArray("<holoview/>"));
     }
+
+    // The README and the manual page send the user to the folders the
+    // program really uses.
+    void documentsNameTheRealFolders_data()
+    {
+        QTest::addColumn<QString>("document");
+        QTest::newRow("README") << QStringLiteral(QUORIX_SOURCE_DIR "/README.md");
+        QTest::newRow("man quorix4") << QStringLiteral(QUORIX_SOURCE_DIR "/doc/quorix4.1");
+    }
+    void documentsNameTheRealFolders()
+    {
+        QFETCH(QString, document);
+        TestHome home;
+        const QString text = QString::fromUtf8(readFile(document)).remove("\\");
+        QVERIFY(!text.isEmpty());
+        const auto shown = [](QString path) { return path.replace(QDir::homePath(), "~"); };
+        QVERIFY2(text.contains(shown(Preferences::configDir())), qPrintable(shown(Preferences::configDir())));
+        QVERIFY2(text.contains(shown(Preferences::logsDir())), qPrintable(shown(Preferences::logsDir())));
+        const QString holoview = shown(Configuration::HoloviewConfigData::settingsDirectory());
+        QVERIFY2(text.contains(holoview), qPrintable(holoview));
+        QVERIFY2(text.contains("~/.ZEL/QUORIX4/commands_log.txt"), "commands log");
+        // Holoview's file is not among the program's.
+        QVERIFY(!text.contains(shown(Preferences::configDir()) + "/holoview"));
+    }
 };
 
 QTEST_MAIN(tst_SettingsMigration)
