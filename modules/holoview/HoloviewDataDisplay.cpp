@@ -97,6 +97,8 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
     m_cameraBuilder->setStaticData(m_staticData.get());
     updateDisplay();
+    // Without a stored view the user sees the cameras at once, not only after F.
+    m_window->fitIfNoStoredView();
 }
 
 HoloviewDataDisplay::~HoloviewDataDisplay()
