@@ -88,7 +88,13 @@ private:
     std::unique_ptr<TestHome> m_home;
 
 private slots:
-    void initTestCase() { m_home = std::make_unique<TestHome>(); }
+    void initTestCase()
+    {
+        m_home = std::make_unique<TestHome>();
+        // The desktop's default font (what xcb gives), not the offscreen
+        // platform's larger own one: the sizes users see.
+        QApplication::setFont(QFont(QStringLiteral("Sans Serif"), 9));
+    }
 
     void everyDialogShowsItsWholeText_data()
     {
