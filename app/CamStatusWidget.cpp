@@ -1,6 +1,7 @@
 #include "CamStatusWidget.h"
 
 #include "IOManager.h"
+#include "StatusValueField.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -11,7 +12,7 @@ CamStatusWidget::CamStatusWidget(IOManager *channel, int index, QWidget *parent)
     , m_channel(channel)
     , m_index(index)
     , m_label(new QLabel(QStringLiteral("c%1").arg(index + 1, 2, 10, QLatin1Char('0')), this))
-    , m_field(new QLineEdit(this))
+    , m_field(new StatusValueField(QString(), this))
 {
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
@@ -19,9 +20,9 @@ CamStatusWidget::CamStatusWidget(IOManager *channel, int index, QWidget *parent)
     layout->addWidget(m_field);
     m_field->setFixedSize(60, 16);
     m_field->setAlignment(Qt::AlignCenter);
-    m_field->setEnabled(false);
     m_field->setText(markerText(-1, -1));
     setWhatsThis(tr("<b>'a/b'</b><br>a: number of detected 2DOF markers <br>b: number of used 2DOF markers"));
+    setToolTip(tr("Camera %1: markers it sees / markers of them used for tracking").arg(index + 1));
 }
 
 QString CamStatusWidget::fieldText() const

@@ -90,7 +90,7 @@ bool ControllerConnector::connectThroughDialog()
         return passwordCheck() && openChannel();
 
     if (m_options.wakeUp)
-        return wakeAndCheck(m_dialog->try_connect()) && openChannel();
+        return wakeAndCheck(m_dialog->try_connect()) ? openChannel() : m_dialog->wakeCancelled() && backToConnectDialog();
 
     if (m_dialog->exec_connect() != QDialog::Accepted)
         return false;
@@ -133,7 +133,8 @@ bool ControllerConnector::connectDirectly()
     m_dialog->setCascadedSystem(m_prefs.cascadedSystem);
 
     if (m_options.wakeUp)
-        return wakeAndCheck(m_dialog->try_connect_2()) && openChannel();
+        return wakeAndCheck(m_dialog->try_connect_2()) ? openChannel()
+                                                       : m_dialog->wakeCancelled() && backToConnectDialog();
 
     const int r = m_dialog->try_connect_2();
     if (r < 0)
@@ -167,10 +168,25 @@ bool ControllerConnector::wakeAndCheck(int firstCheck)
     // password check; anything else means the Controller stayed silent.
     if (m_dialog->result() == QDialog::Accepted)
         return true;
-    if (m_dialog->heldShown())
-        return false;   // woke up held by another front end: the dialog has said so
+    if (m_dialog->heldShown() || m_dialog->wakeCancelled())
+        return false;   // held: the dialog has said so; cancelled: the user goes back to the connect dialog
     return fail(tr("No connection to Controller %1").arg(m_dialog->trackbox().isEmpty() ? m_dialog->trackboxAddress()
                                                                                           : m_dialog->trackbox()));
+}
+
+// The user stopped waiting, not the program: the connect dialog lets them
+// check again, choose another Controller or leave, for the same Controller.
+bool ControllerConnector::backToConnectDialog()
+{
+    m_options.wakeUp = false;
+    m_options.directStart = false;
+    m_options.hostText.clear();
+    m_prefs.lastHostName = m_dialog->trackbox();
+    if (m_dialog->trackboxIp())
+        m_prefs.lastIp = m_dialog->trackboxAddress();
+    if (!m_dialog->trackboxMac().isEmpty())
+        m_prefs.lastMac = m_dialog->trackboxMac();
+    return connectThroughDialog();
 }
 
 bool ControllerConnector::passwordCheck()

@@ -46,6 +46,7 @@ private:
     bool connectThroughDialog();
     bool connectDirectly();
     bool wakeAndCheck(int firstCheck);
+    bool backToConnectDialog();
     bool passwordCheck();
     bool openChannel();
     bool confirmFullAccess();

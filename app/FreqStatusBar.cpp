@@ -1,6 +1,7 @@
 #include "FreqStatusBar.h"
 
 #include "IOManager.h"
+#include "StatusValueField.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +16,7 @@ const char NoValue[] = " - ";
 FreqStatusBar::FreqStatusBar(IOManager *channel, const BackendVersions &versions, QWidget *parent)
     : QToolBar(tr("Sync Status"), parent)
     , m_channel(channel)
-    , m_field(new QLineEdit(QString::fromLatin1(NoValue), this))
+    , m_field(new StatusValueField(QString::fromLatin1(NoValue), this))
     , m_timer(new QTimer(this))
     , m_frequencySupported(versions.protocol.isAtLeast(0, 17))
     , m_lostFramesSupported(versions.protocol.isAtLeast(1, 8))
@@ -26,7 +27,10 @@ FreqStatusBar::FreqStatusBar(IOManager *channel, const BackendVersions &versions
     m_field->setWhatsThis(help);
     m_field->setFixedSize(80, 16);
     m_field->setAlignment(Qt::AlignCenter);
-    m_field->setEnabled(false);
+    const QString tip = tr("Tracking frequency: measurements per second. \"waiting...\": the Controller waits for its "
+                           "sync signal. Red, orange or khaki: frames were lost.");
+    label->setToolTip(tip);
+    m_field->setToolTip(tip);
     addWidget(label);
     addWidget(m_field);
 

@@ -2,6 +2,7 @@
 
 #include "AboutDlg2g.h"
 #include "AppStatusBar.h"
+#include "BoxPlacement.h"
 #include "CamStatusBar.h"
 #include "EventDisplay.h"
 #include "FreqStatusBar.h"
@@ -62,6 +63,8 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     , m_commandLine(commandLine)
 {
     setObjectName(QStringLiteral("MainWindow"));
+    // Boxes of the start-up come before this window is shown.
+    BoxPlacement::install();
     connect(this, &MainWindow::sendOpenMessageBox, this, &MainWindow::displayMessageBox, Qt::QueuedConnection);
 
     buildPaths();
@@ -165,7 +168,11 @@ void MainWindow::buildPaths()
 
 void MainWindow::readPreferences()
 {
+    Preferences::adoptOlderSettings();
     const QString warning = m_prefs.read();
+    // Every box from here on, the early ones included, shows in the user's theme.
+    if (m_prefs.darkTheme)
+        Theme::applyDark(qApp);
     if (!warning.isEmpty())
         QMessageBox::warning(this, Preferences::readWarningTitle(), warning, QMessageBox::Ok);
 }
@@ -376,6 +383,13 @@ void MainWindow::createActions()
     m_defaultLayoutAction->setWhatsThis(tr("Set to default display"));
     connect(m_defaultLayoutAction, &QAction::triggered, this, &MainWindow::apply_default_layout);
 
+    m_darkThemeAction = new QAction(tr("&Dark theme"), this);
+    m_darkThemeAction->setCheckable(true);
+    m_darkThemeAction->setChecked(m_prefs.darkTheme);
+    m_darkThemeAction->setStatusTip(tr("Dark or bright colours, applied at once and kept"));
+    m_darkThemeAction->setWhatsThis(tr("Dark or bright colours, applied at once and kept"));
+    connect(m_darkThemeAction, &QAction::toggled, this, &MainWindow::setDarkTheme);
+
     m_whatsThisAction = QWhatsThis::createAction(this);
     m_whatsThisAction->setWhatsThis(tr("You've just found out what this is!"));
 
@@ -427,6 +441,7 @@ void MainWindow::createMenus()
 
     QMenu *view = addMenu(tr("&View"), 400, 1000);
     insertAction(view, m_defaultLayoutAction, 20);
+    insertAction(view, m_darkThemeAction, 30);
     QAction *events = m_eventDock->toggleViewAction();
     events->setText(tr("&Events"));
     events->setStatusTip(tr("Show Controller messages"));
@@ -830,12 +845,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
     const QString state = m_unattended ? QString() : queryStatusActive(&ok);
     if (ok && state == QLatin1String("mea")) {
         QMessageBox box(QMessageBox::Question, tr("Quit QUORIX4"), tr("Measurement is active. Stop measurement? "),
-                        QMessageBox::Yes | QMessageBox::No, this);
+                        QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);
         // No default: Enter alone must not stop a measurement.
         for (QAbstractButton *button : box.buttons())
             if (auto *push = qobject_cast<QPushButton *>(button))
                 push->setAutoDefault(false);
-        if (box.exec() == QMessageBox::Yes)
+        // Escape and the box's close button change the user's mind, not the measurement.
+        box.setEscapeButton(QMessageBox::Cancel);
+        const int answer = box.exec();
+        if (answer != QMessageBox::Yes && answer != QMessageBox::No) {
+            event->ignore();
+            return;
+        }
+        if (answer == QMessageBox::Yes)
             finalCommand = "quorix2 tracking stop";
     }
     prepareClose(finalCommand);
@@ -944,10 +966,24 @@ void MainWindow::updateWindowTitle()
 
 void MainWindow::apply_dark_theme()
 {
-    m_prefs.darkTheme = !m_prefs.darkTheme;
-    if (m_prefs.darkTheme)
+    setDarkTheme(!m_prefs.darkTheme);
+}
+
+// Applied at once, both ways, and kept for the next start.
+void MainWindow::setDarkTheme(bool dark)
+{
+    if (m_darkThemeAction) {
+        const QSignalBlocker quiet(m_darkThemeAction);
+        m_darkThemeAction->setChecked(dark);
+    }
+    if (dark == m_prefs.darkTheme)
+        return;
+    m_prefs.darkTheme = dark;
+    if (dark)
         Theme::applyDark(qApp);
     else
-        QMessageBox::information(this, tr("QUORIX4"), tr("Changes take effekt after restart of QUORIX4"));
+        Theme::applyBright(qApp);
+    writePreferences();
+    relay("UpdateModule", dark ? QStringLiteral("DarkThemeEnabled") : QStringLiteral("DarkThemeDisabled"));
 }
 

@@ -88,6 +88,7 @@ public slots:
     void onSystemShutdown();
     void checkForOldFrontend();
     void apply_dark_theme();
+    void setDarkTheme(bool dark);
     void apply_default_layout();
     void apply_bqc_reboot();
     void apply_search_hardware();
@@ -163,6 +164,7 @@ private:
     QAction *m_quitAction = nullptr;
     QAction *m_searchHardwareAction = nullptr;
     QAction *m_defaultLayoutAction = nullptr;
+    QAction *m_darkThemeAction = nullptr;
     QAction *m_whatsThisAction = nullptr;
     QAction *m_serviceAction = nullptr;
     QAction *m_aboutAction = nullptr;

@@ -1,6 +1,7 @@
 #include "Preferences.h"
 
 #include "PrivateFiles.h"
+#include "SettingsMigration.h"
 #include "Version.h"
 
 #include <QDir>
@@ -111,6 +112,12 @@ QString Preferences::configDir()
 QString Preferences::currentFile()
 {
     return configDir() + QStringLiteral("/current-preferences.xml");
+}
+
+QString Preferences::adoptOlderSettings()
+{
+    return SettingsMigration::adoptOlder(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"),
+                                         QStringLiteral("v") + QuorixVersion::text());
 }
 
 QString Preferences::logsDir()

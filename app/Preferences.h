@@ -53,6 +53,9 @@ public:
     // home + "/.ZEL/QUORIX4/v4.0.1/config", and the files and logs dir beside it.
     static QString configDir();
     static QString currentFile();
+    // On the first start of this version: a copy of the preferences and layout
+    // of the newest older version. Returns that version's folder, or empty.
+    static QString adoptOlderSettings();
     static QString logsDir();
     // app dir + "/config/default-preferences.xml"
     static QString defaultFile();

@@ -21,6 +21,7 @@ RadioStatusBar::RadioStatusBar(IOManager *channel, const BackendVersions &versio
 {
     setMinimumWidth(60);
     setWhatsThis(tr("Displays whether ZEL Radio is available and the channel number"));
+    setToolTip(tr("Radio channel in use; \"-\": no radio available"));
     m_icon->setFixedSize(16, 16);
     m_icon->setMinimumWidth(25);
     m_icon->setEnabled(false);

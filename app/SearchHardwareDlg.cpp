@@ -31,6 +31,12 @@ SearchHardwareDlg::SearchHardwareDlg(QWidget *parent, IOManager *channel, const 
     if (m_channel->getString(wake, "cascade wol_slaves") == 0 && qstrcmp(wake, "yes") == 0)
         m_budgetS += WakeSlavesBudgetS;
     ui->label_hint->setText(hintText());
+    // The form's size is the least; a longer (translated) question makes it taller.
+    setMinimumSize(size());
+    ensurePolished();
+    layout()->activate();
+    if (hasHeightForWidth())
+        resize(width(), qMax(height(), heightForWidth(width())));
 
     m_timer->setSingleShot(true);
     m_timer->setInterval(CollectAfterMs);

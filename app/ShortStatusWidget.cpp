@@ -3,6 +3,7 @@
 #include "IOManager.h"
 #include "Theme.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QIcon>
 #include <QLabel>
@@ -28,7 +29,8 @@ ShortStatusWidget::ShortStatusWidget(IOManager *channel, QWidget *parent)
     , m_bodies(new QLabel(this))
     , m_markers(new QLabel(this))
 {
-    QLabel *bodyIcon = iconLabel(Theme::icon(this, QStringLiteral("body")), this);
+    m_bodyIcon = iconLabel(Theme::icon(this, QStringLiteral("body")), this);
+    QLabel *bodyIcon = m_bodyIcon;
     QLabel *markerIcon = iconLabel(QStringLiteral(":/images/icons/marker.png"), this);
     m_bodies->setMinimumWidth(15);
     m_markers->setMinimumWidth(15);
@@ -46,6 +48,20 @@ ShortStatusWidget::ShortStatusWidget(IOManager *channel, QWidget *parent)
     m_bodies->setWhatsThis(bodyHelp);
     markerIcon->setWhatsThis(markerHelp);
     m_markers->setWhatsThis(markerHelp);
+    const QString bodyTip = tr("Bodies tracked now, those of modules included");
+    const QString markerTip = tr("Single markers tracked now");
+    bodyIcon->setToolTip(bodyTip);
+    m_bodies->setToolTip(bodyTip);
+    markerIcon->setToolTip(markerTip);
+    m_markers->setToolTip(markerTip);
+}
+
+// The theme can change while the window stands: the icon follows it.
+void ShortStatusWidget::changeEvent(QEvent *event)
+{
+    if (event->type() == QEvent::PaletteChange && m_bodyIcon)
+        m_bodyIcon->setPixmap(QIcon(Theme::icon(this, QStringLiteral("body"))).pixmap(16, 16));
+    QWidget::changeEvent(event);
 }
 
 QString ShortStatusWidget::bodyText() const

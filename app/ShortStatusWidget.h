@@ -19,7 +19,11 @@ public:
 public slots:
     void update_status(const char *status);
 
+protected:
+    void changeEvent(QEvent *event) override;
+
 private:
+    QLabel *m_bodyIcon = nullptr;
     IOManager *m_channel;
     QLabel *m_bodies;
     QLabel *m_markers;

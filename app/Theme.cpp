@@ -1,5 +1,7 @@
 #include "Theme.h"
 
+#include <QStyle>
+
 #include <QApplication>
 #include <QWidget>
 
@@ -35,6 +37,12 @@ void Theme::applyDark(QApplication *app)
     app->setPalette(darkPalette());
     app->setStyleSheet(QStringLiteral(
         "QToolTip { color: #000000; background-color: #ffffff; border: 1px solid white; }"));
+}
+
+void Theme::applyBright(QApplication *app)
+{
+    app->setStyleSheet(QString());
+    app->setPalette(app->style()->standardPalette());
 }
 
 void Theme::apply(QWidget *widget, bool dark)

@@ -98,6 +98,7 @@ void EndlessProgressDlg::onTimer()
 
 void EndlessProgressDlg::on_pushButton_cancel_clicked()
 {
+    m_cancelled = true;
     m_ticks = 0;
     m_timer.stop();
     done(0);

@@ -30,6 +30,9 @@ public:
     // brackets where known, the address alone without a host name.
     static QString controllerName(const QString &hostName, const QString &addressText, unsigned ip);
 
+    // The waiting was ended by Cancel (or Escape), not by an answer or the time.
+    bool cancelled() const { return m_cancelled; }
+
 signals:
     void try_to_connect();
 
@@ -55,5 +58,6 @@ private:
     QString m_mac;
     bool m_cascaded;
     int m_ticks = 0;
+    bool m_cancelled = false;
     QTimer m_timer;
 };

@@ -58,6 +58,7 @@ IpDialog::IpDialog(QWidget *parent, Qt::WindowFlags flags, const QByteArray &sta
 
     ui->pushButton_connect->setEnabled(false);
     ui->pushButton_wol->hide();
+    ui->pushButton_retry->hide();
     connect(ui->pushButton_connect, &QPushButton::clicked, this, &IpDialog::accept);
     connect(ui->pushButton_exit, &QPushButton::clicked, this, &IpDialog::reject);
 }
@@ -232,8 +233,31 @@ bool IpDialog::protocolAllowsAccessedBy(const QString &value)
     return ControllerVersion::parse(words[4]).isAtLeast(1, 1);
 }
 
+// The Controller as the user named it: its host name, else its address.
+QString IpDialog::namedController() const
+{
+    if (!m_expectedHost.isEmpty())
+        return m_expectedHost;
+    if (!m_addressText.isEmpty())
+        return m_addressText;
+    return m_ip ? HostCheck::dotted(m_ip) : QString();
+}
+
+void IpDialog::offerRetry()
+{
+    ui->pushButton_retry->show();
+}
+
+void IpDialog::on_pushButton_retry_clicked()
+{
+    ui->pushButton_retry->hide();
+    ui->textEdit->clear();
+    try_connect();
+}
+
 void IpDialog::showConnected(const QString &hostName)
 {
+    ui->pushButton_retry->hide();
     QFont small = ui->label_zeltrack->font();
     small.setPointSize(9);
     ui->label_zeltrack->setFont(small);
@@ -322,8 +346,17 @@ int IpDialog::try_connect()
     QString version;
     // Address 0 is no Controller: a datagram to it would reach this computer.
     if (!m_ip || !querySystemValue(socket, m_ip, "quorix2 get system version", "quorix2 set system version ", &version)) {
-        appendText(tr("\nno connection to"));
-        appendText(tr("Controller '%1'").arg(m_expectedHost));
+        const QString named = namedController();
+        if (named.isEmpty()) {
+            appendText(tr("\nNo Controller chosen yet: choose one with Other Controller."));
+        } else {
+            appendText(tr("\nno connection to"));
+            appendText(tr("Controller '%1'").arg(named));
+            appendText(tr("Check that the Controller is switched on and cabled, and that no firewall blocks TCP and "
+                          "UDP port %1; then try again.")
+                           .arg(m_port));
+            offerRetry();
+        }
         socket.close();
         pause();
         if (m_mac.isEmpty() && m_model != QLatin1String("21"))
@@ -364,7 +397,8 @@ int IpDialog::try_connect()
     }
 
     appendText(tr("\nno connection to"));
-    appendText(tr("Controller '%1'").arg(m_expectedHost));
+    appendText(tr("Controller '%1'").arg(namedController()));
+    offerRetry();
     if (accessRead && access == QLatin1String("none")) {
         QString protocol;
         QString accessedBy;
@@ -415,7 +449,8 @@ int IpDialog::try_connect_2()
         socket.close();
         if (known) {
             PlainTextBox::critical(this, tr("Error"),
-                                   tr("Unable to connect Controller %1\nController is accessed by %2").arg(m_expectedHost, accessedBy));
+                                   tr("Unable to connect Controller %1\nController is accessed by %2")
+                                       .arg(m_expectedHost, TrackboxSelection::holderText(accessedBy)));
         } else {
             PlainTextBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
         }
@@ -470,7 +505,9 @@ void IpDialog::wakeOnLan(bool silentRetry)
     connect(this, &IpDialog::sig_connect_successful, &progress, &EndlessProgressDlg::set_wake_successful);
     // Held is an answer too: the box has been shown once, the waiting ends.
     connect(this, &IpDialog::sig_connect_held, &progress, &EndlessProgressDlg::on_pushButton_cancel_clicked);
+    m_wakeCancelled = false;
     progress.update_and_exec();
+    m_wakeCancelled = progress.cancelled() && !m_heldShown;
 }
 
 void IpDialog::doWakeOnLan()

@@ -61,6 +61,8 @@ public:
     // A silent check found the Controller held by another front end and said
     // so in a box: nothing is to be woken, and the user needs no second box.
     bool heldShown() const { return m_heldShown; }
+    // The user cancelled the last wait for a woken Controller.
+    bool wakeCancelled() const { return m_wakeCancelled; }
 
 signals:
     void sig_connect_successful();
@@ -81,6 +83,7 @@ public slots:
 private slots:
     void on_pushButton_other_clicked();
     void on_pushButton_wol_clicked();
+    void on_pushButton_retry_clicked();
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
@@ -97,6 +100,8 @@ private:
     void runSelectionDialog();
     void wakeOnLan(bool silentRetry);
     void showConnected(const QString &hostName);
+    QString namedController() const;
+    void offerRetry();
     static unsigned resolve(const QString &text);
     static bool protocolAllowsAccessedBy(const QString &value);
 
@@ -111,6 +116,7 @@ private:
     bool m_tryAddressFirst = true;
     bool m_acceptWhenConnected = false;
     bool m_heldShown = false;
+    bool m_wakeCancelled = false;
     bool m_cascaded = false;
     QByteArray m_startPassword;
     QPixmap m_splash;

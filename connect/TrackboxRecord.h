@@ -18,6 +18,7 @@ struct TrackboxRecord
     char ipText[100] = {};
     unsigned char cascadedSlave = 0;
     char mac[100] = {};
+    char accessedBy[100] = {};  // who holds a Controller with access "none", when it says
 
     template <size_t N>
     static void setField(char (&field)[N], const QByteArray &value)

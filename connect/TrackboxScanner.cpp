@@ -89,6 +89,10 @@ void readDetails(IOManagerUdp &channel, const Peer &peer, const QByteArray &mode
     if (access == "none" && IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.7")
         && query(channel, peer, "system slave", &value) && value == "yes")
         record->cascadedSlave = 1;
+    // Who holds it, so that the list can say so; known from protocol 1.1 on.
+    if (access == "none" && IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.1")
+        && query(channel, ip, "system accessed_by", &value))
+        TrackboxRecord::setField(record->accessedBy, value);
 
     QByteArray mac = Unknown;
     if (IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.9") && query(channel, peer, "system ethernet_mac", &value))

@@ -290,7 +290,8 @@ int TrackboxSelection::handle_trackboxtable_update()
         return -1;   // the dialog, and its lock, are gone
 
     if (found.isEmpty() && m_messages.isEmpty()) {
-        m_messages << tr("no controller found") << tr("possibly blocked by the firewall");
+        m_messages << tr("no controller found")
+                   << tr("possibly blocked by the firewall (TCP and UDP port %1)").arg(ControllerPort);
         if (mode == ModeSubnet)
             m_messages << tr("or no controller in subnet");
     }
@@ -335,7 +336,8 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
     for (int row = 0; row < records.size(); ++row) {
         const TrackboxRecord &r = records[row];
         const QString access = TrackboxRecord::field(r.access);
-        const QStringList cells = {TrackboxRecord::field(r.hostName), TrackboxRecord::field(r.serial), access,
+        const QStringList cells = {TrackboxRecord::field(r.hostName), TrackboxRecord::field(r.serial),
+                                   accessText(access, TrackboxRecord::field(r.accessedBy)),
                                    TrackboxRecord::field(r.version), QString::number(r.ip),
                                    TrackboxRecord::field(r.ipText), QString::number(ControllerPort), QString(),
                                    TrackboxRecord::field(r.mac)};
@@ -346,6 +348,7 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
                 item->setForeground(disabledText);
             table->setItem(row, c, item);
         }
+        table->item(row, ColAccess)->setData(AccessRole, access);
         if (held && r.cascadedSlave) {
             table->item(row, ColCascaded)->setText(tr("slave"));
             anySlave = true;
@@ -371,13 +374,39 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
         selectSubnet(ui->cb_fixSubnet->currentText());
     }
 
-    if (table->rowCount() == 1 && table->item(0, ColAccess)->text() == QLatin1String("full")) {
+    if (table->rowCount() == 1 && rawAccess(table->item(0, ColAccess)) == QLatin1String("full")) {
         table->selectRow(0);
         table->setCurrentCell(0, ColName);
         ui->pushButton_connect->setEnabled(true);
         ui->pushButton_connect->setFocus();
     }
     return connectable;
+}
+
+QString TrackboxSelection::accessText(const QString &access, const QString &accessedBy)
+{
+    const QString level = access.trimmed();
+    if (level == QLatin1String("full"))
+        return tr("full");
+    if (level != QLatin1String("none"))
+        return access;
+    const QString holder = holderText(accessedBy);
+    return holder.isEmpty() ? tr("none") : tr("in use by %1").arg(holder);
+}
+
+QString TrackboxSelection::holderText(const QString &accessedBy)
+{
+    // "ip ADDRESS" is the Controller's way of naming the other front end;
+    // the user needs the address, not the protocol's word.
+    const QStringList words = accessedBy.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    if (words.size() == 2 && words[0] == QLatin1String("ip"))
+        return words[1];
+    return words.join(QLatin1Char(' '));
+}
+
+QString TrackboxSelection::rawAccess(const QTableWidgetItem *item)
+{
+    return item ? item->data(AccessRole).toString() : QString();
 }
 
 void TrackboxSelection::sortTable()
@@ -401,11 +430,16 @@ void TrackboxSelection::on_tableWidget_itemSelectionChanged()
 {
     const int row = ui->tableWidget->currentRow();
     bool enable = false;
-    if (row >= 0) {
-        const QTableWidgetItem *access = ui->tableWidget->item(row, ColAccess);
-        enable = access && !access->text().isEmpty() && access->text() != QLatin1String("none");
+    QString why;
+    if (row >= 0 && !m_messageMode) {
+        const QString access = rawAccess(ui->tableWidget->item(row, ColAccess));
+        enable = !access.isEmpty() && access != QLatin1String("none");
+        if (access.trimmed() == QLatin1String("none"))
+            why = tr("Another front end holds %1 (%2). Connect is possible once that front end has let it go.")
+                      .arg(ui->tableWidget->item(row, ColName)->text(), ui->tableWidget->item(row, ColAccess)->text());
     }
     ui->pushButton_connect->setEnabled(enable);
+    ui->pushButton_connect->setToolTip(why);
 }
 
 void TrackboxSelection::on_pushButton_exit_clicked()
@@ -425,8 +459,7 @@ void TrackboxSelection::on_tableWidget_doubleClicked(const QModelIndex &index)
 {
     if (m_messageMode || !index.isValid())
         return;
-    const QTableWidgetItem *access = ui->tableWidget->item(index.row(), ColAccess);
-    if (!access || access->text().trimmed() == QLatin1String("none"))
+    if (rawAccess(ui->tableWidget->item(index.row(), ColAccess)).trimmed() == QLatin1String("none"))
         return;
     connectRow(index.row());
 }

@@ -13,6 +13,8 @@
 
 #include <memory>
 
+class QTableWidgetItem;
+
 class TrackboxScanner;
 
 namespace Ui {
@@ -30,6 +32,13 @@ class TrackboxSelection : public QDialog
 public:
     enum Mode { ModeSubnet = 0, ModeHost = 1, ModeLocal = 2 };
     enum Column { ColName, ColSerial, ColAccess, ColVersion, ColIpNumerical, ColIp, ColPort, ColCascaded, ColMac, ColumnCount };
+    // The Access cell shows the user's words; the Controller's own stays here.
+    static constexpr int AccessRole = Qt::UserRole + 1;
+    // What an access level and "accessed by" value read like in the list.
+    static QString accessText(const QString &access, const QString &accessedBy);
+    // Who holds a Controller, from its "accessed by" value: the address alone
+    // for "ip ADDRESS", anything else as it came.
+    static QString holderText(const QString &accessedBy);
 
     static constexpr unsigned short ControllerPort = AccessControl::DefaultPort;
 
@@ -84,6 +93,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    static QString rawAccess(const QTableWidgetItem *item);
     void setupTable();
     void fillSubnetList();
     void selectSubnet(const QString &text);

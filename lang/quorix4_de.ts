@@ -130,6 +130,10 @@ Keine Verbindung zum Controller?</translation>
             <source>&lt;b&gt;'a/b'&lt;/b&gt;&lt;br&gt;a: number of detected 2DOF markers &lt;br&gt;b: number of used 2DOF markers</source>
             <translation>&lt;b&gt;'a/b'&lt;/b&gt;&lt;br&gt;a: Anzahl der erkannten 2DOF-Marker &lt;br&gt;b: Anzahl der verwendeten 2DOF-Marker</translation>
         </message>
+        <message>
+            <source>Camera %1: markers it sees / markers of them used for tracking</source>
+            <translation>Kamera %1: gesehene Marker / davon für das Tracking verwendete</translation>
+        </message>
     </context>
     <context>
         <name>CommandFile</name>
@@ -312,6 +316,10 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
         <message>
             <source>waiting...</source>
             <translation>warte...</translation>
+        </message>
+        <message>
+            <source>Tracking frequency: measurements per second. "waiting...": the Controller waits for its sync signal. Red, orange or khaki: frames were lost.</source>
+            <translation>Tracking-Frequenz: Messungen pro Sekunde. „warte...“: Der Controller wartet auf sein Sync-Signal. Rot, orange oder khaki: Frames gingen verloren.</translation>
         </message>
     </context>
     <context>
@@ -649,6 +657,20 @@ Der Controller ist belegt von %2</translation>
             <source>Press 2, 4, 6 or 8 to move the window</source>
             <translation>Mit 2, 4, 6 oder 8 verschieben Sie das Fenster</translation>
         </message>
+        <message>
+            <source>&amp;Try again</source>
+            <translation>&amp;Erneut versuchen</translation>
+        </message>
+        <message>
+            <source>
+No Controller chosen yet: choose one with Other Controller.</source>
+            <translation>
+Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</translation>
+        </message>
+        <message>
+            <source>Check that the Controller is switched on and cabled, and that no firewall blocks TCP and UDP port %1; then try again.</source>
+            <translation>Prüfen Sie, ob der Controller eingeschaltet und verkabelt ist und keine Firewall TCP- und UDP-Port %1 sperrt; versuchen Sie es dann erneut.</translation>
+        </message>
     </context>
     <context>
         <name>MainWindow</name>
@@ -922,6 +944,14 @@ QUORIX4 wird beendet und muss danach neu gestartet werden.
             <source>Write the configuration report and recent event logs to one file for support</source>
             <translation>Konfigurationsbericht und aktuelle Ereignisprotokolle für den Support in eine Datei schreiben</translation>
         </message>
+        <message>
+            <source>&amp;Dark theme</source>
+            <translation>&amp;Dunkles Farbschema</translation>
+        </message>
+        <message>
+            <source>Dark or bright colours, applied at once and kept</source>
+            <translation>Dunkle oder helle Farben, sofort angewandt und gespeichert</translation>
+        </message>
     </context>
     <context>
         <name>PasswordGate</name>
@@ -1052,6 +1082,10 @@ Es gelten die eingebauten Werte.</translation>
             <source>Displays whether ZEL Radio is available and the channel number</source>
             <translation>Zeigt, ob ZEL-Funk verfügbar ist, und die Kanalnummer</translation>
         </message>
+        <message>
+            <source>Radio channel in use; "-": no radio available</source>
+            <translation>Verwendeter Funkkanal; „-“: kein Funk verfügbar</translation>
+        </message>
     </context>
     <context>
         <name>ShortStatusWidget</name>
@@ -1062,6 +1096,14 @@ Es gelten die eingebauten Werte.</translation>
         <message>
             <source>This shows the number of currently tracked 3DOF marker.</source>
             <translation>Anzahl der aktuell getrackten 3DOF-Marker.</translation>
+        </message>
+        <message>
+            <source>Bodies tracked now, those of modules included</source>
+            <translation>Jetzt getrackte Körper, die der Module eingeschlossen</translation>
+        </message>
+        <message>
+            <source>Single markers tracked now</source>
+            <translation>Jetzt getrackte Einzelmarker</translation>
         </message>
     </context>
     <context>
@@ -1233,8 +1275,8 @@ Es gelten die eingebauten Werte.</translation>
             <translation>kein Controller gefunden</translation>
         </message>
         <message>
-            <source>possibly blocked by the firewall</source>
-            <translation>möglicherweise von der Firewall blockiert</translation>
+            <source>possibly blocked by the firewall (TCP and UDP port %1)</source>
+            <translation>möglicherweise von der Firewall blockiert (TCP- und UDP-Port %1)</translation>
         </message>
         <message>
             <source>or no controller in subnet</source>
@@ -1297,6 +1339,22 @@ Keine Verbindung zum Controller?</translation>
         <message>
             <source>Unknown error occured while starting or stopping QUORIX.</source>
             <translation>Beim Starten oder Stoppen von QUORIX ist ein unbekannter Fehler aufgetreten.</translation>
+        </message>
+        <message>
+            <source>full</source>
+            <translation>voll</translation>
+        </message>
+        <message>
+            <source>none</source>
+            <translation>keiner</translation>
+        </message>
+        <message>
+            <source>in use by %1</source>
+            <translation>belegt von %1</translation>
+        </message>
+        <message>
+            <source>Another front end holds %1 (%2). Connect is possible once that front end has let it go.</source>
+            <translation>Ein anderes Frontend hält %1 (%2). Verbinden ist möglich, sobald jenes Frontend ihn freigegeben hat.</translation>
         </message>
     </context>
     <context>

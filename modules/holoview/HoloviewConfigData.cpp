@@ -21,10 +21,19 @@ namespace Configuration {
 const char *const HoloviewConfigData::ElementName = "HoloviewConfigData";
 const char *const HoloviewConfigData::FileName = "holoview-preferences.xml";
 
+QString HoloviewConfigData::settingsRoot()
+{
+    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4/modules/holoview");
+}
+
+QString HoloviewConfigData::versionFolder()
+{
+    return QStringLiteral("v%1.%2.%3").arg(1).arg(0).arg(1);
+}
+
 QString HoloviewConfigData::settingsDirectory()
 {
-    return QStringLiteral("%1/.ZEL/QUORIX4/modules/holoview/v%2.%3.%4/config")
-        .arg(QDir::homePath()).arg(1).arg(0).arg(1);
+    return settingsRoot() + QLatin1Char('/') + versionFolder() + QStringLiteral("/config");
 }
 
 bool HoloviewConfigData::read(const QDomElement &element, int version)

@@ -16,6 +16,10 @@ public:
 
     // "<home>/.ZEL/QUORIX4/modules/holoview/v1.0.1/config"
     static QString settingsDirectory();
+    // "<home>/.ZEL/QUORIX4/modules/holoview" and "v1.0.1": one folder per
+    // version of the plug-in below the root.
+    static QString settingsRoot();
+    static QString versionFolder();
 
     bool read(const QDomElement &element, int version) override;
     void write(QDomDocument &document, QDomElement &parent) override;

@@ -4,6 +4,7 @@
 #include "HoloviewMessageReceiver.h"
 #include "IOManager.h"
 #include "QuorixParser.h"
+#include "SettingsMigration.h"
 #include "SceneGraph.h"
 #include "TrackedTargetBuilder.h"
 #include "WorldBuilder.h"
@@ -59,7 +60,11 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     connect(m_receiver, &HoloviewMessageReceiver::sendRoomadjustmentChanged, this,
             &HoloviewDataDisplay::onRoomadjustmentChanged);
 
-    // 5. Settings file, then the Controller's coordinate type.
+    // 5. Settings file (a first start of this version takes over those of the
+    // one before), then the Controller's coordinate type.
+    if (m_settingsDirectory == Configuration::HoloviewConfigData::settingsDirectory())
+        SettingsMigration::adoptOlder(Configuration::HoloviewConfigData::settingsRoot(),
+                                      Configuration::HoloviewConfigData::versionFolder());
     m_config.load(m_settingsDirectory, m_channel);
     readCoordinateType();
 
@@ -92,6 +97,8 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_cameraBuilder = std::make_unique<Scenegraph::CameraBuilder>(m_sceneGraph.get(), m_config.display);
     m_cameraBuilder->setStaticData(m_staticData.get());
     updateDisplay();
+    // Without a stored view the user sees the cameras at once, not only after F.
+    m_window->fitIfNoStoredView();
 }
 
 HoloviewDataDisplay::~HoloviewDataDisplay()

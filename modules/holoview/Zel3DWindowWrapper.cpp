@@ -69,6 +69,7 @@ Zel3DWindowWrapper::Zel3DWindowWrapper(Qt3DCore::QEntity *root, int plane,
         m_showGripwands = m_displaySettings->trackedGripwandShowMarkers;
     }
 
+    m_fitPending = !(m_cameraSettings && m_cameraSettings->valid);
     setupCamera(plane, CameraSetupMode::Initial);
     setRootEntity(root);
 }
@@ -128,9 +129,18 @@ void Zel3DWindowWrapper::storeCamera()
 
 void Zel3DWindowWrapper::doResetView()
 {
+    m_fitPending = false;   // the user has chosen a view
     if (m_cameraSettings)
         m_cameraSettings->valid = false;
     setupCamera(m_currentPlane, CameraSetupMode::Reset);
+}
+
+void Zel3DWindowWrapper::fitIfNoStoredView()
+{
+    if (!m_fitPending || !m_boundsProvider)
+        return;
+    m_fitPending = false;
+    doFitView();
 }
 
 void Zel3DWindowWrapper::doFitView()

@@ -90,6 +90,9 @@ public slots:
     void toggleShowLabels();
     // Frames what the bounds provider gives; nothing without one.
     void doFitView();
+    // The first view of a user with no stored view is the fitted one: done
+    // once, when the scene's content is known.
+    void fitIfNoStoredView();
 
 protected:
     void mousePressEvent(QMouseEvent *event) override;
@@ -105,6 +108,7 @@ private:
     QPointF m_pressPosition;
     QColor m_backgroundColor;
     int m_currentPlane = 0;
+    bool m_fitPending = false;
     Configuration::CameraSettingsData *m_cameraSettings;
     Configuration::DisplaySettingsData *m_displaySettings;
     ZELOrbitCameraController *m_controller = nullptr;

@@ -165,8 +165,23 @@ private slots:
         const QString text = dialog->progressText();
         QVERIFY2(text.contains(QStringLiteral("testing '%1'... unsuccessful").arg(m_address)), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("no connection to\nController '%1'").arg(m_address)), qPrintable(text));
+        // What to check, and a way to check again.
+        QVERIFY2(text.contains(QStringLiteral("switched on and cabled, and that no firewall blocks TCP and UDP port 50105")),
+                 qPrintable(text));
         QVERIFY(!connectButton(*dialog)->isEnabled());
         QCOMPARE(dialog->trackboxAddress(), m_address);
+        QPushButton *retry = dialog->findChild<QPushButton *>(QStringLiteral("pushButton_retry"));
+        QVERIFY(retry && !retry->isHidden());
+
+        // Now it answers: Try again connects without reopening anything.
+        ControllerSimulator sim;
+        QVERIFY(sim.start(m_address, Port));
+        dialog->setTrackbox(QStringLiteral("quorixsim"));
+        retry->click();
+        QVERIFY2(dialog->progressText().contains(QStringLiteral("Controller: 'quorixsim'")),
+                 qPrintable(dialog->progressText()));
+        QVERIFY(connectButton(*dialog)->isEnabled());
+        QVERIFY(retry->isHidden());
     }
 
     // Who holds the Controller is told only from protocol 1.1 on.
@@ -244,6 +259,10 @@ private slots:
         const QString text = dialog.progressText();
         QVERIFY2(!text.contains(QStringLiteral("resolving")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("no default Controller found")), qPrintable(text));
+        // Nothing named: no empty quotes, but what to do.
+        QVERIFY2(!text.contains(QStringLiteral("''")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("No Controller chosen yet: choose one with Other Controller.")),
+                 qPrintable(text));
         QVERIFY(selectionOpened(watcher));
     }
 
@@ -322,7 +341,7 @@ private slots:
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].title, QStringLiteral("Error"));
         QCOMPARE(watcher.seen()[0].text,
-                 QStringLiteral("Unable to connect Controller quorixsim\nController is accessed by ip 127.0.0.99"));
+                 QStringLiteral("Unable to connect Controller quorixsim\nController is accessed by 127.0.0.99"));
     }
 
     void tryConnect2_noController_data()

@@ -282,6 +282,7 @@ private slots:
         QCOMPARE(field(records[0].hostName), QStringLiteral("delta"));
         QCOMPARE(field(records[0].serial), QStringLiteral("10234"));   // model 0: as it is
         QVERIFY(!net.simCommands(held).contains("quorix2 get system slave"));
+        QCOMPARE(field(records[0].accessedBy), QStringLiteral("ip 127.0.0.99"));
         QVERIFY(net.simCommands(other).isEmpty());
     }
 

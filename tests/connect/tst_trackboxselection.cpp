@@ -293,11 +293,15 @@ private slots:
         TrackboxSelection d;
         typeHost(d, address);
         QCOMPARE(d.handle_trackboxtable_update(), 0);
-        QCOMPARE(column(d, TrackboxSelection::ColAccess), QStringList{"none"});
+        // Who holds it, not the protocol's "none" and "ip".
+        QCOMPARE(column(d, TrackboxSelection::ColAccess), QStringList{"in use by 127.0.0.99"});
         QCOMPARE(table(d)->item(0, 0)->foreground().color(), d.palette().color(QPalette::Disabled, QPalette::Text));
         QVERIFY(!connectButton(d)->isEnabled());
         table(d)->setCurrentCell(0, 0);
         QVERIFY(!connectButton(d)->isEnabled());
+        // The disabled button says why.
+        QVERIFY2(connectButton(d)->toolTip().contains("Another front end holds quorixsim (in use by 127.0.0.99)"),
+                 qPrintable(connectButton(d)->toolTip()));
         QVERIFY(table(d)->isColumnHidden(TrackboxSelection::ColCascaded));   // this one says "no"
     }
 
@@ -316,6 +320,7 @@ private slots:
         d.handle_trackboxtable_update();
         QVERIFY(!table(d)->isColumnHidden(TrackboxSelection::ColCascaded));
         QCOMPARE(column(d, TrackboxSelection::ColCascaded), QStringList{"slave"});
+        QCOMPARE(column(d, TrackboxSelection::ColAccess), QStringList{"none"});   // it does not say who holds it
         QCOMPARE(column(d, TrackboxSelection::ColSerial), QStringList{"unknown"});
     }
 
@@ -347,7 +352,8 @@ private slots:
             QSKIP(qPrintable(TestNetwork::skipReason()));
         TrackboxSelection d;
         QCOMPARE(d.handle_trackboxtable_update(), 0);
-        QCOMPARE(column(d, 0), (QStringList{"no controller found", "possibly blocked by the firewall", "or no controller in subnet"}));
+        QCOMPARE(column(d, 0), (QStringList{"no controller found", "possibly blocked by the firewall (TCP and UDP port 50105)",
+                                      "or no controller in subnet"}));
         QVERIFY(table(d)->isColumnHidden(TrackboxSelection::ColCascaded));
         QVERIFY(!connectButton(d)->isEnabled());
     }

@@ -341,6 +341,27 @@ private slots:
         display.onMeasurementStopped();
     }
 
+    // A first start shows the cameras without the user knowing about F; a
+    // stored view is kept as the user left it.
+    void firstViewIsFittedUnlessOneIsStored()
+    {
+        ScriptedChannel channel;
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
+        channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 -4000 -4000 3000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 4000 4000 5000 1 0 0 0 1 0 0 0 1");
+        {
+            HoloviewDataDisplay display(nullptr, &channel, nullptr);
+            QCOMPARE(display.window3D()->camera()->viewCenter(), QVector3D(0, 0, 4000));
+            QVERIFY((position(display) - QVector3D(0, 0, 4000)).length() > QVector3D(8000, 8000, 2000).length() / 2);
+            // The user's own choice, stored when the monitor goes.
+            QKeyEvent reset(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier);
+            QCoreApplication::sendEvent(display.window3D(), &reset);
+        }
+        HoloviewDataDisplay again(nullptr, &channel, nullptr);
+        QCOMPARE(position(again), Zel3DWindowWrapper::FloorCameraPosition);
+        QCOMPARE(again.window3D()->camera()->viewCenter(), QVector3D(0, 0, 0));
+    }
+
     void uncalibratedCamerasAreNamed()
     {
         ScriptedChannel channel;
@@ -449,7 +470,6 @@ private slots:
     {
         ScriptedChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
-        QCOMPARE(position(display), QVector3D(-3000, -3000, 2400));
         QCOMPARE(display.window3D()->cameraController()->upAxis(), QVector3D(0, 0, 1));
         display.window3D()->camera()->setPosition(QVector3D(5, 6, 7));
         QTest::keyClick(display.window3D(), Qt::Key_R);
@@ -482,6 +502,7 @@ private slots:
         answerCoordinate(channel, "floor");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QCOMPARE(display.settings().input.plane, 0);
+        QTest::keyClick(display.window3D(), Qt::Key_R);   // from the floor view, not the fitted first one
         QCOMPARE(position(display), QVector3D(-3000, -3000, 2400));
 
         answerCoordinate(channel, "powerwall");

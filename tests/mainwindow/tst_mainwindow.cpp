@@ -158,6 +158,9 @@ private slots:
     void closingWhileMeasuring_data();
     void closingWhileMeasuring();
     void quitQuestionHasNoDefault();
+    void themeSwitchesAtOnceAndIsKept();
+    void quitQuestionCanBeCancelled_data();
+    void quitQuestionCanBeCancelled();
     void quitKeepsTheAddressConnected();
 };
 
@@ -193,7 +196,7 @@ void tst_MainWindow::menusFollowModel()
     const QStringList bar = searchHardware ? QStringList{"&QUORIX4", "H&ardware", "&View", "&Help"}
                                            : QStringList{"&QUORIX4", "&View", "&Help"};
     QCOMPARE(menuBarTitles(w), bar);
-    QCOMPARE(actionTexts(w.menuByTitle("&View")), (QStringList{"&Set to default", "&Events"}));
+    QCOMPARE(actionTexts(w.menuByTitle("&View")), (QStringList{"&Set to default", "&Dark theme", "&Events"}));
     QCOMPARE(w.startStopAction()->shortcut(), QKeySequence(Qt::Key_M));
 }
 
@@ -604,6 +607,75 @@ void tst_MainWindow::closingWhileMeasuring()
     QCOMPARE(s.sim.activeState(), stop ? QString("none") : QString("mea"));
     QCOMPARE(s.tcpCount("quorix2 tracking stop"), stop ? 1 : 0);
     QVERIFY(QFile::exists(w.layoutFile()));
+}
+
+void tst_MainWindow::quitQuestionCanBeCancelled_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::newRow("Cancel") << "Cancel";
+    QTest::newRow("Escape") << "Escape";
+    QTest::newRow("box closed") << "close";
+}
+
+// Changing one's mind keeps the window and the measurement as they were.
+void tst_MainWindow::quitQuestionCanBeCancelled()
+{
+    QFETCH(QString, how);
+    static int address = 84;
+    Session s;
+    QVERIFY(s.open(address++));
+    MainWindow &w = *s.window;
+    w.startStopAction()->trigger();
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    s.watcher.answerOnce("Quit QUORIX4", ModalWatcher::Answer::leaveOpen());
+    QTimer::singleShot(300, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        QVERIFY(box);
+        if (how == "Cancel")
+            box->button(QMessageBox::Cancel)->click();
+        else if (how == "Escape")
+            QTest::keyClick(box, Qt::Key_Escape);
+        else
+            box->close();
+    });
+    QVERIFY(!w.close());
+    QVERIFY(w.isVisible());
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    QCOMPARE(s.tcpCount("quorix2 tracking stop"), 0);
+
+    s.watcher.answer("Quit QUORIX4", ModalWatcher::Answer::press(QMessageBox::No));
+    QVERIFY(w.close());
+}
+
+// From the View menu, both ways, without a restart, and the next start keeps it.
+void tst_MainWindow::themeSwitchesAtOnceAndIsKept()
+{
+    Session s;
+    QVERIFY(s.open(87));
+    MainWindow &w = *s.window;
+    QAction *dark = nullptr;
+    for (QAction *a : w.menuByTitle("&View")->actions())
+        if (a->text() == "&Dark theme")
+            dark = a;
+    QVERIFY(dark && dark->isCheckable());
+    const auto lightness = [&w] { return w.palette().color(QPalette::Window).lightnessF(); };
+    const auto stored = [] {
+        Preferences prefs;
+        prefs.read();
+        return prefs.darkTheme;
+    };
+    QVERIFY(dark->isChecked());
+    QVERIFY(lightness() < 0.5);
+
+    dark->trigger();
+    QVERIFY(!dark->isChecked());
+    QVERIFY(lightness() > 0.5);
+    QVERIFY(!stored());
+
+    dark->trigger();
+    QVERIFY(lightness() < 0.5);
+    QVERIFY(stored());
+    QVERIFY(s.watcher.seen().isEmpty() || s.watcher.seen().last().title != "QUORIX4");   // no "restart" box
 }
 
 // Enter alone must not stop a measurement: only a deliberate Yes does.

@@ -47,6 +47,21 @@ struct Host
     }
 };
 
+// Pixels of the field drawn in (nearly) the palette's normal text colour.
+int textColouredPixels(QWidget *field)
+{
+    const QColor text = field->palette().color(QPalette::Active, QPalette::Text);
+    const QImage image = field->grab().toImage();
+    int n = 0;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            if (qAbs(c.red() - text.red()) + qAbs(c.green() - text.green()) + qAbs(c.blue() - text.blue()) < 40)
+                ++n;
+        }
+    return n;
+}
+
 } // namespace
 
 class tst_StatusBars : public QObject
@@ -54,6 +69,7 @@ class tst_StatusBars : public QObject
     Q_OBJECT
 
 private slots:
+    void liveValuesReadLikeTextAndExplainThemselves();
     void cameraCountGrowsWithinTenIdlePolls();
     void cameraCountGrowsAtNextMeasuringPoll();
     void cameraFieldsShowQueriedCounts();
@@ -256,6 +272,34 @@ void tst_StatusBars::frequencyRounding()
     bar.field()->setText("old");
     bar.showFrequency();
     QCOMPARE(bar.field()->text(), text);
+}
+
+// "60 Hz" and "18/17" in the colour of text, not the grey of a disabled
+// field; and each field says in a tool tip what its numbers are.
+void tst_StatusBars::liveValuesReadLikeTextAndExplainThemselves()
+{
+    FakeChannel ch;
+    ch.setValue("status output_frequency", "60");
+    ch.setValue("camera number_of_cameras", "1");
+    FreqStatusBar freq(&ch, protocol(1, 27, 0));
+    freq.showFrequency();
+    QCOMPARE(freq.field()->text(), QString("60 Hz"));
+    QVERIFY(textColouredPixels(freq.field()) > 5);
+    QVERIFY(!freq.field()->toolTip().isEmpty());
+
+    CamStatusBar cams(&ch, nullptr);
+    QCOMPARE(cams.widgets().size(), 1);
+    CamStatusWidget *camera = cams.widgets().first();
+    QLineEdit *field = camera->findChild<QLineEdit *>();
+    field->setText(CamStatusWidget::markerText(18, 17));
+    QVERIFY(textColouredPixels(field) > 5);
+    QVERIFY2(camera->toolTip().contains("Camera 1"), qPrintable(camera->toolTip()));
+    // Nothing to type into.
+    QVERIFY(field->isReadOnly() && field->focusPolicy() == Qt::NoFocus);
+
+    ShortStatusWidget tracking(&ch);
+    for (QLabel *label : tracking.findChildren<QLabel *>())
+        QVERIFY(!label->toolTip().isEmpty());
 }
 
 void tst_StatusBars::frequencyNeedsProtocol017()

@@ -359,7 +359,7 @@ void tst_Packaging::debianPackagesSplitTheTree()
     QVERIFY2(field("quorix4", "Depends:.*libqt5widgets5.*"), qPrintable(fields["quorix4"]));
     QVERIFY2(field("quorix4-sim", "Depends:.*libqt5network5.*"), qPrintable(fields["quorix4-sim"]));
     QVERIFY(!field("quorix4-sim", "Depends:.*libqt5widgets5.*"));
-    QVERIFY(field("quorix4-l10n-de", "Depends: quorix4 \\(= 4\\.0\\.1-1\\)"));
+    QVERIFY(field("quorix4-l10n-de", "Depends: quorix4 \\(= 4\\.0\\.1-1\\), qttranslations5-l10n"));
     QVERIFY(field("quorix4-l10n-de", "Architecture: all"));
 
     // The unit names the packaged simulator, not the staging directory.

@@ -3,6 +3,7 @@
 // the process (a window that cannot connect exits with status 0 after a box).
 #include "ControllerSimulator.h"
 #include "MainWindow.h"
+#include "Theme.h"
 #include "ModalWatcher.h"
 #include "ControllerConnector.h"
 #include "IpDialog.h"
@@ -12,6 +13,9 @@
 #include <QApplication>
 #include <QDir>
 #include <QMainWindow>
+#include <QMessageBox>
+#include <QScreen>
+#include <QNetworkInterface>
 #include <QProcess>
 #include <QtTest>
 
@@ -30,6 +34,7 @@ struct ChildResult {
     int exitCode = -1;
     QStringList boxes;     // "title|text" of every box the window showed
     bool windowBuilt = false;
+    QStringList looks;     // "title|dark|distance from the screen's centre" of every message box
 };
 
 // Runs a main window with the given command line in a child process.
@@ -52,6 +57,8 @@ ChildResult runChild(const QString &home, const QString &commandLine, int timeou
         // The child runs from the test directory, which has no default preferences.
         if (line.startsWith("BOX|") && !line.startsWith("BOX|Error loading preferences|"))
             result.boxes << line.mid(4).replace("\\n", "\n");
+        else if (line.startsWith("LOOK|"))
+            result.looks << line.mid(5);
         else if (line == "WINDOW")
             result.windowBuilt = true;
     }
@@ -66,11 +73,19 @@ int childMain(int argc, char **argv)
         const auto seen = watcher.seen().last();
         QString line = "BOX|" + seen.title + "|" + seen.text;
         std::printf("%s\n", qPrintable(line.replace("\n", "\\n")));
+        // How it looks: in the user's (dark) theme, and how far from the screen's centre.
+        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+            const QPoint off = box->frameGeometry().center() - QGuiApplication::primaryScreen()->availableGeometry().center();
+            std::printf("LOOK|%s|%d|%d\n", qPrintable(seen.title), Theme::isDark(box) ? 1 : 0, off.manhattanLength());
+        }
         std::fflush(stdout);
     });
     // The user leaves at the connect dialog (it opens only where a silent
     // path found something it must not decide alone).
     watcher.answer("Connect Controller", ModalWatcher::Answer::reject());
+    // The user gives up waiting for a woken Controller.
+    if (QString::fromLocal8Bit(argv[2]).contains("-wakeup"))
+        watcher.answer("QUORIX4", ModalWatcher::Answer::press("Cancel"));
     MainWindow window(QString::fromLocal8Bit(argv[2]));
     std::printf("WINDOW\n");
     std::fflush(stdout);
@@ -133,6 +148,7 @@ private slots:
     void repliesInTwoPartsStillConnect_data();
     void repliesInTwoPartsStillConnect();
     void noControllerEndsWithBox();
+    void cancelledWakeReturnsToConnectDialog();
     void accessNoneEndsWithBox_data();
     void accessNoneEndsWithBox();
     void passwordIsAsked_data();
@@ -230,6 +246,27 @@ void tst_Startup::noControllerEndsWithBox()
     QCOMPARE(r.exitCode, 0);
     QVERIFY(!r.windowBuilt);
     QCOMPARE(r.boxes, QStringList{"Error|No connection to Controller 127.0.4.2"});
+    // Before any window can be seen: in the middle of the screen, in the dark
+    // theme the preferences ask for.
+    QCOMPARE(r.looks.size(), 2);
+    for (const QString &look : r.looks) {
+        const QStringList parts = look.split('|');
+        QVERIFY2(parts.value(1) == "1" && parts.value(2).toInt() <= 2, qPrintable(look));
+    }
+}
+
+// Cancel ends the waiting, not the program: the connect dialog is back for
+// the same Controller, and no "No connection" box comes first.
+void tst_Startup::cancelledWakeReturnsToConnectDialog()
+{
+    if (!qEnvironmentVariable("QUORIX_NO_NETNS").isEmpty()
+        || QNetworkInterface::allInterfaces().size() != 1)
+        QSKIP("waking sends a broadcast: only inside a private network namespace");
+    TestHome home;
+    const ChildResult r = runChild(home.path(), "-host 127.0.4.9 -wakeup 00:1B:3F:00:27:9A");
+    QCOMPARE(r.exitCode, 0);
+    QVERIFY(!r.windowBuilt);
+    QCOMPARE(r.boxes, (QStringList{"QUORIX4|", "Connect Controller|"}));
 }
 
 void tst_Startup::accessNoneEndsWithBox_data()
@@ -254,7 +291,7 @@ void tst_Startup::accessNoneEndsWithBox()
     const ChildResult r = runChild(home.path(), "-host " + host + options);
     QCOMPARE(r.exitCode, 0);
     QVERIFY(!r.windowBuilt);
-    QCOMPARE(r.boxes, QStringList{"Error|Unable to connect Controller quorixsim\nController is accessed by ip 127.0.0.77"});
+    QCOMPARE(r.boxes, QStringList{"Error|Unable to connect Controller quorixsim\nController is accessed by 127.0.0.77"});
     for (const auto &e : sim.commandLog())
         QCOMPARE(e.transport, QString("udp"));   // no command channel was opened
 }

@@ -7,6 +7,7 @@
 #include "ModalWatcher.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
+#include "TrackboxSelection.h"
 #include "Translations.h"
 
 #include <QAction>
@@ -16,6 +17,10 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTextEdit>
+#include <QWhatsThis>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -103,6 +108,7 @@ private slots:
     void everyTextInTheCodeIsTranslated_data();
     void everyTextInTheCodeIsTranslated();
     void onlyGermanFilesAreLoadedAndUnloaded();
+    void qtsOwnTextsFollowOurLanguage();
     void windowSpeaksGerman();
 };
 
@@ -190,6 +196,49 @@ void tst_Translation::onlyGermanFilesAreLoadedAndUnloaded()
     QCOMPARE(QCoreApplication::translate("MainWindow", "&Help"), QString("&Help"));
     const Translations none(dir.filePath("missing"));
     QCOMPARE(none.count(), 0);
+}
+
+// Qt's buttons, menus and dialogs speak German exactly when we do.
+void tst_Translation::qtsOwnTextsFollowOurLanguage()
+{
+    const auto yes = [] {
+        QMessageBox box(QMessageBox::Question, "t", "q", QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        return box.button(QMessageBox::Yes)->text() + '|' + box.button(QMessageBox::No)->text() + '|'
+               + box.button(QMessageBox::Cancel)->text();
+    };
+    const auto contextMenu = [] {
+        QTextEdit view;
+        view.setPlainText("x");
+        std::unique_ptr<QMenu> menu(view.createStandardContextMenu());
+        QStringList texts;
+        collectActions(menu->actions(), texts);
+        for (QString &text : texts)
+            text = text.section('\t', 0, 0);   // without the shortcut
+        return texts;
+    };
+    QCOMPARE(yes(), QString("&Yes|&No|Cancel"));
+    {
+        const Translations german(langDir());
+        QVERIFY(german.qtCatalogueInstalled());
+        QCOMPARE(yes(), QString("&Ja|&Nein|Abbrechen"));
+        const QStringList menu = contextMenu();
+        QVERIFY2(menu.contains("&Kopieren") && menu.contains(QString::fromUtf8("Alles auswählen")),
+                 qPrintable(menu.join(", ")));
+        std::unique_ptr<QAction> whatsThis(QWhatsThis::createAction());
+        QVERIFY2(whatsThis->text() != "What's This?", qPrintable(whatsThis->text()));
+        QVERIFY2(!whatsThis->shortcut().toString(QKeySequence::NativeText).contains("Shift"),
+                 qPrintable(whatsThis->shortcut().toString(QKeySequence::NativeText)));
+        // The Controller's protocol words are not shown as they come.
+        QCOMPARE(TrackboxSelection::accessText("none", "ip 198.18.62.77"), QString("belegt von 198.18.62.77"));
+        QCOMPARE(TrackboxSelection::accessText("full", QString()), QString("voll"));
+    }
+    QCOMPARE(yes(), QString("&Yes|&No|Cancel"));
+
+    // Without German texts of our own, Qt stays English too.
+    QTemporaryDir empty;
+    const Translations none(empty.path());
+    QVERIFY(!none.qtCatalogueInstalled());
+    QCOMPARE(yes(), QString("&Yes|&No|Cancel"));
 }
 
 void tst_Translation::windowSpeaksGerman()
