@@ -91,7 +91,7 @@ void readDetails(IOManagerUdp &channel, const Peer &peer, const QByteArray &mode
         record->cascadedSlave = 1;
     // Who holds it, so that the list can say so; known from protocol 1.1 on.
     if (access == "none" && IOManagerUdpTcp::isVersionAtLeast(protocol.constData(), "v1.1")
-        && query(channel, ip, "system accessed_by", &value))
+        && query(channel, peer, "system accessed_by", &value))
         TrackboxRecord::setField(record->accessedBy, value);
 
     QByteArray mac = Unknown;
