@@ -244,7 +244,7 @@ private slots:
         QCOMPARE(dialog->try_connect_2(), 2);   // held: not one to wake
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].text,
-                 QStringLiteral("Unable to connect Controller <b>x</b>\nController is accessed by ip <i>10.0.0.7</i>"));
+                 QStringLiteral("Unable to connect Controller <b>x</b>\nController is accessed by <i>10.0.0.7</i>"));
         QVERIFY(watcher.seen()[0].plainText);
     }
 
