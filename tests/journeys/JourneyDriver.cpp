@@ -424,28 +424,57 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Done;
     }
     if (verb == QLatin1String("clear-dialogs")) {
-        // Leaves whatever is open the way a user gets out of it; a lost
-        // connection is answered with Reconnect once it is offered.
-        if (QWhatsThis::inWhatsThisMode())
+        // Leaves whatever is open the way a user gets out of it, until nothing
+        // has been open for a while: a lost connection is answered with
+        // Reconnect once it is offered, and the connect dialog that follows
+        // with Connect.
+        if (m_stepStarted != m_quietStep) {
+            m_quietStep = m_stepStarted;
+            m_quiet.start();
+        }
+        if (QWhatsThis::inWhatsThisMode()) {
             QWhatsThis::leaveWhatsThisMode();
+            m_quiet.start();
+        }
         if (QWidget *popup = QApplication::activePopupWidget()) {
             popup->close();
+            m_quiet.start();
             return Result::Wait;
         }
         QWidget *dialog = openDialog();
         if (!dialog)
-            return m_stepClock.elapsed() > 400 ? Result::Done : Result::Wait;
-        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
-            for (QAbstractButton *button : box->buttons())
-                if (box->buttonRole(button) == QMessageBox::ActionRole)
-                    return answer(QStringLiteral("reconnect")) ? Result::Done : Result::Wait;
-        }
+            return m_quiet.elapsed() > 600 ? Result::Done : Result::Wait;
+        m_quiet.start();
         if (m_stepClock.elapsed() < 300)
             return Result::Wait;
-        const bool escape = m_soak ? m_soak->pick(2) == 0 : true;
-        closeDialog(escape ? QStringLiteral("escape") : QStringLiteral("button"));
-        // closeDialog moved on; stay on this step until nothing is open.
-        --m_index;
+        bool done = false;
+        if (auto *box = qobject_cast<QMessageBox *>(dialog)) {
+            for (QAbstractButton *button : box->buttons()) {
+                // Reconnect is offered once the Controller answers again.
+                if (box->buttonRole(button) == QMessageBox::ActionRole) {
+                    if (!answer(QStringLiteral("reconnect")))
+                        return Result::Wait;
+                    done = true;
+                    break;
+                }
+            }
+        }
+        auto *connectButton = dialog->findChild<QPushButton *>(QStringLiteral("pushButton_connect"));
+        if (!done && connectButton && connectButton->isVisible()) {
+            if (!connectButton->isEnabled())
+                return Result::Wait;
+            note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(connectButton->text()), dialog->windowTitle()));
+            advance();
+            QTest::mouseClick(connectButton, Qt::LeftButton);
+            done = true;
+        }
+        if (!done) {
+            const bool escape = m_soak ? m_soak->pick(2) == 0 : true;
+            done = closeDialog(escape ? QStringLiteral("escape") : QStringLiteral("button"));
+        }
+        // The answer moved on; stay on this step until nothing is open.
+        if (done)
+            --m_index;
         return Result::Wait;
     }
     if (verb == QLatin1String("dialog") || verb == QLatin1String("dialog?")) {
@@ -469,6 +498,17 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             return Result::Done;
         return verb.endsWith(QLatin1Char('?')) && m_stepClock.elapsed() > 1500 * m_scale ? Result::Done
                                                                                         : Result::Wait;
+    }
+    if (verb == QLatin1String("quit")) {
+        // Quit from the menu; while measuring the program asks, and the
+        // measurement is stopped.
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        QStringList steps{QStringLiteral("menu \"&QUORIX4/&Quit\"")};
+        if (measuring())
+            steps << QStringLiteral("answer yes");
+        insertSteps(steps, step.text);
+        return Result::Done;
     }
     if (verb == QLatin1String("button")) {
         // A button of the dialog in front, by its text.
@@ -505,6 +545,9 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Done;
     }
     if (verb == QLatin1String("sim")) {
+        // Stopped only from a quiet window; started again whatever it shows.
+        if (arg == QLatin1String("stop") && openDialog())
+            return Result::Wait;
         if (arg == QLatin1String("stop"))
             stopSimulator();
         else

@@ -83,6 +83,9 @@ private:
     int m_index = 0;
     QElapsedTimer m_stepClock;
     int m_stepStarted = -1;
+    // Since when nothing has been open, for the step that clears dialogs.
+    QElapsedTimer m_quiet;
+    int m_quietStep = -1;
     int m_timeoutMs = 20000;
     double m_scale = 1.0;
     QStringList m_recent;

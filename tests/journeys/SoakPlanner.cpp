@@ -39,7 +39,7 @@ QStringList SoakPlanner::nextAction()
     if (m_clock.elapsed() > m_minutes * 60000) {
         // The end: quit as a user does, stopping the measurement if one runs.
         m_closing = true;
-        return {settle, QStringLiteral("menu \"&QUORIX4/&Quit\""), QStringLiteral("answer? yes")};
+        return {settle, QStringLiteral("quit")};
     }
     const int sleep = between(100, 1500);
     switch (pick(16)) {
