@@ -1,5 +1,6 @@
 #include "JourneyDriver.h"
 
+#include "KeepLibrariesLoaded.h"
 #include "SoakPlanner.h"
 #include "StallWatchdog.h"
 
@@ -122,12 +123,21 @@ JourneyDriver::JourneyDriver()
 
     // Between one main window and the next (Reconnect) and after the last,
     // the program runs no event loop on purpose.
-    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { m_watchdog->disarm(); });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
+        m_watchdog->disarm();
+        keepLoadedLibrariesUntilExit();
+    });
 
     QTimer::singleShot(TickMs, this, &JourneyDriver::tick);
 }
 
-JourneyDriver::~JourneyDriver() = default;
+JourneyDriver::~JourneyDriver()
+{
+    // Leak checking runs after exit, when Qt has unloaded the GL driver and
+    // the renderer plug-in: what they kept for the whole run would then come
+    // from an unknown module and could not be told apart from ours.
+    keepLoadedLibrariesUntilExit();
+}
 
 void JourneyDriver::load()
 {
