@@ -44,6 +44,19 @@ QString plain(QString text)
     return text.remove(QLatin1Char('&')).trimmed();
 }
 
+// Whether a text the program shows is the English 'wanted', in the language
+// the program speaks.
+bool shows(const QString &shown, const QString &wanted)
+{
+    if (plain(shown) == plain(wanted))
+        return true;
+    const QByteArray source = wanted.toUtf8();
+    for (const char *context : kContexts)
+        if (plain(shown) == plain(QCoreApplication::translate(context, source.constData())))
+            return true;
+    return false;
+}
+
 // Splits a step line into words; "double quotes" keep spaces together.
 QStringList splitWords(const QString &line)
 {
@@ -528,10 +541,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
             if (!button->isVisible() || !button->isEnabled())
                 continue;
-            bool same = plain(button->text()) == plain(arg);
-            for (const char *context : kContexts)
-                same = same || plain(button->text()) == plain(QCoreApplication::translate(context, arg.toUtf8().constData()));
-            if (same) {
+            if (shows(button->text(), arg)) {
                 note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(button->text()), dialog->windowTitle()));
                 once();
                 QTest::mouseClick(button, Qt::LeftButton);
@@ -649,13 +659,9 @@ QWidget *JourneyDriver::openDialog() const
 
 QAction *JourneyDriver::findAction(const QList<QAction *> &actions, const QString &text) const
 {
-    for (QAction *action : actions) {
-        if (plain(action->text()) == plain(text))
+    for (QAction *action : actions)
+        if (shows(action->text(), text))
             return action;
-        for (const char *context : kContexts)
-            if (plain(action->text()) == plain(QCoreApplication::translate(context, text.toUtf8().constData())))
-                return action;
-    }
     return nullptr;
 }
 
@@ -791,9 +797,7 @@ bool JourneyDriver::closeDialog(const QString &how)
                                    QStringLiteral("Ok")};
         for (auto *candidate : dialog->findChildren<QPushButton *>()) {
             for (const QString &name : names) {
-                if (candidate->isVisible() && candidate->isEnabled()
-                    && (plain(candidate->text()) == name
-                        || plain(candidate->text()) == plain(QCoreApplication::translate("QPlatformTheme", name.toUtf8())))) {
+                if (candidate->isVisible() && candidate->isEnabled() && shows(candidate->text(), name)) {
                     button = candidate;
                     break;
                 }
