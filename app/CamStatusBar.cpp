@@ -67,6 +67,7 @@ void CamStatusBar::update_status(const char *status)
     if (!m_attached)
         return;
     ++s_calls;
+    m_refreshed = false;
     const bool measuring = std::strcmp(status, "cal") == 0 || std::strcmp(status, "mea") == 0;
     if (!measuring) {
         // Idle: the camera count is looked at every 2 s only.
@@ -82,6 +83,17 @@ void CamStatusBar::update_status(const char *status)
     build(cameras);
     for (CamStatusWidget *widget : qAsConst(m_widgets))
         widget->refresh();
+    m_refreshed = true;
+}
+
+QVector<QPair<int, int>> CamStatusBar::readRays() const
+{
+    QVector<QPair<int, int>> rays;
+    if (!m_refreshed)
+        return rays;
+    for (const CamStatusWidget *widget : m_widgets)
+        rays.append({widget->detected(), widget->used()});
+    return rays;
 }
 
 int CamStatusBar::onData(const char *, const char *)

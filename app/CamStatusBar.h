@@ -4,6 +4,8 @@
 #include "Requester.h"
 
 #include <QList>
+#include <QPair>
+#include <QVector>
 #include <QToolBar>
 
 class CamStatusWidget;
@@ -20,6 +22,8 @@ public:
 
     QList<CamStatusWidget *> widgets() const { return m_widgets; }
     void detach();
+    // Seen and used rays per camera as the latest poll read them; empty when it read none.
+    QVector<QPair<int, int>> readRays() const;
 
     int onData(const char *key, const char *line) override;
     void onMeasurementStarted() override;
@@ -38,5 +42,6 @@ private:
     QList<CamStatusWidget *> m_widgets;
     int m_cameras = -1;
     bool m_attached = true;
+    bool m_refreshed = false;
     static int s_calls;
 };

@@ -53,13 +53,14 @@ void CamStatusWidget::refresh()
     if (m_override) {
         m_field->setText(m_overrideText);
         m_override = false;
+        m_detected = m_used = -1;
         return;
     }
     // A failed query keeps the start value 1, not -1: the field then still reads as counts.
     int detected = 1;
     int used = 1;
     const int camera = m_index + 1;
-    m_channel->getInt(&detected, "status number_of_rays c%02d", camera);
-    m_channel->getInt(&used, "status number_of_used_rays c%02d", camera);
+    m_detected = m_channel->getInt(&detected, "status number_of_rays c%02d", camera) == 0 ? detected : -1;
+    m_used = m_channel->getInt(&used, "status number_of_used_rays c%02d", camera) == 0 ? used : -1;
     showCounts(detected, used);
 }

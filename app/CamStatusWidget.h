@@ -22,6 +22,9 @@ public:
     void showCounts(int detected, int used);
 
     static QString markerText(int detected, int used);
+    // The counts the last refresh read; -1 when it read none.
+    int detected() const { return m_detected; }
+    int used() const { return m_used; }
 
 private:
     IOManager *m_channel;
@@ -30,4 +33,6 @@ private:
     QLineEdit *m_field;
     QString m_overrideText;
     bool m_override = false;
+    int m_detected = -1;
+    int m_used = -1;
 };

@@ -182,6 +182,7 @@ void EventDisplay::showAndLog(const QString &message)
         return;
     const QDateTime now = QDateTime::currentDateTime();
     display(now, message);
+    emit messageShown(message);
     const QString problem = log(now, lineFor(now, message));
     if (problem.isEmpty()) {
         m_logFailureShown = false;

@@ -35,8 +35,13 @@ public:
     bool isPolling() const;
     QString logFilePath(const QDate &date) const;
     void stop();
+    QString hostName() const { return m_hostName; }
 
     int receive(int type, const char *sender, const char *text) override;
+
+signals:
+    // Every message shown, as shown (without its time stamp).
+    void messageShown(const QString &message);
 
 public slots:
     void get_msg();

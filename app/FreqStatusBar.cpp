@@ -52,6 +52,8 @@ void FreqStatusBar::detach()
     // Detached, the bar no longer knows: its last frequency must not stand as current.
     m_field->setText(QString::fromLatin1(NoValue));
     m_field->setStyleSheet(QString());
+    m_hertz = -1.0;
+    m_framesLost = -1;
     m_attached = false;
     m_channel->removeRequester(this);
 }
@@ -96,6 +98,7 @@ void FreqStatusBar::onMeasurementStarted()
 void FreqStatusBar::onMeasurementStopped()
 {
     m_timer->stop();
+    m_hertz = -1.0;
     m_field->setText(QString::fromLatin1(NoValue));
 }
 
@@ -106,11 +109,13 @@ void FreqStatusBar::showFrequency()
     double hertz = -1.0;
     if (m_channel->getDouble(&hertz, "status output_frequency") != 0)
         hertz = -1.0;
+    m_hertz = hertz;
     m_field->setText(frequencyText(hertz));
 }
 
 void FreqStatusBar::update_status(const char *status)
 {
+    m_framesLost = -1;
     if (!m_attached || !isVisible())
         return;
     m_waiting = std::strcmp(status, "wait") == 0;
@@ -120,7 +125,9 @@ void FreqStatusBar::update_status(const char *status)
     if (m_lostFramesSupported) {
         int lost = 0;
         const bool queried = m_channel->getInt(&lost, "status frames_lost") == 0;
+        m_framesLost = queried ? lost : -1;
         style = lostFramesStyle(queried, lost);
     }
-    m_field->setStyleSheet(style);
+    if (m_field->styleSheet() != style)
+        m_field->setStyleSheet(style);
 }

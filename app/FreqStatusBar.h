@@ -21,6 +21,9 @@ public:
     QLineEdit *field() const { return m_field; }
     bool isTimerActive() const;
     void detach();
+    // The latest frequency read while measuring, and the lost frames the latest poll read; -1 when unknown.
+    double readFrequency() const { return m_hertz; }
+    int readFramesLost() const { return m_framesLost; }
 
     int onData(const char *key, const char *line) override;
     void onMeasurementStarted() override;
@@ -41,4 +44,6 @@ private:
     bool m_frequencySupported;
     bool m_lostFramesSupported;
     bool m_attached = true;
+    double m_hertz = -1.0;
+    int m_framesLost = -1;
 };

@@ -1,6 +1,8 @@
 #include "MainWindow.h"
 
 #include "AboutDlg2g.h"
+#include "StatusFeed.h"
+#include "StatusReadings.h"
 #include "AppStatusBar.h"
 #include "BoxPlacement.h"
 #include "CamStatusBar.h"
@@ -494,6 +496,8 @@ void MainWindow::createEventDisplay()
     m_channel->getString(host, "system hostname");
     m_eventDisplay = new EventDisplay(m_channel.get(), m_logsDir, QString::fromLatin1(host));
     m_channel->addMessageReceiver(Standard, m_eventDisplay);
+    m_statusFeed = new StatusFeed(m_channel.get(), this);
+    connect(m_eventDisplay, &EventDisplay::messageShown, m_statusFeed, &StatusFeed::publishEvent);
     m_eventDock = new QDockWidget(tr("Event Display"), this);
     m_eventDock->setObjectName(QStringLiteral("DisplayEvent"));
     m_eventDock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable
@@ -524,6 +528,7 @@ void MainWindow::sendStartupMessages()
     relay("UpdateModule", m_prefs.notifyOldFrontendOrBackend ? QStringLiteral("CheckForOldFrontendOrBackend")
                                                               : QStringLiteral("NotCheckForOldFrontendOrBackend"));
     relay("UpdateModule", m_prefs.darkTheme ? QStringLiteral("DarkThemeEnabled") : QStringLiteral("DarkThemeDisabled"));
+    m_statusFeed->announceLogs(m_logsDir, m_eventDisplay->hostName());
 }
 
 // Everything the host tells its modules goes out as "Quorix2", type 1.
@@ -580,8 +585,23 @@ void MainWindow::notify_body_admin()
         relay("BodyAdministrationModule", QStringLiteral("bodyadjustment available"));
 }
 
+// What this round read goes to the modules, so that none of them asks again.
+void MainWindow::publishReadings(const QByteArray &status)
+{
+    StatusReadings readings;
+    readings.active = status;
+    readings.frequency = m_freqStatusBar->readFrequency();
+    readings.framesLost = m_freqStatusBar->readFramesLost();
+    readings.bodies = m_trackingStatusBar->readBodies();
+    readings.markers = m_trackingStatusBar->readMarkers();
+    readings.rays = m_camStatusBar->readRays();
+    m_statusFeed->publish(readings);
+}
+
 void MainWindow::detachStatusBars()
 {
+    if (m_statusFeed)
+        m_statusFeed->detach();
     if (m_camStatusBar)
         m_camStatusBar->detach();
     if (m_freqStatusBar)
@@ -751,6 +771,7 @@ void MainWindow::update_status()
     m_camStatusBar->update_status(status.constData());
     m_trackingStatusBar->update_status(status.constData());
     m_freqStatusBar->update_status(status.constData());
+    publishReadings(status);
 
     if (state == QLatin1String("wait")) {
         const QString waiting = tr("measurement interrupted. Waiting for external synchronisation signal...");

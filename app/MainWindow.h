@@ -19,6 +19,7 @@ class FreqStatusBar;
 class IOManagerUdpTcp;
 class QDockWidget;
 class RadioStatusBar;
+class StatusFeed;
 class TrackingStatusBar;
 class MainAppMessageReceiver;
 class ModuleHost;
@@ -116,6 +117,7 @@ private:
     void createMenus();
     void createEventDisplay();
     void createToolBars();
+    void publishReadings(const QByteArray &status);
     void detachStatusBars();
     void loadModules();
     void sendStartupMessages();
@@ -147,6 +149,7 @@ private:
     QString m_configDir;
     QString m_preferencesFile;
     QString m_logsDir;
+    StatusFeed *m_statusFeed = nullptr;
 
     std::unique_ptr<IOManagerUdpTcp> m_channel;
     std::unique_ptr<ModuleHost> m_moduleHost;

@@ -79,6 +79,7 @@ void ShortStatusWidget::update_status(const char *status)
     if (std::strcmp(status, "cal") != 0 && std::strcmp(status, "mea") != 0) {
         m_bodies->setText(QStringLiteral("-"));
         m_markers->setText(QStringLiteral("-"));
+        m_bodyCount = m_markerCount = -1;
         return;
     }
     int bodies = -1;
@@ -87,6 +88,8 @@ void ShortStatusWidget::update_status(const char *status)
         bodies = -1;
     if (m_channel->getInt(&markers, "status number_of_marker") != 0)
         markers = -1;
+    m_bodyCount = bodies;
+    m_markerCount = markers;
     m_bodies->setText(QString::number(bodies));
     m_markers->setText(QString::number(markers));
 }

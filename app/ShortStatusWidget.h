@@ -15,6 +15,9 @@ public:
 
     QString bodyText() const;
     QString markerText() const;
+    // The counts the latest update read; -1 when it read none.
+    int bodies() const { return m_bodyCount; }
+    int markers() const { return m_markerCount; }
 
 public slots:
     void update_status(const char *status);
@@ -27,4 +30,6 @@ private:
     IOManager *m_channel;
     QLabel *m_bodies;
     QLabel *m_markers;
+    int m_bodyCount = -1;
+    int m_markerCount = -1;
 };

@@ -32,10 +32,23 @@ void TrackingStatusBar::detach()
 
 void TrackingStatusBar::update_status(const char *status)
 {
+    m_read = false;
     if (!m_attached || !isVisible())
         return;
-    if (std::strcmp(status, "cal") == 0 || std::strcmp(status, "mea") == 0)
+    if (std::strcmp(status, "cal") == 0 || std::strcmp(status, "mea") == 0) {
         m_widget->update_status(status);
+        m_read = true;
+    }
+}
+
+int TrackingStatusBar::readBodies() const
+{
+    return m_read ? m_widget->bodies() : -1;
+}
+
+int TrackingStatusBar::readMarkers() const
+{
+    return m_read ? m_widget->markers() : -1;
 }
 
 int TrackingStatusBar::onData(const char *, const char *)

@@ -17,6 +17,9 @@ public:
 
     ShortStatusWidget *statusWidget() const { return m_widget; }
     void detach();
+    // The counts the latest poll read; -1 when it read none.
+    int readBodies() const;
+    int readMarkers() const;
 
     int onData(const char *key, const char *line) override;
     void onMeasurementStarted() override;
@@ -29,4 +32,5 @@ private:
     IOManager *m_channel;
     ShortStatusWidget *m_widget;
     bool m_attached = true;
+    bool m_read = false;
 };

@@ -146,6 +146,7 @@ private slots:
     void protocolGates_data();
     void protocolGates();
     void startAndStop();
+    void modulesHearWhatThePollRead();
     void userFolderClosedAtStart();
     void startRefusedWhenTrackingUnavailable();
     void refusedStartAndStop();
@@ -260,6 +261,58 @@ void tst_MainWindow::startAndStop()
     QVERIFY(!w.freqStatusBar()->isTimerActive());
     for (const ModalWatcher::Seen &seen : s.watcher.seen())
         QVERIFY2(!seen.title.startsWith("Command"), qPrintable(seen.title + ": " + seen.text));
+}
+
+// A module that records the system's state hears every poll round and every
+// event on its channel, and the poll asks nothing more for it.
+void tst_MainWindow::modulesHearWhatThePollRead()
+{
+    struct Listener : MessageReceiver {
+        QList<QPair<int, QByteArray>> heard;
+        int receive(int type, const char *sender, const char *text) override
+        {
+            if (QByteArray(sender) == "Quorix2")
+                heard.append({type, QByteArray(text)});
+            return 0;
+        }
+        QList<QByteArray> of(int type) const
+        {
+            QList<QByteArray> texts;
+            for (const auto &h : heard)
+                if (h.first == type)
+                    texts << h.second;
+            return texts;
+        }
+    } listener;
+    Session s;
+    SimScenario scenario;
+    scenario.cameras = 3;
+    QVERIFY(s.open(41, scenario));
+    MainWindow &w = *s.window;
+    w.commandChannel()->addMessageReceiver("TrackingHealthModule", &listener);
+
+    QTest::qWait(450);
+    QVERIFY(!listener.of(1).isEmpty());
+    QCOMPARE(listener.of(1).last(), QByteArray("active=none;frequency=-;bodies=-;markers=-;frames_lost=0"));
+
+    w.startStopAction()->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(listener.of(1).last().startsWith("active=mea;frequency=60.00;"), 3000);
+    const QByteArray measuring = listener.of(1).last();
+    QVERIFY2(measuring.contains(";bodies=") && !measuring.contains(";bodies=-"), measuring.constData());
+    QCOMPARE(measuring.mid(measuring.indexOf(";rays=")).count(','), 2);   // three cameras
+    QVERIFY(listener.of(2).contains("(QUORIX4) measurement started"));
+
+    // Asked once per round for the bars, never again for the listener.
+    s.sim.clearCommandLog();
+    const int roundsBefore = listener.of(1).size();
+    QTest::qWait(1000);
+    const int rounds = listener.of(1).size() - roundsBefore;
+    QVERIFY(rounds >= 2);
+    QVERIFY(s.tcpCount("quorix2 get status number_of_bodies") <= rounds);
+
+    w.startStopAction()->trigger();
+    QTRY_VERIFY(listener.of(2).contains("(QUORIX4) measurement stopped"));
+    w.commandChannel()->removeMessageReceiver("TrackingHealthModule", &listener);
 }
 
 void tst_MainWindow::userFolderClosedAtStart()
