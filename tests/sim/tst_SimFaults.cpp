@@ -1,11 +1,16 @@
-// Each fault the simulator can show, set by option text or at run time through the API.
+// Each fault the simulator can show, set by option text or at run time through the API,
+// and the tracking faults of the scenario, driven frame by frame without a clock.
 #include "ControllerSimulator.h"
+#include "SimCommandProcessor.h"
 #include "SimFaults.h"
+#include "SimStreamGenerator.h"
 #include "SimTestClient.h"
 
 #include <QNetworkDatagram>
 #include <QUdpSocket>
 #include <QtTest>
+
+#include <cmath>
 
 namespace {
 
@@ -19,6 +24,39 @@ SimFaults faultsFrom(const QString& name, const QString& value)
     if (!f.applyOption(name, value, &error))
         qWarning("%s", qPrintable(error));
     return f;
+}
+
+const QHostAddress kPeer(QStringLiteral("127.0.3.41"));
+
+// The value of a status query as the processor answers it.
+int status(SimCommandProcessor& p, const QByteArray& key)
+{
+    const QByteArray reply = p.handle("quorix2 get " + key, kPeer).text;
+    const QByteArray prefix = "quorix2 set " + key + ' ';
+    return reply.startsWith(prefix) ? reply.mid(prefix.size()).toInt() : -1;
+}
+
+// Ids of the bodies in the frame's "6d" line.
+QList<int> streamedBodies(const SimCommandProcessor& p)
+{
+    QByteArray text;
+    SimStreamGenerator().frame(p.frameNumber(), p.timeStamp(), p.motion(), SimStreamGenerator::Outputs(), &text);
+    QList<int> ids;
+    for (const QByteArray& line : text.split('\n')) {
+        if (!line.startsWith("6d "))
+            continue;
+        // "6d N [id quality][x y z][rotation] [id …": each body starts after a blank.
+        for (const QByteArray& word : line.split(' '))
+            if (word.startsWith('['))
+                ids << word.mid(1).toInt();
+    }
+    return ids;
+}
+
+void startMeasuring(SimCommandProcessor* p, const SimScenario& s)
+{
+    p->setScenario(s);
+    p->handle("quorix2 tracking start", kPeer);
 }
 
 } // namespace
@@ -42,6 +80,10 @@ private slots:
     void splitReplies();
     void repliesWithoutZeroByte();
     void faultsCanBeClearedAtRunTime();
+    void firstBodyDropsOutOnTimeAndTheBodyCountFollows();
+    void lostFramesSkipTheirNumbersAndAreReportedForTheLastSecond();
+    void lostFramesLeaveGapsInTheStream();
+    void dimmedCameraSeesHalfAndUsesAThirdOfTheRays();
 
 private:
     ControllerSimulator* m_sim = nullptr;
@@ -205,6 +247,172 @@ void SimFaultsTest::faultsCanBeClearedAtRunTime()
     m_sim->setFaults(SimFaults());
     QVERIFY(!m_sim->faults().any());
     QCOMPARE(m_client->command("quorix2 get system model"), QByteArray("quorix2 set system model 0"));
+}
+
+void SimFaultsTest::firstBodyDropsOutOnTimeAndTheBodyCountFollows()
+{
+    // Against a run without the fault: the first body is gone exactly in the
+    // windows, everything else is as it would be.
+    SimScenario plain;
+    plain.rate = 100;
+    plain.bodies = 3;
+    SimScenario faulty = plain;
+    QString error;
+    QVERIFY2(faulty.applyOption(QStringLiteral("drop-body"), QStringLiteral("1500:20"), &error), qPrintable(error));
+    SimCommandProcessor a, b;
+    startMeasuring(&a, plain);
+    startMeasuring(&b, faulty);
+    int gone = 0;
+    for (int f = 1; f <= 100 * 65; ++f) {
+        a.advanceFrame();
+        b.advanceFrame();
+        const int ms = f * 10;
+        const bool window = ms >= 20000 && ms % 20000 < 1500; // 20.0 .. 21.49 s, 40.0 .., 60.0 ..
+        const bool wasTracked = a.motion().bodies[0].quality >= 0;
+        const bool tracked = b.motion().bodies[0].quality >= 0;
+        QVERIFY2(tracked == (wasTracked && !window), qPrintable(QStringLiteral("frame %1").arg(f)));
+        for (int i = 1; i < 3; ++i)
+            QCOMPARE(b.motion().bodies[size_t(i)].quality, a.motion().bodies[size_t(i)].quality);
+        QCOMPARE(streamedBodies(b).contains(0), tracked);
+        QCOMPARE(status(b, "status number_of_bodies"), status(a, "status number_of_bodies") - (wasTracked && window ? 1 : 0));
+        gone += window ? 1 : 0;
+    }
+    QCOMPARE(gone, 3 * 150);
+    // Switched off again, the body stays.
+    QVERIFY(faulty.applyOption(QStringLiteral("drop-body"), QStringLiteral("off"), &error));
+    QCOMPARE(faulty.dropBodyMs, 0);
+}
+
+void SimFaultsTest::lostFramesSkipTheirNumbersAndAreReportedForTheLastSecond()
+{
+    SimScenario s;
+    s.rate = 60;
+    SimCommandProcessor clean;
+    startMeasuring(&clean, s);
+    for (int i = 1; i <= 600; ++i) {
+        clean.advanceFrame();
+        QCOMPARE(clean.frameNumber(), quint32(i));
+        QCOMPARE(status(clean, "status frames_lost"), 0);
+    }
+
+    s.loseFramesEverySec = 5;
+    SimCommandProcessor p, again;
+    startMeasuring(&p, s);
+    startMeasuring(&again, s);
+    QMap<qint64, int> lostIn; // second of the measurement -> frames lost in it
+    QSet<quint32> jumps;
+    int gaps = 0;
+    quint32 last = 0;
+    for (int i = 0; i < 60 * 600; ++i) {
+        p.advanceFrame();
+        again.advanceFrame();
+        const quint32 fr = p.frameNumber();
+        QCOMPARE(again.frameNumber(), fr); // the same frames go missing in every run
+        const quint32 jump = fr - last;
+        QVERIFY2(jump >= 1 && jump <= 6, qPrintable(QStringLiteral("frame %1 after %2").arg(fr).arg(last)));
+        if (jump > 1) {
+            ++gaps;
+            jumps.insert(jump);
+        }
+        for (quint32 n = last + 1; n < fr; ++n)
+            ++lostIn[qint64(n / 60)];
+        last = fr;
+        QCOMPARE(status(p, "status frames_lost"), lostIn.value(qint64(fr / 60) - 1));
+    }
+    // About every 5 s in 10 minutes, each gap 1 to 5 frames long.
+    QVERIFY2(gaps >= 60 && gaps <= 240, qPrintable(QString::number(gaps)));
+    QCOMPARE(jumps, (QSet<quint32>{2, 3, 4, 5, 6}));
+    QVERIFY(!lostIn.isEmpty());
+
+    // Frames a busy Controller could not send are skipped and reported alike.
+    s.loseFramesEverySec = 0;
+    startMeasuring(&clean, s);
+    for (int i = 0; i < 70; ++i)
+        clean.advanceFrame();
+    clean.loseFrames(3);
+    clean.advanceFrame();
+    QCOMPARE(clean.frameNumber(), quint32(74));
+    QCOMPARE(status(clean, "status frames_lost"), 0); // second 1 is not over yet
+    while (clean.frameNumber() < 120)
+        clean.advanceFrame();
+    QCOMPARE(status(clean, "status frames_lost"), 3);
+    while (clean.frameNumber() < 180)
+        clean.advanceFrame();
+    QCOMPARE(status(clean, "status frames_lost"), 0);
+    clean.loseFrames(100000); // a long stall costs no time and reports at most a second's worth
+    clean.advanceFrame();
+    clean.advanceFrame();
+    QCOMPARE(clean.frameNumber(), quint32(100182));
+    while (clean.frameNumber() % 60 != 0)
+        clean.advanceFrame();
+    QCOMPARE(status(clean, "status frames_lost"), 100180 - 100140 + 1); // the lost frames of second 1669
+    clean.handle("quorix2 tracking stop", kPeer);
+    QCOMPARE(status(clean, "status frames_lost"), 0);
+}
+
+void SimFaultsTest::lostFramesLeaveGapsInTheStream()
+{
+    SimScenario s;
+    s.rate = 200;
+    s.loseFramesEverySec = 1;
+    m_sim->setScenario(s);
+    QUdpSocket data;
+    QVERIFY(data.bind(QHostAddress(kClient), 0));
+    QCOMPARE(m_client->command("quorix2 set output net chmon udp my_ip " + QByteArray::number(data.localPort())),
+             QByteArray("quorix2 ok"));
+    QCOMPARE(m_client->command("quorix2 tracking start"), QByteArray("quorix2 ok"));
+    qint64 last = 0;
+    int gaps = 0;
+    QElapsedTimer waited;
+    waited.start();
+    while (gaps < 2 && waited.elapsed() < 10000) {
+        if (!data.waitForReadyRead(1000))
+            continue;
+        while (data.hasPendingDatagrams()) {
+            const QByteArray d = data.receiveDatagram(70000).data();
+            QVERIFY(d.startsWith("fr "));
+            const qint64 fr = d.mid(3, d.indexOf('\r') - 3).toLongLong();
+            QVERIFY(fr > last);
+            gaps += last > 0 && fr - last > 1 ? 1 : 0;
+            last = fr;
+        }
+    }
+    QVERIFY2(gaps >= 2, qPrintable(QStringLiteral("%1 gaps up to frame %2").arg(gaps).arg(last)));
+}
+
+void SimFaultsTest::dimmedCameraSeesHalfAndUsesAThirdOfTheRays()
+{
+    SimScenario s;
+    s.cameras = 6;
+    s.bodies = 4;
+    s.markers = 20;
+    QString error;
+    QVERIFY(s.applyOption(QStringLiteral("dim-camera"), QStringLiteral("3"), &error));
+    SimCommandProcessor p;
+    startMeasuring(&p, s);
+    double seen[7] = {}, used[7] = {};
+    for (int f = 0; f < 600; ++f) {
+        p.advanceFrame();
+        for (int c = 1; c <= 6; ++c) {
+            const QByteArray cc = "c0" + QByteArray::number(c);
+            const int rays = status(p, "status number_of_rays " + cc);
+            const int usedRays = status(p, "status number_of_used_rays " + cc);
+            QVERIFY(rays >= 0 && usedRays >= 0 && usedRays <= rays);
+            seen[c] += rays;
+            used[c] += usedRays;
+        }
+    }
+    double othersSeen = 0, othersUsed = 0;
+    for (int c : {1, 2, 4, 5, 6}) {
+        othersSeen += seen[c] / 5;
+        othersUsed += used[c] / 5;
+    }
+    QVERIFY(othersSeen > 1000);
+    for (int c : {1, 2, 4, 5, 6}) // the others stay alike
+        QVERIFY(std::abs(seen[c] - othersSeen) < 0.2 * othersSeen);
+    const double seenRatio = seen[3] / othersSeen, usedRatio = used[3] / othersUsed;
+    QVERIFY2(seenRatio > 0.4 && seenRatio < 0.6, qPrintable(QString::number(seenRatio)));
+    QVERIFY2(usedRatio > 0.25 && usedRatio < 0.42, qPrintable(QString::number(usedRatio)));
 }
 
 QTEST_GUILESS_MAIN(SimFaultsTest)
