@@ -28,7 +28,6 @@ SimFaults faultsFrom(const QString& name, const QString& value)
 
 const QHostAddress kPeer(QStringLiteral("127.0.3.41"));
 
-// The value of a status query as the processor answers it.
 int status(SimCommandProcessor& p, const QByteArray& key)
 {
     const QByteArray reply = p.handle("quorix2 get " + key, kPeer).text;
@@ -36,21 +35,15 @@ int status(SimCommandProcessor& p, const QByteArray& key)
     return reply.startsWith(prefix) ? reply.mid(prefix.size()).toInt() : -1;
 }
 
-// Ids of the bodies in the frame's "6d" line.
-QList<int> streamedBodies(const SimCommandProcessor& p)
+// The frame's "6d" line lists body 0.
+bool streamsFirstBody(const SimCommandProcessor& p)
 {
+    SimStreamGenerator::Outputs only6d;
+    only6d.ts = only6d.cal6d = only6d.gripwand = only6d.tool = only6d.reference = false;
+    only6d.markers = only6d.inertial = only6d.hands = false;
     QByteArray text;
-    SimStreamGenerator().frame(p.frameNumber(), p.timeStamp(), p.motion(), SimStreamGenerator::Outputs(), &text);
-    QList<int> ids;
-    for (const QByteArray& line : text.split('\n')) {
-        if (!line.startsWith("6d "))
-            continue;
-        // "6d N [id quality][x y z][rotation] [id …": each body starts after a blank.
-        for (const QByteArray& word : line.split(' '))
-            if (word.startsWith('['))
-                ids << word.mid(1).toInt();
-    }
-    return ids;
+    SimStreamGenerator().frame(p.frameNumber(), p.timeStamp(), p.motion(), only6d, &text);
+    return text.contains(" [0 ");
 }
 
 void startMeasuring(SimCommandProcessor* p, const SimScenario& s)
@@ -251,103 +244,71 @@ void SimFaultsTest::faultsCanBeClearedAtRunTime()
 
 void SimFaultsTest::firstBodyDropsOutOnTimeAndTheBodyCountFollows()
 {
-    // Against a run without the fault: the first body is gone exactly in the
-    // windows, everything else is as it would be.
+    // Against a run without the fault: body 0 is gone exactly in the windows.
     SimScenario plain;
     plain.rate = 100;
     plain.bodies = 3;
     SimScenario faulty = plain;
-    QString error;
-    QVERIFY2(faulty.applyOption(QStringLiteral("drop-body"), QStringLiteral("1500:20"), &error), qPrintable(error));
+    QVERIFY(faulty.applyOption(QStringLiteral("drop-body"), QStringLiteral("1500:20"), nullptr));
     SimCommandProcessor a, b;
     startMeasuring(&a, plain);
     startMeasuring(&b, faulty);
-    int gone = 0;
     for (int f = 1; f <= 100 * 65; ++f) {
         a.advanceFrame();
         b.advanceFrame();
-        const int ms = f * 10;
-        const bool window = ms >= 20000 && ms % 20000 < 1500; // 20.0 .. 21.49 s, 40.0 .., 60.0 ..
+        const bool window = f >= 2000 && f % 2000 < 150; // from 20 s, 40 s and 60 s on for 1.5 s
         const bool wasTracked = a.motion().bodies[0].quality >= 0;
-        const bool tracked = b.motion().bodies[0].quality >= 0;
-        QVERIFY2(tracked == (wasTracked && !window), qPrintable(QStringLiteral("frame %1").arg(f)));
-        for (int i = 1; i < 3; ++i)
-            QCOMPARE(b.motion().bodies[size_t(i)].quality, a.motion().bodies[size_t(i)].quality);
-        QCOMPARE(streamedBodies(b).contains(0), tracked);
+        QVERIFY2(streamsFirstBody(b) == (wasTracked && !window), qPrintable(QString::number(f)));
+        QCOMPARE(b.motion().bodies[1].quality, a.motion().bodies[1].quality);
         QCOMPARE(status(b, "status number_of_bodies"), status(a, "status number_of_bodies") - (wasTracked && window ? 1 : 0));
-        gone += window ? 1 : 0;
     }
-    QCOMPARE(gone, 3 * 150);
-    // Switched off again, the body stays.
-    QVERIFY(faulty.applyOption(QStringLiteral("drop-body"), QStringLiteral("off"), &error));
-    QCOMPARE(faulty.dropBodyMs, 0);
 }
 
 void SimFaultsTest::lostFramesSkipTheirNumbersAndAreReportedForTheLastSecond()
 {
     SimScenario s;
     s.rate = 60;
-    SimCommandProcessor clean;
-    startMeasuring(&clean, s);
-    for (int i = 1; i <= 600; ++i) {
-        clean.advanceFrame();
-        QCOMPARE(clean.frameNumber(), quint32(i));
-        QCOMPARE(status(clean, "status frames_lost"), 0);
-    }
-
     s.loseFramesEverySec = 5;
     SimCommandProcessor p, again;
     startMeasuring(&p, s);
     startMeasuring(&again, s);
-    QMap<qint64, int> lostIn; // second of the measurement -> frames lost in it
+    QMap<quint32, int> lostIn; // second of the measurement -> frames lost in it
     QSet<quint32> jumps;
     int gaps = 0;
-    quint32 last = 0;
-    for (int i = 0; i < 60 * 600; ++i) {
+    for (quint32 last = 0; last < 60 * 600;) {
         p.advanceFrame();
         again.advanceFrame();
         const quint32 fr = p.frameNumber();
         QCOMPARE(again.frameNumber(), fr); // the same frames go missing in every run
-        const quint32 jump = fr - last;
-        QVERIFY2(jump >= 1 && jump <= 6, qPrintable(QStringLiteral("frame %1 after %2").arg(fr).arg(last)));
-        if (jump > 1) {
-            ++gaps;
-            jumps.insert(jump);
-        }
+        QVERIFY2(fr - last >= 1 && fr - last <= 6, qPrintable(QStringLiteral("%1 after %2").arg(fr).arg(last)));
+        gaps += fr - last > 1 ? 1 : 0;
+        jumps.insert(fr - last);
         for (quint32 n = last + 1; n < fr; ++n)
-            ++lostIn[qint64(n / 60)];
+            ++lostIn[n / 60];
         last = fr;
-        QCOMPARE(status(p, "status frames_lost"), lostIn.value(qint64(fr / 60) - 1));
+        QCOMPARE(status(p, "status frames_lost"), lostIn.value(fr / 60 - 1));
     }
-    // About every 5 s in 10 minutes, each gap 1 to 5 frames long.
-    QVERIFY2(gaps >= 60 && gaps <= 240, qPrintable(QString::number(gaps)));
-    QCOMPARE(jumps, (QSet<quint32>{2, 3, 4, 5, 6}));
-    QVERIFY(!lostIn.isEmpty());
+    QVERIFY2(gaps >= 60 && gaps <= 240, qPrintable(QString::number(gaps))); // about every 5 s in 10 minutes
+    QCOMPARE(jumps, (QSet<quint32>{1, 2, 3, 4, 5, 6}));
 
-    // Frames a busy Controller could not send are skipped and reported alike.
+    // Without the option frames go 1 by 1, unless the server could not send
+    // them in time; those are skipped and reported alike.
     s.loseFramesEverySec = 0;
-    startMeasuring(&clean, s);
-    for (int i = 0; i < 70; ++i)
-        clean.advanceFrame();
-    clean.loseFrames(3);
-    clean.advanceFrame();
-    QCOMPARE(clean.frameNumber(), quint32(74));
-    QCOMPARE(status(clean, "status frames_lost"), 0); // second 1 is not over yet
-    while (clean.frameNumber() < 120)
-        clean.advanceFrame();
-    QCOMPARE(status(clean, "status frames_lost"), 3);
-    while (clean.frameNumber() < 180)
-        clean.advanceFrame();
-    QCOMPARE(status(clean, "status frames_lost"), 0);
-    clean.loseFrames(100000); // a long stall costs no time and reports at most a second's worth
-    clean.advanceFrame();
-    clean.advanceFrame();
-    QCOMPARE(clean.frameNumber(), quint32(100182));
-    while (clean.frameNumber() % 60 != 0)
-        clean.advanceFrame();
-    QCOMPARE(status(clean, "status frames_lost"), 100180 - 100140 + 1); // the lost frames of second 1669
-    clean.handle("quorix2 tracking stop", kPeer);
-    QCOMPARE(status(clean, "status frames_lost"), 0);
+    startMeasuring(&p, s);
+    for (quint32 f = 1; f <= 70; ++f) {
+        p.advanceFrame();
+        QCOMPARE(p.frameNumber(), f);
+    }
+    p.loseFrames(3);
+    while (p.frameNumber() < 120)
+        p.advanceFrame();
+    QCOMPARE(status(p, "status frames_lost"), 3);
+    p.loseFrames(100000); // a long stall is skipped at once: a whole second lost
+    p.advanceFrame();
+    QCOMPARE(p.frameNumber(), quint32(100121));
+    QCOMPARE(status(p, "status frames_lost"), 60);
+    p.handle("quorix2 tracking stop", kPeer);
+    QCOMPARE(status(p, "status frames_lost"), 0);
 }
 
 void SimFaultsTest::lostFramesLeaveGapsInTheStream()
@@ -358,19 +319,13 @@ void SimFaultsTest::lostFramesLeaveGapsInTheStream()
     m_sim->setScenario(s);
     QUdpSocket data;
     QVERIFY(data.bind(QHostAddress(kClient), 0));
-    QCOMPARE(m_client->command("quorix2 set output net chmon udp my_ip " + QByteArray::number(data.localPort())),
-             QByteArray("quorix2 ok"));
+    m_client->command("quorix2 set output net chmon udp my_ip " + QByteArray::number(data.localPort()));
     QCOMPARE(m_client->command("quorix2 tracking start"), QByteArray("quorix2 ok"));
     qint64 last = 0;
     int gaps = 0;
-    QElapsedTimer waited;
-    waited.start();
-    while (gaps < 2 && waited.elapsed() < 10000) {
-        if (!data.waitForReadyRead(1000))
-            continue;
+    while (gaps < 2 && data.waitForReadyRead(3000)) {
         while (data.hasPendingDatagrams()) {
             const QByteArray d = data.receiveDatagram(70000).data();
-            QVERIFY(d.startsWith("fr "));
             const qint64 fr = d.mid(3, d.indexOf('\r') - 3).toLongLong();
             QVERIFY(fr > last);
             gaps += last > 0 && fr - last > 1 ? 1 : 0;
@@ -383,36 +338,24 @@ void SimFaultsTest::lostFramesLeaveGapsInTheStream()
 void SimFaultsTest::dimmedCameraSeesHalfAndUsesAThirdOfTheRays()
 {
     SimScenario s;
-    s.cameras = 6;
-    s.bodies = 4;
+    s.cameras = 4;
     s.markers = 20;
-    QString error;
-    QVERIFY(s.applyOption(QStringLiteral("dim-camera"), QStringLiteral("3"), &error));
+    s.dimCamera = 3;
     SimCommandProcessor p;
     startMeasuring(&p, s);
-    double seen[7] = {}, used[7] = {};
+    double seen[5] = {}, used[5] = {};
     for (int f = 0; f < 600; ++f) {
         p.advanceFrame();
-        for (int c = 1; c <= 6; ++c) {
-            const QByteArray cc = "c0" + QByteArray::number(c);
-            const int rays = status(p, "status number_of_rays " + cc);
-            const int usedRays = status(p, "status number_of_used_rays " + cc);
-            QVERIFY(rays >= 0 && usedRays >= 0 && usedRays <= rays);
-            seen[c] += rays;
-            used[c] += usedRays;
+        for (int c = 1; c <= 4; ++c) {
+            const QByteArray camera = " c0" + QByteArray::number(c);
+            seen[c] += status(p, "status number_of_rays" + camera);
+            used[c] += status(p, "status number_of_used_rays" + camera);
         }
     }
-    double othersSeen = 0, othersUsed = 0;
-    for (int c : {1, 2, 4, 5, 6}) {
-        othersSeen += seen[c] / 5;
-        othersUsed += used[c] / 5;
-    }
-    QVERIFY(othersSeen > 1000);
-    for (int c : {1, 2, 4, 5, 6}) // the others stay alike
-        QVERIFY(std::abs(seen[c] - othersSeen) < 0.2 * othersSeen);
-    const double seenRatio = seen[3] / othersSeen, usedRatio = used[3] / othersUsed;
-    QVERIFY2(seenRatio > 0.4 && seenRatio < 0.6, qPrintable(QString::number(seenRatio)));
-    QVERIFY2(usedRatio > 0.25 && usedRatio < 0.42, qPrintable(QString::number(usedRatio)));
+    const double othersSeen = (seen[1] + seen[2] + seen[4]) / 3, othersUsed = (used[1] + used[2] + used[4]) / 3;
+    QVERIFY(othersSeen > 1000 && std::abs(seen[1] - seen[4]) < 0.2 * othersSeen);
+    QVERIFY2(seen[3] > 0.4 * othersSeen && seen[3] < 0.6 * othersSeen, qPrintable(QString::number(seen[3] / othersSeen)));
+    QVERIFY2(used[3] > 0.25 * othersUsed && used[3] < 0.42 * othersUsed, qPrintable(QString::number(used[3] / othersUsed)));
 }
 
 QTEST_GUILESS_MAIN(SimFaultsTest)
