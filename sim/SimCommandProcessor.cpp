@@ -28,6 +28,16 @@ QByteArray cut(QByteArray text)
     return text;
 }
 
+quint32 mix(quint32 x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
+}
+
 QString unquote(const QString& word)
 {
     if (word.size() >= 2 && (word.startsWith(QLatin1Char('\'')) || word.startsWith(QLatin1Char('"')))
@@ -139,7 +149,7 @@ bool SimCommandProcessor::dynamicValue(const QStringList& words, const QString& 
         else if (key == QLatin1String("status output_frequency"))
             *value = QString::number(mea ? m_scenario.rate : 0.0, 'f', 2);
         else if (key == QLatin1String("status frames_lost"))
-            *value = QString::number(mea ? m_framesLost : 0);
+            *value = QString::number(mea ? framesLost() : 0);
         else if (key == QLatin1String("status err"))
             *value = QStringLiteral("none");
         else if (words.size() == 3
@@ -384,7 +394,7 @@ SimCommandProcessor::Reply SimCommandProcessor::action(const QStringList& words)
         }
         m_active = QStringLiteral("mea");
         m_frame = 0;
-        m_framesLost = 0;
+        m_lostNow = m_lostBefore = LostInSecond();
         const QTime now = QTime::currentTime();
         m_startOfDay = now.msecsSinceStartOfDay() / 1000.0;
         m_motion.update(0.0);
@@ -444,6 +454,13 @@ int SimCommandProcessor::rays(int camera, bool used) const
         visible += b.quality >= 0 ? 4 : 0;
     for (const SimMotion::Target& g : m_motion.gripwands)
         visible += g.quality >= 0 ? 5 : 0;
+    if (camera == m_scenario.dimCamera) {
+        // A dimmed camera (dirty lens, weak flash) sees half of what the
+        // others see, and the tracker can use only a third of their rays.
+        if (!used)
+            return (visible + 1) / 2;
+        return m_scenario.cameraCalibrated(camera) ? (visible + 1) / 3 : 0;
+    }
     // Each camera misses a few markers that others see.
     visible = qMax(0, visible - (camera % 3));
     if (!used)
@@ -451,9 +468,47 @@ int SimCommandProcessor::rays(int camera, bool used) const
     return m_scenario.cameraCalibrated(camera) ? qMax(0, visible - 1) : 0;
 }
 
+int SimCommandProcessor::injectedGap(quint32 frame) const
+{
+    if (m_scenario.loseFramesEverySec <= 0 || frame == 0)
+        return 0;
+    // A hash of the frame number instead of a random generator: the same
+    // frames go missing in every run, whatever the timing of the calls.
+    const double chance = 1.0 / (double(m_scenario.loseFramesEverySec) * m_scenario.rate);
+    const quint32 h = mix(frame * 0x9e3779b9U ^ 0x51ed270bU);
+    if (double(h) >= chance * 4294967296.0)
+        return 0;
+    return 1 + int(mix(h ^ 0x2545f491U) % 5U);
+}
+
+void SimCommandProcessor::noteFrame(quint32 frame, bool lost)
+{
+    const qint64 second = qint64(double(frame) / m_scenario.rate);
+    if (second != m_lostNow.second) {
+        m_lostBefore = second == m_lostNow.second + 1 ? m_lostNow : LostInSecond{second - 1, 0};
+        m_lostNow = LostInSecond{second, 0};
+    }
+    if (lost)
+        ++m_lostNow.count;
+}
+
+void SimCommandProcessor::loseFrames(qint64 n)
+{
+    if (n <= 0)
+        return;
+    // Only the last two seconds are ever reported; frames before them are
+    // skipped without booking, so a long stall costs no time here.
+    const qint64 booked = qMin(n, qint64(2.0 * m_scenario.rate) + 2);
+    m_frame += quint32(n - booked);
+    for (qint64 i = 0; i < booked; ++i)
+        noteFrame(++m_frame, true);
+}
+
 void SimCommandProcessor::advanceFrame()
 {
-    ++m_frame;
+    if (const int gap = injectedGap(m_frame))
+        loseFrames(gap);
+    noteFrame(++m_frame, false);
     m_motion.update(double(m_frame) / m_scenario.rate);
 }
 

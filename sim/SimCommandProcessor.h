@@ -55,14 +55,18 @@ public:
     // Back to the state after power-on (measurement stopped, outputs unrouted).
     void restart();
 
-    // Stream: advance to the next frame and say where it goes.
+    // Stream: advance to the next frame and say where it goes. With the
+    // scenario's frame loss the frame numbers skip now and then.
     void advanceFrame();
+    // n frames were due but are not sent (a busy Controller): their numbers are skipped.
+    void loseFrames(qint64 n);
+    // Frames lost in the last whole second of the measurement's clock.
+    int framesLost() const { return m_lostBefore.count; }
     quint32 frameNumber() const { return m_frame; }
     double timeStamp() const;
     const SimMotion& motion() const { return m_motion; }
     // Channels with a destination; recomputed only after output settings change.
     const QVector<Destination>& destinations() const;
-    void setFramesLost(int n) { m_framesLost = n; }
 
 private:
     Reply get(const QStringList& words, const QHostAddress& peer);
@@ -74,6 +78,16 @@ private:
     QString denial() const;
     bool mayChangePassword(const QHostAddress& peer) const;
     int rays(int camera, bool used) const;
+    // Frames to skip after the sent frame number frame (0: none), from the scenario's frame loss.
+    int injectedGap(quint32 frame) const;
+    // Books frame (sent or lost) into its second of the measurement's clock.
+    void noteFrame(quint32 frame, bool lost);
+
+    struct LostInSecond
+    {
+        qint64 second = 0;
+        int count = 0;
+    };
 
     SimScenario m_scenario;
     SimParameterModel m_model;
@@ -88,7 +102,8 @@ private:
     quint16 m_senderPort = 0;
     quint32 m_frame = 0;
     double m_startOfDay = 0.0;
-    int m_framesLost = 0;
+    LostInSecond m_lostNow;    // the second the last frame fell in
+    LostInSecond m_lostBefore; // the whole second before it
     mutable QVector<Destination> m_destinations;
     mutable bool m_destinationsDirty = true;
 };

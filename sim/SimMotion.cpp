@@ -73,6 +73,8 @@ void SimMotion::configure(const SimScenario& scenario)
     inertials.assign(size_t(scenario.inertialSensors), Inertial());
     lastBodyId = scenario.lastBodyId;
     markerIdChurn = scenario.markerIdChurn;
+    dropBodyMs = scenario.dropBodyMs;
+    dropBodyEverySec = scenario.dropBodyEverySec;
     update(0.0);
 }
 
@@ -128,6 +130,8 @@ void SimMotion::update(double t)
         toRoom(&b.pose, m_powerwall);
         b.quality = dropped(seed, t, 0.5, 37) ? -1.0 : 0.95 + 0.05 * std::cos(0.3 * t + seed);
     }
+    if (!bodies.empty() && firstBodyForcedOut(t))
+        bodies[0].quality = -1.0;
     for (size_t i = 0; i < gripwands.size(); ++i) {
         Target& g = gripwands[i];
         const int seed = 101 + int(i);
@@ -209,6 +213,17 @@ void SimMotion::update(double t)
         s.state = 2;
         s.quality = 0.95;
     }
+}
+
+bool SimMotion::firstBodyForcedOut(double t) const
+{
+    if (dropBodyMs <= 0 || dropBodyEverySec <= 0)
+        return false;
+    // Whole microseconds: t is a frame number divided by the rate, and the
+    // window's edges must not flicker with the rounding of that division.
+    const long long us = std::llround(t * 1e6);
+    const long long period = 1000000LL * dropBodyEverySec;
+    return us >= period && us % period < 1000LL * dropBodyMs;
 }
 
 int SimMotion::bodyId(int index) const

@@ -63,9 +63,15 @@ public:
     int fingersPerHand = 3;
     int lastBodyId = -1;
     bool markerIdChurn = false;
+    // The first standard body is forced out for dropBodyMs every dropBodyEverySec (0: never).
+    int dropBodyMs = 0;
+    int dropBodyEverySec = 0;
 
     // Id a standard body streams under: its index, or lastBodyId for the last one.
     int bodyId(int index) const;
+
+    // Time t (seconds since the start) lies in one of the first body's forced dropouts.
+    bool firstBodyForcedOut(double t) const;
 
     // Number of tracked standard bodies and markers in the last update.
     int trackedBodies() const;

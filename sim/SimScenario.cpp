@@ -75,6 +75,9 @@ const QVector<SimScenario::Option>& SimScenario::options()
         {"start-refusal", "V", "refuse \"tracking start\" with err -99 \"1\" \"V\" (0: reference target lost, N: N similar bodies)"},
         {"message", "TEXT", "queue a message for \"quorix2 getmsg\" (repeatable)"},
         {"status-active", "none|cal|wait|err", "\"status active\" until the next start or stop (default none)"},
+        {"drop-body", "MS:EVERY", "while measuring, every EVERY seconds (1..3600) the first standard body goes untracked for MS milliseconds (1..60000); off: never"},
+        {"lose-frames", "EVERY", "while measuring, on average every EVERY seconds (1..3600) 1 to 5 frames are not sent; off: never"},
+        {"dim-camera", "C", "camera C (1-based) sees about half the rays of the others and uses about a third; off: none"},
     };
     return list;
 }
@@ -219,6 +222,36 @@ bool SimScenario::applyOption(const QString& name, const QString& rawValue, QStr
         activeState = value;
         return true;
     }
+    const bool off = value == QLatin1String("off");
+    if (name == QLatin1String("drop-body")) {
+        if (off) {
+            dropBodyMs = dropBodyEverySec = 0;
+            return true;
+        }
+        const QStringList parts = value.split(QLatin1Char(':'));
+        int ms = 0, every = 0;
+        if (parts.size() != 2 || !toInt(parts.at(0), 1, 60000, &ms) || !toInt(parts.at(1), 1, 3600, &every))
+            return fail(QStringLiteral("expected MS:EVERY, MS from 1 to 60000 milliseconds and EVERY from 1 to 3600 seconds, or off"));
+        dropBodyMs = ms;
+        dropBodyEverySec = every;
+        return true;
+    }
+    if (name == QLatin1String("lose-frames")) {
+        if (off) {
+            loseFramesEverySec = 0;
+            return true;
+        }
+        return toInt(value, 1, 3600, &loseFramesEverySec)
+            ? true
+            : fail(QStringLiteral("expected a number of seconds from 1 to 3600, or off"));
+    }
+    if (name == QLatin1String("dim-camera")) {
+        if (off) {
+            dimCamera = 0;
+            return true;
+        }
+        return toInt(value, 1, 32, &dimCamera) ? true : fail(QStringLiteral("expected a camera number from 1 to 32, or off"));
+    }
     if (name == QLatin1String("message")) {
         if (value.isEmpty())
             return fail(QStringLiteral("expected a text"));
@@ -226,4 +259,19 @@ bool SimScenario::applyOption(const QString& name, const QString& rawValue, QStr
         return true;
     }
     return fail(QStringLiteral("unknown option"));
+}
+
+bool SimScenario::validate(QString* error) const
+{
+    if (dimCamera > cameras) {
+        if (error)
+            *error = QStringLiteral("dim-camera: there is no camera %1 (cameras is %2)").arg(dimCamera).arg(cameras);
+        return false;
+    }
+    if (dropBodyMs > 0 && bodies == 0) {
+        if (error)
+            *error = QStringLiteral("drop-body: there is no standard body to drop (bodies is 0)");
+        return false;
+    }
+    return true;
 }

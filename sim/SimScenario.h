@@ -58,11 +58,22 @@ public:
     // external sync signal, err: measurement failed).
     QString activeState = QStringLiteral("none");
 
+    // Tracking faults that come and go while measuring, timed by the frame
+    // counter so that they repeat exactly at every run. 0 switches each off.
+    int dropBodyMs = 0;            // the first standard body goes untracked this long …
+    int dropBodyEverySec = 0;      // … every this many seconds
+    int loseFramesEverySec = 0;    // on average this often 1 to 5 frames are never sent
+    int dimCamera = 0;             // 1-based camera that sees and uses fewer rays
+
     // Applies one option given by name (without the leading dashes).
     // Unknown names and bad values return false with a reason in error.
     bool applyOption(const QString& name, const QString& value, QString* error);
 
     static const QVector<Option>& options();
+
+    // Checks what single options cannot: the values against each other. Run it
+    // once every option is applied, since a later one may fix an earlier one.
+    bool validate(QString* error) const;
 
     // Camera number (1-based) has a room calibration.
     bool cameraCalibrated(int camera) const { return !uncalibratedCameras.contains(camera); }

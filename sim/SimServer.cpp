@@ -407,9 +407,6 @@ void SimServer::updateStreaming()
     if (m_processor.measuring()) {
         if (!m_frameTimer->isActive()) {
             m_clock.start();
-            m_framesDue = 0;
-            m_lostThisSecond = 0;
-            m_lostSecond = 0;
             const double rate = m_processor.scenario().rate;
             m_frameTimer->start(qMax(1, int(1000.0 / rate / 2.0)));
         }
@@ -427,23 +424,16 @@ void SimServer::onFrameTimer()
     const double rate = m_processor.scenario().rate;
     const qint64 ns = m_clock.nsecsElapsed();
     const qint64 due = qint64(double(ns) * 1e-9 * rate);
-    qint64 behind = due - m_framesDue;
+    // Frame numbers follow the clock: frames the processor skipped on purpose
+    // keep their time, so the stream pauses for them.
+    qint64 behind = due - qint64(m_processor.frameNumber());
     if (behind <= 0)
         return;
-    // Catch up by at most two frames; older ones are lost, as on a busy Controller.
-    const qint64 second = ns / 1000000000LL;
-    if (second != m_lostSecond) {
-        m_processor.setFramesLost(m_lostThisSecond);
-        m_lostThisSecond = 0;
-        m_lostSecond = second;
-    }
-    if (behind > 2) {
-        m_lostThisSecond += int(behind - 2);
-        m_framesDue += behind - 2;
-        behind = 2;
-    }
-    for (qint64 i = 0; i < behind; ++i) {
-        ++m_framesDue;
+    // Catch up by at most two frames; older ones are lost, as on a busy
+    // Controller, and their numbers are skipped.
+    if (behind > 2)
+        m_processor.loseFrames(behind - 2);
+    for (int sent = 0; sent < 2 && qint64(m_processor.frameNumber()) < due; ++sent) {
         m_processor.advanceFrame();
         sendFrame();
     }

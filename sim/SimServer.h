@@ -91,9 +91,6 @@ private:
     quint16 m_port = 0;
     bool m_offline = false;
     QElapsedTimer m_clock;
-    qint64 m_framesDue = 0;
     quint32 m_framesSent = 0;
-    int m_lostThisSecond = 0;
-    qint64 m_lostSecond = 0;
     QByteArray m_frameText;
 };

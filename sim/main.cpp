@@ -76,6 +76,10 @@ int main(int argc, char* argv[])
                 return 2;
             }
     }
+    if (!scenario.validate(&error)) {
+        err << "controller-sim: --" << error << "\n";
+        return 2;
+    }
     bool portOk = false;
     const uint port = parser.value(QStringLiteral("port")).toUInt(&portOk);
     if (!portOk || port > 65535) {

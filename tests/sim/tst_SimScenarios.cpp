@@ -254,7 +254,8 @@ void SimScenariosTest::profileFileSetsScenarioAndFaults()
     QFile f(path);
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Text));
     f.write("# a small powerwall\n\ncameras = 2\ncoordinates = powerwall\npassword = pw\naccess = none\n"
-            "uncalibrated = 2\nmessage = warning: from the profile\nfault-no-reply = get status active\n");
+            "uncalibrated = 2\nmessage = warning: from the profile\nfault-no-reply = get status active\n"
+            "drop-body = 1500:20\nlose-frames = 15\ndim-camera = 2\n");
     f.close();
     SimScenario s;
     SimFaults faults;
@@ -267,6 +268,10 @@ void SimScenariosTest::profileFileSetsScenarioAndFaults()
     QCOMPARE(s.uncalibratedCameras, QVector<int>{2});
     QCOMPARE(s.messages, QStringList{QStringLiteral("warning: from the profile")});
     QCOMPARE(faults.noReply, QStringList{QStringLiteral("get status active")});
+    QCOMPARE(s.dropBodyMs, 1500);
+    QCOMPARE(s.dropBodyEverySec, 20);
+    QCOMPARE(s.loseFramesEverySec, 15);
+    QCOMPARE(s.dimCamera, 2);
 
     QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Text | QIODevice::Truncate));
     f.write("cameras = 3\nbodies = many\n");
@@ -288,12 +293,29 @@ void SimScenariosTest::badOptionsAreRefusedWithAReason()
         const char* value;
     } bad[] = {{"model", "7"},         {"cameras", "-1"},     {"cameras", "40"},    {"access", "some"},
                {"coordinates", "up"},  {"rate", "0"},         {"password", "a b"},  {"uncalibrated", "1,x"},
-               {"hostname", "two words"}, {"no-such-option", "1"}};
+               {"hostname", "two words"}, {"no-such-option", "1"}, {"drop-body", "1500"},
+               {"drop-body", "0:20"}, {"drop-body", "1500:0"}, {"drop-body", "60001:5"},
+               {"drop-body", "1500:3601"}, {"drop-body", "1:2:3"}, {"lose-frames", "0"},
+               {"lose-frames", "3601"}, {"lose-frames", "often"}, {"dim-camera", "0"}, {"dim-camera", "33"}};
     for (const auto& b : bad) {
         error.clear();
         QVERIFY2(!s.applyOption(QLatin1String(b.name), QLatin1String(b.value), &error), b.name);
         QVERIFY(error.startsWith(QLatin1String(b.name)));
     }
+    // The range is in the message.
+    QVERIFY(!s.applyOption(QStringLiteral("drop-body"), QStringLiteral("0:20"), &error));
+    QVERIFY2(error.contains(QLatin1String("1 to 60000")) && error.contains(QLatin1String("1 to 3600")), qPrintable(error));
+    // What options say of each other is checked once all are applied.
+    SimScenario room;
+    QVERIFY(room.applyOption(QStringLiteral("dim-camera"), QStringLiteral("5"), &error));
+    QVERIFY(!room.validate(&error));
+    QVERIFY2(error.startsWith(QLatin1String("dim-camera")) && error.contains(QLatin1String("camera 5")), qPrintable(error));
+    QVERIFY(room.applyOption(QStringLiteral("cameras"), QStringLiteral("6"), &error));
+    QVERIFY(room.validate(&error));
+    QVERIFY(room.applyOption(QStringLiteral("drop-body"), QStringLiteral("1500:20"), &error));
+    QVERIFY(room.applyOption(QStringLiteral("bodies"), QStringLiteral("0"), &error));
+    QVERIFY(!room.validate(&error));
+    QVERIFY2(error.startsWith(QLatin1String("drop-body")), qPrintable(error));
     SimFaults f;
     QVERIFY(!f.applyOption(QStringLiteral("fault-delay"), QStringLiteral("soon"), &error));
     QVERIFY(!f.applyOption(QStringLiteral("fault-long-reply-length"), QStringLiteral("10"), &error));
@@ -320,6 +342,10 @@ void SimScenariosTest::helpDocumentsEveryOption()
     QVERIFY(p.waitForFinished(10000));
     QCOMPARE(p.exitCode(), 2);
     QVERIFY(p.readAllStandardError().contains("cameras"));
+    p.start(program, {QStringLiteral("--dim-camera"), QStringLiteral("3"), QStringLiteral("--cameras"), QStringLiteral("2")});
+    QVERIFY(p.waitForFinished(10000));
+    QCOMPARE(p.exitCode(), 2);
+    QVERIFY(p.readAllStandardError().contains("--dim-camera: there is no camera 3"));
 }
 
 QTEST_GUILESS_MAIN(SimScenariosTest)
