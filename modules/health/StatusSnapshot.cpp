@@ -26,6 +26,10 @@ double parseFrequency(const QByteArray &field)
 {
     if (!plainWord(field) || field == "-")
         return -1.0;
+    // Decimal only: no hexadecimal, no words.
+    for (const char c : field)
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-'))
+            return -1.0;
     bool ok = false;
     const double v = field.toDouble(&ok);
     // A frequency is a few hundred Hz at most; nan, inf or a negative is no reading.
