@@ -157,6 +157,7 @@ QByteArray SystemInfoBundle::lastHourOfHealth(const QList<QByteArray> &fileConte
     QList<QByteArray> rows;
     for (const QByteArray &content : fileContents) {
         bool inRow = false; // whether the current row was taken
+        bool openQuote = false; // the current row's text goes on in the next line
         int at = 0;
         while (at < content.size()) {
             int end = content.indexOf('\n', at);
@@ -165,15 +166,23 @@ QByteArray SystemInfoBundle::lastHourOfHealth(const QList<QByteArray> &fileConte
             at = end;
             if (!line.endsWith('\n'))
                 line += '\n';
+            // A row's start wins even over an open quote: a row cut short when
+            // the program ended must not swallow the rows after it.
             if (startsRow(line)) {
                 const QByteArray time = line.left(HealthTimeLength);
                 inRow = time >= from && time <= to;
+                openQuote = false;
                 if (inRow)
                     rows.append(line);
+            } else if (!openQuote) {
+                inRow = false; // neither a row nor part of one
+                continue;
             } else if (inRow) {
-                // A text's further line belongs to the row before it.
+                // A quoted text's further line belongs to the row before it.
                 rows.last() += line;
             }
+            if (line.count('"') % 2 == 1)
+                openQuote = !openQuote;
         }
     }
     // Several files (the day before, another version's) each in order: merged
