@@ -80,7 +80,8 @@ QString ExportSystemInformation::controllerHostName()
 void ExportSystemInformation::fill()
 {
     m_today = QDate::currentDate();
-    m_logs = SystemInfoBundle::findLogs(m_logRoot, controllerHostName(), m_today);
+    m_hostName = controllerHostName();
+    m_logs = SystemInfoBundle::findLogs(m_logRoot, m_hostName, m_today);
 
     m_updating = true;
     QTableWidget *t = ui->tableWidget;
@@ -276,6 +277,7 @@ bool ExportSystemInformation::exportTo(const QString &path)
     SystemInfoBundle bundle;
     const QVector<SystemInfoBundle::LogFile> logs = selectedLogs();
     const int maximum = ui->progressBar->maximum();
+    bundle.setHealthLastHour(SystemInfoBundle::healthLastHour(m_logRoot, m_hostName, QDateTime::currentDateTime()));
     const bool ok = bundle.write(path, *m_report, logs, [this, maximum](int step) {
         ui->progressBar->setValue(qMin(step, maximum));
     });

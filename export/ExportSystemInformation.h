@@ -70,6 +70,7 @@ private:
     ExportConfiguration *m_report;
     QVector<SystemInfoBundle::LogFile> m_logs;  // one per table row
     QString m_logRoot;
+    QString m_hostName;  // the Controller's, as fill() read it
     QDate m_today;
     bool m_updating = false;
 };

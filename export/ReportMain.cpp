@@ -98,6 +98,9 @@ int main(int argc, char *argv[])
                 selected.append(f);
         logs = selected.size();
         SystemInfoBundle bundle;
+        bundle.setHealthLastHour(SystemInfoBundle::healthLastHour(SystemInfoBundle::logRoot(),
+                                                                  QString::fromLatin1(hostName).trimmed(),
+                                                                  QDateTime::currentDateTime()));
         ok = bundle.write(path, report, selected);
         error = bundle.error();
     } else {

@@ -2,8 +2,12 @@
 
 #include "ReportWriter.h"
 
+#include <QByteArray>
 #include <QDate>
+#include <QDateTime>
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <functional>
@@ -48,6 +52,30 @@ public:
     // The first word of the front end's version text ("v4.0.1").
     static QString versionWord(const QString &frontendVersion);
 
+    // The tracking-health recorder's daily CSV files of the Controller:
+    // read here with a time-column reader of their own, the plug-in that
+    // writes them not being linked.
+    static constexpr char HealthEntryName[] = "tracking-health-last-hour.csv";
+    // A day's file is a few MB; only its end is read, and the hour is cut to
+    // its newest part when a flood of events made it larger than this.
+    static constexpr qint64 MaxHealthFileRead = 33554432;
+    static constexpr int MaxHealthLastHour = 16777216;
+
+    // "health-yyyy-MM-dd_host.csv" of day and the day before, in every version
+    // directory under root, the older day first; only files that exist.
+    static QStringList findHealthFiles(const QString &root, const QString &host, const QDate &day);
+
+    // The header and every row of the files whose time lies within the hour
+    // before now, oldest first. Empty when there are no files.
+    static QByteArray lastHourOfHealth(const QList<QByteArray> &fileContents, const QDateTime &now);
+
+    // Both of the above on the files under root: empty when the Controller has none.
+    static QByteArray healthLastHour(const QString &root, const QString &host, const QDateTime &now);
+
+    // The last hour of health rows, written after the logs as its own entry;
+    // nothing is written when it is empty.
+    void setHealthLastHour(const QByteArray &csv) { m_health = csv; }
+
     // Writes the bundle: the report between its markers, then each log
     // between its own. progress(step) runs after the report (step 2) and
     // after each log (index + 3). False when the file could not be written
@@ -58,8 +86,10 @@ public:
 
 private:
     void copyLog(const LogFile &log);
+    void copyHealth();
 
     // Only appends lines (and counts the lost ones): it never queries.
     ReportWriter m_out{nullptr};
     QString m_error;
+    QByteArray m_health;
 };

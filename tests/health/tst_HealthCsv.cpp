@@ -1,0 +1,232 @@
+// The health files' rows and the files themselves: exact format, round trip,
+// locale independence, quoting, bad input, rights and clean-up.
+#include "HealthCsv.h"
+#include "HealthLogFile.h"
+#include "TestHome.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QtTest>
+
+#include <clocale>
+
+using namespace Health;
+
+namespace {
+
+qint64 localMs(int y, int mo, int d, int h, int mi, int s, int ms)
+{
+    return QDateTime(QDate(y, mo, d), QTime(h, mi, s, ms), Qt::LocalTime).toMSecsSinceEpoch();
+}
+
+HealthSample fullSample()
+{
+    HealthSample s;
+    s.msecsSinceEpoch = localMs(2026, 12, 8, 23, 1, 2, 0);
+    s.state = "mea";
+    s.frequency = 59.94;
+    s.bodies = 2;
+    s.markers = 6;
+    s.framesLost = 0;
+    s.dataLines = 60;
+    s.rays = {{12, 10}, {11, 9}, {-1, -1}, {8, 8}};
+    return s;
+}
+
+bool same(const HealthSample &a, const HealthSample &b)
+{
+    return a.msecsSinceEpoch == b.msecsSinceEpoch && a.state == b.state && a.frequency == b.frequency
+        && a.bodies == b.bodies && a.markers == b.markers && a.framesLost == b.framesLost
+        && a.dataLines == b.dataLines && a.rays == b.rays;
+}
+
+QFile::Permissions rightsOf(const QString &path)
+{
+    return QFileInfo(path).permissions() & ~(QFile::ReadUser | QFile::WriteUser | QFile::ExeUser);
+}
+
+} // namespace
+
+class HealthCsvTest : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init() { m_home = std::make_unique<TestHome>(); }
+    void cleanup() { m_home.reset(); }
+
+    void rowsHaveTheirExactForm();
+    void samplesAndEventsSurviveTheRoundTrip();
+    void germanLocaleStillWritesDecimalPoints();
+    void badRowsAreRefusedSafely();
+
+    void fileGetsTheHeaderOnceAndPrivateRights();
+    void unwritableFolderGivesAnErrorText();
+    void oldFilesAreDeletedOthersKept();
+
+private:
+    std::unique_ptr<TestHome> m_home;
+};
+
+void HealthCsvTest::rowsHaveTheirExactForm()
+{
+    QCOMPARE(csvHeader(), QByteArray("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text\n"));
+    QCOMPARE(csvRow(fullSample()), QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,\n"));
+
+    HealthSample unknown;
+    unknown.msecsSinceEpoch = localMs(2026, 1, 2, 3, 4, 5, 6);
+    QCOMPARE(csvRow(unknown), QByteArray("2026-01-02T03:04:05.006,sample,,,,,,,,\n"));
+
+    const HealthEvent e{localMs(2026, 12, 8, 23, 1, 2, 345), QStringLiteral("(Controller) text with \"quotes\", and commas")};
+    QCOMPARE(csvRow(e), QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,\"(Controller) text with \"\"quotes\"\", and commas\"\n"));
+    // Without comma, quote or line break a text stays bare.
+    QCOMPARE(csvRow(HealthEvent{e.msecsSinceEpoch, QStringLiteral("plain; text")}),
+             QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,plain; text\n"));
+    QCOMPARE(csvRow(HealthEvent{e.msecsSinceEpoch, QStringLiteral("a\rb")}).right(6), QByteArray("\"a\rb\"\n"));
+}
+
+void HealthCsvTest::samplesAndEventsSurviveTheRoundTrip()
+{
+    HealthSample s = fullSample();
+    s.framesLost = 5000000000;
+    s.frequency = 300.25;
+    HealthSample got;
+    HealthEvent event;
+    bool isEvent = true;
+    QVERIFY(parseCsvRow(csvRow(s), &got, &event, &isEvent));
+    QVERIFY(!isEvent);
+    QVERIFY(same(got, s));
+
+    HealthSample unknown;
+    unknown.msecsSinceEpoch = s.msecsSinceEpoch + 1;
+    unknown.rays = {{-1, 4}};
+    QVERIFY(parseCsvRow(csvRow(unknown), &got, &event, &isEvent));
+    QVERIFY(same(got, unknown));
+
+    for (const QString &text : {QStringLiteral("(Controller) \"quoted\", with commas,,"), QStringLiteral("two\nlines\r\n"),
+                                QStringLiteral("Kamera c03 verdeckt: Größe überschritten"), QString(),
+                                QStringLiteral("\"")}) {
+        const HealthEvent e{s.msecsSinceEpoch + 345, text};
+        QVERIFY(parseCsvRow(csvRow(e), &got, &event, &isEvent));
+        QVERIFY(isEvent);
+        QCOMPARE(event.msecsSinceEpoch, e.msecsSinceEpoch);
+        QCOMPARE(event.text, text);
+    }
+    // Without the line end, and with a CR LF one, as a reader may hand it over.
+    QVERIFY(parseCsvRow(csvRow(s).chopped(1), &got, nullptr, &isEvent) && same(got, s));
+    QVERIFY(parseCsvRow(csvRow(s).chopped(1) + "\r\n", &got, nullptr, nullptr) && same(got, s));
+}
+
+void HealthCsvTest::germanLocaleStillWritesDecimalPoints()
+{
+    const QLocale previous;
+    const QByteArray previousNumeric = std::setlocale(LC_NUMERIC, nullptr);
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    // Whichever German C locale the machine has; the Qt default is German in any case.
+    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
+        if (std::setlocale(LC_NUMERIC, name))
+            break;
+    const QByteArray row = csvRow(fullSample());
+    HealthSample got;
+    const bool parsed = parseCsvRow("2026-12-08T23:01:02.000,sample,mea,12.50,,,,,,", &got, nullptr, nullptr);
+    std::setlocale(LC_NUMERIC, previousNumeric.constData());
+    QLocale::setDefault(previous);
+    QCOMPARE(row, QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,\n"));
+    QVERIFY(parsed);
+    QCOMPARE(got.frequency, 12.5);
+}
+
+void HealthCsvTest::badRowsAreRefusedSafely()
+{
+    HealthSample s;
+    HealthEvent e;
+    bool isEvent = false;
+    const QList<QByteArray> bad{
+        csvHeader(),
+        "",
+        "\n",
+        "2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,",       // too few fields
+        "2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,,,",     // too many
+        "2026-12-08 23:01:02.000,sample,,,,,,,,",                   // not the time form
+        "2026-02-30T23:01:02.000,sample,,,,,,,,",                   // no such day
+        "2026-12-08T25:01:02.000,sample,,,,,,,,",                   // no such hour
+        "2026-12-08T23:01:02.000,status,,,,,,,,",                   // unknown kind
+        "2026-12-08T23:01:02.000,event,,,,,,,,\"open quote",        // quote never closed
+        "2026-12-08T23:01:02.000,event,,,,,,,,\"closed\"x",         // text after the quote
+        "2026-12-08T23:01:02.000,event,,,,,,,,a\"b",                // quote inside a bare field
+    };
+    for (const QByteArray &row : bad)
+        QVERIFY2(!parseCsvRow(row, &s, &e, &isEvent), row.constData());
+
+    // Values that do not read are unknown; the row itself stands.
+    QVERIFY(parseCsvRow("2026-12-08T23:01:02.000,sample,zzz,-4,x,1e3,-1,9999999999,a/b c,", &s, &e, &isEvent));
+    QVERIFY(s.state.isEmpty() && s.frequency == -1.0 && s.bodies == -1 && s.markers == -1 && s.framesLost == -1
+            && s.dataLines == -1 && s.rays.size() == 2);
+}
+
+void HealthCsvTest::fileGetsTheHeaderOnceAndPrivateRights()
+{
+    const QString dir = m_home->path() + QStringLiteral("/.ZEL/QUORIX4/v4.0.1/logs");
+    const QDate day(2026, 12, 8);
+    const QString path = HealthLogFile::path(dir, QStringLiteral("lab%2Fhall"), day);
+    QCOMPARE(path, dir + QStringLiteral("/health-2026-12-08_lab%2Fhall.csv"));
+
+    const QDateTime now(day, QTime(23, 59, 59));
+    QCOMPARE(HealthLogFile::append(dir, QStringLiteral("lab%2Fhall"), now, "row one\n"), QString());
+    QCOMPARE(HealthLogFile::append(dir, QStringLiteral("lab%2Fhall"), now, "row two\n"), QString());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), csvHeader() + "row one\nrow two\n");
+    QCOMPARE(rightsOf(path), QFile::ReadOwner | QFile::WriteOwner);
+    for (const QString &d : {dir, QFileInfo(dir).path(), QFileInfo(QFileInfo(dir).path()).path()})
+        QCOMPARE(rightsOf(d), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+
+    // A file an earlier run left open to others is closed again.
+    QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther));
+    QCOMPARE(HealthLogFile::append(dir, QStringLiteral("lab%2Fhall"), now, "row three\n"), QString());
+    QCOMPARE(rightsOf(path), QFile::ReadOwner | QFile::WriteOwner);
+
+    // The next day is a new file with its own header.
+    QCOMPARE(HealthLogFile::append(dir, QStringLiteral("lab%2Fhall"), now.addSecs(1), "row four\n"), QString());
+    QFile next(HealthLogFile::path(dir, QStringLiteral("lab%2Fhall"), day.addDays(1)));
+    QVERIFY(next.open(QIODevice::ReadOnly));
+    QCOMPARE(next.readAll(), csvHeader() + "row four\n");
+}
+
+void HealthCsvTest::unwritableFolderGivesAnErrorText()
+{
+    // A plain file where the folder should be: nothing can be made below it.
+    const QString blocker = m_home->path() + QStringLiteral("/blocker");
+    QVERIFY(QFile(blocker).open(QIODevice::WriteOnly));
+    const QDateTime now = QDateTime::currentDateTime();
+    QVERIFY(!HealthLogFile::append(blocker + QStringLiteral("/logs"), QStringLiteral("h"), now, "x\n").isEmpty());
+    QVERIFY(!HealthLogFile::append(QString(), QStringLiteral("h"), now, "x\n").isEmpty());
+}
+
+void HealthCsvTest::oldFilesAreDeletedOthersKept()
+{
+    const QString dir = m_home->path() + QStringLiteral("/logs");
+    QVERIFY(QDir().mkpath(dir));
+    const QDate today(2026, 12, 8);
+    auto make = [&](const QString &name) {
+        QFile f(dir + QLatin1Char('/') + name);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    };
+    const QString old = QStringLiteral("health-%1_h.csv").arg(today.addDays(-201).toString(Qt::ISODate));
+    const QString kept = QStringLiteral("health-%1_h.csv").arg(today.addDays(-200).toString(Qt::ISODate));
+    const QStringList others{kept, QStringLiteral("health-garbage_h.csv"), QStringLiteral("health-0000-00-00_h.csv"),
+                             QStringLiteral("events-2000-01-01_h.log"), QStringLiteral("health-2000-01-01_h.txt")};
+    make(old);
+    for (const QString &name : others)
+        make(name);
+    HealthLogFile::deleteOld(dir, today);
+    QVERIFY(!QFileInfo::exists(dir + QLatin1Char('/') + old));
+    for (const QString &name : others)
+        QVERIFY2(QFileInfo::exists(dir + QLatin1Char('/') + name), qPrintable(name));
+    HealthLogFile::deleteOld(m_home->path() + QStringLiteral("/missing"), today);
+}
+
+QTEST_GUILESS_MAIN(HealthCsvTest)
+#include "tst_HealthCsv.moc"
