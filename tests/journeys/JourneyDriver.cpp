@@ -3,6 +3,7 @@
 #include "KeepLibrariesLoaded.h"
 #include "SoakPlanner.h"
 #include "StallWatchdog.h"
+#include "WidgetSteps.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -37,7 +38,7 @@ namespace {
 // English source text, so one journey runs in every language.
 const char *const kContexts[] = {"MainWindow", "GUI::Zel3DWindowWrapper", "GUI::HoloviewModule",
                                  "ConnectionLostBox", "IpDialog", "TrackboxSelection", "QPlatformTheme",
-                                 "QMessageBox"};
+                                 "QMessageBox", "Health::HealthModule"};
 
 QString plain(QString text)
 {
@@ -596,6 +597,22 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         QScreen *screen = window ? window->screen() : QGuiApplication::primaryScreen();
         if (!screen->grabWindow(0).save(arg))
             fail(QStringLiteral("cannot write %1").arg(arg));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("shown") || verb == QLatin1String("hidden")) {
+        return (WidgetSteps::shown(arg) != nullptr) == (verb == QLatin1String("shown")) ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("widget-click") || verb == QLatin1String("widget-key")
+        || verb == QLatin1String("widget-hover")) {
+        if (openDialog() || !WidgetSteps::shown(arg))
+            return Result::Wait;
+        once();
+        if (verb == QLatin1String("widget-click"))
+            WidgetSteps::click(arg);
+        else if (verb == QLatin1String("widget-key"))
+            WidgetSteps::keys(arg, step.words.value(2));
+        else
+            WidgetSteps::hover(arg, step.words.value(2).toDouble());
         return Result::Done;
     }
     if (verb == QLatin1String("sigterm")) {

@@ -118,6 +118,7 @@ void tst_Packaging::installTreeHoldsEverything()
         // the program finds it through links in its own directory.
         "share/quorix4/config/default-preferences.xml", "lib/quorix4/config/default-preferences.xml",
         "share/quorix4/lang/quorix4_de.qm", "lib/quorix4/lang/quorix4_de.qm",
+        "lib/quorix4/plugins/libhealth.so", "share/quorix4/lang/health_de.qm",
         "share/quorix4/license/ZEL_OSD.pdf", "lib/quorix4/license/ZEL_OSD.pdf",
         "share/doc/quorix4/users_guide.pdf", "share/doc/quorix4/installation_guide.pdf",
         "share/doc/quorix4/programmers_guide.pdf", "lib/quorix4/doc/users_guide.pdf",

@@ -117,6 +117,7 @@ void tst_Translation::translationsAreCompleteAndKeepWhatTheCodeFillsIn_data()
     QTest::addColumn<QString>("file");
     QTest::newRow("program") << QStringLiteral(QUORIX_SOURCE_DIR "/lang/quorix4_de.ts");
     QTest::newRow("Holoview") << QStringLiteral(QUORIX_SOURCE_DIR "/lang/holoview_de.ts");
+    QTest::newRow("Tracking health") << QStringLiteral(QUORIX_SOURCE_DIR "/lang/health_de.ts");
 }
 
 void tst_Translation::translationsAreCompleteAndKeepWhatTheCodeFillsIn()
@@ -147,6 +148,7 @@ void tst_Translation::everyTextInTheCodeIsTranslated_data()
             host << QStringLiteral(QUORIX_SOURCE_DIR "/") + dir;
     QTest::newRow("program") << QStringLiteral("quorix4_de.ts") << host;
     QTest::newRow("Holoview") << QStringLiteral("holoview_de.ts") << QStringList{QUORIX_SOURCE_DIR "/modules/holoview"};
+    QTest::newRow("Tracking health") << QStringLiteral("health_de.ts") << QStringList{QUORIX_SOURCE_DIR "/modules/health"};
 }
 
 // A text added to the code without a translation would show in English in
