@@ -595,7 +595,11 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         // The whole screen, as the user sees it, for a look by eye.
         QMainWindow *window = mainWindow();
         QScreen *screen = window ? window->screen() : QGuiApplication::primaryScreen();
-        if (!screen->grabWindow(0).save(arg))
+        // "screenshot PATH window": only the main window's part of the screen.
+        const QRect area = window && step.words.value(2) == QLatin1String("window") ? window->frameGeometry() : QRect();
+        const QPixmap shot = area.isValid() ? screen->grabWindow(0, area.x(), area.y(), area.width(), area.height())
+                                            : screen->grabWindow(0);
+        if (!shot.save(arg))
             fail(QStringLiteral("cannot write %1").arg(arg));
         return Result::Done;
     }
