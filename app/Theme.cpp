@@ -41,8 +41,10 @@ void Theme::applyDark(QApplication *app)
 
 void Theme::applyBright(QApplication *app)
 {
-    app->setStyleSheet(QString());
+    // The palette first: dropping the style sheet re-polishes every widget,
+    // and each must find the bright palette then, or it keeps the dark one.
     app->setPalette(app->style()->standardPalette());
+    app->setStyleSheet(QString());
 }
 
 void Theme::apply(QWidget *widget, bool dark)

@@ -10,12 +10,9 @@
 </context>
 <context>
     <name>Health::EventStrip</name>
-    <message numerus="yes">
-        <source>(%n earlier event(s) here)</source>
-        <translation>
-                <numerusform>(%n früheres Ereignis hier)</numerusform>
-                <numerusform>(%n frühere Ereignisse hier)</numerusform>
-            </translation>
+    <message>
+        <source>(earlier events here: %1)</source>
+        <translation>(frühere Ereignisse hier: %1)</translation>
     </message>
 </context>
 <context>
@@ -127,50 +124,6 @@
         <source>- Hz</source>
         <translation>- Hz</translation>
     </message>
-    <message numerus="yes">
-        <source>%n bodies</source>
-        <translation>
-                <numerusform>%n Körper</numerusform>
-                <numerusform>%n Körper</numerusform>
-            </translation>
-    </message>
-    <message>
-        <source>- bodies</source>
-        <translation>- Körper</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n markers</source>
-        <translation>
-                <numerusform>%n Marker</numerusform>
-                <numerusform>%n Marker</numerusform>
-            </translation>
-    </message>
-    <message>
-        <source>- markers</source>
-        <translation>- Marker</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n frames lost</source>
-        <translation>
-                <numerusform>%n verlorener Frame</numerusform>
-                <numerusform>%n verlorene Frames</numerusform>
-            </translation>
-    </message>
-    <message>
-        <source>- frames lost</source>
-        <translation>- verlorene Frames</translation>
-    </message>
-    <message numerus="yes">
-        <source>%n lines/s</source>
-        <translation>
-                <numerusform>%n Zeile/s</numerusform>
-                <numerusform>%n Zeilen/s</numerusform>
-            </translation>
-    </message>
-    <message>
-        <source>- lines/s</source>
-        <translation>- Zeilen/s</translation>
-    </message>
     <message>
         <source>Nothing recorded yet</source>
         <translation>Noch nichts aufgezeichnet</translation>
@@ -178,6 +131,22 @@
     <message>
         <source>%1  ·  nothing recorded</source>
         <translation>%1  ·  nichts aufgezeichnet</translation>
+    </message>
+    <message>
+        <source>bodies %1</source>
+        <translation>Körper %1</translation>
+    </message>
+    <message>
+        <source>markers %1</source>
+        <translation>Marker %1</translation>
+    </message>
+    <message>
+        <source>frames lost %1</source>
+        <translation>verlorene Frames %1</translation>
+    </message>
+    <message>
+        <source>lines/s %1</source>
+        <translation>Zeilen/s %1</translation>
     </message>
 </context>
 <context>

@@ -28,16 +28,6 @@ QByteArray cut(QByteArray text)
     return text;
 }
 
-quint32 mix(quint32 x)
-{
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
-}
-
 QString unquote(const QString& word)
 {
     if (word.size() >= 2 && (word.startsWith(QLatin1Char('\'')) || word.startsWith(QLatin1Char('"')))
@@ -475,10 +465,10 @@ int SimCommandProcessor::injectedGap(quint32 frame) const
     // A hash of the frame number instead of a random generator: the same
     // frames go missing in every run, whatever the timing of the calls.
     const double chance = 1.0 / (double(m_scenario.loseFramesEverySec) * m_scenario.rate);
-    const quint32 h = mix(frame * 0x9e3779b9U ^ 0x51ed270bU);
+    const quint32 h = SimMotion::mix(frame * 0x9e3779b9U ^ 0x51ed270bU);
     if (double(h) >= chance * 4294967296.0)
         return 0;
-    return 1 + int(mix(h ^ 0x2545f491U) % 5U);
+    return 1 + int(SimMotion::mix(h ^ 0x2545f491U) % 5U);
 }
 
 void SimCommandProcessor::noteFrame(quint32 frame, bool lost)

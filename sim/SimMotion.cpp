@@ -8,16 +8,6 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 
-uint32_t mix(uint32_t x)
-{
-    x ^= x >> 16;
-    x *= 0x7feb352dU;
-    x ^= x >> 15;
-    x *= 0x846ca68bU;
-    x ^= x >> 16;
-    return x;
-}
-
 // Rz(yaw) * Ry(pitch) * Rx(roll), stored column by column.
 void rotation(double yaw, double pitch, double roll, double* r)
 {
@@ -271,4 +261,14 @@ SimMotion::Pose SimMotion::cameraPose(int index, int count, bool powerwall)
     }
     toRoom(&pose, powerwall);
     return pose;
+}
+
+uint32_t SimMotion::mix(uint32_t x)
+{
+    x ^= x >> 16;
+    x *= 0x7feb352dU;
+    x ^= x >> 15;
+    x *= 0x846ca68bU;
+    x ^= x >> 16;
+    return x;
 }

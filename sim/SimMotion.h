@@ -81,6 +81,10 @@ public:
     // high up, looking at its centre (local -z is the viewing direction).
     static Pose cameraPose(int index, int count, bool powerwall);
 
+    // A well-mixed hash: the same input gives the same "random" choice in
+    // every run, whatever the timing.
+    static uint32_t mix(uint32_t x);
+
 private:
     void walk(int seed, double t, double speed, Pose* pose) const;
     static bool dropped(int seed, double t, double window, unsigned oneIn);

@@ -47,7 +47,7 @@ QString EventStrip::toolTipAt(const QPoint &pos) const
     QStringList lines;
     const size_t first = range.second - range.first > MostInToolTip ? range.second - MostInToolTip : range.first;
     if (first > range.first)
-        lines << tr("(%n earlier event(s) here)", nullptr, int(first - range.first));
+        lines << tr("(earlier events here: %1)").arg(first - range.first);
     for (size_t i = first; i < range.second; ++i) {
         const HealthEvent &e = m_ring.events()[i];
         lines << QDateTime::fromMSecsSinceEpoch(e.msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss ")) + e.text;

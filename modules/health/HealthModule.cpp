@@ -14,6 +14,9 @@ HealthModule::HealthModule(QObject *parent)
 
 HealthModule::~HealthModule()
 {
+    // The host destroys the widgets first; should it not, the plots must not
+    // outlive the record they draw.
+    destroyWidgets();
     detachFromController();
     delete m_monitor.data();
     m_widgets.clear();

@@ -420,11 +420,13 @@ QString HealthView::valuesText(const HealthSample &s)
 {
     QStringList parts;
     parts << QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss"));
+    // Name and value, so that no count needs a plural.
+    const auto value = [](qint64 v) { return v >= 0 ? QString::number(v) : QStringLiteral("-"); };
     parts << (s.frequency >= 0 ? tr("%1 Hz").arg(s.frequency, 0, 'f', 1) : tr("- Hz"));
-    parts << (s.bodies >= 0 ? tr("%n bodies", nullptr, s.bodies) : tr("- bodies"));
-    parts << (s.markers >= 0 ? tr("%n markers", nullptr, s.markers) : tr("- markers"));
-    parts << (s.framesLost >= 0 ? tr("%n frames lost", nullptr, int(s.framesLost)) : tr("- frames lost"));
-    parts << (s.dataLines >= 0 ? tr("%n lines/s", nullptr, s.dataLines) : tr("- lines/s"));
+    parts << tr("bodies %1").arg(value(s.bodies));
+    parts << tr("markers %1").arg(value(s.markers));
+    parts << tr("frames lost %1").arg(value(s.framesLost));
+    parts << tr("lines/s %1").arg(value(s.dataLines));
     return parts.join(QStringLiteral("  ·  "));
 }
 

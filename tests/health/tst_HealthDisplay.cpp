@@ -190,7 +190,7 @@ void tst_HealthDisplay::plotsFollowRangePauseAndHoverOnlyWhileShown()
     QCOMPARE(view.window().toMs, T0 + 120000);
 
     view.hoverAt(T0 + 30200);
-    QVERIFY2(view.readout().contains("60.0 Hz") && view.readout().contains("2 bodies"), qPrintable(view.readout()));
+    QVERIFY2(view.readout().contains("60.0 Hz") && view.readout().contains("bodies 2"), qPrintable(view.readout()));
     view.hoverAt(T0 - 100000);
     QVERIFY2(view.readout().contains("nothing recorded"), qPrintable(view.readout()));
     view.endHover();
