@@ -20,6 +20,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDockWidget>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
@@ -712,6 +713,21 @@ void tst_MainWindow::themeSwitchesAtOnceAndIsKept()
             dark = a;
     QVERIFY(dark && dark->isCheckable());
     const auto lightness = [&w] { return w.palette().color(QPalette::Window).lightnessF(); };
+    // Every label and dock title follows, not only the window: dark text on the bright theme.
+    const auto textsFollow = [&w](bool darkTheme) {
+        QList<QWidget *> texts;
+        for (QLabel *label : w.findChildren<QLabel *>())
+            texts << label;
+        for (QDockWidget *dock : w.findChildren<QDockWidget *>())
+            texts << dock;
+        for (QWidget *text : texts)
+            if ((text->palette().color(QPalette::Active, QPalette::WindowText).lightnessF() > 0.5) != darkTheme) {
+                qWarning() << "keeps the other theme:" << text->metaObject()->className() << text->objectName()
+                           << (text->parentWidget() ? text->parentWidget()->metaObject()->className() : "");
+                return false;
+            }
+        return !texts.isEmpty();
+    };
     const auto stored = [] {
         Preferences prefs;
         prefs.read();
@@ -723,10 +739,12 @@ void tst_MainWindow::themeSwitchesAtOnceAndIsKept()
     dark->trigger();
     QVERIFY(!dark->isChecked());
     QVERIFY(lightness() > 0.5);
+    QVERIFY(textsFollow(false));
     QVERIFY(!stored());
 
     dark->trigger();
     QVERIFY(lightness() < 0.5);
+    QVERIFY(textsFollow(true));
     QVERIFY(stored());
     QVERIFY(s.watcher.seen().isEmpty() || s.watcher.seen().last().title != "QUORIX4");   // no "restart" box
 }
