@@ -95,18 +95,6 @@ int digits(const QByteArray &text, int from, int count, bool *ok)
     return value;
 }
 
-qint64 parseLong(const QByteArray &field)
-{
-    if (field.isEmpty())
-        return -1;
-    for (const char c : field)
-        if (c < '0' || c > '9')
-            return -1;
-    bool ok = false;
-    const qint64 v = field.toLongLong(&ok);
-    return ok ? v : -1;
-}
-
 double parseFrequency(const QByteArray &field)
 {
     if (field.isEmpty() || field.at(0) < '0' || field.at(0) > '9')
@@ -203,7 +191,7 @@ bool parseCsvRow(const QByteArray &line, HealthSample *sample, HealthEvent *even
         s.frequency = parseFrequency(f.at(3));
         s.bodies = parseCount(f.at(4));
         s.markers = parseCount(f.at(5));
-        s.framesLost = parseLong(f.at(6));
+        s.framesLost = parseLongCount(f.at(6));
         s.dataLines = parseCount(f.at(7));
         s.rays = parseRays(f.at(8), ' ');
         *sample = s;

@@ -3,6 +3,7 @@
 #include <QList>
 
 #include <cmath>
+#include <limits>
 
 namespace Health {
 
@@ -45,7 +46,7 @@ bool isKnownState(const QByteArray &word)
     return word == "none" || word == "cal" || word == "mea" || word == "wait" || word == "err";
 }
 
-int parseCount(const QByteArray &field)
+qint64 parseLongCount(const QByteArray &field)
 {
     if (!plainWord(field) || field == "-")
         return -1;
@@ -53,8 +54,14 @@ int parseCount(const QByteArray &field)
         if (c < '0' || c > '9')
             return -1;
     bool ok = false;
-    const int v = field.toInt(&ok);
+    const qint64 v = field.toLongLong(&ok);
     return ok ? v : -1;
+}
+
+int parseCount(const QByteArray &field)
+{
+    const qint64 v = parseLongCount(field);
+    return v <= std::numeric_limits<int>::max() ? int(v) : -1;
 }
 
 QVector<CameraRays> parseRays(const QByteArray &list, char separator)

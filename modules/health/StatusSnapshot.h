@@ -42,6 +42,8 @@ bool isKnownState(const QByteArray &word);
 
 // A count >= 0, or -1 for "-", garbage or overflow.
 int parseCount(const QByteArray &field);
+// The same for counts that may pass an int.
+qint64 parseLongCount(const QByteArray &field);
 
 // "12/10,11/9,-/-" (commas) or "12/10 11/9 -/-" (blanks); at most MaxCameras.
 QVector<CameraRays> parseRays(const QByteArray &list, char separator);
