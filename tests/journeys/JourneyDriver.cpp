@@ -237,6 +237,10 @@ void JourneyDriver::tick()
         m_watchdog->beat();
     if (m_finished)
         return;
+    // A user's input waits while the program waits for the Controller (the
+    // window system holds it); so does the driver's, which it sends directly.
+    if (qApp->property("quorixWaitingForController").toBool())
+        return;
     if (m_index >= m_steps.size()) {
         if (m_soak && !m_soak->finished()) {
             insertSteps(m_soak->nextAction(), QStringLiteral("soak #%1").arg(m_soak->actions()));
