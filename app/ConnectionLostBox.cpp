@@ -1,5 +1,7 @@
 #include "ConnectionLostBox.h"
 
+#include "UdpQuery.h"
+
 #include "AccessControl.h"
 
 #include <QPushButton>
@@ -46,20 +48,15 @@ void ConnectionLostBox::testReconnectPossible()
         return;
     static const char query[] = "quorix2 get system access";
     int nextMs = 500;
-    if (m_socket.udpSendTo(query, sizeof query, m_ip, AccessControl::DefaultPort, 200) == Socket::Ok) {
-        char reply[300];
-        const int n = m_socket.udpReceive(reply, sizeof reply - 1, 100000, false);
-        if (n >= 0) {
-            reply[n] = '\0';
-            if (std::strcmp(reply, "quorix2 set system access full") == 0) {
-                setReconnectText(tr("&Reconnect"));
-                m_reconnect->setEnabled(true);
-                return;
-            }
-        } else if (n == Socket::TimedOut) {
-            nextMs = 900;
-        }
+    QByteArray reply;
+    const int r = UdpQuery::ask(m_socket, m_ip, AccessControl::DefaultPort, query, 100000, &reply);
+    if (r == UdpQuery::Answered && reply == "quorix2 set system access full") {
+        setReconnectText(tr("&Reconnect"));
+        m_reconnect->setEnabled(true);
+        return;
     }
+    if (r == UdpQuery::NoAnswer)
+        nextMs = 900;
     const qint64 remainingMs = qint64(m_countdownS) * 1000 - m_clock.elapsed();
     if (remainingMs < 1) {
         setReconnectText(tr("&Reconnect"));

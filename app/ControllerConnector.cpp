@@ -9,8 +9,12 @@
 #include "Preferences.h"
 #include "Socket.h"
 #include "Theme.h"
+#include "UdpQuery.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QMessageBox>
+#include <QProgressDialog>
 
 #include <cstring>
 
@@ -23,10 +27,9 @@ bool answersVersionQuery(const QString &address)
     Socket probe;
     if (!ip || probe.openUdp(0, Socket::BindAnyPort) != Socket::Ok)
         return false;
-    static const char query[] = "quorix2 get system version";
-    char reply[300];
-    return probe.udpSendTo(query, sizeof query, ip, AccessControl::DefaultPort, 100000) == Socket::Ok
-        && probe.udpReceive(reply, sizeof reply, 500000, false) >= 0;
+    QByteArray reply;
+    return UdpQuery::ask(probe, ip, AccessControl::DefaultPort, "quorix2 get system version", 500000, &reply)
+        == UdpQuery::Answered;
 }
 
 } // namespace
@@ -203,14 +206,74 @@ bool ControllerConnector::openChannel()
     m_connection.address = m_dialog->trackboxAddress();
     m_connection.hostName = m_dialog->trackbox();
     m_connection.channel.reset(new IOManagerUdpTcp(m_boxes));
-    if (m_connection.channel->connectController(m_connection.address.toLatin1().constData(), m_dialog->trackboxPort(),
-                                                &m_connection.dataPort)
-        < 0)
-        return fail(tr("Cannot connect to Controller %1:\nCheck cabling and network settings").arg(m_dialog->trackbox()));
+    if (!connectChannel())
+        return false;
     m_connection.channel->setCommandLog(m_prefs.commandsLogEnabled, m_prefs.commandsLogName,
                                         m_prefs.commandsLogResponsePrefix);
     rememberController();
     return confirmFullAccess();
+}
+
+// The attempt is bounded; a slow one shows that it is trying and can be
+// cancelled, which leads back to the connect dialog.
+bool ControllerConnector::connectChannel()
+{
+    const QString name = m_dialog->trackbox().isEmpty() ? m_connection.address : m_dialog->trackbox();
+    const unsigned short port = m_dialog->trackboxPort();
+    QProgressDialog progress(tr("Connecting to Controller %1 (%2)...").arg(name, m_connection.address), tr("Cancel"),
+                             0, 0, m_parent);
+    progress.setWindowTitle(tr("QUORIX4"));
+    progress.setWindowModality(Qt::ApplicationModal);
+    progress.setAutoReset(false);
+    progress.setAutoClose(false);
+    progress.setMinimumDuration(0);
+    progress.reset();
+    progress.hide();
+    QElapsedTimer clock;
+    clock.start();
+    const auto keepWaiting = [&] {
+        if (!progress.isVisible() && clock.elapsed() >= ShowProgressAfterMs)
+            progress.show();
+        QCoreApplication::processEvents();
+        return !progress.wasCanceled();
+    };
+    const int r = m_connection.channel->connectController(m_connection.address.toLatin1().constData(), port,
+                                                          &m_connection.dataPort, keepWaiting);
+    progress.hide();
+    if (r >= 0)
+        return true;
+    const IOManagerUdpTcp::ConnectFailure why = m_connection.channel->connectFailure();
+    m_connection.channel.reset();
+    if (why == IOManagerUdpTcp::ConnectFailure::Cancelled)
+        return backToConnectDialog();
+    return fail(connectFailureText(why, name, port));
+}
+
+QString ControllerConnector::connectFailureText(IOManagerUdpTcp::ConnectFailure why, const QString &name,
+                                                unsigned short port)
+{
+    const QString head = tr("Cannot connect to Controller %1:").arg(name) + QLatin1Char('\n');
+    switch (why) {
+    case IOManagerUdpTcp::ConnectFailure::TimedOut:
+        return head
+            + tr("It did not take the command connection on TCP port %1 within %2 s.\n"
+                 "Check that no firewall between this computer and the Controller blocks TCP port %1, "
+                 "then the cabling and network settings.")
+                  .arg(port)
+                  .arg(IOManagerUdpTcp::ConnectTimeoutMs / 1000);
+    case IOManagerUdpTcp::ConnectFailure::Refused:
+        return head
+            + tr("It refused the command connection on TCP port %1: its tracking service may not be running.\n"
+                 "Restart the Controller, then check that it is the Controller you meant.")
+                  .arg(port);
+    case IOManagerUdpTcp::ConnectFailure::Unresolved:
+        return head
+            + tr("The name could not be resolved within %1 s.\n"
+                 "Check the name server settings, or connect by the Controller's IP address.")
+                  .arg(IOManagerUdpTcp::LookupTimeoutMs / 1000);
+    default:
+        return head + tr("Check cabling and network settings");
+    }
 }
 
 // The Controller actually connected, so that Reconnect and -directstart reach

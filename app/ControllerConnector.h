@@ -1,13 +1,13 @@
 #pragma once
 
 #include "CommandLine.h"
+#include "IOManagerUdpTcp.h"
 
 #include <QCoreApplication>
 #include <QString>
 
 #include <memory>
 
-class IOManagerUdpTcp;
 class IpDialog;
 class MessageBoxProvider;
 class Preferences;
@@ -41,6 +41,11 @@ public:
 
     // The start screen on the splash of the current theme.
     static IpDialog *createConnectDialog(const Preferences &prefs, QWidget *parent);
+    // What the user is told when the command connection cannot be made.
+    static QString connectFailureText(IOManagerUdpTcp::ConnectFailure why, const QString &name, unsigned short port);
+
+    // A connection attempt that takes longer shows a progress box with Cancel.
+    static constexpr int ShowProgressAfterMs = 300;
 
 private:
     bool connectThroughDialog();
@@ -49,6 +54,7 @@ private:
     bool backToConnectDialog();
     bool passwordCheck();
     bool openChannel();
+    bool connectChannel();
     bool confirmFullAccess();
     void rememberController();
     bool fail(const QString &text);

@@ -131,11 +131,9 @@ void EventDisplay::get_msg()
 {
     if (!m_pollLock.tryLock())
         return;
+    const IOManager::PollScope polling(m_channel);
     for (int fetched = 0; fetched < MaxMessagesPerPoll && !m_channel->isBusy(); ++fetched) {
         char reply[IOManager::BufferSize] = "";
-        // The channel's box for a refusal comes once; later refusals are asked quietly.
-        if (m_refusalBoxShown)
-            m_channel->prepareNextCommand(false, -1, true);
         if (m_channel->sendCommand(reply, "quorix2 getmsg") < 0)
             break;
         const QByteArray text(reply);
@@ -148,8 +146,6 @@ void EventDisplay::get_msg()
             // The queue cannot be read now, and asking again at once would only
             // repeat this. Noted once until the Controller answers properly again,
             // and asked less and less often meanwhile.
-            if (text.startsWith("quorix2 err"))
-                m_refusalBoxShown = true;
             if (!m_unexpectedNoted)
                 showAndLog(QStringLiteral("(QUORIX4) ")
                            + tr("Unexpected reply to \"quorix2 getmsg\": %1").arg(QString::fromLatin1(text)));

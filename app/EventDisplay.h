@@ -67,6 +67,5 @@ private:
     QTimer *m_cleanupTimer;
     bool m_unexpectedNoted = false;   // a reply to getmsg that was no message is in the log
     bool m_logFailureShown = false;   // the user knows the log is not being written
-    bool m_refusalBoxShown = false;   // the channel has shown its box for a refused getmsg once
     int m_refusedPolls = 0;           // polls in a row whose getmsg was refused or not understood
 };

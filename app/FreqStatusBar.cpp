@@ -106,6 +106,7 @@ void FreqStatusBar::showFrequency()
 {
     if (!m_attached || m_waiting || !m_frequencySupported || m_channel->isBusy())
         return;
+    const IOManager::PollScope polling(m_channel);
     double hertz = -1.0;
     if (m_channel->getDouble(&hertz, "status output_frequency") != 0)
         hertz = -1.0;

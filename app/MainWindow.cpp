@@ -2,7 +2,7 @@
 
 #include "AboutDlg2g.h"
 #include "StatusFeed.h"
-#include "StatusReadings.h"
+#include "StatusPoller.h"
 #include "AppStatusBar.h"
 #include "BoxPlacement.h"
 #include "CamStatusBar.h"
@@ -35,6 +35,7 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QDockWidget>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -53,10 +54,6 @@ namespace {
 
 const char Standard[] = "standard";
 const char Sender[] = "QUORIX4";
-
-// Kept across polls (and windows) for the whole process.
-int failedPolls = 0;
-bool synchronisationReported = false;
 
 } // namespace
 
@@ -92,10 +89,7 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     loadModules();
     readControllerIdentity();
 
-    m_statusTimer = new QTimer(this);
-    m_statusTimer->setInterval(200);
-    connect(m_statusTimer, &QTimer::timeout, this, &MainWindow::update_status);
-    m_statusTimer->start();
+    createStatusPoller();
 
     placeMenus();
     sendStartupMessages();
@@ -135,8 +129,8 @@ MainWindow::~MainWindow()
     for (QAction *action : findChildren<QAction *>())
         disconnect(action, &QObject::destroyed, this, &MainWindow::cleanupMeaInactiveAction);
     m_meaInactive.clear();
-    if (m_statusTimer)
-        m_statusTimer->stop();
+    if (m_statusPoller)
+        m_statusPoller->stop();
     if (m_eventDisplay)
         m_eventDisplay->stop();
     // The bars and the event display outlive this body as children; they must
@@ -191,15 +185,26 @@ void MainWindow::openMessageBox(int type, QString title, QString text)
     emit sendOpenMessageBox(type, title, text);
 }
 
-// Plain text: the channel's boxes show the Controller's replies.
+// Plain text: the channel's boxes show the Controller's replies. A box asked
+// for while a command waits for its reply opens once the reply is in, and a
+// box that stands already is not stacked a second time.
 void MainWindow::displayMessageBox(int severance, QString title, QString msg)
 {
+    if (m_channel && m_channel->isWaitingOnThisThread()) {
+        QTimer::singleShot(50, this, [this, severance, title, msg] { displayMessageBox(severance, title, msg); });
+        return;
+    }
+    const QString key = title + QLatin1Char('\n') + msg;
+    if (m_standingBoxes.contains(key))
+        return;
+    m_standingBoxes.insert(key);
     if (severance == 1)
         PlainTextBox::warning(this, title, msg);
     else if (severance == 2)
         PlainTextBox::critical(this, title, msg);
     else
         PlainTextBox::information(this, title, msg);
+    m_standingBoxes.remove(key);
 }
 
 // --- Connecting --------------------------------------------------------------
@@ -270,7 +275,7 @@ void MainWindow::startMeasurementIfAsked()
         return;
     QThread::msleep(100);
     bool ok = false;
-    const QString state = queryStatusActive(&ok);
+    const QString state = StatusPoller::queryState(m_channel.get(), &ok);
     if (!ok) {
         QMessageBox::critical(this, tr("Command Error"), tr("No contact to Controller"));
         return;
@@ -585,19 +590,6 @@ void MainWindow::notify_body_admin()
         relay("BodyAdministrationModule", QStringLiteral("bodyadjustment available"));
 }
 
-// What this round read goes to the modules, so that none of them asks again.
-void MainWindow::publishReadings(const QByteArray &status)
-{
-    StatusReadings readings;
-    readings.active = status;
-    readings.frequency = m_freqStatusBar->readFrequency();
-    readings.framesLost = m_freqStatusBar->readFramesLost();
-    readings.bodies = m_trackingStatusBar->readBodies();
-    readings.markers = m_trackingStatusBar->readMarkers();
-    readings.rays = m_camStatusBar->readRays();
-    m_statusFeed->publish(readings);
-}
-
 void MainWindow::detachStatusBars()
 {
     if (m_statusFeed)
@@ -666,7 +658,7 @@ void MainWindow::placeMenus()
             menuBar()->addMenu(menu);
     loadLayout(false);
     bool ok = false;
-    const QString state = queryStatusActive(&ok);
+    const QString state = StatusPoller::queryState(m_channel.get(), &ok);
     setMeasurementInactiveEnabled(!(ok && state == QLatin1String("mea")));
     updateWindowTitle();
 }
@@ -696,17 +688,10 @@ void MainWindow::setMeasurementInactiveEnabled(bool enabled)
 
 // --- Measurement -------------------------------------------------------------
 
-QString MainWindow::queryStatusActive(bool *ok)
-{
-    char state[IOManager::BufferSize] = "";
-    *ok = m_channel->getString(state, "status active") == 0;
-    return QString::fromLatin1(state);
-}
-
 void MainWindow::toggleMeasurement()
 {
     bool ok = false;
-    const QString state = queryStatusActive(&ok);
+    const QString state = StatusPoller::queryState(m_channel.get(), &ok);
     if (!ok) {
         QMessageBox::critical(this, tr("Command Error"), tr("No contact to Controller"));
         return;
@@ -726,7 +711,7 @@ void MainWindow::toggleMeasurement()
             statusBar()->showMessage(failed, 4000);
             return;
         }
-        const QString after = queryStatusActive(&ok);
+        const QString after = StatusPoller::queryState(m_channel.get(), &ok);
         if (!ok)
             return;
         if (after == QLatin1String("none") || after == QLatin1String("err")) {
@@ -755,34 +740,38 @@ void MainWindow::toggleMeasurement()
 
 void MainWindow::update_status()
 {
-    if (!m_channel || m_channel->isBusy())
-        return;
-    bool ok = false;
-    const QString state = queryStatusActive(&ok);
-    if (!ok) {
-        if (++failedPolls > 1)
-            connectionLost();
-        return;
-    }
-    failedPolls = 0;
+    if (m_statusPoller)
+        m_statusPoller->poll();
+}
 
-    m_appStatusBar->update_status();
-    const QByteArray status = state.toLatin1();
-    m_camStatusBar->update_status(status.constData());
-    m_trackingStatusBar->update_status(status.constData());
-    m_freqStatusBar->update_status(status.constData());
-    publishReadings(status);
+void MainWindow::createStatusPoller()
+{
+    StatusPoller::Bars bars;
+    bars.app = m_appStatusBar;
+    bars.cameras = m_camStatusBar;
+    bars.tracking = m_trackingStatusBar;
+    bars.frequency = m_freqStatusBar;
+    bars.feed = m_statusFeed;
+    m_statusPoller = new StatusPoller(m_channel.get(), bars, this);
+    connect(m_statusPoller, &StatusPoller::stateRead, this, &MainWindow::onStateRead);
+    connect(m_statusPoller, &StatusPoller::connectionLost, this, &MainWindow::connectionLost);
+    connect(m_statusPoller, &StatusPoller::slowController, this, &MainWindow::onSlowController);
+    m_statusPoller->start();
+}
 
+// What the window shows follows the state the round read.
+void MainWindow::onStateRead(const QString &state)
+{
     if (state == QLatin1String("wait")) {
         const QString waiting = tr("measurement interrupted. Waiting for external synchronisation signal...");
         statusBar()->showMessage(waiting, 4000);
         m_startStopAction->setText(tr("Stop"));
-        if (!synchronisationReported) {
+        if (!m_synchronisationReported) {
             m_channel->sendMessage(Standard, Sender, 1, waiting.toLatin1().constData());
-            synchronisationReported = true;
+            m_synchronisationReported = true;
         }
     } else {
-        synchronisationReported = false;
+        m_synchronisationReported = false;
     }
     const QString text = m_startStopAction->text();
     if (text == tr("Stop") && (state == QLatin1String("none") || state == QLatin1String("err"))) {
@@ -795,6 +784,15 @@ void MainWindow::update_status()
     }
 }
 
+// A slow Controller is named, so that it is not taken for a frozen window.
+void MainWindow::onSlowController(int replyMs)
+{
+    const QString name = m_eventDisplay ? m_eventDisplay->hostName() : m_connectedAddress;
+    statusBar()->showMessage(tr("Controller %1 answers slowly: %2 s for the last reply")
+                                 .arg(name, QLocale().toString(replyMs / 1000.0, 'f', 1)),
+                             StatusPoller::IntervalMs * 10);
+}
+
 // --- Connection lost, closing, shutdown ----------------------------------------
 
 void MainWindow::connectionLost()
@@ -804,7 +802,6 @@ void MainWindow::connectionLost()
     ConnectionLostBox box(m_connectedAddress, m_versions.protocol.isAtLeast(1, 12), m_reconnectCountdownS, this);
     box.raise();
     box.exec();
-    failedPolls = 0;   // acted upon: the next window starts with a clean count
     qApp->exit(box.reconnectChosen() ? RestartExitCode : 0);
 }
 
@@ -823,8 +820,8 @@ void MainWindow::prepareShutdown()
     if (m_eventDisplay)
         m_eventDisplay->stop();
     m_meaInactive.clear();
-    if (m_statusTimer)
-        m_statusTimer->stop();
+    if (m_statusPoller)
+        m_statusPoller->stop();
     detachStatusBars();
     if (m_moduleHost)
         m_moduleHost->detachAll();
@@ -863,7 +860,7 @@ void MainWindow::closeEvent(QCloseEvent *event)
     }
     const char *finalCommand = nullptr;
     bool ok = false;
-    const QString state = m_unattended ? QString() : queryStatusActive(&ok);
+    const QString state = m_unattended ? QString() : StatusPoller::queryState(m_channel.get(), &ok);
     if (ok && state == QLatin1String("mea")) {
         QMessageBox box(QMessageBox::Question, tr("Quit QUORIX4"), tr("Measurement is active. Stop measurement? "),
                         QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel, this);

@@ -6,6 +6,7 @@
 #include "Preferences.h"
 
 #include <QMainWindow>
+#include <QSet>
 #include <QMap>
 #include <QPointer>
 #include <QToolBar>
@@ -20,6 +21,7 @@ class IOManagerUdpTcp;
 class QDockWidget;
 class RadioStatusBar;
 class StatusFeed;
+class StatusPoller;
 class TrackingStatusBar;
 class MainAppMessageReceiver;
 class ModuleHost;
@@ -117,7 +119,9 @@ private:
     void createMenus();
     void createEventDisplay();
     void createToolBars();
-    void publishReadings(const QByteArray &status);
+    void createStatusPoller();
+    void onStateRead(const QString &state);
+    void onSlowController(int replyMs);
     void detachStatusBars();
     void loadModules();
     void sendStartupMessages();
@@ -128,7 +132,6 @@ private:
     [[noreturn]] void endProcess();
 
     // Measurement and connection.
-    QString queryStatusActive(bool *ok);
     void setMeasurementInactiveEnabled(bool enabled);
     void connectionLost();
     void prepareShutdown();
@@ -158,7 +161,9 @@ private:
     BackendVersions m_versions;
     QString m_connectedAddress;
     MainAppMessageReceiver *m_receiver = nullptr;
-    QTimer *m_statusTimer = nullptr;
+    StatusPoller *m_statusPoller = nullptr;
+    bool m_synchronisationReported = false;
+    QSet<QString> m_standingBoxes;   // title and text of the boxes open now
 
     QAction *m_startStopAction = nullptr;
     QAction *m_passwordAction = nullptr;

@@ -54,6 +54,7 @@ void RadioStatusBar::update_status()
 {
     if (!isPolling() || m_channel->isBusy())
         return;
+    const IOManager::PollScope polling(m_channel);
     char value[IOManager::BufferSize] = "";
     if (m_channel->getString(value, "zelwpan available") == BrokenConnection) {
         // The connection is gone: the radio's state is unknown now.

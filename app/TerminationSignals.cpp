@@ -1,5 +1,7 @@
 #include "TerminationSignals.h"
 
+#include "IOManager.h"
+
 #include <QSocketNotifier>
 
 #include <csignal>
@@ -14,6 +16,9 @@ int signalPipe[2] = {-1, -1};
 
 void onSignal(int signalNumber)
 {
+    // A wait for the Controller ends at once, so that the close path runs now
+    // and not when a slow reply (or a 15 s hardware search) is in.
+    IOManager::cancelAllWaits();
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }

@@ -95,6 +95,11 @@ void CommandsLog::logReply(const char *reply, int code)
     checkSize();
 }
 
+void CommandsLog::logStale(const QByteArray &reply)
+{
+    append(timestamp("<") + m_prefix.toLatin1() + masked(reply) + " (stale: answers no waiting command, dropped)\n\n");
+}
+
 void CommandsLog::append(const QByteArray &entry)
 {
     if (!PrivateFiles::makeDir(m_directory)) {

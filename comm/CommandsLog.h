@@ -27,6 +27,8 @@ public:
 
     void logCommand(const char *command);
     void logReply(const char *reply, int code);   // followed by the size check
+    // A reply that answered no waiting command (late, doubled, or another's).
+    void logStale(const QByteArray &reply);
 
     // The text with every front-end password argument (the word after
     // "new_frontend_password" or "is_frontend_password", quoted or not) written

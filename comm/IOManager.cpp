@@ -7,9 +7,12 @@
 #include "Requester.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QVariant>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -52,19 +55,125 @@ IOManager::~IOManager()
     m_gateCondition.wakeAll();
 }
 
-void IOManager::acquirePermits(int n)
+std::atomic<bool> IOManager::s_allCancelled{false};
+
+bool IOManager::acquirePermits(int n)
 {
+    const Qt::HANDLE self = QThread::currentThreadId();
     QMutexLocker lock(&m_gateMutex);
-    while (m_permits < n)
-        m_gateCondition.wait(&m_gateMutex);
+    m_gateHeldByCaller = false;
+    if (m_permits < n && m_gateHolder == self) {
+        // This thread's own command holds them: waiting would never end.
+        m_gateHeldByCaller = true;
+        return false;
+    }
+    QDeadlineTimer deadline(GateWaitLimitMs);
+    while (m_permits < n) {
+        if (waitsCancelled())
+            return false;
+        m_gateCondition.wait(&m_gateMutex, QDeadlineTimer(std::min<qint64>(deadline.remainingTime(), 100)));
+        if (m_permits < n && deadline.hasExpired())
+            return false;
+    }
     m_permits -= n;
+    m_gateHolder = self;
+    return true;
 }
 
 void IOManager::releasePermits(int n)
 {
     QMutexLocker lock(&m_gateMutex);
     m_permits += n;
+    if (m_permits >= IdlePermits)
+        m_gateHolder = nullptr;
     m_gateCondition.wakeAll();
+}
+
+void IOManager::takePermitsBack(int n)
+{
+    if (acquirePermits(n))
+        return;
+    QMutexLocker lock(&m_gateMutex);
+    m_permits -= n;
+    m_gateHolder = QThread::currentThreadId();
+}
+
+int IOManager::gateFailure() const
+{
+    return m_gateHeldByCaller ? BusyWithOwnCommand : -1;
+}
+
+bool IOManager::onGuiThread()
+{
+    const QCoreApplication *app = QCoreApplication::instance();
+    return app && QThread::currentThread() == app->thread();
+}
+
+void IOManager::keepWindowAlive()
+{
+    if (onGuiThread())
+        processEventsWhileWaiting(QEventLoop::ExcludeUserInputEvents);
+}
+
+// The application says that it waits, so that whatever drives it from inside
+// (a test's input, say) holds back as the window system holds a user's input.
+void IOManager::processEventsWhileWaiting(QEventLoop::ProcessEventsFlags flags)
+{
+    QCoreApplication *app = QCoreApplication::instance();
+    const bool outermost = m_waitDepth++ == 0 && app && !app->property(WaitingProperty).toBool();
+    if (outermost)
+        app->setProperty(WaitingProperty, true);
+    QCoreApplication::processEvents(flags);
+    if (outermost)
+        app->setProperty(WaitingProperty, false);
+    --m_waitDepth;
+}
+
+IOManager::PollScope::PollScope(IOManager *channel)
+    : m_channel(channel)
+{
+    if (!m_channel)
+        return;
+    if (m_channel->m_pollDepth++ == 0)
+        m_channel->m_pollThread = QThread::currentThreadId();
+}
+
+IOManager::PollScope::~PollScope()
+{
+    if (m_channel && --m_channel->m_pollDepth == 0)
+        m_channel->m_pollThread = nullptr;
+}
+
+bool IOManager::inPollScope() const
+{
+    return m_pollThread == QThread::currentThreadId() && m_pollDepth > 0;
+}
+
+void IOManager::notePoll(const char *command, const char *reply, int result)
+{
+    const QByteArray key(command);
+    if (result == 0) {
+        m_failingPolls.erase(key);
+        return;
+    }
+    // A broken channel, a cancelled wait, a busy gate: said elsewhere, or nothing failed.
+    if (result == -222 || result == BusyWithOwnCommand || waitsCancelled() || !m_failingPolls.insert(key).second)
+        return;
+    QString why;
+    if (startsWith(reply, ErrorPrefix))
+        why = QCoreApplication::translate("IOManager", "the Controller refused it (%1)").arg(QString::fromLatin1(reply));
+    else if (result == -111 || result == -1)
+        why = QCoreApplication::translate("IOManager", "no reply in time");
+    else
+        why = QCoreApplication::translate("IOManager", "error %1").arg(result);
+    const QString text = QCoreApplication::translate("IOManager", "Error: \"%1\" failed: %2. Shown as failed until it succeeds.")
+                             .arg(QString::fromLatin1(command), why);
+    sendMessage("standard", "QUORIX4", 1, text.toUtf8().constData());
+}
+
+bool IOManager::isWaitingOnThisThread() const
+{
+    return m_waitDepth > 0 && m_gateHolder == QThread::currentThreadId();
 }
 
 bool IOManager::isBusy()
@@ -75,7 +184,8 @@ bool IOManager::isBusy()
 
 int IOManager::prepareNextCommand(bool async, int timeoutMs, bool quiet)
 {
-    acquirePermits(IdlePermits);
+    if (!acquirePermits(IdlePermits))
+        return gateFailure();
     m_next.pending = true;
     m_next.async = async;
     m_next.quiet = quiet;
@@ -111,7 +221,10 @@ void IOManager::showErrorBox(const char *command, const char *reply)
 int IOManager::runCommand(char *reply, CallType type, Destination destination, const char *prefix,
                           const char *format, va_list args)
 {
-    acquirePermits(CommandPermits);
+    if (!acquirePermits(CommandPermits)) {
+        reply[0] = '\0';
+        return gateFailure();
+    }
 
     char command[MaxCommandLength + 2];
     const int prefixLength = int(std::strlen(prefix));
@@ -126,7 +239,8 @@ int IOManager::runCommand(char *reply, CallType type, Destination destination, c
     }
 
     m_callType = type;
-    m_reportErrors = !isExemptFromErrorBox(command);
+    const bool polling = inPollScope();
+    m_reportErrors = !isExemptFromErrorBox(command) && !polling;
     copyText(m_lastCommand, command);
     if (type == Raw || type == Set)
         m_expectedPrefix[0] = '\0';
@@ -145,6 +259,8 @@ int IOManager::runCommand(char *reply, CallType type, Destination destination, c
     if (r == 0)
         r = interpret(reply, type, destination);
     releasePermits(CommandPermits);
+    if (polling)
+        notePoll(command, reply, r);
     return r;
 }
 
@@ -219,9 +335,9 @@ int IOManager::waitAsyncReply(QEventLoop::ProcessEventsFlags flags)
             r = -1;
             break;
         }
-        QCoreApplication::processEvents(flags);
+        processEventsWhileWaiting(flags);
         QThread::msleep(1);
-        if (clock.elapsed() >= timeoutMs) {
+        if (clock.elapsed() >= timeoutMs || waitsCancelled()) {
             // One last look: what has come by the end of the wait counts.
             r = pollAsyncReply();
             if (r == 0)

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QWaitCondition>
 
+#include <atomic>
 #include <cstdarg>
 #include <map>
 #include <set>
@@ -36,6 +37,15 @@ public:
     static constexpr int MaxCommandLength = 200;
     static constexpr int IdlePermits = 6;
     static constexpr int CommandPermits = 5;
+    // A command from the thread whose own command is in flight (an event handler
+    // run while that command waits): it would wait for itself, so it fails at
+    // once and nothing is sent.
+    static constexpr int BusyWithOwnCommand = -4;
+    // Another thread waits this long at most for the gate; then -1.
+    static constexpr int GateWaitLimitMs = 60000;
+    // Dynamic property of the application object, true while a command of the
+    // GUI thread waits for its reply with events processed.
+    static constexpr const char *WaitingProperty = "quorixWaitingForController";
 
     explicit IOManager(MessageBoxProvider *provider);
     virtual ~IOManager();
@@ -72,6 +82,34 @@ public:
     IOManager(const IOManager &) = delete;
     IOManager &operator=(const IOManager &) = delete;
 
+    // Marks the commands of a periodic poll, made on this thread while the
+    // scope lives: their error replies raise no box, and each failing command
+    // is said once on channel "standard" until it succeeds again, so that a
+    // Controller refusing one query never floods the user with boxes.
+    class PollScope
+    {
+    public:
+        explicit PollScope(IOManager *channel);
+        ~PollScope();
+        PollScope(const PollScope &) = delete;
+        PollScope &operator=(const PollScope &) = delete;
+
+    private:
+        IOManager *m_channel;
+    };
+
+    // Ends every wait for the Controller at once (the program is closing):
+    // the waiting command returns a failure, later ones too.
+    void cancelWaits() { m_cancelled = true; }
+    bool waitsCancelled() const { return m_cancelled || s_allCancelled; }
+    // The same for every channel of the process; safe to call from a signal
+    // handler (it only sets a flag).
+    static void cancelAllWaits() { s_allCancelled = true; }
+    // True while a command of the calling thread waits for its reply with
+    // events being processed; what such an event starts must not wait for the
+    // Controller itself (a box opened then is better opened afterwards).
+    bool isWaitingOnThisThread() const;
+
 protected:
     // Options for the next command, set by prepareNextCommand().
     struct NextCommand {
@@ -81,8 +119,21 @@ protected:
         int timeoutMs = -1;
     };
 
-    void acquirePermits(int n);
+    // False when the permits cannot be had: the calling thread holds them
+    // itself, or another thread held them past GateWaitLimitMs.
+    bool acquirePermits(int n);
     void releasePermits(int n);
+    // Lets the window live while the calling thread waits: on the GUI thread,
+    // events other than user input are processed (input waits until the reply
+    // is in). Does nothing on other threads.
+    void keepWindowAlive();
+    void processEventsWhileWaiting(QEventLoop::ProcessEventsFlags flags);
+    static bool onGuiThread();
+    // The result for a command that could not pass the gate.
+    int gateFailure() const;
+    // Takes permits handed out for a while (around the measurement notices)
+    // back, whatever happened meanwhile.
+    void takePermitsBack(int n);
 
     NextCommand m_next;
     char *m_asyncCaller = nullptr;     // reply buffer of a pending asynchronous command
@@ -102,10 +153,20 @@ private:
     int interpret(const char *reply, CallType type, Destination destination);
     void showErrorBox(const char *command, const char *reply);
     void consumeOptions();
+    bool inPollScope() const;
+    void notePoll(const char *command, const char *reply, int result);
 
     QMutex m_gateMutex;
     QWaitCondition m_gateCondition;
     int m_permits = IdlePermits;
+    std::atomic<Qt::HANDLE> m_gateHolder{nullptr};   // the thread whose command holds permits
+    bool m_gateHeldByCaller = false;     // the last acquire failed on the caller's own permits
+    std::atomic<int> m_waitDepth{0};     // waits of the holder now processing events
+    std::atomic<bool> m_cancelled{false};
+    std::atomic<Qt::HANDLE> m_pollThread{nullptr};
+    int m_pollDepth = 0;                       // touched by the poll thread only
+    std::set<QByteArray> m_failingPolls;       // said once, until they succeed again
+    static std::atomic<bool> s_allCancelled;
     bool m_reportErrors = true;
     CallType m_callType = Raw;
     Destination m_asyncDestination;

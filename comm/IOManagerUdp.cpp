@@ -1,5 +1,10 @@
 #include "IOManagerUdp.h"
 
+#include "ReplyMatcher.h"
+
+#include <QElapsedTimer>
+
+#include <algorithm>
 #include <cstring>
 
 IOManagerUdp::IOManagerUdp(MessageBoxProvider *provider)
@@ -58,6 +63,10 @@ int IOManagerUdp::removeDataListener(const char *, Requester *)
     return -111;
 }
 
+// Waits for the datagram that answers the command. A datagram that is plainly
+// another command's answer (a late or doubled reply) is passed over; on the
+// GUI thread the wait is cut into short slices with the window's events
+// processed between them.
 int IOManagerUdp::exchange(char *reply, const char *command)
 {
     reply[0] = '\0';
@@ -68,12 +77,31 @@ int IOManagerUdp::exchange(char *reply, const char *command)
         if (sent != 0)
             return sent;
     }
-    const int n = m_socket.udpReceive(reply, BufferSize - 1, timeoutUs(), false, &m_senderIp, &m_senderPort);
-    if (n == Socket::TimedOut)
-        return -1;
-    if (n == Socket::Error)
-        return -2;
-    const int kept = n == Socket::Truncated ? BufferSize - 1 : n;
-    reply[kept] = '\0';
-    return 0;
+    QElapsedTimer clock;
+    clock.start();
+    const qint64 totalUs = timeoutUs();
+    const bool gui = onGuiThread();
+    for (;;) {
+        const qint64 leftUs = totalUs - clock.nsecsElapsed() / 1000;
+        if (leftUs <= 0 || waitsCancelled())
+            return -1;
+        const long sliceUs = long(gui ? std::min<qint64>(leftUs, SliceUs) : leftUs);
+        const int n = m_socket.udpReceive(reply, BufferSize - 1, sliceUs, false, &m_senderIp, &m_senderPort);
+        if (n == Socket::TimedOut) {
+            keepWindowAlive();
+            continue;
+        }
+        if (n == Socket::Error)
+            return -2;
+        const int kept = n == Socket::Truncated ? BufferSize - 1 : n;
+        reply[kept] = '\0';
+        // Listening only, a command other than a get names nothing to match.
+        const bool matched = !m_receiveOnly || std::strncmp(command, "quorix2 get ", 12) == 0;
+        if (matched && ReplyMatcher::owner(command, reply) == ReplyMatcher::Owner::Other) {
+            ++m_staleReplies;
+            reply[0] = '\0';
+            continue;
+        }
+        return 0;
+    }
 }

@@ -20,7 +20,12 @@ public:
     int removeDataListener(const char *key, Requester *requester) override;
     int exchange(char *reply, const char *command) override;
 
+    // Datagrams passed over because they answered another command.
+    int staleReplies() const { return m_staleReplies; }
+
 private:
+    static constexpr long SliceUs = 10000;
+
     long timeoutUs() const;
 
     Socket m_socket;
@@ -30,4 +35,5 @@ private:
     unsigned m_senderIp = 0;
     unsigned short m_senderPort = 0;
     bool m_receiveOnly = false;
+    int m_staleReplies = 0;
 };

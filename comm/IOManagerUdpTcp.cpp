@@ -73,7 +73,8 @@ void IOManagerUdpTcp::reportTransport(const QString &text)
     sendMessage("standard", "IOManagerUdpTcp", 1, text.toLatin1().constData());
 }
 
-int IOManagerUdpTcp::connectController(const char *host, unsigned short port, unsigned short *dataPort)
+int IOManagerUdpTcp::connectController(const char *host, unsigned short port, unsigned short *dataPort,
+                                       const Socket::KeepWaiting &keepWaiting)
 {
     if (m_connected)
         return -1;
@@ -85,6 +86,7 @@ int IOManagerUdpTcp::connectController(const char *host, unsigned short port, un
     if (m_data.openUdp(0, Socket::AllowBroadcast | Socket::BindAnyPort) != Socket::Ok
         || m_data.localPort(&localPort) != Socket::Ok) {
         m_data.close();
+        m_connectFailure = ConnectFailure::DataPort;
         if (m_provider)
             m_provider->openMessageBox(2, QCoreApplication::translate("IOManagerUdpTcp", "UDP Error"),
                                        QCoreApplication::translate("IOManagerUdpTcp", "cannot get port "));
@@ -93,10 +95,20 @@ int IOManagerUdpTcp::connectController(const char *host, unsigned short port, un
     if (dataPort)
         *dataPort = localPort;
 
-    m_hostIp = Socket::resolve(m_host);
-    auto tcp = std::make_unique<Socket>();
-    if (m_hostIp == 0 || tcp->tcpConnect(m_hostIp, port) != Socket::Ok)
+    m_hostIp = Socket::resolve(m_host, LookupTimeoutMs, keepWaiting);
+    if (m_hostIp == 0) {
+        m_connectFailure = ConnectFailure::Unresolved;
         return -2;
+    }
+    auto tcp = std::make_unique<Socket>();
+    const int r = tcp->tcpConnect(m_hostIp, port, long(ConnectTimeoutMs) * 1000, keepWaiting);
+    if (r != Socket::Ok) {
+        m_connectFailure = r == Socket::TimedOut ? ConnectFailure::TimedOut
+            : r == Socket::Refused                ? ConnectFailure::Refused
+            : r == Socket::Cancelled              ? ConnectFailure::Cancelled
+                                                  : ConnectFailure::Other;
+        return -2;
+    }
     QMutexLocker lock(&m_commandLock);
     m_tcp = std::move(tcp);
     return 0;
@@ -129,40 +141,64 @@ void IOManagerUdpTcp::discardInput()
 }
 
 // Waits for the reply of the command just sent; ReplyReader says where a reply
-// ends and which one it is. Returns 0 or a transport code.
-int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs)
+// ends and which command it answers. On the GUI thread the wait is cut into
+// short slices with the window's events processed between them, so that the
+// window repaints and answers while a slow Controller thinks. Returns 0 or a
+// transport code.
+int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs, const char *command)
 {
-    const qint64 deadlineUs = m_clock.nsecsElapsed() / 1000 + timeoutUs;
+    const qint64 startUs = m_clock.nsecsElapsed() / 1000;
+    const qint64 deadlineUs = startUs + timeoutUs;
+    const bool gui = onGuiThread();
+    auto taken = [&](const QByteArray &r) {
+        copyReply(reply, r);
+        m_lastReplyMs = int((m_clock.nsecsElapsed() / 1000 - startUs) / 1000);
+        logStaleReplies();
+        return 0;
+    };
     for (;;) {
         QByteArray r;
-        if (m_replies.takeReply(&r, m_clock.elapsed())) {
-            copyReply(reply, r);
-            return 0;
-        }
+        if (m_replies.takeReply(&r, m_clock.elapsed(), command))
+            return taken(r);
         const qint64 leftUs = deadlineUs - m_clock.nsecsElapsed() / 1000;
-        if (leftUs <= 0) {
+        if (leftUs <= 0 || waitsCancelled()) {
             // A peer that never sent a zero byte ends its reply here, and by silence from now on.
             m_replies.timeIsUp();
-            if (m_replies.takeReply(&r, m_clock.elapsed())) {
-                copyReply(reply, r);
-                return 0;
-            }
+            if (m_replies.takeReply(&r, m_clock.elapsed(), command))
+                return taken(r);
+            logStaleReplies();
             return transportCode(Socket::TimedOut);
         }
         qint64 waitUs = leftUs;
         const int quietMs = m_replies.msUntilQuiet(m_clock.elapsed());
         if (quietMs >= 0)
             waitUs = std::min<qint64>(waitUs, std::max(quietMs, 1) * 1000);
+        if (gui)
+            waitUs = std::min<qint64>(waitUs, WaitSliceUs);
         const int n = readInput(long(waitUs));
-        if (n == Socket::TimedOut || n > 0)
+        if (n == Socket::TimedOut) {
+            keepWindowAlive();
             continue;
-        if (n == Socket::Closed && m_replies.takeReply(&r, m_clock.elapsed())) {
-            // What came before the close is the whole reply; the next command sees the close.
-            copyReply(reply, r);
-            return 0;
         }
+        if (n > 0)
+            continue;
+        if (n == Socket::Closed) {
+            // A reply cut off by the close is no reply: the command failed with
+            // the connection. A whole reply that came before the close counts.
+            if (m_replies.takeReply(&r, m_clock.elapsed(), command))
+                return taken(r);
+        }
+        logStaleReplies();
         return transportCode(n);
     }
+}
+
+void IOManagerUdpTcp::logStaleReplies()
+{
+    const std::vector<QByteArray> stale = m_replies.takeDropped();
+    if (m_log.isEnabled())
+        for (const QByteArray &r : stale)
+            m_log.logStale(r);
 }
 
 QByteArray IOManagerUdpTcp::queryState()
@@ -172,7 +208,7 @@ QByteArray IOManagerUdpTcp::queryState()
         return QByteArray();
     m_replies.expectReply();
     char state[BufferSize];
-    if (awaitReply(state, long(replyTimeout())) != 0)
+    if (awaitReply(state, long(replyTimeout()), StateQuery) != 0)
         return QByteArray();
     return QByteArray(state);
 }
@@ -187,6 +223,12 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
             return -222;
         m_broken = true;
         return -2;
+    }
+
+    if (waitsCancelled()) {
+        // The program is closing: nothing more is sent, nothing is broken.
+        reply[0] = '\0';
+        return -1;
     }
 
     m_commandLock.lock();
@@ -219,7 +261,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         reply[0] = '\0';
         const int sent = m_tcp->tcpSend(command, commandLength + 1, SendTimeoutUs);
         if (sent != Socket::Ok) {
-            r = sent == Socket::TimedOut ? -1 : -2;
+            r = sent == Socket::TimedOut ? -1 : sent == Socket::Closed ? -22 : -2;
         } else {
             m_replies.expectReply();
             if (m_next.pending && m_next.async) {
@@ -229,7 +271,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
                 long timeoutUs = m_next.timeoutMs == -1 ? long(DefaultReplyTimeoutUs) : long(m_next.timeoutMs) * 1000;
                 if (replyTimeout() != DefaultReplyTimeoutUs)
                     timeoutUs = long(replyTimeout());
-                r = awaitReply(reply, timeoutUs);
+                r = awaitReply(reply, timeoutUs, command);
             }
         }
     }
@@ -244,8 +286,13 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
         m_commandLock.unlock();
         return r;
     }
+    if (r == -111 && waitsCancelled()) {
+        m_commandLock.unlock();
+        reply[0] = '\0';
+        return -1;
+    }
     if (r == -111) {
-        r = awaitReply(reply, long(replyTimeout()));
+        r = awaitReply(reply, long(replyTimeout()), command);
         if (r != 0)
             reportTransport(QCoreApplication::translate("IOManagerUdpTcp", "UDP timeout: last command sent: %1")
                                 .arg(QString::fromLatin1(CommandsLog::masked(command))));
@@ -317,7 +364,7 @@ void IOManagerUdpTcp::announce(Change change)
     } else {
         notifyMeasurementStopped();
     }
-    acquirePermits(CommandPermits);
+    takePermitsBack(CommandPermits);
     m_next = saved;
 }
 
@@ -333,12 +380,13 @@ int IOManagerUdpTcp::pollAsyncReply()
             break;
     }
     QByteArray r;
-    bool taken = m_replies.takeReply(&r, m_clock.elapsed());
+    bool taken = m_replies.takeReply(&r, m_clock.elapsed(), m_lastCommand);
     if (!taken && n != Socket::Closed && m_clock.nsecsElapsed() / 1000 >= m_asyncDeadlineUs) {
         // The wait is over: a peer that never sent a zero byte ends its reply here.
         m_replies.timeIsUp();
-        taken = m_replies.takeReply(&r, m_clock.elapsed());
+        taken = m_replies.takeReply(&r, m_clock.elapsed(), m_lastCommand);
     }
+    logStaleReplies();
     if (taken) {
         copyReply(m_asyncCaller, r);
         if (m_log.isEnabled())
@@ -361,6 +409,7 @@ int IOManagerUdpTcp::notifyMeasurementStarted()
     if (isVersionAtLeast(version, "v0.2.8")) {
         int senderPort = 0;
         if (getInt(&senderPort, "output net_sender_port chmon") == 0 && senderPort > 0 && senderPort < 65536) {
+            m_senderPort = (unsigned short)senderPort;
             // Opens the way for the data stream through the host's firewall.
             static const char dummy[] = "dummy";
             m_data.udpSendTo(dummy, sizeof dummy, m_hostIp, (unsigned short)senderPort, 100000);
@@ -440,7 +489,13 @@ void IOManagerUdpTcp::workerLoop()
                 return;
             }
         }
-        const int n = m_data.udpReceive(buffer, DataBufferSize, 100000, true);
+        // Only the Controller's own datagrams: anything else on the port is
+        // another host's (or a stranger's) and must never reach the 3D view.
+        const Socket::Source controller{m_hostIp, m_senderPort};
+        unsigned rejected = 0;
+        const int n = m_data.udpReceive(buffer, DataBufferSize, 100000, true, nullptr, nullptr, &controller, &rejected);
+        if (rejected)
+            m_foreignDatagrams += rejected;
         if (n < 0)
             continue;   // time-out, error, or a datagram too large to trust
         QMutexLocker receiveLock(&m_dataLock);

@@ -27,11 +27,24 @@ class IOManagerUdpTcp : public IOManager
 public:
     static constexpr int DataBufferSize = 131072;
     static constexpr unsigned DefaultReplyTimeoutUs = 2000000;
+    // A Controller that has not taken the connection by then will not: the
+    // kernel's own retries would keep the user waiting for minutes.
+    static constexpr int ConnectTimeoutMs = 5000;
+    static constexpr int LookupTimeoutMs = 3000;
+    // Waits of the GUI thread are cut into slices this long, with the window's
+    // events processed between them.
+    static constexpr int WaitSliceUs = 10000;
+
+    // Why connectController failed.
+    enum class ConnectFailure { None, DataPort, Unresolved, TimedOut, Refused, Cancelled, Other };
 
     explicit IOManagerUdpTcp(MessageBoxProvider *provider);
     ~IOManagerUdpTcp() override;
 
-    int connectController(const char *host, unsigned short port, unsigned short *dataPort);
+    // keepWaiting is called between short waits of the attempt; false cancels it.
+    int connectController(const char *host, unsigned short port, unsigned short *dataPort,
+                          const Socket::KeepWaiting &keepWaiting = {});
+    ConnectFailure connectFailure() const { return m_connectFailure; }
     void setCommandLog(bool enable, QString fileName, QString prefix);
 
     int addDataListener(const char *key, Requester *requester) override;
@@ -45,6 +58,11 @@ public:
     void dispatchDatagram(char *datagram);
 
     bool isBroken() const { return m_broken; }
+    // How long the latest reply took, in milliseconds (-1 before the first).
+    int lastReplyMs() const { return m_lastReplyMs; }
+    // Measurement datagrams dropped because they did not come from the Controller.
+    unsigned foreignDatagrams() const { return m_foreignDatagrams; }
+    unsigned controllerAddress() const { return m_hostIp; }
     bool isRunning() const { return m_running; }
     QString commandLogPath() const { return m_log.path(); }
 
@@ -58,7 +76,8 @@ private:
     enum class Change { None, Started, Stopped };
 
     int readInput(long timeoutUs);
-    int awaitReply(char *reply, long timeoutUs);
+    int awaitReply(char *reply, long timeoutUs, const char *command);
+    void logStaleReplies();
     void discardInput();
     QByteArray queryState();
     void announce(Change change);
@@ -93,6 +112,10 @@ private:
     QSemaphore m_workerBegun;
 
     char m_host[100];
-    unsigned m_hostIp = 0;
+    std::atomic<unsigned> m_hostIp{0};
+    std::atomic<unsigned short> m_senderPort{0};   // where the Controller sends its data from, when it says
+    std::atomic<unsigned> m_foreignDatagrams{0};
+    std::atomic<int> m_lastReplyMs{-1};
+    ConnectFailure m_connectFailure = ConnectFailure::None;
     CommandsLog m_log;
 };

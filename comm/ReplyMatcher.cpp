@@ -1,5 +1,6 @@
 #include "ReplyMatcher.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -88,4 +89,23 @@ int ReplyMatcher::valueOffset(const char *reply, const char *expected)
             return -1;
     }
     return want.size() < got.size() ? got[want.size()].begin : int(std::strlen(reply));
+}
+
+ReplyMatcher::Owner ReplyMatcher::owner(const char *command, const char *reply)
+{
+    static const char Get[] = "quorix2 get ";
+    static const char Echo[] = "quorix2 set ";
+    const bool isEcho = std::strncmp(reply, Echo, sizeof Echo - 1) == 0;
+    if (std::strncmp(command, Get, sizeof Get - 1) != 0)
+        return isEcho ? Owner::Other : Owner::Unnamed;
+    if (!isEcho) {
+        // What only a set, an action or getmsg is answered with is never a get's
+        // reply; anything else (an error, or words this front end does not
+        // know) may be, and is left to the get to judge.
+        const bool otherKind = std::strcmp(reply, "quorix2 ok") == 0 || std::strncmp(reply, "quorix2 msg ", 12) == 0;
+        return otherKind ? Owner::Other : Owner::Unnamed;
+    }
+    char expected[256];
+    std::snprintf(expected, sizeof expected, "%s%s ", Echo, command + sizeof Get - 1);
+    return valueOffset(reply, expected) >= 0 ? Owner::This : Owner::Other;
 }

@@ -26,4 +26,13 @@ public:
     static int valueOffset(const char *reply, const char *expected);
 
     static bool wordsMatch(const char *a, int aLength, const char *b, int bLength);
+
+    // Whose reply a reply is, as far as its words tell. A get ("quorix2 get P")
+    // is answered by its echo ("quorix2 set P ..."); so an echo of another
+    // parameter, an echo to anything but a get, or "quorix2 ok" and
+    // "quorix2 msg ..." to a get, answer some other command. Replies such as "quorix2 ok", "quorix2 err ..." and
+    // "quorix2 msg ..." name no command: they belong to whichever command is
+    // next in line.
+    enum class Owner { This, Other, Unnamed };
+    static Owner owner(const char *command, const char *reply);
 };

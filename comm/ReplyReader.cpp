@@ -1,5 +1,7 @@
 #include "ReplyReader.h"
 
+#include "ReplyMatcher.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -26,7 +28,13 @@ void ReplyReader::feed(const char *data, int size, qint64 nowMs)
 
 void ReplyReader::peerClosed()
 {
-    completeTail();
+    // From a peer that ends its replies with a zero byte, bytes without one are
+    // a reply cut off by the close: no reply at all.
+    if (m_framing == Framing::Silence)
+        completeTail();
+    else if (!m_tail.isEmpty())
+        drop(m_tail);
+    m_tail.clear();
 }
 
 void ReplyReader::timeIsUp()
@@ -60,25 +68,60 @@ void ReplyReader::expectReply()
     ++m_owed;
 }
 
+void ReplyReader::drop(const QByteArray &reply)
+{
+    // Bounded: a peer that floods the connection must not fill the memory.
+    if (m_dropped.size() < 64)
+        m_dropped.push_back(reply);
+}
+
+std::vector<QByteArray> ReplyReader::takeDropped()
+{
+    std::vector<QByteArray> dropped;
+    dropped.swap(m_dropped);
+    return dropped;
+}
+
 void ReplyReader::dropStale(qint64 nowMs)
 {
     QByteArray stale;
-    while (popComplete(&stale, nowMs))
+    while (popComplete(&stale, nowMs)) {
         if (m_owed > 0)
             --m_owed;
+        drop(stale);
+    }
     if (m_owed == 0)
         m_tail.clear();
 }
 
-bool ReplyReader::takeReply(QByteArray *reply, qint64 nowMs)
+bool ReplyReader::takeReply(QByteArray *reply, qint64 nowMs, const char *command)
 {
     QByteArray r;
     while (popComplete(&r, nowMs)) {
-        if (m_owed == 0)
-            continue;   // nobody asked for it
-        if (--m_owed == 0) {
+        if (m_owed == 0) {
+            drop(r);   // nobody asked for it
+            continue;
+        }
+        switch (command ? ReplyMatcher::owner(command, r.constData()) : ReplyMatcher::Owner::Unnamed) {
+        case ReplyMatcher::Owner::This:
+            // Its own echo: whatever earlier commands were still owed has passed.
+            m_owed = 0;
             *reply = r;
             return true;
+        case ReplyMatcher::Owner::Other:
+            // A late or doubled answer to another command. It may be the reply an
+            // earlier command still owed, but never counts for this one.
+            if (m_owed > 1)
+                --m_owed;
+            drop(r);
+            continue;
+        case ReplyMatcher::Owner::Unnamed:
+            if (--m_owed == 0) {
+                *reply = r;
+                return true;
+            }
+            drop(r);
+            continue;
         }
     }
     return false;

@@ -4,6 +4,7 @@
 #include <QtGlobal>
 
 #include <deque>
+#include <vector>
 
 // Cuts the Controller's TCP byte stream into replies and pairs them with the
 // commands that asked for them.
@@ -22,11 +23,14 @@
 // cut by a pause again. The same rules hold for the synchronous exchange and for
 // the asynchronous poll, because both ask this class alone.
 //
-// Which reply belongs to which command: the stream is in command order and the
-// Controller answers every command once, so the channel counts the replies it
-// still owes. A reply that comes after its command gave up waiting (a time-out,
-// an asynchronous wait that ended, a reboot) is one of those owed replies and is
-// dropped, never handed to the command that follows.
+// Which reply belongs to which command: replies come in command order, but a
+// Controller may answer a command twice, or answer after the command gave up
+// waiting. A reply that names what it answers (the echo of a get) is taken only
+// by that get; an echo for any other command is stale and dropped. A reply that
+// names nothing ("quorix2 ok", an error, a message) goes to the oldest command
+// still owed one: the channel counts the replies it still owes, so the late
+// reply of a command that timed out never answers the one that follows. Every
+// reply dropped on the way is kept for the caller's log (takeDropped).
 //
 // A reply longer than MaxReplyLength characters is cut to that length; the rest
 // up to its end is consumed and dropped, so the next reply starts in step. A
@@ -47,7 +51,9 @@ public:
 
     // Bytes as they came from the socket; nowMs is a steady clock reading.
     void feed(const char *data, int size, qint64 nowMs);
-    // The peer closed: what arrived of a reply is all there will be.
+    // The peer closed. What arrived of a reply without its end is a reply cut
+    // off, and dropped; only from a peer that ends its replies by silence is it
+    // the whole reply.
     void peerClosed();
     // The waiting command's time is up. On a connection that never carried a
     // zero byte, what arrived of the reply is the reply, and the peer counts as
@@ -59,9 +65,12 @@ public:
     // Before a command is sent every owed reply is stale: drops the complete
     // ones, and all input when nothing is owed any more.
     void dropStale(qint64 nowMs);
-    // The reply of the latest command, once it is complete. Stale replies
-    // ahead of it are dropped on the way.
-    bool takeReply(QByteArray *reply, qint64 nowMs);
+    // The reply of the latest command (command is its text; without one every
+    // reply counts as naming nothing), once it is complete. Stale replies ahead
+    // of it are dropped on the way.
+    bool takeReply(QByteArray *reply, qint64 nowMs, const char *command = nullptr);
+    // The replies dropped as stale since the last call, oldest first.
+    std::vector<QByteArray> takeDropped();
 
     // Milliseconds until a reply counts as complete by silence; -1 when no
     // such reply is waiting (always -1 unless the peer sends no zero bytes).
@@ -74,7 +83,10 @@ private:
     void completeTail();
     bool popComplete(QByteArray *reply, qint64 nowMs);
 
+    void drop(const QByteArray &reply);
+
     std::deque<QByteArray> m_complete;
+    std::vector<QByteArray> m_dropped;
     QByteArray m_tail;      // the reply being received, at most MaxReplyLength
     qint64 m_lastByteMs = 0;
     int m_owed = 0;

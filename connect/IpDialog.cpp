@@ -4,6 +4,7 @@
 #include "ControllerVersion.h"
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
+#include "UdpQuery.h"
 #include "PasswordGate.h"
 #include "PlainTextBox.h"
 #include "Socket.h"
@@ -24,9 +25,7 @@
 
 namespace {
 
-const long SendWaitUs = 100000;
 const long ReplyWaitUs = 500000;
-const int ReplyBufferSize = 300;
 
 } // namespace
 
@@ -199,21 +198,13 @@ void IpDialog::runSelectionDialog()
 
 bool IpDialog::querySystemValue(Socket &socket, unsigned ip, const char *command, const char *prefix, QString *value)
 {
-    const QByteArray bytes = QByteArray(command);
-    const int sent = socket.udpSendTo(bytes.constData(), size_t(bytes.size()) + 1, ip, m_port, SendWaitUs);
-    if (sent != Socket::Ok) {
-        appendText(tr("udp send error, err %1 %2").arg(sent).arg(ip));
+    QByteArray text;
+    const int r = UdpQuery::ask(socket, ip, m_port, command, ReplyWaitUs, &text);
+    if (r == UdpQuery::SendFailed) {
+        appendText(tr("udp send error, err %1 %2").arg(r).arg(ip));
         return false;
     }
-    char reply[ReplyBufferSize];
-    std::memset(reply, 0, sizeof reply);
-    // A datagram of 300 bytes or more is no reply of a Controller.
-    const int n = socket.udpReceive(reply, sizeof reply, ReplyWaitUs, false);
-    if (n < 0)
-        return false;
-    reply[ReplyBufferSize - 1] = '\0';
-    const QByteArray text(reply);
-    if (!text.startsWith(prefix))
+    if (r != UdpQuery::Answered || !text.startsWith(prefix))
         return false;
     *value = QString::fromLatin1(text.mid(int(std::strlen(prefix))));
     return true;
@@ -231,6 +222,11 @@ bool IpDialog::protocolAllowsAccessedBy(const QString &value)
     if (words.size() < 5)
         return false;
     return ControllerVersion::parse(words[4]).isAtLeast(1, 1);
+}
+
+QString IpDialog::describeController(const QString &name, const QString &serial)
+{
+    return serial.isEmpty() ? name : tr("%1 (serial %2)").arg(name, serial);
 }
 
 // The Controller as the user named it: its host name, else its address.
@@ -290,14 +286,20 @@ int IpDialog::try_connect()
         unsigned failed = 0;
         unsigned candidate = resolve(m_addressText);
         QString name;
+        // Another Controller answering at the remembered address.
+        QString changedName;
+        unsigned changedAt = 0;
         if (candidate) {
             appendText(tr("testing '%1'... ").arg(HostCheck::dotted(candidate)));
             if (queryHostName(socket, candidate, &name)) {
                 // With no name remembered, the address is all the user named.
-                if (name == m_expectedHost || m_expectedHost.isEmpty())
+                if (name == m_expectedHost || m_expectedHost.isEmpty()) {
                     insertText(tr("OK"));
-                else
+                } else {
+                    changedName = name;
+                    changedAt = candidate;
                     candidate = 0;
+                }
             } else {
                 insertText(tr("unsuccessful"));
                 failed = candidate;
@@ -331,6 +333,20 @@ int IpDialog::try_connect()
                 insertText(tr("unsuccessful"));
                 candidate = failed;
             }
+        }
+        if (!candidate && changedAt) {
+            // Not a cabling fault: the Controller there now is another one.
+            QString foundSerial;
+            querySystemValue(socket, changedAt, "quorix2 get system controller_serial",
+                             "quorix2 set system controller_serial ", &foundSerial);
+            appendText(QString());
+            insertText(tr("\nController has changed"));
+            insertText(tr("\nexpected: '%1'").arg(describeController(m_expectedHost, m_serial)));
+            insertText(tr("\nfound at %1: '%2'").arg(HostCheck::dotted(changedAt), describeController(changedName, foundSerial)));
+            socket.close();
+            pause();
+            runSelectionDialog();
+            return 1;
         }
         if (!candidate) {
             appendText(QString());

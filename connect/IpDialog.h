@@ -100,6 +100,8 @@ private:
     void runSelectionDialog();
     void wakeOnLan(bool silentRetry);
     void showConnected(const QString &hostName);
+    // A name with its serial where known, for "expected" and "found".
+    static QString describeController(const QString &name, const QString &serial);
     QString namedController() const;
     void offerRetry();
     static unsigned resolve(const QString &text);

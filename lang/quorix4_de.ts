@@ -206,6 +206,44 @@ QUORIX4 wird beendet.</translation>
     <context>
         <name>ControllerConnector</name>
         <message>
+            <source>Connecting to Controller %1 (%2)...</source>
+            <translation>Verbindung zum Controller %1 (%2) wird hergestellt...</translation>
+        </message>
+        <message>
+            <source>Cancel</source>
+            <translation>Abbrechen</translation>
+        </message>
+        <message>
+            <source>QUORIX4</source>
+            <translation>QUORIX4</translation>
+        </message>
+        <message>
+            <source>Cannot connect to Controller %1:</source>
+            <translation>Keine Verbindung zum Controller %1:</translation>
+        </message>
+        <message>
+            <source>It did not take the command connection on TCP port %1 within %2 s.
+Check that no firewall between this computer and the Controller blocks TCP port %1, then the cabling and network settings.</source>
+            <translation>Er hat die Befehlsverbindung auf TCP-Port %1 nicht innerhalb von %2 s angenommen.
+Prüfen Sie, ob eine Firewall zwischen diesem Computer und dem Controller den TCP-Port %1 sperrt, dann Verkabelung und Netzwerkeinstellungen.</translation>
+        </message>
+        <message>
+            <source>It refused the command connection on TCP port %1: its tracking service may not be running.
+Restart the Controller, then check that it is the Controller you meant.</source>
+            <translation>Er hat die Befehlsverbindung auf TCP-Port %1 abgelehnt: Sein Tracking-Dienst läuft vielleicht nicht.
+Starten Sie den Controller neu und prüfen Sie dann, ob es der gemeinte Controller ist.</translation>
+        </message>
+        <message>
+            <source>The name could not be resolved within %1 s.
+Check the name server settings, or connect by the Controller's IP address.</source>
+            <translation>Der Name konnte nicht innerhalb von %1 s aufgelöst werden.
+Prüfen Sie die Namensserver-Einstellungen oder verbinden Sie über die IP-Adresse des Controllers.</translation>
+        </message>
+        <message>
+            <source>Check cabling and network settings</source>
+            <translation>Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
+        </message>
+        <message>
             <source>No connection to Controller %1:
 the name cannot be resolved</source>
             <translation>Keine Verbindung zu Controller %1:
@@ -446,6 +484,22 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
     <context>
         <name>IOManager</name>
         <message>
+            <source>the Controller refused it (%1)</source>
+            <translation>der Controller hat sie abgelehnt (%1)</translation>
+        </message>
+        <message>
+            <source>no reply in time</source>
+            <translation>keine Antwort in der Zeit</translation>
+        </message>
+        <message>
+            <source>error %1</source>
+            <translation>Fehler %1</translation>
+        </message>
+        <message>
+            <source>Error: "%1" failed: %2. Shown as failed until it succeeds.</source>
+            <translation>Fehler: "%1" fehlgeschlagen: %2. Als fehlgeschlagen angezeigt, bis sie gelingt.</translation>
+        </message>
+        <message>
             <source>Command Failed</source>
             <translation>Kommando fehlgeschlagen</translation>
         </message>
@@ -519,6 +573,16 @@ There are %1 bodies that are equal or too similar to be tracked
     </context>
     <context>
         <name>IpDialog</name>
+        <message>
+            <source>%1 (serial %2)</source>
+            <translation>%1 (Seriennummer %2)</translation>
+        </message>
+        <message>
+            <source>
+found at %1: '%2'</source>
+            <translation>
+gefunden unter %1: '%2'</translation>
+        </message>
         <message>
             <source>Connect Controller</source>
             <translation>Controller verbinden</translation>
@@ -674,6 +738,10 @@ Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</transl
     </context>
     <context>
         <name>MainWindow</name>
+        <message>
+            <source>Controller %1 answers slowly: %2 s for the last reply</source>
+            <translation>Controller %1 antwortet langsam: %2 s für die letzte Antwort</translation>
+        </message>
         <message>
             <source>Initialization complete.</source>
             <translation>Initialisierung abgeschlossen.</translation>

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QHostAddress>
 #include <QString>
 #include <QStringList>
 #include <QVector>
@@ -30,11 +31,25 @@ public:
     int datagramSize = 0;          // pad every stream datagram to this many bytes (0: off)
     int splitReplyMs = 0;          // every TCP reply leaves in two parts this far apart (0: whole)
     bool noZero = false;           // TCP replies end without their zero byte
+    int jitterMs = 0;              // every reply waits a further 0..jitterMs, on top of replyDelayMs
+    quint32 jitterSeed = 1;
+    int duplicateMs = -1;          // matching replies are sent again this much later (-1: never)
+    QString duplicatePattern;      // empty: every reply is sent twice
+    QStringList cutClose;          // matching TCP commands get half a reply, then a FIN
+    QStringList cutReset;          // the same, then a reset (RST)
+    bool tcpBlackhole = false;     // TCP connection attempts go unanswered; UDP works
+    QHostAddress strangerData;     // a second sender there copies the stream, altered (null: none)
 
     bool applyOption(const QString& name, const QString& value, QString* error);
     static const QVector<Option>& options();
 
     bool any() const;
+    // The extra wait of reply n (counted from 1) on a TCP connection, or of
+    // the n-th UDP command: the same for the same seed in every run.
+    int jitterFor(bool udp, quint32 n) const;
+    // What the stranger changes in its copies of the stream.
+    static constexpr quint32 StrangerFrameOffset = 1000000;
+    static constexpr double StrangerShiftXmm = 1000.0;
     static bool matches(const QString& pattern, const QByteArray& command);
     static bool matchesAny(const QStringList& patterns, const QByteArray& command);
 };

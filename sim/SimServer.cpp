@@ -2,6 +2,7 @@
 
 #include "SimCommandLog.h"
 #include "SimCommandText.h"
+#include "SimMotion.h"
 
 #include <QNetworkDatagram>
 #include <QTcpServer>
@@ -9,7 +10,15 @@
 #include <QTimer>
 #include <QUdpSocket>
 
+#include <cerrno>
+#include <cstring>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
 namespace {
 
@@ -23,6 +32,51 @@ constexpr int kMaxDatagram = 65000;
 QString peerText(const QHostAddress& a, quint16 port)
 {
     return QStringLiteral("%1:%2").arg(QHostAddress(a.toIPv4Address()).toString()).arg(port);
+}
+
+sockaddr_in socketAddress(const QHostAddress& a, quint16 port)
+{
+    sockaddr_in in;
+    std::memset(&in, 0, sizeof in);
+    in.sin_family = AF_INET;
+    in.sin_port = htons(port);
+    in.sin_addr.s_addr = htonl(a.toIPv4Address());
+    return in;
+}
+
+QString systemError(const char* what)
+{
+    return QStringLiteral("%1: %2").arg(QLatin1String(what), QString::fromLocal8Bit(std::strerror(errno)));
+}
+
+// The length and limit of a listening socket's accept queue; the kernel drops
+// SYNs while the length is above the limit.
+bool acceptQueue(int fd, quint32* length, quint32* limit)
+{
+    tcp_info info;
+    socklen_t size = sizeof info;
+    if (::getsockopt(fd, IPPROTO_TCP, TCP_INFO, &info, &size) != 0)
+        return false;
+    *length = info.tcpi_unacked; // for a listening socket
+    *limit = info.tcpi_sacked;
+    return true;
+}
+
+// Every position of a tracked target, moved along x: the stranger's copy.
+void shiftPositions(SimMotion* m, double dx)
+{
+    for (auto* targets : {&m->bodies, &m->gripwands, &m->tools, &m->references})
+        for (SimMotion::Target& t : *targets)
+            t.pose.position[0] += dx;
+    for (SimMotion::Marker& marker : m->markers)
+        marker.position[0] += dx;
+    for (SimMotion::Hand& h : m->hands) {
+        h.pose.position[0] += dx;
+        for (SimMotion::Pose& finger : h.fingers)
+            finger.position[0] += dx;
+    }
+    for (SimMotion::Inertial& i : m->inertials)
+        i.pose.position[0] += dx;
 }
 
 } // namespace
@@ -43,6 +97,7 @@ bool SimServer::listen(const QHostAddress& address, quint16 port, QString* error
     close();
     m_address = address;
     m_port = port;
+    m_udpCommands = 0;
     if (!openSockets(error)) {
         closeSockets();
         return false;
@@ -53,15 +108,8 @@ bool SimServer::listen(const QHostAddress& address, quint16 port, QString* error
 
 bool SimServer::openSockets(QString* error)
 {
-    m_tcp = new QTcpServer(this);
-    if (!m_tcp->listen(m_address, m_port)) {
-        if (error)
-            *error = QStringLiteral("TCP %1:%2: %3").arg(m_address.toString()).arg(m_port).arg(m_tcp->errorString());
+    if (!openTcp(error))
         return false;
-    }
-    m_port = m_tcp->serverPort();
-    m_tcp->setMaxPendingConnections(kMaxClients);
-    connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::onNewConnection);
 
     m_udp = new QUdpSocket(this);
     if (!m_udp->bind(m_address, m_port)) {
@@ -79,11 +127,139 @@ bool SimServer::openSockets(QString* error)
     }
     connect(m_stream, &QUdpSocket::readyRead, this, &SimServer::onStreamSocketData);
     m_processor.setSenderPort(m_stream->localPort());
+    if (!openStranger(error))
+        return false;
 
     m_frameTimer = new QTimer(this);
     m_frameTimer->setTimerType(Qt::PreciseTimer);
     connect(m_frameTimer, &QTimer::timeout, this, &SimServer::onFrameTimer);
     return true;
+}
+
+bool SimServer::openTcp(QString* error)
+{
+    if (m_faults.tcpBlackhole)
+        return openBlackhole(error);
+    m_tcp = new QTcpServer(this);
+    if (!m_tcp->listen(m_address, m_port)) {
+        if (error)
+            *error = QStringLiteral("TCP %1:%2: %3").arg(m_address.toString()).arg(m_port).arg(m_tcp->errorString());
+        return false;
+    }
+    m_port = m_tcp->serverPort();
+    m_tcp->setMaxPendingConnections(kMaxClients);
+    connect(m_tcp, &QTcpServer::newConnection, this, &SimServer::onNewConnection);
+    return true;
+}
+
+bool SimServer::openBlackhole(QString* error)
+{
+    // Without a firewall rule: a listening socket that never accepts, its
+    // accept queue filled by connections of our own. The kernel then drops
+    // every further SYN without an answer, so a client's connect() is neither
+    // completed nor refused; it retries until its own time-out. A backlog of 1
+    // rather than 0 keeps SYN cookies (and the kernel's flood warning) out of it.
+    auto fail = [&](const char* what) {
+        if (error)
+            *error = QStringLiteral("TCP %1:%2: %3").arg(m_address.toString()).arg(m_port).arg(systemError(what));
+        return false;
+    };
+    m_blackhole = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (m_blackhole < 0)
+        return fail("socket");
+    const int on = 1;
+    ::setsockopt(m_blackhole, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+    sockaddr_in here = socketAddress(m_address, m_port);
+    if (::bind(m_blackhole, reinterpret_cast<sockaddr*>(&here), sizeof here) != 0)
+        return fail("bind");
+    if (::listen(m_blackhole, 1) != 0)
+        return fail("listen");
+    socklen_t size = sizeof here;
+    ::getsockname(m_blackhole, reinterpret_cast<sockaddr*>(&here), &size);
+    m_port = ntohs(here.sin_port);
+
+    const QHostAddress target = m_address == QHostAddress::AnyIPv4 ? QHostAddress(QHostAddress::LocalHost) : m_address;
+    sockaddr_in to = socketAddress(target, m_port);
+    quint32 queued = 0, limit = 0;
+    while (acceptQueue(m_blackhole, &queued, &limit) && queued <= limit) {
+        if (m_blackholeFillers.size() > int(limit) + 2) {
+            errno = EAGAIN;
+            return fail("filling the accept queue");
+        }
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0)
+            return fail("socket");
+        m_blackholeFillers.append(fd);
+        sockaddr_in from = socketAddress(target, 0);
+        ::bind(fd, reinterpret_cast<sockaddr*>(&from), sizeof from);
+        if (::connect(fd, reinterpret_cast<sockaddr*>(&to), sizeof to) != 0 && errno != EINPROGRESS)
+            return fail("connect");
+        pollfd p = {fd, POLLOUT, 0};
+        int soError = 0;
+        socklen_t len = sizeof soError;
+        if (::poll(&p, 1, 2000) != 1 || ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &soError, &len) != 0 || soError != 0) {
+            errno = soError ? soError : ETIMEDOUT;
+            return fail("filling the accept queue");
+        }
+        // The handshake's last ACK joins the queue a moment after connect() is done.
+        for (int wait = 0; wait < 200 && acceptQueue(m_blackhole, &queued, &limit)
+                           && queued < quint32(m_blackholeFillers.size());
+             ++wait)
+            ::usleep(1000);
+    }
+    if (!acceptQueue(m_blackhole, &queued, &limit))
+        return fail("TCP_INFO");
+    return true;
+}
+
+void SimServer::closeTcp()
+{
+    if (m_tcp) {
+        m_tcp->close();
+        m_tcp->disconnect(this);
+        m_tcp->deleteLater();
+        m_tcp = nullptr;
+    }
+    for (int fd : qAsConst(m_blackholeFillers))
+        ::close(fd);
+    m_blackholeFillers.clear();
+    if (m_blackhole >= 0) {
+        ::close(m_blackhole);
+        m_blackhole = -1;
+    }
+}
+
+bool SimServer::openStranger(QString* error)
+{
+    if (m_faults.strangerData.isNull())
+        return true;
+    // Any port but the stream's, so that the copies differ by sender port too
+    // when the stranger has the simulator's own address.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        closeStranger();
+        m_stranger = new QUdpSocket(this);
+        if (!m_stranger->bind(m_faults.strangerData, 0)) {
+            if (error)
+                *error = QStringLiteral("stranger data %1: %2").arg(m_faults.strangerData.toString(), m_stranger->errorString());
+            closeStranger();
+            return false;
+        }
+        if (!m_stream || m_stranger->localPort() != m_stream->localPort())
+            return true;
+    }
+    closeStranger();
+    if (error)
+        *error = QStringLiteral("stranger data %1: no port of its own").arg(m_faults.strangerData.toString());
+    return false;
+}
+
+void SimServer::closeStranger()
+{
+    if (m_stranger) {
+        m_stranger->close();
+        m_stranger->deleteLater();
+        m_stranger = nullptr;
+    }
 }
 
 void SimServer::closeSockets()
@@ -95,12 +271,8 @@ void SimServer::closeSockets()
     // Closing at once frees the ports for a restart.
     delete m_frameTimer;
     m_frameTimer = nullptr;
-    if (m_tcp) {
-        m_tcp->close();
-        m_tcp->disconnect(this);
-        m_tcp->deleteLater();
-        m_tcp = nullptr;
-    }
+    closeTcp();
+    closeStranger();
     for (QUdpSocket** s : {&m_udp, &m_stream}) {
         if (*s) {
             (*s)->close();
@@ -108,6 +280,27 @@ void SimServer::closeSockets()
             (*s)->deleteLater();
             *s = nullptr;
         }
+    }
+}
+
+void SimServer::setFaults(const SimFaults& faults)
+{
+    const SimFaults old = m_faults;
+    m_faults = faults;
+    if (!m_udp) // not listening, or offline: the sockets open with these faults
+        return;
+    QString error;
+    if (old.tcpBlackhole != faults.tcpBlackhole) {
+        closeTcp();
+        if (!openTcp(&error)) {
+            closeTcp();
+            m_log->append(QStringLiteral("tcp"), QString(), QStringLiteral("<%1>").arg(error));
+        }
+    }
+    if (old.strangerData != faults.strangerData) {
+        closeStranger();
+        if (!openStranger(&error))
+            m_log->append(QStringLiteral("data"), QString(), QStringLiteral("<%1>").arg(error));
     }
 }
 
@@ -121,7 +314,7 @@ void SimServer::close()
 
 bool SimServer::isListening() const
 {
-    return m_tcp && m_tcp->isListening();
+    return (m_tcp && m_tcp->isListening()) || m_blackhole >= 0;
 }
 
 quint16 SimServer::senderPort() const
@@ -167,7 +360,10 @@ void SimServer::dropClient(QTcpSocket* socket, bool reset)
     delete c;
     socket->disconnect(this);
     if (reset) {
-        // A zero linger time makes the close a reset (RST) instead of a FIN.
+        // What was written leaves first, as from a Controller that wrote it
+        // before it failed; a zero linger time then makes the close a reset
+        // (RST) instead of a FIN.
+        socket->flush();
         const qintptr fd = socket->socketDescriptor();
         if (fd >= 0) {
             struct linger l = {1, 0};
@@ -224,7 +420,7 @@ void SimServer::processClient(QTcpSocket* socket)
         runCommand(
             QStringLiteral("tcp"), c->peer, socket->peerAddress(), command, c,
             [this, guard](const QByteArray& reply) {
-                if (!guard)
+                if (!guard || !m_clients.contains(guard)) // a late copy after the connection went
                     return;
                 guard->write(reply);
                 if (guard->bytesToWrite() > kMaxUnsentBytes)
@@ -298,8 +494,8 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
                            const std::function<void(const QByteArray&)>& send, const std::function<void()>& done)
 {
     m_log->append(transport, peer, SimCommandText::printable(command));
+    const quint32 number = client ? quint32(++client->commands) : ++m_udpCommands;
     if (client) {
-        ++client->commands;
         if (m_faults.resetAfter > 0 && client->commands > m_faults.resetAfter) {
             dropClient(client->socket, true);
             return;
@@ -327,36 +523,63 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
         reply = garbage(int(command.size()) + int(m_framesSent));
     else if (SimFaults::matchesAny(m_faults.longReplies, command) && reply.size() < m_faults.longReplyLength)
         reply.append(QByteArray(m_faults.longReplyLength - reply.size(), 'x'));
-    if (!client || !m_faults.noZero)
+    // A cut reply is half the text, never its zero byte, and then the connection goes.
+    const bool cutReset = client && SimFaults::matchesAny(m_faults.cutReset, command);
+    const bool cut = cutReset || (client && SimFaults::matchesAny(m_faults.cutClose, command));
+    if (cut)
+        reply.truncate(reply.size() / 2);
+    else if (!client || !m_faults.noZero)
         reply.append('\0');
 
     int delay = r.delayMs;
     if (m_faults.replyDelayMs > 0 && (m_faults.delayPattern.isEmpty() || SimFaults::matches(m_faults.delayPattern, command)))
         delay += m_faults.replyDelayMs;
+    // The next command on a connection waits for this reply, so the order holds.
+    delay += m_faults.jitterFor(!client, number);
     const int offline = r.offlineMs;
+    const int duplicateMs = m_faults.duplicateMs >= 0 && !cut
+                                    && (m_faults.duplicatePattern.isEmpty() || SimFaults::matches(m_faults.duplicatePattern, command))
+                                ? m_faults.duplicateMs
+                                : -1;
     // Over TCP a reply may leave in two parts with a pause between them; the
     // next command waits for the second part.
-    const int splitMs = client && reply.size() > 1 ? m_faults.splitReplyMs : 0;
-    auto finish = [this, send, done, reply, offline, splitMs] {
+    const int splitMs = client && !cut && reply.size() > 1 ? m_faults.splitReplyMs : 0;
+    QPointer<QTcpSocket> socket = client ? client->socket : nullptr;
+    // The whole reply is out: a second copy may follow, late, whatever runs meanwhile.
+    auto sent = [this, send, done, reply, offline, duplicateMs] {
+        done();
+        if (offline > 0)
+            goOffline(offline);
+        else if (duplicateMs == 0)
+            send(reply);
+        else if (duplicateMs > 0)
+            QTimer::singleShot(duplicateMs, this, [this, send, reply] {
+                if (!m_offline)
+                    send(reply);
+            });
+    };
+    auto finish = [this, send, sent, reply, splitMs, cut, cutReset, socket] {
         if (m_offline)
             return;
+        if (cut) {
+            send(reply);
+            if (socket && m_clients.contains(socket))
+                dropClient(socket, cutReset);
+            return;
+        }
         if (splitMs > 0) {
             const int half = reply.size() / 2;
             send(reply.left(half));
-            QTimer::singleShot(splitMs, this, [this, send, done, rest = reply.mid(half), offline] {
+            QTimer::singleShot(splitMs, this, [this, send, sent, rest = reply.mid(half)] {
                 if (m_offline)
                     return;
                 send(rest);
-                done();
-                if (offline > 0)
-                    goOffline(offline);
+                sent();
             });
             return;
         }
         send(reply);
-        done();
-        if (offline > 0)
-            goOffline(offline);
+        sent();
     };
     if (delay <= 0)
         finish();
@@ -443,29 +666,44 @@ void SimServer::sendFrame()
 {
     if (!m_stream)
         return;
+    SimMotion strangerMotion;
+    if (m_stranger) {
+        strangerMotion = m_processor.motion();
+        shiftPositions(&strangerMotion, SimFaults::StrangerShiftXmm);
+    }
     for (const SimCommandProcessor::Destination& d : m_processor.destinations()) {
         m_generator.frame(m_processor.frameNumber(), m_processor.timeStamp(), m_processor.motion(), d.outputs, &m_frameText);
-        if (m_faults.datagramSize > m_frameText.size()) {
-            m_frameText.append("pad ");
-            m_frameText.append(QByteArray(m_faults.datagramSize - m_frameText.size() - 2, 'x'));
-            m_frameText.append("\r\n");
-        }
-        if (m_frameText.size() <= kMaxDatagram) {
-            m_stream->writeDatagram(m_frameText, d.address, d.port);
-        } else {
-            // Too big for one datagram: split at line ends.
-            int start = 0;
-            while (start < m_frameText.size()) {
-                int end = qMin(m_frameText.size(), start + kMaxDatagram);
-                if (end < m_frameText.size()) {
-                    const int eol = m_frameText.lastIndexOf('\n', end - 1);
-                    if (eol > start)
-                        end = eol + 1;
-                }
-                m_stream->writeDatagram(m_frameText.mid(start, end - start), d.address, d.port);
-                start = end;
-            }
+        sendDatagram(m_stream, d.address, d.port);
+        if (m_stranger) {
+            m_generator.frame(m_processor.frameNumber() + SimFaults::StrangerFrameOffset, m_processor.timeStamp(),
+                              strangerMotion, d.outputs, &m_frameText);
+            sendDatagram(m_stranger, d.address, d.port);
         }
     }
     ++m_framesSent;
+}
+
+void SimServer::sendDatagram(QUdpSocket* socket, const QHostAddress& address, quint16 port)
+{
+    if (m_faults.datagramSize > m_frameText.size()) {
+        m_frameText.append("pad ");
+        m_frameText.append(QByteArray(m_faults.datagramSize - m_frameText.size() - 2, 'x'));
+        m_frameText.append("\r\n");
+    }
+    if (m_frameText.size() <= kMaxDatagram) {
+        socket->writeDatagram(m_frameText, address, port);
+        return;
+    }
+    // Too big for one datagram: split at line ends.
+    int start = 0;
+    while (start < m_frameText.size()) {
+        int end = qMin(m_frameText.size(), start + kMaxDatagram);
+        if (end < m_frameText.size()) {
+            const int eol = m_frameText.lastIndexOf('\n', end - 1);
+            if (eol > start)
+                end = eol + 1;
+        }
+        socket->writeDatagram(m_frameText.mid(start, end - start), address, port);
+        start = end;
+    }
 }

@@ -10,6 +10,7 @@
 #include <QHostAddress>
 #include <QObject>
 #include <QPointer>
+#include <QVector>
 
 #include <functional>
 
@@ -41,7 +42,9 @@ public:
 
     SimCommandProcessor& processor() { return m_processor; }
     void setScenario(const SimScenario& scenario);
-    void setFaults(const SimFaults& faults) { m_faults = faults; }
+    // Takes effect at once: the command port and the stranger's socket are
+    // opened or closed as the new faults want.
+    void setFaults(const SimFaults& faults);
     const SimFaults& faults() const { return m_faults; }
     quint32 framesSent() const { return m_framesSent; }
     bool offline() const { return m_offline; }
@@ -59,6 +62,11 @@ private:
 
     bool openSockets(QString* error);
     void closeSockets();
+    bool openTcp(QString* error);
+    void closeTcp();
+    bool openBlackhole(QString* error);
+    bool openStranger(QString* error);
+    void closeStranger();
     void onNewConnection();
     void onClientData(QTcpSocket* socket);
     void onClientGone(QTcpSocket* socket);
@@ -74,6 +82,7 @@ private:
     void updateStreaming();
     void onFrameTimer();
     void sendFrame();
+    void sendDatagram(QUdpSocket* socket, const QHostAddress& address, quint16 port);
     void goOffline(int ms);
     static QByteArray garbage(int seed);
 
@@ -84,6 +93,10 @@ private:
     QTcpServer* m_tcp = nullptr;
     QUdpSocket* m_udp = nullptr;
     QUdpSocket* m_stream = nullptr;
+    QUdpSocket* m_stranger = nullptr;
+    int m_blackhole = -1;              // listening socket that never accepts
+    QVector<int> m_blackholeFillers;   // our own connections that fill its queue
+    quint32 m_udpCommands = 0;
     QTimer* m_frameTimer = nullptr;
     QTimer* m_offlineTimer = nullptr;
     QHash<QTcpSocket*, Client*> m_clients;

@@ -71,11 +71,22 @@ void StaticData::update()
         QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get measurementtool_reference marker position"),
         false};
 
+    m_channelLost = false;
     readFamily(standardBodies, m_standardBodies);
     readFamily(gripwands, m_gripwands);
     readFamily(measurementTools, m_measurementTools);
     readFamily(toolReferences, m_toolReferences);
     readCameras();
+}
+
+// A channel that broke sends nothing more: the loss has been reported once,
+// and a line per query that follows would only hide its cause.
+bool StaticData::failed(int result)
+{
+    // Closed by the Controller, not sent, or broken by an earlier failure.
+    if (result == -22 || result == -2 || result == ChannelBroken)
+        m_channelLost = true;
+    return result != 0;
 }
 
 void StaticData::readFamily(const Family &family, std::vector<MarkerVector> &list)
@@ -86,25 +97,25 @@ void StaticData::readFamily(const Family &family, std::vector<MarkerVector> &lis
 
     int number = 0;
     bool available = true;
-    if (family.askAvailable && (m_channel->getBool(&available, "measurementtool available") != 0 || !available)) {
+    if (family.askAvailable && (failed(m_channel->getBool(&available, "measurementtool available")) || !available)) {
         number = 0;
-    } else if (m_channel->getInt(&number, "%s", family.countCommand) != 0 || number < 0 || number > MaxTargets) {
+    } else if (failed(m_channel->getInt(&number, "%s", family.countCommand)) || number < 0 || number > MaxTargets) {
         number = 0;
         report(family.countError);
     }
 
     list.reserve(static_cast<size_t>(number));
-    for (int b = 1; b <= number; ++b) {
+    for (int b = 1; b <= number && !m_channelLost; ++b) {
         int markers = 0;
-        if (m_channel->getInt(&markers, "body number_of_marker %s b%.2d", family.bodyWord, b) != 0
+        if (failed(m_channel->getInt(&markers, "body number_of_marker %s b%.2d", family.bodyWord, b))
             || markers < 0 || markers > MaxMarkers) {
             markers = 0;
             report(family.markerCountError);
         }
         MarkerVector vector(static_cast<size_t>(markers), Marker{{0.0, 0.0, 0.0}});
-        for (int m = 1; m <= markers; ++m) {
+        for (int m = 1; m <= markers && !m_channelLost; ++m) {
             Marker &position = vector[static_cast<size_t>(m - 1)];
-            if (m_channel->getDoubles(position.data(), 3, "body marker %s b%.2d m%.2d", family.bodyWord, b, m) != 0) {
+            if (failed(m_channel->getDoubles(position.data(), 3, "body marker %s b%.2d m%.2d", family.bodyWord, b, m))) {
                 // A partly parsed answer leaves values behind; the marker stays at the origin.
                 position = Marker{{0.0, 0.0, 0.0}};
                 report(family.positionError);
@@ -122,14 +133,14 @@ void StaticData::readCameras()
     if (!m_channel)
         return;
     int number = 0;
-    if (m_channel->getInt(&number, "camera number_of_cameras") != 0 || number < 0 || number > MaxCameras) {
+    if (failed(m_channel->getInt(&number, "camera number_of_cameras")) || number < 0 || number > MaxCameras) {
         report(QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get number of cameras"));
         return;
     }
     m_allCamerasCalibrated = true;
-    for (int c = 1; c <= number; ++c) {
+    for (int c = 1; c <= number && !m_channelLost; ++c) {
         char answer[200] = {};
-        if (m_channel->getString(answer, "tracking room c%2.2d", c) != 0) {
+        if (failed(m_channel->getString(answer, "tracking room c%2.2d", c))) {
             report(QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get room cal of camera"));
             continue;
         }
@@ -174,7 +185,7 @@ bool StaticData::parseRoomCalibration(const QString &answer, CameraPose &pose) c
 
 void StaticData::report(const char *text)
 {
-    if (m_channel)
+    if (m_channel && !m_channelLost)
         m_channel->sendMessage("standard", "Quorix2", 1,
                                QCoreApplication::translate("StaticData", text).toUtf8().constData());
 }

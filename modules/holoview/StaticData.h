@@ -64,8 +64,13 @@ private:
     void readCameras();
     bool parseRoomCalibration(const QString &answer, CameraPose &pose) const;
     void report(const char *text);
+    bool failed(int result);
+
+    // The channel's result once the connection has broken.
+    static constexpr int ChannelBroken = -222;
 
     IOManager *m_channel;
+    bool m_channelLost = false;
     BackendVersions *m_versions;
     std::vector<CameraPose> m_cameras;
     std::vector<int> m_cameraNumbers;

@@ -96,6 +96,8 @@ class tst_CommandGrammar : public QObject
     Q_OBJECT
 
 private slots:
+    void replyOwnerIsToldByItsWords();
+    void doubledOrStrayRepliesNeverShiftTheNext();
     void itemNumbersMatchByValue_data();
     void itemNumbersMatchByValue();
     void quotedWordsKeepTheirBlanks();
@@ -563,12 +565,12 @@ void tst_CommandGrammar::replyEndsAtZeroByteNeverAtAPause()
         QCOMPARE(reply, QByteArray("quorix2 set status active mea"));
     }
 
-    // A close ends it at once.
+    // A close in the middle of a reply cuts it off: that is no reply.
     r.expectReply();
     r.feed("quorix2 o", 9, 400);
     r.peerClosed();
-    QVERIFY(r.takeReply(&reply, 400));
-    QCOMPARE(reply, QByteArray("quorix2 o"));
+    QVERIFY(!r.takeReply(&reply, 400));
+    QCOMPARE(r.takeDropped().size(), size_t(1));
 }
 
 void tst_CommandGrammar::peerWithoutZeroBytesIsToldApartByItsFirstReply()
@@ -775,6 +777,51 @@ void tst_CommandGrammar::interfaceSlotsKeepTheirOrder()
     QCOMPARE(slotOf(&Requester::onMeasurementStarted), std::ptrdiff_t(1));
     QCOMPARE(slotOf(&Requester::onMeasurementStopped), std::ptrdiff_t(2));
     QCOMPARE(slotOf(&MessageReceiver::receive), std::ptrdiff_t(0));
+}
+
+void tst_CommandGrammar::replyOwnerIsToldByItsWords()
+{
+    using O = ReplyMatcher::Owner;
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status active", "quorix2 set status active mea"), O::This);
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status number_of_used_rays c01", "quorix2 set status number_of_used_rays c1 17"), O::This);
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status active", "quorix2 set status frames_lost 0"), O::Other);
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status number_of_used_rays c01", "quorix2 set status number_of_used_rays c02 3"), O::Other);
+    // A get's error names nothing; neither does any reply but an echo.
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status active", "quorix2 err -5 \"no\""), O::Unnamed);
+    QCOMPARE(ReplyMatcher::owner("quorix2 getmsg", "quorix2 msg camera c03 lost"), O::Unnamed);
+    QCOMPARE(ReplyMatcher::owner("quorix2 set camera c01 active yes", "quorix2 ok"), O::Unnamed);
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status active", "quorix2 ok"), O::Other);
+    QCOMPARE(ReplyMatcher::owner("quorix2 get status active", "garbage"), O::Unnamed);
+    // An echo answers a get only: to anything else it is another command's.
+    QCOMPARE(ReplyMatcher::owner("quorix2 getmsg", "quorix2 set status frames_lost 0"), O::Other);
+    QCOMPARE(ReplyMatcher::owner("quorix2 set camera c01 active yes", "quorix2 set camera c01 active yes"), O::Other);
+}
+
+void tst_CommandGrammar::doubledOrStrayRepliesNeverShiftTheNext()
+{
+    ReplyReader r;
+    QByteArray reply;
+    r.expectReply();
+    r.feed("quorix2 set status frames_lost 0\0", sizeof "quorix2 set status frames_lost 0\0" - 1, 0);
+    QVERIFY(r.takeReply(&reply, 0, "quorix2 get status frames_lost"));
+    // Its copy comes while the next command waits: passed over, logged.
+    r.expectReply();
+    r.feed("quorix2 set status frames_lost 0\0quorix2 set status active none\0", sizeof "quorix2 set status frames_lost 0\0quorix2 set status active none\0" - 1, 30);
+    QVERIFY(r.takeReply(&reply, 30, "quorix2 get status active"));
+    QCOMPARE(reply, QByteArray("quorix2 set status active none"));
+    QCOMPARE(r.takeDropped(), std::vector<QByteArray>{"quorix2 set status frames_lost 0"});
+    // The late echo of a get that gave up before a set: the set's own reply counts.
+    r.expectReply();
+    r.expectReply();
+    r.feed("quorix2 set system hostname tbox\0quorix2 ok\0", sizeof "quorix2 set system hostname tbox\0quorix2 ok\0" - 1, 40);
+    QVERIFY(r.takeReply(&reply, 40, "quorix2 set camera c01 active yes"));
+    QCOMPARE(reply, QByteArray("quorix2 ok"));
+    QCOMPARE(r.owed(), 0);
+    // A doubled "ok" names nothing: the command after it takes only its own echo.
+    r.expectReply();
+    r.feed("quorix2 ok\0quorix2 set status active mea\0", sizeof "quorix2 ok\0quorix2 set status active mea\0" - 1, 50);
+    QVERIFY(r.takeReply(&reply, 50, "quorix2 get status active"));
+    QCOMPARE(reply, QByteArray("quorix2 set status active mea"));
 }
 
 QTEST_GUILESS_MAIN(tst_CommandGrammar)

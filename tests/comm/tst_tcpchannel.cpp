@@ -11,7 +11,13 @@
 
 #include <QFile>
 #include <QRegularExpression>
+#include <QUdpSocket>
 #include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#include <arpa/inet.h>
 
 #include <atomic>
 #include <mutex>
@@ -134,6 +140,13 @@ private slots:
     void passwordsNeverReachALog();
     void commandsLogReportsUnwritableDirectory();
     void udpExchange();
+    void connectAttemptIsBoundedAndCancellable();
+    void doubledOrStrayRepliesNeverAnswerTheNextCommand();
+    void commandFromTheWaitingThreadFailsAtOnce();
+    void cancelledWaitEndsAtOnce();
+    void refusedPollRaisesNoBoxAndIsSaidOnce();
+    void resetBeforeASendIsAClose();
+    void measurementDataOnlyFromTheController();
 };
 
 void tst_TcpChannel::connectsOnceAndExchanges()
@@ -453,16 +466,10 @@ void tst_TcpChannel::closeOrResetBreaksTheChannel()
     c.controller.on("quorix2 init", reset ? Action::reset() : Action::raw("quorix2 o").thenClose());
     char reply[IOManager::BufferSize];
     const int r = c.channel.sendCommand(reply, "quorix2 init");
-    if (reset) {
-        QCOMPARE(r, -22);
-        QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
-        QVERIFY(c.channel.isBroken());
-    } else {
-        // Half a reply, then the close: what arrived is all there is.
-        QCOMPARE(r, 0);
-        QCOMPARE(QByteArray(reply), QByteArray("quorix2 o"));
-        QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -22);
-    }
+    // Half a reply, then the close, is no reply: the command failed with the connection.
+    QCOMPARE(r, -22);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 err command_exec"));
+    QVERIFY(c.channel.isBroken());
     QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), -222);
 }
 
@@ -637,11 +644,12 @@ void tst_TcpChannel::unsubscribeWaitsForDelivery()
 
     std::atomic<bool> streaming{true};
     std::thread stream([&] {
-        Socket s;
-        s.openUdp(0, Socket::BindAnyPort);
+        // From the Controller's address: nothing else reaches the listeners.
+        QUdpSocket s;
+        s.bind(QHostAddress("127.0.1.16"), 0);
         const char line[] = "6d 1 [0 1.0][0 0 0 0 0 0]";
         while (streaming) {
-            s.udpSendTo(line, sizeof line - 1, 0x7f000001, c.dataPort, 100000);
+            s.writeDatagram(line, sizeof line - 1, QHostAddress::LocalHost, c.dataPort);
             std::this_thread::sleep_for(std::chrono::milliseconds(5));
         }
     });
@@ -829,6 +837,233 @@ void tst_TcpChannel::udpExchange()
     QCOMPARE(channel.sendCommand(reply, "quorix2 anything"), 0);
     QCOMPARE(QByteArray(reply), QByteArray("quorix2 set system hostname tbox-7"));
     QCOMPARE(controller.commands().size(), before);
+}
+
+
+namespace {
+
+// A listener whose accept queue is full and never served: connection attempts
+// beyond the first are dropped, as behind a firewall that drops them.
+struct BlackHole {
+    int listener = -1;
+    int filler = -1;
+    bool open(const char *address)
+    {
+        listener = ::socket(AF_INET, SOCK_STREAM, 0);
+        filler = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in a = {};
+        a.sin_family = AF_INET;
+        a.sin_port = htons(Port);
+        ::inet_pton(AF_INET, address, &a.sin_addr);
+        const int on = 1;
+        ::setsockopt(listener, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
+        return ::bind(listener, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0 && ::listen(listener, 0) == 0
+            && ::connect(filler, reinterpret_cast<sockaddr *>(&a), sizeof a) == 0;
+    }
+    ~BlackHole()
+    {
+        ::close(filler);
+        ::close(listener);
+    }
+};
+
+} // namespace
+
+// A Controller that drops connection attempts costs a few seconds, not the
+// kernel's minutes; the window is kept alive meanwhile, and the user may stop.
+void tst_TcpChannel::connectAttemptIsBoundedAndCancellable()
+{
+    BlackHole hole;
+    QVERIFY(hole.open("127.0.1.60"));
+    QElapsedTimer clock;
+    clock.start();
+    int calls = 0;
+    {
+        IOManagerUdpTcp channel(nullptr);
+        unsigned short dataPort = 0;
+        QCOMPARE(channel.connectController("127.0.1.60", Port, &dataPort, [&] { return ++calls > 0; }), -2);
+        QCOMPARE(channel.connectFailure(), IOManagerUdpTcp::ConnectFailure::TimedOut);
+        QVERIFY2(clock.elapsed() < 30000, "the attempt was left to the kernel");
+        QVERIFY(calls > 10);
+    }
+    {
+        IOManagerUdpTcp channel(nullptr);
+        unsigned short dataPort = 0;
+        calls = 0;
+        QCOMPARE(channel.connectController("127.0.1.60", Port, &dataPort, [&] { return ++calls < 3; }), -2);
+        QCOMPARE(channel.connectFailure(), IOManagerUdpTcp::ConnectFailure::Cancelled);
+        QCOMPARE(calls, 3);
+    }
+    {
+        IOManagerUdpTcp channel(nullptr);
+        unsigned short dataPort = 0;
+        QCOMPARE(channel.connectController("127.0.1.61", Port, &dataPort), -2);   // nobody listens
+        QCOMPARE(channel.connectFailure(), IOManagerUdpTcp::ConnectFailure::Refused);
+    }
+}
+
+// Replies name what they answer: an answer sent twice, late, or to another
+// command is dropped (and logged), never taken by the command that follows.
+void tst_TcpChannel::doubledOrStrayRepliesNeverAnswerTheNextCommand()
+{
+    TestHome home;
+    Connected c;
+    QVERIFY(c.open("127.0.1.62"));
+    c.channel.setCommandLog(true, "commands.txt", QString());
+    const QByteArray twice("quorix2 set status frames_lost 0\0quorix2 set status frames_lost 0", 65);
+    // The second copy follows 30 ms after the first.
+    c.controller.on("quorix2 get status frames_lost", Action::reply(twice).splitAt(33, 30));
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+    c.controller.on("quorix2 getmsg", Action::reply("quorix2 ok"));
+    c.controller.on("quorix2 set camera c01 active yes",
+                    Action::reply(QByteArray("quorix2 set status frames_lost 0\0quorix2 ok", 43)));
+    char state[IOManager::BufferSize] = "";
+    char reply[IOManager::BufferSize] = "";
+    for (int round = 0; round < 5; ++round) {
+        int lost = -1;
+        QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+        QCOMPARE(lost, 0);
+        QTest::qWait(40);   // the copy is in by now
+        QCOMPARE(c.channel.sendCommand(reply, "quorix2 getmsg"), 0);
+        QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
+        QCOMPARE(c.channel.getString(state, "status active"), 0);
+        QCOMPARE(QByteArray(state), QByteArray("none"));
+        QCOMPARE(c.channel.setParameter("camera c%02d active yes", 1), 0);
+    }
+    QVERIFY(!c.channel.isBroken());
+    QVERIFY(c.boxes.boxes.isEmpty());
+    QFile log(c.channel.commandLogPath());
+    QVERIFY(log.open(QIODevice::ReadOnly));
+    QVERIFY(log.readAll().contains("quorix2 set status frames_lost 0 (stale"));
+}
+
+// A command from an event handler run while this thread's own command waits
+// would wait for itself: it fails at once, and the window's events go on.
+void tst_TcpChannel::commandFromTheWaitingThreadFailsAtOnce()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.63"));
+    c.controller.on("quorix2 reinit", Action::reply("quorix2 ok").delayed(300));
+    c.controller.on("quorix2 get status number_of_bodies", Action::reply("quorix2 set status number_of_bodies 2").delayed(300));
+    char reply[IOManager::BufferSize] = "";
+    bool value = false;
+    QCOMPARE(c.channel.prepareNextCommand(true, 2000, false), 0);
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 reinit"), 1);
+    QCOMPARE(c.channel.getBool(&value, "standard calculate_marker"), int(IOManager::BusyWithOwnCommand));
+    QCOMPARE(c.channel.prepareNextCommand(false, 100, true), int(IOManager::BusyWithOwnCommand));
+    QCOMPARE(c.channel.waitAsyncReply(QEventLoop::AllEvents), 0);
+    QCOMPARE(QByteArray(reply), QByteArray("quorix2 ok"));
+
+    int ticks = 0;
+    int nested = 0;
+    QTimer timer;
+    timer.setInterval(10);
+    connect(&timer, &QTimer::timeout, [&] {
+        ++ticks;
+        if (c.channel.isWaitingOnThisThread())
+            nested = c.channel.getBool(&value, "standard calculate_marker");
+    });
+    timer.start();
+    int bodies = -1;
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), 0);
+    QCOMPARE(bodies, 2);
+    QVERIFY2(ticks >= 5, "the wait kept the events from being processed");
+    QCOMPARE(nested, int(IOManager::BusyWithOwnCommand));
+    QVERIFY(!c.channel.isWaitingOnThisThread());
+    QVERIFY(!c.channel.isBusy());
+}
+
+void tst_TcpChannel::cancelledWaitEndsAtOnce()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.64"));
+    c.controller.on("quorix2 get status number_of_bodies", Action::reply("quorix2 set status number_of_bodies 2").delayed(20000));
+    QTimer::singleShot(50, [&] { c.channel.cancelWaits(); });
+    QElapsedTimer clock;
+    clock.start();
+    int bodies = -1;
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), -1);
+    QVERIFY(clock.elapsed() < 15000);
+    // Closing, not broken: nothing is reported, nothing more is sent.
+    QVERIFY(!c.channel.isBroken());
+    QVERIFY(c.standard.messages.isEmpty());
+    const int sent = c.controller.commands().size();
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), -1);
+    QCOMPARE(c.controller.commands().size(), sent);
+}
+
+// A Controller that refuses one periodic query: no box, one line that says
+// which query failed and why, and one more only after it worked in between.
+void tst_TcpChannel::refusedPollRaisesNoBoxAndIsSaidOnce()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.65"));
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 err -5 \"not now\""), Use::Once);
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 err -5 \"not now\""), Use::Once);
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 set status frames_lost 1"), Use::Once);
+    c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 err -5 \"not now\""));
+    int lost = -1;
+    {
+        const IOManager::PollScope polling(&c.channel);
+        for (int i = 0; i < 2; ++i)
+            QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), -32);
+        QCOMPARE(c.standard.messages.size(), 1);
+        QVERIFY(c.standard.messages[0].contains("quorix2 get status frames_lost"));
+        QVERIFY(c.standard.messages[0].contains("not now"));
+        QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), 0);
+        QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), -32);
+        QCOMPARE(c.standard.messages.size(), 2);
+    }
+    QVERIFY(c.boxes.boxes.isEmpty());
+    // Outside a poll the user asked, and is told.
+    QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), -32);
+    QCOMPARE(c.boxes.boxes.size(), 1);
+}
+
+// The Controller reset the connection before the next command went out: the
+// user reads that the Controller closed it, not that a send failed.
+void tst_TcpChannel::resetBeforeASendIsAClose()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.66"));
+    c.controller.on("quorix2 init", Action::reply("quorix2 ok").thenReset());
+    char reply[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 init"), 0);
+    QTest::qWait(100);
+    int bodies = -1;
+    QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), -22);
+    QCOMPARE(c.standard.messages.size(), 1);
+    QVERIFY(c.standard.messages[0].contains("closed or reset"));
+}
+
+// Datagrams from any other sender are dropped and counted, even when they
+// come last (the newest kept is the Controller's), and a flood cannot hold
+// the data thread.
+void tst_TcpChannel::measurementDataOnlyFromTheController()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.67"));
+    LineRecorder recorder;
+    QCOMPARE(c.channel.addDataListener("6d", &recorder), 0);
+    scriptStart(c.controller);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    QUdpSocket stranger;
+    QVERIFY(stranger.bind(QHostAddress("127.0.0.99"), 0));
+    QUdpSocket otherPort;
+    QVERIFY(otherPort.bind(QHostAddress("127.0.1.67"), 0));   // the Controller's address, not its sender port
+    const QHostAddress local("127.0.0.1");
+    for (int i = 0; i < 200; ++i)
+        stranger.writeDatagram("6d 1 [0 1.000][9999 9999 9999 0 0 0]\n", local, c.dataPort);
+    QVERIFY(c.controller.sendDatagram("6d 1 [0 1.000][1 2 3 0 0 0]\n", local, c.dataPort));
+    stranger.writeDatagram("6d 1 [0 1.000][9999 9999 9999 0 0 0]\n", local, c.dataPort);
+    otherPort.writeDatagram("6d 1 [0 1.000][8888 8888 8888 0 0 0]\n", local, c.dataPort);
+    QTRY_VERIFY(recorder.calls.load() >= 1);
+    QTRY_VERIFY(c.channel.foreignDatagrams() >= 2);
+    QTest::qWait(200);
+    for (const QByteArray &line : recorder.taken())
+        QCOMPARE(line, QByteArray("6d|6d 1 [0 1.000][1 2 3 0 0 0]"));
+    c.channel.removeDataListener("6d", &recorder);
 }
 
 QTEST_GUILESS_MAIN(tst_TcpChannel)

@@ -483,6 +483,32 @@ private slots:
         QVERIFY(!r.commands().contains("quorix2 get system model"));
     }
 
+    // A Controller that sends every reply twice: each copy that comes while
+    // the next question waits is passed over, so nothing is left "unknown".
+    void controllerAnsweringTwiceIsReadInFull()
+    {
+        using Action = ScriptedResponder::Action;
+        ScriptedResponder r;
+        QVERIFY(r.start(QStringLiteral("127.0.7.9")));
+        const auto twice = [](const QByteArray &reply) {
+            return Action::reply(reply + '\0' + reply).splitAt(reply.size() + 1, 20);
+        };
+        r.on("quorix2 get system version", twice("quorix2 set system version v3.0.1"));
+        r.on("quorix2 get system hostname", twice("quorix2 set system hostname twinbox"));
+        r.on("quorix2 get system model", twice("quorix2 set system model 4"));
+        r.on("quorix2 get system controller_serial", twice("quorix2 set system controller_serial 4711"));
+        r.on("quorix2 get system protocol_version", twice("quorix2 set system protocol_version v1.9"));
+        r.on("quorix2 get system access", twice("quorix2 set system access full"));
+        r.on("quorix2 get system ethernet_mac", twice("quorix2 set system ethernet_mac 00:11:22:33:44:55"));
+        TrackboxScanner scanner(50105);
+        const QList<TrackboxRecord> records = scanner.scan(ip("127.0.7.9"), false);
+        QCOMPARE(records.size(), 1);
+        QCOMPARE(field(records[0].hostName), QStringLiteral("twinbox"));
+        QCOMPARE(field(records[0].serial), QStringLiteral("4711"));
+        QCOMPARE(field(records[0].access), QStringLiteral("full"));
+        QCOMPARE(field(records[0].mac), QStringLiteral("00:11:22:33:44:55"));
+    }
+
     void probeFailures_data()
     {
         QTest::addColumn<QByteArray>("silent");

@@ -95,6 +95,7 @@ private slots:
     void implausibleCountsAreWrongData();
     void againstTheSimulator();
     void againstTheSimulatorWithFaults();
+    void lostConnectionIsNotReportedPerQuery();
 };
 
 void TestStaticData::readsEveryFamilyAndKeepsPlaces()
@@ -334,6 +335,20 @@ void TestStaticData::againstTheSimulatorWithFaults()
     QVERIFY(texts.contains("Error: Unable to get gripwand marker position"));
     QVERIFY(texts.contains("Error: Unable to get number of measurementtools"));
     QVERIFY(texts.contains("Error: Unable to get room cal of camera"));
+}
+
+// The loss is said once, by the channel; the queries that would follow it
+// are neither sent nor reported.
+void TestStaticData::lostConnectionIsNotReportedPerQuery()
+{
+    SimulatedController sim("127.0.4.77");
+    QVERIFY(sim.start(SimScenario()));
+    StaticData data(&sim.channel, nullptr);
+    data.update();
+    sim.controller.stop();
+    sim.events.events.clear();
+    data.update();
+    QCOMPARE(sim.reports(), QStringList());
 }
 
 QTEST_GUILESS_MAIN(TestStaticData)

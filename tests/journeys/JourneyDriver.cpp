@@ -12,14 +12,17 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
+#include <QLabel>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QProcess>
 #include <QPushButton>
+#include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
+#include <QTextEdit>
 #include <QTextStream>
 #include <QThread>
 #include <QTimer>
@@ -236,6 +239,10 @@ void JourneyDriver::tick()
     if (m_watchdog)
         m_watchdog->beat();
     if (m_finished)
+        return;
+    // A user's input waits while the program waits for the Controller (the
+    // window system holds it); so does the driver's, which it sends directly.
+    if (qApp->property("quorixWaitingForController").toBool())
         return;
     if (m_index >= m_steps.size()) {
         if (m_soak && !m_soak->finished()) {
@@ -618,6 +625,57 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         else
             WidgetSteps::hover(arg, step.words.value(2).toDouble());
         return Result::Done;
+    }
+    if (verb == QLatin1String("box-says")) {
+        // A box in front (a message or a progress box) whose text holds these words; it stays open.
+        QWidget *dialog = openDialog();
+        if (!dialog)
+            return Result::Wait;
+        for (QLabel *label : dialog->findChildren<QLabel *>())
+            if (label->isVisible() && label->text().contains(arg))
+                return once();
+        return Result::Wait;
+    }
+    if (verb == QLatin1String("no-text")) {
+        // No text view of the program shows these words (the event display).
+        for (QWidget *widget : QApplication::allWidgets()) {
+            QString text;
+            if (auto *edit = qobject_cast<QTextEdit *>(widget))
+                text = edit->toPlainText();
+            else if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+                text = plain->toPlainText();
+            if (text.contains(arg))
+                fail(QStringLiteral("\"%1\" is shown").arg(arg));
+        }
+        return once();
+    }
+    if (verb == QLatin1String("text-shown")) {
+        for (QWidget *widget : QApplication::allWidgets()) {
+            if (auto *edit = qobject_cast<QTextEdit *>(widget))
+                if (edit->toPlainText().contains(arg))
+                    return once();
+            if (auto *plain = qobject_cast<QPlainTextEdit *>(widget))
+                if (plain->toPlainText().contains(arg))
+                    return once();
+        }
+        return Result::Wait;
+    }
+    if (verb == QLatin1String("window-state")) {
+        // As the window manager would: minimised, maximised or back to normal.
+        QMainWindow *window = mainWindow();
+        if (!window && arg != QLatin1String("normal"))
+            return Result::Wait;
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            if (widget->objectName() != QLatin1String("MainWindow"))
+                continue;
+            if (arg == QLatin1String("minimized"))
+                widget->showMinimized();
+            else if (arg == QLatin1String("maximized"))
+                widget->showMaximized();
+            else
+                widget->showNormal();
+        }
+        return once();
     }
     if (verb == QLatin1String("sigterm")) {
         once();

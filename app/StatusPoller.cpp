@@ -1,0 +1,101 @@
+#include "StatusPoller.h"
+
+#include "AppStatusBar.h"
+#include "CamStatusBar.h"
+#include "FreqStatusBar.h"
+#include "IOManagerUdpTcp.h"
+#include "StatusFeed.h"
+#include "StatusReadings.h"
+#include "TrackingStatusBar.h"
+
+#include <QTimer>
+
+StatusPoller::StatusPoller(IOManagerUdpTcp *channel, const Bars &bars, QObject *parent)
+    : QObject(parent)
+    , m_channel(channel)
+    , m_bars(bars)
+    , m_timer(new QTimer(this))
+{
+    m_timer->setInterval(IntervalMs);
+    connect(m_timer, &QTimer::timeout, this, &StatusPoller::poll);
+}
+
+void StatusPoller::start()
+{
+    m_timer->start();
+}
+
+void StatusPoller::stop()
+{
+    m_timer->stop();
+}
+
+bool StatusPoller::isActive() const
+{
+    return m_timer->isActive();
+}
+
+QString StatusPoller::queryState(IOManagerUdpTcp *channel, bool *ok)
+{
+    char state[IOManager::BufferSize] = "";
+    *ok = channel->getString(state, "status active") == 0;
+    return QString::fromLatin1(state);
+}
+
+void StatusPoller::poll()
+{
+    if (!m_channel || m_channel->isBusy() || m_lossReported)
+        return;
+    const IOManager::PollScope polling(m_channel);
+    bool ok = false;
+    const QString state = queryState(m_channel, &ok);
+    if (!ok) {
+        // A broken channel is lost now; a single late answer may be chance.
+        if (m_channel->isBroken() || ++m_failedPolls > 1) {
+            m_lossReported = true;
+            m_failedPolls = 0;
+            emit connectionLost();
+        }
+        return;
+    }
+    m_failedPolls = 0;
+
+    const QByteArray status = state.toLatin1();
+    if (m_bars.app)
+        m_bars.app->update_status();
+    if (m_bars.cameras)
+        m_bars.cameras->update_status(status.constData());
+    if (m_bars.tracking)
+        m_bars.tracking->update_status(status.constData());
+    if (m_bars.frequency)
+        m_bars.frequency->update_status(status.constData());
+    publishReadings(status);
+    if (m_channel->isBroken()) {
+        m_lossReported = true;
+        emit connectionLost();
+        return;
+    }
+    if (m_channel->lastReplyMs() > SlowReplyMs)
+        emit slowController(m_channel->lastReplyMs());
+    emit stateRead(state);
+}
+
+// What this round read goes to the modules, so that none of them asks again.
+void StatusPoller::publishReadings(const QByteArray &status)
+{
+    if (!m_bars.feed)
+        return;
+    StatusReadings readings;
+    readings.active = status;
+    if (m_bars.frequency) {
+        readings.frequency = m_bars.frequency->readFrequency();
+        readings.framesLost = m_bars.frequency->readFramesLost();
+    }
+    if (m_bars.tracking) {
+        readings.bodies = m_bars.tracking->readBodies();
+        readings.markers = m_bars.tracking->readMarkers();
+    }
+    if (m_bars.cameras)
+        readings.rays = m_bars.cameras->readRays();
+    m_bars.feed->publish(readings);
+}
