@@ -75,9 +75,25 @@ void StatusPoller::poll()
         emit connectionLost();
         return;
     }
+    noteForeignData();
     if (m_channel->lastReplyMs() > SlowReplyMs)
         emit slowController(m_channel->lastReplyMs());
     emit stateRead(state);
+}
+
+// Datagrams from anyone but the Controller never reach the views; the user
+// learns that they come, at most once a minute.
+void StatusPoller::noteForeignData()
+{
+    const unsigned foreign = m_channel->foreignDatagrams();
+    if (foreign <= m_foreignNoted || (m_foreignNoted > 0 && m_foreignClock.elapsed() < ForeignNoteIntervalMs))
+        return;
+    m_foreignNoted = foreign;
+    m_foreignClock.start();
+    const QString text = tr("Measurement data from another sender ignored (%1 datagrams so far): only the "
+                            "Controller's own data is shown.")
+                             .arg(foreign);
+    m_channel->sendMessage("standard", "QUORIX4", 1, text.toUtf8().constData());
 }
 
 // What this round read goes to the modules, so that none of them asks again.

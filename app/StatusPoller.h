@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 
@@ -57,10 +58,15 @@ signals:
 
 private:
     void publishReadings(const QByteArray &status);
+    void noteForeignData();
+
+    static constexpr int ForeignNoteIntervalMs = 60000;
 
     IOManagerUdpTcp *m_channel;
     Bars m_bars;
     QTimer *m_timer;
     int m_failedPolls = 0;
     bool m_lossReported = false;
+    unsigned m_foreignNoted = 0;
+    QElapsedTimer m_foreignClock;
 };

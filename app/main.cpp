@@ -79,6 +79,10 @@ int main(int argc, char *argv[])
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
     QApplication app(argc, argv);
+    // QApplication took the user's numeric locale; every number this program
+    // writes to or reads from the Controller uses '.', so "C" comes before
+    // anything talks to it (the plug-ins read their data in the first window).
+    std::setlocale(LC_NUMERIC, "C");
     Q_INIT_RESOURCE(quorix);
     QApplication::setStyle(QStyleFactory::create(QStringLiteral("Fusion")));
     QApplication::setWindowIcon(applicationIcon());

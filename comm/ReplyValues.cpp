@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <locale.h>
 
 namespace {
 
@@ -75,8 +76,11 @@ int ReplyValues::parseDoubles(const char *text, double *out, int count)
     return parseWords(text, out, count, [out](int i, const char *word) {
         // Numbers only: strtod also takes "nan", "inf" and values too large
         // for a double, none of which a Controller means by a measurement.
+        // The C locale's grammar whatever the user's: '.' is the decimal point
+        // on the wire, also on a German desktop.
+        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
         char *end = nullptr;
-        const double value = std::strtod(word, &end);
+        const double value = strtod_l(word, &end, c);
         if (end == word || *end || !std::isfinite(value))
             return false;
         out[i] = value;

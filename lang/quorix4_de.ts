@@ -1929,4 +1929,11 @@ Schreibt den Konfigurationsbericht des Controllers unter ADRESSE (Hostname oder 
             <translation>quorix4: cannot open display %1</translation>
         </message>
     </context>
+    <context>
+        <name>StatusPoller</name>
+        <message>
+            <source>Measurement data from another sender ignored (%1 datagrams so far): only the Controller&apos;s own data is shown.</source>
+            <translation>Messdaten eines anderen Absenders ignoriert (bisher %1 Datagramme): Nur die eigenen Daten des Controllers werden gezeigt.</translation>
+        </message>
+    </context>
 </TS>

@@ -7,13 +7,16 @@
 #include "MessageReceiver.h"
 #include "ReplyMatcher.h"
 #include "ReplyReader.h"
+#include "ReplyValues.h"
 #include "Requester.h"
 
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <atomic>
+#include <clocale>
 #include <cstring>
+#include <string>
 #include <thread>
 
 namespace {
@@ -97,6 +100,7 @@ class tst_CommandGrammar : public QObject
 
 private slots:
     void replyOwnerIsToldByItsWords();
+    void numbersReadTheSameInAGermanLocale();
     void doubledOrStrayRepliesNeverShiftTheNext();
     void itemNumbersMatchByValue_data();
     void itemNumbersMatchByValue();
@@ -822,6 +826,21 @@ void tst_CommandGrammar::doubledOrStrayRepliesNeverShiftTheNext()
     r.feed("quorix2 ok\0quorix2 set status active mea\0", sizeof "quorix2 ok\0quorix2 set status active mea\0" - 1, 50);
     QVERIFY(r.takeReply(&reply, 50, "quorix2 get status active"));
     QCOMPARE(reply, QByteArray("quorix2 set status active mea"));
+}
+
+// The Controller writes '.', whatever the desktop's language; a German
+// locale reads "1.5" as 1 followed by garbage in the C library.
+void tst_CommandGrammar::numbersReadTheSameInAGermanLocale()
+{
+    const std::string before = std::setlocale(LC_ALL, nullptr);
+    QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8"), "no German locale: scripts/bootstrap makes one");
+    double values[3] = {};
+    const int r = ReplyValues::parseDoubles("1.5 -250.25 3e2", values, 3);
+    std::setlocale(LC_ALL, before.c_str());
+    QCOMPARE(r, 0);
+    QCOMPARE(values[0], 1.5);
+    QCOMPARE(values[1], -250.25);
+    QCOMPARE(values[2], 300.0);
 }
 
 QTEST_GUILESS_MAIN(tst_CommandGrammar)

@@ -135,6 +135,27 @@ private slots:
         QVERIFY(!connectButton(*dialog)->isEnabled());
     }
 
+    // Another Controller answers at the remembered address and the remembered
+    // name leads nowhere: that is a changed Controller, named with both
+    // identities, not a cabling fault.
+    void tryConnect_otherControllerAtTheAddress()
+    {
+        startSim();
+        auto dialog = makeDialog();
+        dialog->setTrackbox(QStringLiteral("ctl-old.invalid"));
+        dialog->setTrackboxSerial(QStringLiteral("111"));
+        ModalWatcher watcher;
+        watcher.answer(QStringLiteral("Tracking-System Selection"), ModalWatcher::Answer::reject());
+
+        QCOMPARE(dialog->try_connect(), 1);
+        const QString text = dialog->progressText();
+        QVERIFY2(text.contains(QStringLiteral("Controller has changed")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("expected: 'ctl-old.invalid (serial 111)'")), qPrintable(text));
+        QVERIFY2(text.contains(QStringLiteral("found at %1: 'quorixsim (serial 10234)'").arg(m_address)), qPrintable(text));
+        QVERIFY2(!text.contains(QStringLiteral("cabled")), qPrintable(text));
+        QVERIFY(!connectButton(*dialog)->isEnabled());
+    }
+
     // The selection dialog opens unless a MAC is known (wake on LAN may
     // help) or the Controller is the compact unit of model 21.
     void tryConnect_noController_data()
