@@ -16,23 +16,35 @@ StatusPoller::StatusPoller(IOManagerUdpTcp *channel, const Bars &bars, QObject *
     , m_bars(bars)
     , m_timer(new QTimer(this))
 {
+    // The next round comes IntervalMs after this one ended, not at once when a
+    // slow Controller made it last longer: the other pollers get their turn.
     m_timer->setInterval(IntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &StatusPoller::poll);
+    m_timer->setSingleShot(true);
+    connect(m_timer, &QTimer::timeout, this, &StatusPoller::onTimer);
 }
 
 void StatusPoller::start()
 {
+    m_stopped = false;
     m_timer->start();
 }
 
 void StatusPoller::stop()
 {
+    m_stopped = true;
     m_timer->stop();
+}
+
+void StatusPoller::onTimer()
+{
+    poll();
+    if (!m_stopped && !m_lossReported)
+        m_timer->start();
 }
 
 bool StatusPoller::isActive() const
 {
-    return m_timer->isActive();
+    return !m_stopped;
 }
 
 QString StatusPoller::queryState(IOManagerUdpTcp *channel, bool *ok)
@@ -76,8 +88,9 @@ void StatusPoller::poll()
         return;
     }
     noteForeignData();
-    if (m_channel->lastReplyMs() > SlowReplyMs)
-        emit slowController(m_channel->lastReplyMs());
+    const int slowestMs = m_channel->takeSlowestReplyMs();
+    if (slowestMs > SlowReplyMs)
+        emit slowController(slowestMs);
     emit stateRead(state);
 }
 

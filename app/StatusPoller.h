@@ -57,6 +57,7 @@ signals:
     void slowController(int replyMs);
 
 private:
+    void onTimer();
     void publishReadings(const QByteArray &status);
     void noteForeignData();
 
@@ -67,6 +68,7 @@ private:
     QTimer *m_timer;
     int m_failedPolls = 0;
     bool m_lossReported = false;
+    bool m_stopped = true;
     unsigned m_foreignNoted = 0;
     QElapsedTimer m_foreignClock;
 };

@@ -153,6 +153,8 @@ int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs, const char *command
     auto taken = [&](const QByteArray &r) {
         copyReply(reply, r);
         m_lastReplyMs = int((m_clock.nsecsElapsed() / 1000 - startUs) / 1000);
+        if (m_lastReplyMs > m_slowestReplyMs)
+            m_slowestReplyMs = int(m_lastReplyMs);
         logStaleReplies();
         return 0;
     };

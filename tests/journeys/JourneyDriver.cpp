@@ -240,10 +240,6 @@ void JourneyDriver::tick()
         m_watchdog->beat();
     if (m_finished)
         return;
-    // A user's input waits while the program waits for the Controller (the
-    // window system holds it); so does the driver's, which it sends directly.
-    if (qApp->property("quorixWaitingForController").toBool())
-        return;
     if (m_index >= m_steps.size()) {
         if (m_soak && !m_soak->finished()) {
             insertSteps(m_soak->nextAction(), QStringLiteral("soak #%1").arg(m_soak->actions()));
@@ -261,6 +257,12 @@ void JourneyDriver::tick()
     // The step may open a modal loop in which later ticks run the next steps:
     // it is done before it acts.
     const Step step = m_steps[index];
+    // A user's input waits while the program waits for the Controller (the
+    // window system holds it); so does the driver's, which it sends directly.
+    // What the window manager or the system does (minimise, a stop request)
+    // and what only looks on goes ahead.
+    if (qApp->property("quorixWaitingForController").toBool() && isInput(step))
+        return;
     if (run(step) == Result::Done) {
         if (m_index == index)
             advance();
@@ -270,6 +272,17 @@ void JourneyDriver::tick()
     const int limit = static_cast<int>((long_ ? 60000 : m_timeoutMs) * m_scale);
     if (m_stepClock.elapsed() > limit)
         fail(QStringLiteral("step \"%1\" did not complete within %2 ms").arg(step.text).arg(limit));
+}
+
+bool JourneyDriver::isInput(const Step &step)
+{
+    static const QStringList others = {
+        QStringLiteral("window"),     QStringLiteral("measuring"), QStringLiteral("idle"),
+        QStringLiteral("sleep"),      QStringLiteral("sigterm"),   QStringLiteral("window-state"),
+        QStringLiteral("shown"),      QStringLiteral("hidden"),    QStringLiteral("no-text"),
+        QStringLiteral("text-shown"), QStringLiteral("box-says"),  QStringLiteral("no-dialog"),
+        QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count")};
+    return !others.contains(step.words.value(0));
 }
 
 JourneyDriver::Result JourneyDriver::run(const Step &step)

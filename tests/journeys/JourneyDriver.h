@@ -49,6 +49,7 @@ private:
     void load();
     void tick();
     void advance();
+    static bool isInput(const Step &step);
     Result run(const Step &step);
     void insertSteps(const QStringList &lines, const QString &origin);
     [[noreturn]] void fail(const QString &why);

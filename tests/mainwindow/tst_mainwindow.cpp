@@ -28,6 +28,7 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolBar>
+#include <QStatusBar>
 #include <QtTest>
 
 #include <memory>
@@ -153,6 +154,7 @@ private slots:
     void refusedStartAndStop();
     void measurementStartedElsewhereFollowed();
     void singleFailedPollDoesNothing();
+    void slowOrRefusingControllerIsToldWithoutBoxes();
     void twoFailedPollsOpenConnectionLostBox_data();
     void twoFailedPollsOpenConnectionLostBox();
     void controllerGoneWhileMeasuringIsRecorded();
@@ -399,6 +401,25 @@ void tst_MainWindow::measurementStartedElsewhereFollowed()
     QCOMPARE(other.sendCommand(reply, "quorix2 tracking stop"), 0);
     QTRY_COMPARE_WITH_TIMEOUT(w.startStopAction()->text(), QString("Start"), 3000);
     QVERIFY(allEnabled(w.measurementInactiveActions(), true));
+}
+
+// A Controller that answers the state query slowly and refuses frames_lost:
+// the status bar names it, the refusal is one line, and no box ever stands.
+void tst_MainWindow::slowOrRefusingControllerIsToldWithoutBoxes()
+{
+    Session s;
+    QVERIFY(s.open(61));
+    MainWindow &w = *s.window;
+    SimFaults faults;
+    faults.errorReplies << "get status frames_lost";
+    faults.replyDelayMs = 1200;
+    faults.delayPattern = "get status active";
+    s.sim.setFaults(faults);
+    QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().contains("answers slowly"), 10000);
+    QTest::qWait(1500);
+    s.sim.setFaults(SimFaults());
+    for (const ModalWatcher::Seen &seen : s.watcher.seen())
+        QVERIFY2(!seen.title.contains("Command"), qPrintable(seen.title + ": " + seen.text));
 }
 
 void tst_MainWindow::singleFailedPollDoesNothing()
