@@ -33,6 +33,7 @@ WindowLayout::WindowLayout(QMainWindow *window, QList<QToolBar *> toolBars)
 
 QString WindowLayout::save(const QString &path) const
 {
+    fitToScreens();
     const QByteArray content = joinFile(m_window->saveGeometry(), m_window->saveState(0));
     if (content.isEmpty())
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2")
@@ -54,6 +55,26 @@ QString WindowLayout::save(const QString &path) const
         return QCoreApplication::translate("MainWindow", "Error writing to %1\n%2").arg(path, file.errorString());
     PrivateFiles::restrictFile(path);
     return QString();
+}
+
+// A window that grew past its screens (a dock shown beside a wide view, with
+// no window manager to hold it in) would be refused at the next start, and
+// every dock with it: it is stored fitted to the screen it starts on.
+void WindowLayout::fitToScreens() const
+{
+    const QList<QRect> screens = availableScreens();
+    const QRect frame = m_window->frameGeometry();
+    if (screens.isEmpty() || !m_window->isVisible() || m_window->isMaximized() || m_window->isFullScreen()
+        || onScreens(frame, screens))
+        return;
+    QRect target = screens.first();
+    for (const QRect &screen : screens)
+        if (screen.contains(frame.topLeft()))
+            target = screen;
+    const QSize borders = frame.size() - m_window->size();
+    m_window->resize(m_window->size().boundedTo(target.size() - borders));
+    if (!target.contains(m_window->frameGeometry().topLeft()))
+        m_window->move(target.topLeft());
 }
 
 void WindowLayout::load(const QString &path)

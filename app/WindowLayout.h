@@ -49,6 +49,7 @@ private:
     bool restore(const QString &path);
     bool restoredCleanly() const;
     void keepOnScreen();
+    void fitToScreens() const;
 
     QMainWindow *m_window;
     QList<QToolBar *> m_toolBars;

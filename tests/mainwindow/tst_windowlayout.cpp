@@ -109,6 +109,7 @@ private slots:
     void cleanup() { m_home.reset(); }
 
     void roundTrip();
+    void windowWiderThanItsScreenIsStoredFitted();
     void unusableFileGivesFixedArrangement_data();
     void unusableFileGivesFixedArrangement();
     void damagedStateKeepsEventDisplay();
@@ -130,6 +131,29 @@ private:
     QScopedPointer<TestHome> m_home;
     QString m_file;
 };
+
+// Without a window manager a dock shown beside the view widens the window
+// past the screen; stored like that, the next start would drop every dock.
+void tst_WindowLayout::windowWiderThanItsScreenIsStoredFitted()
+{
+    const QRect screen = WindowLayout::availableScreens().value(0);
+    QVERIFY(screen.isValid());
+    {
+        Window a;
+        a.w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&a.w));
+        a.dock("GripwandDock")->hide();
+        a.w.resize(screen.width() + 400, 450);
+        QTest::qWait(50);
+        QVERIFY(!WindowLayout::onScreens(a.w.frameGeometry(), WindowLayout::availableScreens()));
+        QCOMPARE(a.layout().save(m_file), QString());
+    }
+    Window b;
+    b.layout().load(m_file);
+    QVERIFY(WindowLayout::onScreens(b.w.frameGeometry(), WindowLayout::availableScreens()));
+    QVERIFY(b.dock("GripwandDock")->isHidden());   // the arrangement came back, not the fixed one
+    QCOMPARE(b.w.height(), 450);
+}
 
 void tst_WindowLayout::roundTrip()
 {
