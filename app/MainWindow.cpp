@@ -858,6 +858,11 @@ void MainWindow::closeEvent(QCloseEvent *event)
         event->accept();
         return;
     }
+    if (closingMustWait()) {
+        event->ignore();
+        QTimer::singleShot(CloseRetryMs, this, [this] { close(); });
+        return;
+    }
     const char *finalCommand = nullptr;
     bool ok = false;
     const QString state = m_unattended ? QString() : StatusPoller::queryState(m_channel.get(), &ok);
@@ -882,8 +887,19 @@ void MainWindow::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
+// Closing tears down the bars, the modules and what the command waiting now
+// was asked for by: it comes once that command has its reply.
+bool MainWindow::closingMustWait() const
+{
+    return m_channel && m_channel->isWaitingOnThisThread();
+}
+
 void MainWindow::closeUnattended()
 {
+    if (closingMustWait()) {
+        QTimer::singleShot(CloseRetryMs, this, &MainWindow::closeUnattended);
+        return;
+    }
     m_unattended = true;
     close();
     // Also ends any dialog's loop that was open when the signal came.

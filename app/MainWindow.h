@@ -119,6 +119,8 @@ private:
     void createMenus();
     void createEventDisplay();
     void createToolBars();
+    bool closingMustWait() const;
+    static constexpr int CloseRetryMs = 20;
     void createStatusPoller();
     void onStateRead(const QString &state);
     void onSlowController(int replyMs);
