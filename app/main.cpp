@@ -13,6 +13,7 @@
 #include <clocale>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #ifdef __GLIBC__
@@ -35,6 +36,34 @@ QStringList localArguments(int argc, char *argv[])
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
     return arguments;
+}
+
+// Qt would abort with a hint to reinstall; the cause is the display.
+QString noDisplayText(const QString &display)
+{
+    return display.isEmpty()
+        ? QCoreApplication::translate("main", "quorix4: cannot open display (DISPLAY is not set)")
+        : QCoreApplication::translate("main", "quorix4: cannot open display %1").arg(display);
+}
+
+// While Qt connects: a display that went away after our own check ends the
+// program with the same words and status as one that was never there.
+QStringList g_arguments;
+QtMessageHandler g_previousHandler = nullptr;
+
+void displayGoneHandler(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    QString display;
+    if (type == QtFatalMsg && message.contains(QLatin1String("no Qt platform plugin could be initialized"))
+        && !DisplayCheck::available(g_arguments, &display)) {
+        std::fprintf(stderr, "%s\n", qPrintable(noDisplayText(display)));
+        std::fflush(stderr);
+        std::_Exit(1);
+    }
+    if (g_previousHandler)
+        g_previousHandler(type, context, message);
+    else
+        std::fprintf(stderr, "%s\n", qPrintable(qFormatLogMessage(type, context, message)));
 }
 
 } // namespace
@@ -68,17 +97,16 @@ int main(int argc, char *argv[])
             std::fputs(qPrintable(HelpCommandLine::plainText()), stdout);
             return 0;
         }
-        // Qt would abort with a hint to reinstall; the cause is the display.
-        const QString text = display.isEmpty()
-            ? QCoreApplication::translate("main", "quorix4: cannot open display (DISPLAY is not set)")
-            : QCoreApplication::translate("main", "quorix4: cannot open display %1").arg(display);
-        std::fprintf(stderr, "%s\n", qPrintable(text));
+        std::fprintf(stderr, "%s\n", qPrintable(noDisplayText(display)));
         return 1;
     }
     // On a high-density screen the whole window scales, texts and icons alike.
     QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
     QCoreApplication::setAttribute(Qt::AA_UseHighDpiPixmaps);
+    g_arguments = arguments;
+    g_previousHandler = qInstallMessageHandler(displayGoneHandler);
     QApplication app(argc, argv);
+    qInstallMessageHandler(g_previousHandler);
     // QApplication took the user's numeric locale; every number this program
     // writes to or reads from the Controller uses '.', so "C" comes before
     // anything talks to it (the plug-ins read their data in the first window).

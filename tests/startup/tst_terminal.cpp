@@ -20,7 +20,8 @@ struct Run
 };
 
 // `display`: the DISPLAY to give, "unset" for none. Qt picks X11 on its own.
-Run run(const QStringList &arguments, const QString &display)
+// `preload`: a library to preload into the program.
+Run run(const QStringList &arguments, const QString &display, const QString &preload = QString())
 {
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
@@ -28,6 +29,8 @@ Run run(const QStringList &arguments, const QString &display)
         env.remove(name);
     if (display != QLatin1String("unset"))
         env.insert("DISPLAY", display);
+    if (!preload.isEmpty())
+        env.insert("LD_PRELOAD", env.value("LD_PRELOAD").isEmpty() ? preload : env.value("LD_PRELOAD") + ':' + preload);
     program.setProcessEnvironment(env);
     program.start(programPath(), arguments);
     Run r;
@@ -58,6 +61,7 @@ private slots:
     void helpAndVersionNeedNoDisplay_data();
     void helpAndVersionNeedNoDisplay();
     void emptyHostEndsBeforeAnyWindow();
+    void displayGoneBeforeQtEndsWithReason();
 };
 
 void tst_Terminal::noDisplayEndsWithReason_data()
@@ -112,6 +116,19 @@ void tst_Terminal::emptyHostEndsBeforeAnyWindow()
     QCOMPARE(r.exitCode, 1);
     QVERIFY2(r.err.contains("-host needs a host name or IPv4 address"), qPrintable(r.err));
     QVERIFY2(!r.err.contains("display"), qPrintable(r.err));
+}
+
+// The server answers the program's own check, then is gone when Qt connects.
+void tst_Terminal::displayGoneBeforeQtEndsWithReason()
+{
+    const QString display = qEnvironmentVariable("DISPLAY");
+    if (display.isEmpty())
+        QSKIP("needs an X server (scripts/test provides one)");
+    const Run r = run({"-host", "127.0.9.1"}, display, QStringLiteral(VANISHING_DISPLAY_LIB));
+    QCOMPARE(r.status, QProcess::NormalExit);   // not Qt's abort
+    QCOMPARE(r.exitCode, 1);
+    QVERIFY2(r.err.contains("cannot open display " + display), qPrintable(r.err));
+    QVERIFY2(!r.err.contains("Reinstalling"), qPrintable(r.err));
 }
 
 QTEST_GUILESS_MAIN(tst_Terminal)
