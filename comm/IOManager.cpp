@@ -229,7 +229,10 @@ int IOManager::runCommand(char *reply, CallType type, Destination destination, c
     char command[MaxCommandLength + 2];
     const int prefixLength = int(std::strlen(prefix));
     std::memcpy(command, prefix, prefixLength + 1);
+    // A "%f" goes out with '.', also when the process runs in the user's locale.
+    const locale_t userLocale = uselocale(ReplyValues::cLocale());
     const int length = std::vsnprintf(command + prefixLength, sizeof command - prefixLength, format, args);
+    uselocale(userLocale);
     reply[0] = '\0';
     if (length < 0 || prefixLength + length > MaxCommandLength) {
         // Nothing is sent for a command that does not fit the Controller's limit.

@@ -71,6 +71,12 @@ int ReplyValues::parseInts(const char *text, int *out, int count)
     });
 }
 
+locale_t ReplyValues::cLocale()
+{
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
+    return c;
+}
+
 int ReplyValues::parseDoubles(const char *text, double *out, int count)
 {
     return parseWords(text, out, count, [out](int i, const char *word) {
@@ -78,9 +84,8 @@ int ReplyValues::parseDoubles(const char *text, double *out, int count)
         // for a double, none of which a Controller means by a measurement.
         // The C locale's grammar whatever the user's: '.' is the decimal point
         // on the wire, also on a German desktop.
-        static const locale_t c = newlocale(LC_ALL_MASK, "C", static_cast<locale_t>(nullptr));
         char *end = nullptr;
-        const double value = strtod_l(word, &end, c);
+        const double value = strtod_l(word, &end, cLocale());
         if (end == word || *end || !std::isfinite(value))
             return false;
         out[i] = value;

@@ -116,11 +116,15 @@ qint64 SystemInfoBundle::estimate(const QVector<LogFile> &selected)
 
 QString SystemInfoBundle::sizeText(qint64 bytes)
 {
+    // Shown to the user: the decimal point of the user's language.
+    const QLocale locale;
     if (bytes > 1048575)
-        return QCoreApplication::translate("ExportSystemInformation", "%1 MB  ").arg(double(bytes) / 1048576.0, 0, 'f', 1);
+        return QCoreApplication::translate("ExportSystemInformation", "%1 MB  ")
+            .arg(locale.toString(double(bytes) / 1048576.0, 'f', 1));
     if (bytes > 1023)
-        return QCoreApplication::translate("ExportSystemInformation", "%1 kB  ").arg(double(bytes) / 1024.0, 0, 'f', 1);
-    return QCoreApplication::translate("ExportSystemInformation", "%1 Byte").arg(double(bytes), 0, 'f', 1);
+        return QCoreApplication::translate("ExportSystemInformation", "%1 kB  ")
+            .arg(locale.toString(double(bytes) / 1024.0, 'f', 1));
+    return QCoreApplication::translate("ExportSystemInformation", "%1 Byte").arg(locale.toString(double(bytes), 'f', 1));
 }
 
 QString SystemInfoBundle::versionWord(const QString &frontendVersion)

@@ -7,6 +7,7 @@
 
 #include <QComboBox>
 #include <QDateTime>
+#include <QLocale>
 #include <QGraphicsLayout>
 #include <QGraphicsLineItem>
 #include <QHBoxLayout>
@@ -422,7 +423,7 @@ QString HealthView::valuesText(const HealthSample &s)
     parts << QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss"));
     // Name and value, so that no count needs a plural.
     const auto value = [](qint64 v) { return v >= 0 ? QString::number(v) : QStringLiteral("-"); };
-    parts << (s.frequency >= 0 ? tr("%1 Hz").arg(s.frequency, 0, 'f', 1) : tr("- Hz"));
+    parts << (s.frequency >= 0 ? tr("%1 Hz").arg(QLocale().toString(s.frequency, 'f', 1)) : tr("- Hz"));
     parts << tr("bodies %1").arg(value(s.bodies));
     parts << tr("markers %1").arg(value(s.markers));
     parts << tr("frames lost %1").arg(value(s.framesLost));

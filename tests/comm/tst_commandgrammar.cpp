@@ -1,5 +1,6 @@
 // The channel's grammar, gate and registries, with the transport replaced by a
 // scripted exchange: no sockets involved.
+#include "GermanLocale.h"
 #include "IOManager.h"
 #include "IOManagerUdpTcp.h"
 #include "MainAppMessageReceiver.h"
@@ -832,11 +833,17 @@ void tst_CommandGrammar::doubledOrStrayRepliesNeverShiftTheNext()
 // locale reads "1.5" as 1 followed by garbage in the C library.
 void tst_CommandGrammar::numbersReadTheSameInAGermanLocale()
 {
-    const std::string before = std::setlocale(LC_ALL, nullptr);
-    QVERIFY2(std::setlocale(LC_ALL, "de_DE.UTF-8"), "no German locale: scripts/bootstrap makes one");
     double values[3] = {};
-    const int r = ReplyValues::parseDoubles("1.5 -250.25 3e2", values, 3);
-    std::setlocale(LC_ALL, before.c_str());
+    int r = -1;
+    ScriptedChannel channel;
+    {
+        const GermanLocale german;
+        QVERIFY2(german.isActive(), "no German locale: scripts/bootstrap makes one");
+        r = ReplyValues::parseDoubles("1.5 -250.25 3e2", values, 3);
+        // ... and a value the front end sends goes out with '.' too.
+        channel.setParameter("config exposure_time %.1f", 1.5);
+    }
+    QCOMPARE(channel.sent.value(0), QByteArray("quorix2 set config exposure_time 1.5"));
     QCOMPARE(r, 0);
     QCOMPARE(values[0], 1.5);
     QCOMPARE(values[1], -250.25);

@@ -80,6 +80,8 @@ private:
 
 void ExportDialogTest::init()
 {
+    // The texts compared are the English ones, also when the suite runs in German.
+    QLocale::setDefault(QLocale::c());
     m_home = std::make_unique<TestHome>();
     SimScenario scenario;
     scenario.hostName = kController;
@@ -207,6 +209,13 @@ void ExportDialogTest::estimateTexts()
     QCOMPARE(SystemInfoBundle::sizeText(1024), QStringLiteral("1.0 kB  "));
     QCOMPARE(SystemInfoBundle::sizeText(1048575), QStringLiteral("1024.0 kB  "));
     QCOMPARE(SystemInfoBundle::sizeText(1572864), QStringLiteral("1.5 MB  "));
+    // Sizes are shown in the user's language, whatever the process's C locale.
+    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
+    const QString german = SystemInfoBundle::sizeText(51405);
+    const QString germanMb = SystemInfoBundle::sizeText(1572864);
+    QLocale::setDefault(QLocale::c());
+    QCOMPARE(german, QStringLiteral("50,2 kB  "));
+    QCOMPARE(germanMb, QStringLiteral("1,5 MB  "));
 }
 
 void ExportDialogTest::bundleHoldsReportAndLogsBetweenMarkers()

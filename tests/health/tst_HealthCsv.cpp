@@ -1,5 +1,6 @@
 // The health files' rows and the files themselves: exact format, round trip,
 // locale independence, quoting, bad input, rights and clean-up.
+#include "GermanLocale.h"
 #include "HealthCsv.h"
 #include "HealthLogFile.h"
 #include "TestHome.h"
@@ -7,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QtTest>
 
 #include <clocale>
@@ -121,18 +121,15 @@ void HealthCsvTest::samplesAndEventsSurviveTheRoundTrip()
 
 void HealthCsvTest::germanLocaleStillWritesDecimalPoints()
 {
-    const QLocale previous;
-    const QByteArray previousNumeric = std::setlocale(LC_NUMERIC, nullptr);
-    QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
-    // Whichever German C locale the machine has; the Qt default is German in any case.
-    for (const char *name : {"de_DE.UTF-8", "de_DE.utf8", "de_DE"})
-        if (std::setlocale(LC_NUMERIC, name))
-            break;
-    const QByteArray row = csvRow(fullSample());
+    QByteArray row;
     HealthSample got;
-    const bool parsed = parseCsvRow("2026-12-08T23:01:02.000,sample,mea,12.50,,,,,,", &got, nullptr, nullptr);
-    std::setlocale(LC_NUMERIC, previousNumeric.constData());
-    QLocale::setDefault(previous);
+    bool parsed = false;
+    {
+        const GermanLocale german;
+        QVERIFY2(german.isActive(), "no German locale: scripts/bootstrap makes one");
+        row = csvRow(fullSample());
+        parsed = parseCsvRow("2026-12-08T23:01:02.000,sample,mea,12.50,,,,,,", &got, nullptr, nullptr);
+    }
     QCOMPARE(row, QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,\n"));
     QVERIFY(parsed);
     QCOMPARE(got.frequency, 12.5);
