@@ -5,6 +5,7 @@
 #include "StatusPoller.h"
 #include "AppStatusBar.h"
 #include "BoxPlacement.h"
+#include "DisplayLoss.h"
 #include "CamStatusBar.h"
 #include "EventDisplay.h"
 #include "FreqStatusBar.h"
@@ -47,6 +48,7 @@
 #include <QWhatsThis>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
@@ -121,10 +123,15 @@ MainWindow::MainWindow(const QString &commandLine, QWidget *parent, Qt::WindowFl
     if (m_prefs.darkTheme)
         Theme::applyDark(qApp);
     updateInertialToolBar();
+
+    auto *remembering = new QTimer(this);
+    connect(remembering, &QTimer::timeout, this, &MainWindow::rememberSettings);
+    remembering->start(RememberSettingsMs);
 }
 
 MainWindow::~MainWindow()
 {
+    DisplayLoss::forget();
     // Child actions die after this body, when the list they would clean up is gone.
     for (QAction *action : findChildren<QAction *>())
         disconnect(action, &QObject::destroyed, this, &MainWindow::cleanupMeaInactiveAction);
@@ -904,6 +911,14 @@ void MainWindow::closeUnattended()
     close();
     // Also ends any dialog's loop that was open when the signal came.
     qApp->exit(0);
+}
+
+void MainWindow::rememberSettings()
+{
+    if (m_shutdownPrepared)
+        return;
+    DisplayLoss::remember(Preferences::currentFile(), m_prefs.buildDocument(), layoutFile(),
+                          WindowLayout::joinFile(saveGeometry(), saveState(0)));
 }
 
 void MainWindow::onReceiveAppReadyToShutdown()

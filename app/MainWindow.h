@@ -60,6 +60,9 @@ public:
     QString versionList() const { return m_versionList; }
     QToolBar *inertialToolBar() const { return m_inertialToolBar; }
     QString layoutFile() const;
+    // Hands the latest preferences and layout to what keeps them when the
+    // display goes away.
+    void rememberSettings();
     QString defaultLayoutFile() const;
     QMenu *createPopupMenu() override;
     // Closes as the user would, but asks nothing: the measurement is left as
@@ -121,6 +124,8 @@ private:
     void createToolBars();
     bool closingMustWait() const;
     static constexpr int CloseRetryMs = 20;
+    // How old the settings kept for a vanishing display may be.
+    static constexpr int RememberSettingsMs = 1000;
     void createStatusPoller();
     void onStateRead(const QString &state);
     void onSlowController(int replyMs);

@@ -43,8 +43,8 @@ TerminationSignals::TerminationSignals(QObject *parent) : QObject(parent)
     ::fcntl(signalPipe[0], F_SETFL, O_NONBLOCK);
     m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &TerminationSignals::readSignal);
-    setHandler(SIGINT, onSignal);
-    setHandler(SIGTERM, onSignal);
+    for (int signalNumber : Handled)
+        setHandler(signalNumber, onSignal);
 }
 
 TerminationSignals::~TerminationSignals()
@@ -60,8 +60,8 @@ TerminationSignals::~TerminationSignals()
 
 void TerminationSignals::restoreDefaults()
 {
-    setHandler(SIGINT, SIG_DFL);
-    setHandler(SIGTERM, SIG_DFL);
+    for (int signalNumber : Handled)
+        setHandler(signalNumber, SIG_DFL);
 }
 
 void TerminationSignals::readSignal()

@@ -1,5 +1,6 @@
 #include "CommandLine.h"
 #include "DisplayCheck.h"
+#include "DisplayLoss.h"
 #include "HelpCommandLine.h"
 #include "MainWindow.h"
 #include "TerminationSignals.h"
@@ -11,7 +12,6 @@
 #include <QStyleFactory>
 
 #include <clocale>
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -107,6 +107,7 @@ int main(int argc, char *argv[])
     g_previousHandler = qInstallMessageHandler(displayGoneHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_previousHandler);
+    DisplayLoss::watch(arguments);
     // QApplication took the user's numeric locale; every number this program
     // writes to or reads from the Controller uses '.', so "C" comes before
     // anything talks to it (the plug-ins read their data in the first window).
@@ -117,17 +118,18 @@ int main(int argc, char *argv[])
     QGuiApplication::setDesktopFileName(QStringLiteral("local.quorix.quorix4"));
     const Translations translations;
 
-    // Once a window stands, Ctrl+C and SIGTERM close it as the user would;
-    // before that there is nothing to keep, and the signal acts as usual.
+    // Once a window stands, Ctrl+C, SIGTERM and SIGHUP close it as the user would.
     MainWindow *current = nullptr;
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&current](int signalNumber) {
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, [&current](int) {
         if (current) {
             current->closeUnattended();
             return;
         }
-        TerminationSignals::restoreDefaults();
-        std::raise(signalNumber);
+        // Before the window (a connect or selection dialog, a search) there is
+        // nothing to keep: the session ends, and the program with success.
+        std::fflush(nullptr);
+        std::_Exit(0);
     });
 
     QString commandLine = CommandLine::joinArguments(QCoreApplication::arguments());
@@ -143,5 +145,6 @@ int main(int argc, char *argv[])
         // Matches no option: the next window goes through the connect dialog.
         commandLine = QStringLiteral("directstart");
     } while (exitCode == MainWindow::RestartExitCode);
+    DisplayLoss::mainReturns();
     return exitCode;
 }

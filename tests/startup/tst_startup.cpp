@@ -19,6 +19,7 @@
 #include <QProcess>
 #include <QtTest>
 
+#include <csignal>
 #include <cstdio>
 
 namespace {
@@ -120,11 +121,17 @@ SimScenario namedController(const QString &name, const QString &serial, const QS
 struct Program
 {
     QProcess process;
-    explicit Program(const QString &home, const QStringList &arguments)
+    // `display`: an X display to show the window on instead of offscreen.
+    explicit Program(const QString &home, const QStringList &arguments, const QString &display = QString())
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert("HOME", home);
-        env.insert("QT_QPA_PLATFORM", "offscreen");
+        if (display.isEmpty()) {
+            env.insert("QT_QPA_PLATFORM", "offscreen");
+        } else {
+            env.remove("QT_QPA_PLATFORM");
+            env.insert("DISPLAY", display);
+        }
         process.setProcessEnvironment(env);
         process.start(programPath(), arguments);
     }
@@ -157,7 +164,10 @@ private slots:
     void directStartLeavesAnotherControllerToTheUser();
     void hostReachesOnlyTheControllerNamed_data();
     void hostReachesOnlyTheControllerNamed();
+    void terminationClosesThroughTheNormalPath_data();
     void terminationClosesThroughTheNormalPath();
+    void lostDisplayKeepsSettingsAndEndsWithSuccess();
+    void terminationBeforeTheWindowEndsWithSuccess();
     void connectDialogKeepsItsSplashAfterReconnect();
 };
 
@@ -418,8 +428,16 @@ void tst_Startup::hostReachesOnlyTheControllerNamed()
     QCOMPARE(commandCount(remembered), 0);
 }
 
+void tst_Startup::terminationClosesThroughTheNormalPath_data()
+{
+    QTest::addColumn<int>("signalNumber");
+    QTest::newRow("stop request") << int(SIGTERM);
+    QTest::newRow("session ends") << int(SIGHUP);
+}
+
 void tst_Startup::terminationClosesThroughTheNormalPath()
 {
+    QFETCH(int, signalNumber);
     TestHome home;
     ControllerSimulator sim;
     QVERIFY(sim.start("127.0.4.15", Port));
@@ -432,7 +450,7 @@ void tst_Startup::terminationClosesThroughTheNormalPath()
     const QString layout = QDir(Preferences::configDir()).filePath("quorix.layout");
     QVERIFY(!QFile::exists(layout));
 
-    program.process.terminate();
+    ::kill(pid_t(program.process.processId()), signalNumber);
     QVERIFY(program.process.waitForFinished(30000));
     QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.process.exitCode(), 0);
@@ -440,6 +458,49 @@ void tst_Startup::terminationClosesThroughTheNormalPath()
     QVERIFY(QFile::exists(Preferences::currentFile()));
     QCOMPARE(sim.activeState(), QString("mea"));   // nobody could be asked: the measurement goes on
     QVERIFY(!tcpCommands(sim).contains("quorix2 tracking stop"));
+}
+
+// The X server ends under a measuring window (the session ended): the program
+// ends with success within moments, with its preferences and layout kept.
+void tst_Startup::lostDisplayKeepsSettingsAndEndsWithSuccess()
+{
+    TestHome home;
+    ControllerSimulator sim;
+    QVERIFY(sim.start("127.0.4.16", Port));
+    QProcess server;
+    server.start("Xvfb", {"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "1280x800x24"});
+    QVERIFY2(server.waitForReadyRead(10000), "Xvfb did not start");
+    const QString display = ':' + QString::fromLatin1(server.readLine().trimmed());
+    Program program(home.path(), {"-host", "127.0.4.16", "-measure"}, display);
+    QVERIFY(sim.waitForCommand("quorix2 tracking start", 30000));
+    sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(tcpCommands(sim).count("quorix2 get status active") >= 3, 30000);
+    QTest::qWait(1500);   // the window has handed over its settings at least once
+    const QString layout = QDir(Preferences::configDir()).filePath("quorix.layout");
+    QVERIFY(!QFile::exists(layout));
+
+    server.kill();
+    QVERIFY(server.waitForFinished(5000));
+    QVERIFY(program.process.waitForFinished(5000));
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process.exitCode(), 0);
+    QVERIFY(QFile::exists(layout));
+    QVERIFY(QFile::exists(Preferences::currentFile()));
+    QCOMPARE(sim.activeState(), QString("mea"));
+}
+
+// Logging out while the connect dialog asks for a Controller that is not there.
+void tst_Startup::terminationBeforeTheWindowEndsWithSuccess()
+{
+    TestHome home;
+    Program program(home.path(), {"-host", "127.0.4.17"});
+    QVERIFY(program.process.waitForStarted(10000));
+    QTest::qWait(1500);
+    QCOMPARE(program.process.state(), QProcess::Running);
+    program.process.terminate();
+    QVERIFY(program.process.waitForFinished(5000));
+    QCOMPARE(program.process.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.process.exitCode(), 0);
 }
 
 void tst_Startup::connectDialogKeepsItsSplashAfterReconnect()
