@@ -26,7 +26,7 @@ quorix_netns() {
   elif unshare --user --map-root-user --net true 2>/dev/null; then
     netns=(unshare --user --map-root-user --net)
     netns_how="in a user namespace of its own"
-  elif command -v sudo >/dev/null 2>&1 && sudo -n unshare --net true 2>/dev/null; then
+  elif command -v sudo >/dev/null 2>&1 && sudo -n -E unshare --net true 2>/dev/null; then
     netns=(sudo -n -E unshare --net)
     netns_how="as root through sudo"
   else
