@@ -9,6 +9,7 @@
 #include <QPageLayout>
 #include <QPageSize>
 #include <QPdfWriter>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -20,6 +21,32 @@
 
 namespace {
 
+const char *const BodyFamily = "DejaVu Sans";
+const char *const CodeFamily = "DejaVu Sans Mono";
+
+struct Face
+{
+    const char *file;
+    const char *family;
+    bool bold;
+    bool italic;
+};
+
+// Every face a document can use: text and code, each plain, bold, oblique and
+// both (headings and table heads are bold, emphasis oblique, code may sit in
+// either). A face missing here would be made up by slanting or emboldening
+// another, which differs from one machine to the next.
+const Face Faces[] = {
+    {"DejaVuSans.ttf", BodyFamily, false, false},
+    {"DejaVuSans-Bold.ttf", BodyFamily, true, false},
+    {"DejaVuSans-Oblique.ttf", BodyFamily, false, true},
+    {"DejaVuSans-BoldOblique.ttf", BodyFamily, true, true},
+    {"DejaVuSansMono.ttf", CodeFamily, false, false},
+    {"DejaVuSansMono-Bold.ttf", CodeFamily, true, false},
+    {"DejaVuSansMono-Oblique.ttf", CodeFamily, false, true},
+    {"DejaVuSansMono-BoldOblique.ttf", CodeFamily, true, true},
+};
+
 // The Markdown import sets code in the platform's fixed font, which without a
 // desktop (as at build time) is a proportional one: give code a monospaced
 // family. Tables take the page's width so that their columns do not wrap
@@ -28,7 +55,7 @@ void polish(QTextDocument &document)
 {
     const QString platformFixed = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
     QTextCharFormat mono;
-    mono.setFontFamily(QStringLiteral("DejaVu Sans Mono"));
+    mono.setFontFamily(QLatin1String(CodeFamily));
     mono.setFontFixedPitch(true);
     mono.setFontPointSize(9);
     for (QTextBlock block = document.begin(); block.isValid(); block = block.next()) {
@@ -60,6 +87,41 @@ void polish(QTextDocument &document)
 }
 
 } // namespace
+
+bool MarkdownPdf::loadFonts(QString *error)
+{
+    const QString dir = qEnvironmentVariable("QUORIX_DOC_FONT_DIR", QStringLiteral("/usr/share/fonts/truetype/dejavu"));
+    const auto fail = [error](const QString &why) {
+        if (error)
+            *error = why + QStringLiteral(" (the packages fonts-dejavu-core and fonts-dejavu-extra; scripts/bootstrap installs them)");
+        return false;
+    };
+    for (const Face &face : Faces) {
+        const QString path = dir + QLatin1Char('/') + QLatin1String(face.file);
+        if (!QFile::exists(path))
+            return fail(QStringLiteral("font file %1 is missing").arg(path));
+        const int id = QFontDatabase::addApplicationFont(path);
+        if (id < 0 || !QFontDatabase::applicationFontFamilies(id).contains(QLatin1String(face.family)))
+            return fail(QStringLiteral("font file %1 does not hold %2").arg(path, QLatin1String(face.family)));
+    }
+    // What the layout gets for each face must be that file's own face, not
+    // one slanted or emboldened from another: the font header (which holds
+    // the file's check sum and dates) tells them apart.
+    for (const Face &face : Faces) {
+        QFont font(QString::fromLatin1(face.family));
+        font.setBold(face.bold);
+        font.setItalic(face.italic);
+        const QRawFont used = QRawFont::fromFont(font);
+        const QRawFont own(dir + QLatin1Char('/') + QLatin1String(face.file), 10);
+        if (!used.isValid() || !own.isValid() || used.familyName() != QLatin1String(face.family)
+            || used.fontTable("head") != own.fontTable("head"))
+            return fail(QStringLiteral("%1%2%3 is set in \"%4 %5\", not in %6")
+                            .arg(QLatin1String(face.family), face.bold ? QStringLiteral(" bold") : QString(),
+                                 face.italic ? QStringLiteral(" oblique") : QString(), used.familyName(),
+                                 used.styleName(), QLatin1String(face.file)));
+    }
+    return true;
+}
 
 QString MarkdownPdf::title(const QByteArray &markdown)
 {

@@ -11,6 +11,12 @@ class QPdfWriter;
 class MarkdownPdf
 {
 public:
+    // The faces the documents are set in, loaded from their files (Debian's
+    // fonts-dejavu-core and fonts-dejavu-extra; QUORIX_DOC_FONT_DIR moves the
+    // directory), so that every machine embeds the same fonts instead of what
+    // its fontconfig happens to offer. False with the missing or unusable
+    // file named in error.
+    static bool loadFonts(QString *error);
     // The first "# " heading, or an empty text.
     static QString title(const QByteArray &markdown);
     // False with a reason in error when the file cannot be written. With a

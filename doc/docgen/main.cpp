@@ -1,6 +1,8 @@
 // Build-time tool: quorix-docgen INPUT.md OUTPUT.pdf
 // With SOURCE_DATE_EPOCH set, the PDF carries that date instead of the time of
-// the build, so that two builds of one commit give the same file.
+// the build, so that two builds of one commit give the same file. The fonts
+// are loaded from their files (MarkdownPdf::loadFonts); a missing one ends
+// the tool with status 1 instead of letting another take its place.
 #include "MarkdownPdf.h"
 
 #include <QFile>
@@ -24,9 +26,13 @@ int main(int argc, char *argv[])
         err << "quorix-docgen: cannot read " << args.at(1) << ": " << in.errorString() << '\n';
         return 1;
     }
+    QString error;
+    if (!MarkdownPdf::loadFonts(&error)) {
+        err << "quorix-docgen: " << error << '\n';
+        return 1;
+    }
     bool dated = false;
     const qint64 sourceDate = qEnvironmentVariable("SOURCE_DATE_EPOCH").toLongLong(&dated);
-    QString error;
     if (!MarkdownPdf::render(in.readAll(), args.at(2), &error, dated && sourceDate >= 0 ? sourceDate : -1)) {
         err << "quorix-docgen: cannot write " << args.at(2) << ": " << error << '\n';
         return 1;

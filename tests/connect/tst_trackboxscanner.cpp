@@ -210,7 +210,7 @@ private slots:
     void systemLoopbackGetsBroadcast()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         QCOMPARE(broadcasts(TrackboxScanner::usableAddressEntries(true)), QStringList{"127.255.255.255"});
         QVERIFY(TrackboxScanner::usableAddressEntries(false).isEmpty());
     }
@@ -218,7 +218,7 @@ private slots:
     void noUsableInterfaceGivesNothing()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TrackboxScanner scanner(50105);
         QVERIFY(scanner.scan(TrackboxScanner::AllSubnets, false).isEmpty());
     }
@@ -227,7 +227,7 @@ private slots:
     void twoSubnetsWithDetails()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         const int alpha = simHost(net, 11, {"--hostname", "alpha", "--model", "2", "--serial", "123",
                                             "--protocol-version", "v1.10", "--mac", "02:00:00:00:00:11"});
@@ -270,7 +270,7 @@ private slots:
     void oneSubnetAndOldProtocol()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         const int held = simHost(net, 14, {"--hostname", "delta", "--access", "none", "--protocol-version", "v1.6"});
         const int other = simHost(net, 15, {"--hostname", "epsilon"});
@@ -289,7 +289,7 @@ private slots:
     void silentAfterBroadcastKeepsDefaults()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         QStringList args;
         for (const char *p : {"get system hostname", "get system model", "get system controller_serial",
@@ -315,7 +315,7 @@ private slots:
     void strayRepliesAndDuplicates()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         const int garbage = simHost(net, 17, {"--hostname", "garbage", "--serial", "333", "--fault-garbage", "get system version"});
         const int twice = simHost(net, 18, {"--hostname", "twice", "--serial", "444"});
@@ -332,7 +332,7 @@ private slots:
     void failedBroadcastGivesNothing()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         // No route leads there inside the test's namespace: the send fails.
         TrackboxScanner scanner(50105);
         QVERIFY(scanner.scan(ip("198.19.99.255"), false).isEmpty());
@@ -341,7 +341,7 @@ private slots:
     void localOnlyFindsServiceOnThisComputer()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         SimScenario scenario;
         scenario.hostName = QStringLiteral("thispc");
         scenario.modelCode = 100;
@@ -361,7 +361,7 @@ private slots:
     void localOnlyFindsInstalledBackEnd()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         QStringList command = installedBackEndCommand();
         QVERIFY2(command.size() >= 3 && command.contains("--bind"), qPrintable(command.join(' ')));
         QProcess backEnd;
@@ -393,7 +393,7 @@ private slots:
     void sameSerialAndNameTwoControllers()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         const int first = simHost(net, 22, {"--hostname", "rig", "--serial", "555", "--mac", "02:00:00:00:00:22"});
         const int spare = simHost(net, 23, {"--hostname", "rig", "--serial", "555", "--mac", "02:00:00:00:00:23",
@@ -414,7 +414,7 @@ private slots:
     void foreignSendersDoNotHoldTheScan()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         {
             ScriptedResponder target;
             QVERIFY(target.start(QStringLiteral("127.0.9.2")));
@@ -450,7 +450,7 @@ private slots:
     void stopEndsWorker()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         const int slow = simHost(net, 20, {"--fault-delay", "400:get system"});
         QUORIX_REQUIRE_HOSTS(net, slow >= 0);

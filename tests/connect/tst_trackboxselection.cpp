@@ -338,7 +338,7 @@ private slots:
         QFETCH(int, state);
         QFETCH(QString, message);
         if (state == LocalServiceControl::Running && !TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         m_service->state = state;
         TrackboxSelection d;
         d.setSelectionMode(TrackboxSelection::ModeLocal);
@@ -349,7 +349,7 @@ private slots:
     void nothingOnSubnets()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TrackboxSelection d;
         QCOMPARE(d.handle_trackboxtable_update(), 0);
         QCOMPARE(column(d, 0), (QStringList{"no controller found", "possibly blocked by the firewall (TCP and UDP port 50105)",
@@ -361,7 +361,7 @@ private slots:
     void localServiceFound()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         SimScenario scenario;
         scenario.hostName = QStringLiteral("thispc");
         startSim(scenario, SimFaults(), QStringLiteral("0.0.0.0"));
@@ -377,7 +377,7 @@ private slots:
     void sortingByHeader()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         TestNetwork net;
         for (int i : {0, 1}) {
             const int host = net.addHost();
@@ -613,7 +613,7 @@ private slots:
     void requestsDuringScan()
     {
         if (!TestNetwork::skipReason().isEmpty())
-            QSKIP(qPrintable(TestNetwork::skipReason()));
+            QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
         SimFaults faults;
         faults.replyDelayMs = 300;
         startSim(SimScenario(), faults, QStringLiteral("0.0.0.0"));

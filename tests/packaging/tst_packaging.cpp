@@ -15,6 +15,7 @@
 #include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSet>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -86,6 +87,8 @@ private slots:
     void installedBinariesAreHardened();
     void backendUnitIsSandboxed();
     void licenceNoticeOffersNothingUnshipped();
+    void documentsEmbedOnlyDejaVu();
+    void documentToolRefusesMissingFont();
     void debianPackagesSplitTheTree();
     void simulatorPackageStopsAndForgetsItsUnit();
     void twoBuildsGiveTheSamePackages();
@@ -302,6 +305,60 @@ void tst_Packaging::licenceNoticeOffersNothingUnshipped()
     QVERIFY(!notice.contains("On request we send"));
     QVERIFY(notice.contains("apt-get source"));
     QVERIFY(notice.contains("https://sources.debian.org"));
+}
+
+// The guides embed the DejaVu faces that quorix-docgen loads from their
+// files and nothing that fontconfig found elsewhere; emphasis is set in the
+// real oblique face, not a slanted regular one (which would differ with the
+// font packages installed on the building machine).
+void tst_Packaging::documentsEmbedOnlyDejaVu()
+{
+    const QSet<QString> own{"DejaVuSans", "DejaVuSans-Bold", "DejaVuSans-Oblique", "DejaVuSans-BoldOblique",
+                            "DejaVuSansMono", "DejaVuSansMono-Bold", "DejaVuSansMono-Oblique",
+                            "DejaVuSansMono-BoldOblique"};
+    const QDir p(m_prefix.path());
+    const QStringList pdfs{"share/doc/quorix4/users_guide.pdf", "share/doc/quorix4/installation_guide.pdf",
+                           "share/doc/quorix4/programmers_guide.pdf", "share/quorix4/license/ZEL_OSD.pdf"};
+    const QRegularExpression baseFont(QStringLiteral("/BaseFont\\s*/([A-Za-z0-9+-]+)"));
+    for (const QString &pdf : pdfs) {
+        QFile file(p.filePath(pdf));
+        QVERIFY2(file.open(QIODevice::ReadOnly), qPrintable(pdf));
+        const QByteArray bytes = file.readAll();
+        const QString text = QString::fromLatin1(bytes.constData(), bytes.size());   // past the first zero byte
+        QSet<QString> fonts;
+        for (auto it = baseFont.globalMatch(text); it.hasNext();)
+            fonts << it.next().captured(1).section('+', -1);   // without a subset prefix
+        QVERIFY2(!fonts.isEmpty(), qPrintable(pdf));
+        for (const QString &font : qAsConst(fonts))
+            QVERIFY2(own.contains(font), qPrintable(pdf + " embeds " + font));
+        if (pdf.endsWith("users_guide.pdf"))
+            QVERIFY2(fonts.contains("DejaVuSans-Oblique"), qPrintable(pdf + ": emphasis is not in DejaVu Sans Oblique"));
+    }
+}
+
+// A face that is not there stops the build with its name instead of being
+// replaced by another.
+void tst_Packaging::documentToolRefusesMissingFont()
+{
+    const QString docgen = QStringLiteral(QUORIX_BUILD_DIR "/tools/quorix-docgen");
+    QVERIFY(QFileInfo(docgen).isExecutable());
+    QTemporaryDir fonts, out;
+    // Every face but the oblique one (fonts-dejavu-extra).
+    for (const QString &file : QDir("/usr/share/fonts/truetype/dejavu").entryList({"DejaVuSans*.ttf"}))
+        if (file != "DejaVuSans-Oblique.ttf")
+            QVERIFY(QFile::link("/usr/share/fonts/truetype/dejavu/" + file, fonts.filePath(file)));
+    QProcess process;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert("QT_QPA_PLATFORM", "offscreen");
+    env.insert("QUORIX_DOC_FONT_DIR", fonts.path());
+    process.setProcessEnvironment(env);
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    process.start(docgen, {QStringLiteral(QUORIX_SOURCE_DIR "/doc/users_guide.md"), out.filePath("guide.pdf")});
+    QVERIFY(process.waitForFinished(60000));
+    const QString output = QString::fromLocal8Bit(process.readAll());
+    QCOMPARE(process.exitCode(), 1);
+    QVERIFY2(output.contains("DejaVuSans-Oblique.ttf is missing"), qPrintable(output));
+    QVERIFY2(output.contains("fonts-dejavu-extra"), qPrintable(output));
 }
 
 QString tst_Packaging::packages()

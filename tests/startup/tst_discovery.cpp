@@ -28,7 +28,7 @@ private slots:
 void tst_Discovery::nothingRememberedFindsAndConnects()
 {
     if (!TestNetwork::skipReason().isEmpty())
-        QSKIP(qPrintable(TestNetwork::skipReason()));
+        QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
     TestHome home;
     TestNetwork net;
     const QStringList names{"alpha", "beta"};

@@ -9,6 +9,7 @@
 #include "IpDialog.h"
 #include "Preferences.h"
 #include "TestHome.h"
+#include "TestNetwork.h"
 
 #include <QApplication>
 #include <QDir>
@@ -271,7 +272,7 @@ void tst_Startup::cancelledWakeReturnsToConnectDialog()
 {
     if (!qEnvironmentVariable("QUORIX_NO_NETNS").isEmpty()
         || QNetworkInterface::allInterfaces().size() != 1)
-        QSKIP("waking sends a broadcast: only inside a private network namespace");
+        QUORIX_SKIP_NETWORK(QStringLiteral("waking sends a broadcast: only inside a private network namespace"));
     TestHome home;
     const ChildResult r = runChild(home.path(), "-host 127.0.4.9 -wakeup 00:1B:3F:00:27:9A");
     QCOMPARE(r.exitCode, 0);

@@ -72,7 +72,7 @@ void TestNetwork::isolateProcess()
         return;
     }
     if (::unshare(CLONE_NEWNET) != 0) {
-        g_isolation = QStringLiteral("cannot unshare the network namespace (%1): run as root").arg(QString::fromLocal8Bit(std::strerror(errno)));
+        g_isolation = QStringLiteral("cannot unshare the network namespace (%1): run through scripts/test").arg(QString::fromLocal8Bit(std::strerror(errno)));
         return;
     }
     if (!loopbackUp()) {
@@ -92,6 +92,16 @@ QString TestNetwork::skipReason()
     if (!QFile::exists(simProgram()))
         return QStringLiteral("controller-sim is not built next to the tests (QUORIX_APP_DIR)");
     return QString();
+}
+
+bool TestNetwork::inCi()
+{
+    for (const char *name : {"CI", "QUORIX_CI"}) {
+        const QString value = qEnvironmentVariable(name).trimmed().toLower();
+        if (!value.isEmpty() && value != QLatin1String("0") && value != QLatin1String("false") && value != QLatin1String("no"))
+            return true;
+    }
+    return false;
 }
 
 TestNetwork::TestNetwork() = default;

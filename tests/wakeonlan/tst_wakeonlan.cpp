@@ -3,6 +3,7 @@
 #include "IpDialog.h"
 #include "ModalWatcher.h"
 #include "TestHome.h"
+#include "TestNetwork.h"
 #include "WakeOnLan.h"
 
 #include <QApplication>
@@ -165,7 +166,7 @@ private slots:
     {
         const QString reason = whyNotSend();
         if (!reason.isEmpty())
-            QSKIP(qPrintable(reason));
+            QUORIX_SKIP_NETWORK(reason);
         QUdpSocket listener;
         QVERIFY(listener.bind(QHostAddress("127.0.5.200"), 50105));
         QByteArray mac;
@@ -183,9 +184,9 @@ private slots:
     {
         const QString reason = whyNotSend();
         if (!reason.isEmpty())
-            QSKIP(qPrintable(reason));
+            QUORIX_SKIP_NETWORK(reason);
         if (!runIp({"link", "add", "pwv0", "type", "veth", "peer", "name", "pwv1"}))
-            QSKIP("cannot create a veth pair here (needs root and iproute2)");
+            QUORIX_SKIP_NETWORK(QStringLiteral("cannot create a veth pair here (needs root of the namespace and iproute2)"));
         struct Cleanup { ~Cleanup() { runIp({"link", "del", "pwv0"}); } } cleanup;
         QVERIFY(runIp({"addr", "add", "10.200.5.1/24", "brd", "+", "dev", "pwv0"}));
         QVERIFY(runIp({"link", "set", "pwv0", "up"}));
@@ -346,7 +347,7 @@ private slots:
     {
         const QString reason = whyNotSend();
         if (!reason.isEmpty())
-            QSKIP(qPrintable(reason));
+            QUORIX_SKIP_NETWORK(reason);
         ModalWatcher watcher;
         watcher.answer("QUORIX4", ModalWatcher::Answer::press("Cancel"));
         EndlessProgressDlg dialog("box1", "box1", ip("127.0.5.1"), "02:00:5e:10:00:01");
@@ -362,7 +363,7 @@ private slots:
     {
         const QString reason = whyNotSend();
         if (!reason.isEmpty())
-            QSKIP(qPrintable(reason));
+            QUORIX_SKIP_NETWORK(reason);
         TestHome home;
         SimScenario scenario;
         scenario.fullAccess = false;
