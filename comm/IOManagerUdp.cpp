@@ -1,10 +1,7 @@
 #include "IOManagerUdp.h"
 
-#include "ReplyMatcher.h"
+#include "UdpQuery.h"
 
-#include <QElapsedTimer>
-
-#include <algorithm>
 #include <cstring>
 
 IOManagerUdp::IOManagerUdp(MessageBoxProvider *provider)
@@ -77,31 +74,18 @@ int IOManagerUdp::exchange(char *reply, const char *command)
         if (sent != 0)
             return sent;
     }
-    QElapsedTimer clock;
-    clock.start();
-    const qint64 totalUs = timeoutUs();
-    const bool gui = onGuiThread();
-    for (;;) {
-        const qint64 leftUs = totalUs - clock.nsecsElapsed() / 1000;
-        if (leftUs <= 0 || waitsCancelled())
-            return -1;
-        const long sliceUs = long(gui ? std::min<qint64>(leftUs, SliceUs) : leftUs);
-        const int n = m_socket.udpReceive(reply, BufferSize - 1, sliceUs, false, &m_senderIp, &m_senderPort);
-        if (n == Socket::TimedOut) {
-            keepWindowAlive();
-            continue;
-        }
-        if (n == Socket::Error)
-            return -2;
-        const int kept = n == Socket::Truncated ? BufferSize - 1 : n;
-        reply[kept] = '\0';
-        // Listening only, a command other than a get names nothing to match.
-        const bool matched = !m_receiveOnly || std::strncmp(command, "quorix2 get ", 12) == 0;
-        if (matched && ReplyMatcher::owner(command, reply) == ReplyMatcher::Owner::Other) {
-            ++m_staleReplies;
-            reply[0] = '\0';
-            continue;
-        }
-        return 0;
+    UdpQuery::Waiting waiting;
+    waiting.timeoutUs = timeoutUs();
+    // Listening only, a command other than a get names nothing to match.
+    waiting.passOverOthers = !m_receiveOnly || std::strncmp(command, "quorix2 get ", 12) == 0;
+    waiting.truncatedAnswers = true;
+    waiting.keepWaiting = [this] { return !waitsCancelled(); };
+    waiting.betweenSlices = [this] { keepWindowAlive(); };
+    const int n = UdpQuery::awaitAnswer(m_socket, command, reply, BufferSize, waiting, &m_senderIp, &m_senderPort,
+                                        &m_staleReplies);
+    if (n < 0) {
+        reply[0] = '\0';
+        return n == UdpQuery::ReceiveFailed ? -2 : -1;
     }
+    return 0;
 }

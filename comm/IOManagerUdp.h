@@ -24,8 +24,6 @@ public:
     int staleReplies() const { return m_staleReplies; }
 
 private:
-    static constexpr long SliceUs = 10000;
-
     long timeoutUs() const;
 
     Socket m_socket;
