@@ -57,27 +57,24 @@ IOManager::~IOManager()
 
 std::atomic<bool> IOManager::s_allCancelled{false};
 
-bool IOManager::acquirePermits(int n)
+int IOManager::acquirePermits(int n)
 {
     const Qt::HANDLE self = QThread::currentThreadId();
     QMutexLocker lock(&m_gateMutex);
-    m_gateHeldByCaller = false;
-    if (m_permits < n && m_gateHolder == self) {
-        // This thread's own command holds them: waiting would never end.
-        m_gateHeldByCaller = true;
-        return false;
-    }
+    // This thread's own command holds them: waiting would never end.
+    if (m_permits < n && m_gateHolder == self)
+        return BusyWithOwnCommand;
     QDeadlineTimer deadline(GateWaitLimitMs);
     while (m_permits < n) {
         if (waitsCancelled())
-            return false;
+            return -1;
         m_gateCondition.wait(&m_gateMutex, QDeadlineTimer(std::min<qint64>(deadline.remainingTime(), 100)));
         if (m_permits < n && deadline.hasExpired())
-            return false;
+            return -1;
     }
     m_permits -= n;
     m_gateHolder = self;
-    return true;
+    return 0;
 }
 
 void IOManager::releasePermits(int n)
@@ -91,16 +88,11 @@ void IOManager::releasePermits(int n)
 
 void IOManager::takePermitsBack(int n)
 {
-    if (acquirePermits(n))
+    if (acquirePermits(n) == 0)
         return;
     QMutexLocker lock(&m_gateMutex);
     m_permits -= n;
     m_gateHolder = QThread::currentThreadId();
-}
-
-int IOManager::gateFailure() const
-{
-    return m_gateHeldByCaller ? BusyWithOwnCommand : -1;
 }
 
 bool IOManager::onGuiThread()
@@ -184,8 +176,8 @@ bool IOManager::isBusy()
 
 int IOManager::prepareNextCommand(bool async, int timeoutMs, bool quiet)
 {
-    if (!acquirePermits(IdlePermits))
-        return gateFailure();
+    if (const int gate = acquirePermits(IdlePermits))
+        return gate;
     m_next.pending = true;
     m_next.async = async;
     m_next.quiet = quiet;
@@ -221,9 +213,9 @@ void IOManager::showErrorBox(const char *command, const char *reply)
 int IOManager::runCommand(char *reply, CallType type, Destination destination, const char *prefix,
                           const char *format, va_list args)
 {
-    if (!acquirePermits(CommandPermits)) {
+    if (const int gate = acquirePermits(CommandPermits)) {
         reply[0] = '\0';
-        return gateFailure();
+        return gate;
     }
 
     char command[MaxCommandLength + 2];

@@ -119,9 +119,10 @@ protected:
         int timeoutMs = -1;
     };
 
-    // False when the permits cannot be had: the calling thread holds them
-    // itself, or another thread held them past GateWaitLimitMs.
-    bool acquirePermits(int n);
+    // 0, or the result for a command that cannot pass the gate:
+    // BusyWithOwnCommand when the calling thread holds the permits itself, -1
+    // when another thread held them past GateWaitLimitMs or waits are cancelled.
+    int acquirePermits(int n);
     void releasePermits(int n);
     // Lets the window live while the calling thread waits: on the GUI thread,
     // events other than user input are processed (input waits until the reply
@@ -129,8 +130,6 @@ protected:
     void keepWindowAlive();
     void processEventsWhileWaiting(QEventLoop::ProcessEventsFlags flags);
     static bool onGuiThread();
-    // The result for a command that could not pass the gate.
-    int gateFailure() const;
     // Takes permits handed out for a while (around the measurement notices)
     // back, whatever happened meanwhile.
     void takePermitsBack(int n);
@@ -160,7 +159,6 @@ private:
     QWaitCondition m_gateCondition;
     int m_permits = IdlePermits;
     std::atomic<Qt::HANDLE> m_gateHolder{nullptr};   // the thread whose command holds permits
-    bool m_gateHeldByCaller = false;     // the last acquire failed on the caller's own permits
     std::atomic<int> m_waitDepth{0};     // waits of the holder now processing events
     std::atomic<bool> m_cancelled{false};
     std::atomic<Qt::HANDLE> m_pollThread{nullptr};
