@@ -152,9 +152,9 @@ int IOManagerUdpTcp::awaitReply(char *reply, long timeoutUs, const char *command
     const bool gui = onGuiThread();
     auto taken = [&](const QByteArray &r) {
         copyReply(reply, r);
-        m_lastReplyMs = int((m_clock.nsecsElapsed() / 1000 - startUs) / 1000);
-        if (m_lastReplyMs > m_slowestReplyMs)
-            m_slowestReplyMs = int(m_lastReplyMs);
+        const int replyMs = int((m_clock.nsecsElapsed() / 1000 - startUs) / 1000);
+        if (replyMs > m_slowestReplyMs)
+            m_slowestReplyMs = replyMs;
         logStaleReplies();
         return 0;
     };

@@ -58,8 +58,6 @@ public:
     void dispatchDatagram(char *datagram);
 
     bool isBroken() const { return m_broken; }
-    // How long the latest reply took, in milliseconds (-1 before the first).
-    int lastReplyMs() const { return m_lastReplyMs; }
     // The slowest reply since the last call, in milliseconds (-1: none came).
     int takeSlowestReplyMs() { return m_slowestReplyMs.exchange(-1); }
     // Measurement datagrams dropped because they did not come from the Controller.
@@ -117,7 +115,6 @@ private:
     std::atomic<unsigned> m_hostIp{0};
     std::atomic<unsigned short> m_senderPort{0};   // where the Controller sends its data from, when it says
     std::atomic<unsigned> m_foreignDatagrams{0};
-    std::atomic<int> m_lastReplyMs{-1};
     std::atomic<int> m_slowestReplyMs{-1};
     ConnectFailure m_connectFailure = ConnectFailure::None;
     CommandsLog m_log;
