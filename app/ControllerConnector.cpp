@@ -227,8 +227,9 @@ bool ControllerConnector::connectChannel()
     progress.setAutoReset(false);
     progress.setAutoClose(false);
     progress.setMinimumDuration(0);
+    // keepWaiting shows it, after ShowProgressAfterMs: the dialog's own timer,
+    // which would show it at once, is stopped.
     progress.reset();
-    progress.hide();
     QElapsedTimer clock;
     clock.start();
     const auto keepWaiting = [&] {
