@@ -87,6 +87,14 @@
             <source>Cameras without a room calibration (not drawn): %1</source>
             <translation>Kameras ohne Raumkalibrierung (nicht gezeichnet): %1</translation>
         </message>
+        <message>
+            <source>Cameras whose room calibration cannot be read (not drawn): %1</source>
+            <translation>Kameras mit unlesbarer Raumkalibrierung (nicht gezeichnet): %1</translation>
+        </message>
+        <message>
+            <source>Some targets in the Controller&apos;s data lines could not be read; they are shown as not tracked, the other targets of those lines as usual.</source>
+            <translation>Einige Targets in den Datenzeilen des Controllers sind unlesbar; sie werden als nicht getrackt gezeigt, die übrigen Targets dieser Zeilen wie gewohnt.</translation>
+        </message>
     </context>
     <context>
         <name>StaticData</name>

@@ -19,6 +19,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace GUI {
@@ -198,12 +200,21 @@ void HoloviewDataDisplay::updateCalibrationWarning()
 {
     if (!m_calibrationWarning)
         return;
-    QStringList cameras;
-    for (int number : m_staticData->uncalibratedCameras())
-        cameras << QString::number(number);
-    m_calibrationWarning->setText(
-        tr("Cameras without a room calibration (not drawn): %1").arg(cameras.join(QStringLiteral(", "))));
-    m_calibrationWarning->setVisible(!cameras.isEmpty());
+    const auto numbers = [](const std::vector<int> &cameras) {
+        QStringList list;
+        for (int number : cameras)
+            list << QString::number(number);
+        return list.join(QStringLiteral(", "));
+    };
+    // Every camera not drawn is named, with why.
+    QStringList lines;
+    if (!m_staticData->uncalibratedCameras().empty())
+        lines << tr("Cameras without a room calibration (not drawn): %1").arg(numbers(m_staticData->uncalibratedCameras()));
+    if (!m_staticData->unreadableCameras().empty())
+        lines << tr("Cameras whose room calibration cannot be read (not drawn): %1")
+                     .arg(numbers(m_staticData->unreadableCameras()));
+    m_calibrationWarning->setText(lines.join(QLatin1Char('\n')));
+    m_calibrationWarning->setVisible(!lines.isEmpty());
 }
 
 bool HoloviewDataDisplay::viewBounds(QVector3D *min, QVector3D *max) const
@@ -313,18 +324,19 @@ int HoloviewDataDisplay::onData(const char *key, const char *line)
         return -1;
     if (!line)
         return -2;
-    if (!m_parser->parseCopy(line, m_lineBuffer, LineBufferSize))
-        return -2;
+    // A line with a bad record still shows its good ones.
+    const bool whole = m_parser->parseCopy(line, m_lineBuffer, LineBufferSize);
 
     if (!m_frameMutex->tryLock())
         return -3;
     m_frame->digest(*m_parser, m_withInertial);
     m_frameConsumed = false;
+    m_recordsLeftOut = m_parser->recordsLeftOut();
     const int family = Logic::TrackedFrame::familyOfLineKey(key);
     if (family >= 0)
         m_lastLineMs[static_cast<size_t>(family)] = m_clock.elapsed();
     m_frameMutex->unlock();
-    return 0;
+    return whole ? 0 : -2;
 }
 
 Logic::TrackedFrame HoloviewDataDisplay::sharedFrame(bool *consumed) const
@@ -342,16 +354,21 @@ void HoloviewDataDisplay::updateTrackedOnTimer()
     const qint64 now = m_clock.elapsed();
     unsigned stale = 0;
     for (size_t f = 0; f < m_lastLineMs.size(); ++f) {
-        if (m_lastLineMs[f] >= 0 && now - m_lastLineMs[f] > StaleAfterMs)
+        if (m_lastLineMs[f] >= 0 && now - m_lastLineMs[f] > m_staleAfterMs)
             stale |= 1U << f;
     }
+    const bool firstLeftOut = m_recordsLeftOut > 0 && !m_leftOutReported;
     if (m_frameConsumed && stale == m_staleShown) {
         m_frameMutex->unlock();
+        if (firstLeftOut)
+            reportRecordsLeftOut();
         return;
     }
     Logic::TrackedFrame copy = *m_frame;
     m_frameConsumed = true;
     m_frameMutex->unlock();
+    if (firstLeftOut)
+        reportRecordsLeftOut();
     copy.markNotTracked(stale);
     m_staleShown = stale;
 
@@ -361,12 +378,35 @@ void HoloviewDataDisplay::updateTrackedOnTimer()
         m_window->requestDataFrames();
 }
 
+// Said once a session: the event display and the day's log keep it.
+void HoloviewDataDisplay::reportRecordsLeftOut()
+{
+    m_leftOutReported = true;
+    if (m_channel)
+        m_channel->sendMessage("standard", "Quorix2", 1,
+                               tr("Some targets in the Controller's data lines could not be read; they are shown as not "
+                                  "tracked, the other targets of those lines as usual.")
+                                   .toUtf8()
+                                   .constData());
+}
+
+// A target without a line for several frame periods is no longer tracked;
+// at low output rates that is longer than StaleAfterMs.
+void HoloviewDataDisplay::readOutputFrequency()
+{
+    double hertz = 0.0;
+    m_staleAfterMs = StaleAfterMs;
+    if (m_channel && m_channel->getDouble(&hertz, "status output_frequency") == 0 && hertz > 0.0)
+        m_staleAfterMs = std::max<qint64>(StaleAfterMs, qint64(std::ceil(StaleFramePeriods * 1000.0 / hertz)));
+}
+
 void HoloviewDataDisplay::onMeasurementStarted()
 {
     bool calculate = true;
     if (!m_channel || m_channel->getBool(&calculate, "standard calculate_marker") != 0)
         calculate = true;
     m_config.display.calculateMarkers = calculate;
+    readOutputFrequency();
 
     m_staticData->update();
     if (!m_cameraBuilder)

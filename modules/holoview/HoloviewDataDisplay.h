@@ -55,6 +55,8 @@ public:
     // A family without a line for this long is drawn as not tracked: about
     // fifteen frames at the usual rates, yet quick enough for the eye.
     static constexpr int StaleAfterMs = 250;
+    // ... or this many frame periods of the Controller's output frequency.
+    static constexpr int StaleFramePeriods = 4;
     static const char *const MessageChannel;   // "HoloviewModule"
 
     // Neither the channel nor the versions are owned; both may be null.
@@ -80,6 +82,7 @@ public:
     const Logic::StaticData &staticData() const { return *m_staticData; }
     const QString &settingsDirectory() const { return m_settingsDirectory; }
     QTimer *updateTimer() const { return m_timer; }
+    qint64 staleAfterMs() const { return m_staleAfterMs; }
     // Which measurement tool key the last show subscribed: "6dmt" or "6dmt2".
     bool uses6dmt() const { return m_use6dmt; }
     bool isSubscribed() const { return m_subscribed; }
@@ -105,6 +108,8 @@ protected:
 private:
     void readCoordinateType();
     void updateCalibrationWarning();
+    void reportRecordsLeftOut();
+    void readOutputFrequency();
     void reloadScene();
     void buildForm();
     void subscribe();
@@ -147,6 +152,9 @@ private:
     QElapsedTimer m_clock;
     // GUI thread: the families the last drawn frame showed as stale.
     unsigned m_staleShown = 0;
+    qint64 m_staleAfterMs = StaleAfterMs;
+    int m_recordsLeftOut = 0;       // under the frame lock: the data thread writes it
+    bool m_leftOutReported = false;
     // Read by the data thread's digest.
     std::atomic<bool> m_withInertial{true};
 

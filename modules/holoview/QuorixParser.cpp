@@ -197,6 +197,21 @@ bool declaredCount(int *count)
     return true;
 }
 
+// Moves *cursor past `groups` bracket groups counted from `start`: where the
+// record after a bad one begins. False when the line ends first.
+bool skipGroups(char **cursor, char *start, int groups)
+{
+    char *p = start;
+    for (int g = 0; g < groups; ++g) {
+        char *close = std::strchr(p, ']');
+        if (!close)
+            return false;
+        p = close + 1;
+    }
+    *cursor = p;
+    return true;
+}
+
 // The line keys in the order they are tried.
 enum Family { Fr, Ts, Cal6d, Body, OldGripwand, Gripwand, OldTool, Tool, Reference,
               CalGl, Hand, Joint, Inertial, Marker, FamilyCount };
@@ -211,6 +226,28 @@ struct Key {
 QuorixParser::QuorixParser()
 {
     resetFrame();
+}
+
+// A bad record is left out, not the line: the records before it stay, and the
+// next one is found by the groups the bad one spans. readOne(k, &groups)
+// reads record k, sets groups as soon as it knows how many the record spans,
+// and leaves a record it could not read whole as not tracked. False when the
+// line broke off: the records not reached stay as not tracked.
+template <typename ReadOne>
+bool QuorixParser::readRecords(char **cursor, int n, ReadOne readOne)
+{
+    bool whole = true;
+    for (int k = 0; k < n; ++k) {
+        char *start = *cursor;
+        int groups = -1;
+        if (readOne(k, &groups))
+            continue;
+        ++m_recordsLeftOut;
+        whole = false;
+        if (groups < 0 || !skipGroups(cursor, start, groups))
+            return false;
+    }
+    return whole;
 }
 
 bool QuorixParser::readGroup(char **cursor, const char *code,
@@ -321,30 +358,7 @@ bool QuorixParser::parseLine(char **cursor)
     case Marker: ok = parseMarkers(&p); break;
     }
     *cursor = p;
-    if (!ok)
-        discardFamily(family);
     return ok;
-}
-
-void QuorixParser::discardFamily(int family)
-{
-    // A line that broke off has rewritten part of its family: the records it
-    // wrote are half a frame and the ones it had not reached yet are stale.
-    // Neither may be shown, so the whole family reads as not tracked until its
-    // next good line. The counts stay: they say which targets are defined.
-    switch (family) {
-    case Body: resetBodiesOfLine(); break;
-    case OldGripwand:
-    case Gripwand: resetAll(m_gripwands, m_gripwandCount, resetGripwand); break;
-    case OldTool:
-    case Tool: resetAll(m_tools, m_toolCount, resetTool); break;
-    case Reference: resetAll(m_references, m_referenceCount, resetReference); break;
-    case Hand: resetAll(m_hands, m_handCount, resetHand); break;
-    case Joint: resetAll(m_humanModels, m_humanModelCount, resetHumanModel); break;
-    case Inertial: resetAll(m_inertials, m_inertialCount, resetInertial); break;
-    case Marker: m_markerCount = 0; break;
-    default: break;
-    }
 }
 
 void QuorixParser::resetFrame()
@@ -405,23 +419,24 @@ bool QuorixParser::parseBodies(char **cursor)
     if (!readCount(cursor, &n))
         return false;
     resetBodiesOfLine();
-    for (int k = 0; k < n; ++k) {
+    return readRecords(cursor, n, [this, cursor](int, int *groups) {
+        *groups = 3;
         int id = 0;
         double quality = 0.0;
-        if (!readGroup(cursor, "id", &id, 1, &quality, nullptr, 1))
-            return false;
-        if (id < 0 || id >= MaxTargets)
+        if (!readGroup(cursor, "id", &id, 1, &quality, nullptr, 1) || id < 0 || id >= MaxTargets)
             return false;
         if (id >= m_bodyCount)
             setCount(m_bodies, m_bodyCount, id + 1, resetBody);
-        m_bodyIdsOfLine.push_back(id);
         BodyRecord &r = m_bodies[static_cast<size_t>(id)];
         r.id = id;
         r.quality = quality;
-        if (!readPose(cursor, r.position, r.rotation))
+        if (!readPose(cursor, r.position, r.rotation)) {
+            resetBody(r, id);
             return false;
-    }
-    return true;
+        }
+        m_bodyIdsOfLine.push_back(id);
+        return true;
+    });
 }
 
 void QuorixParser::resetBodiesOfLine()
@@ -442,7 +457,9 @@ bool QuorixParser::parseOldGripwands(char **cursor)
         return false;
     m_oldGripwandCount = n;
     setCount(m_gripwands, m_gripwandCount, n, resetGripwand);
-    for (int k = 0; k < n; ++k) {
+    resetAll(m_gripwands, m_gripwandCount, resetGripwand);
+    return readRecords(cursor, n, [this, cursor](int k, int *groups) {
+        *groups = 3;
         int ints[2] = {};
         double quality = 0.0;
         if (!readGroup(cursor, "idi", ints, 2, &quality, nullptr, 1) || ints[0] != k)
@@ -458,10 +475,12 @@ bool QuorixParser::parseOldGripwands(char **cursor)
         std::fill(std::begin(r.controllers), std::end(r.controllers), 0.0);
         r.controllers[0] = (bt & (1U << 5)) ? -1.0 : (bt & (1U << 7)) ? 1.0 : 0.0;
         r.controllers[1] = (bt & (1U << 4)) ? -1.0 : (bt & (1U << 6)) ? 1.0 : 0.0;
-        if (!readPose(cursor, r.position, r.rotation))
+        if (!readPose(cursor, r.position, r.rotation)) {
+            resetGripwand(r, k);
             return false;
-    }
-    return true;
+        }
+        return true;
+    });
 }
 
 bool QuorixParser::parseGripwands(char **cursor)
@@ -475,27 +494,25 @@ bool QuorixParser::parseGripwands(char **cursor)
     if (inLine > defined)
         return false;
     setCount(m_gripwands, m_gripwandCount, defined, resetGripwand);
-    // Gripwands the line leaves out are not tracked in this frame, whatever
-    // an earlier frame said about them.
-    for (int k = inLine; k < defined; ++k)
-        resetGripwand(m_gripwands[static_cast<size_t>(k)], k);
-
-    for (int k = 0; k < inLine; ++k) {
+    // Gripwands the line leaves out (or does not reach) are not tracked in
+    // this frame, whatever an earlier frame said about them.
+    resetAll(m_gripwands, m_gripwandCount, resetGripwand);
+    return readRecords(cursor, inLine, [this, cursor](int k, int *groups) {
         int header[3] = {};
         double quality = 0.0;
-        if (!readGroup(cursor, "idii", header, 3, &quality, nullptr, 1) || header[0] != k)
+        if (!readGroup(cursor, "idii", header, 3, &quality, nullptr, 1))
             return false;
+        *groups = 4;
         const int numButtons = header[1];
         const int numControllers = header[2];
-        if (numButtons < 0 || numButtons > MaxGripwandButtons || numControllers < 0 || numControllers > ControllerSlots)
+        if (header[0] != k || numButtons < 0 || numButtons > MaxGripwandButtons || numControllers < 0
+            || numControllers > ControllerSlots)
             return false;
         GripwandRecord &r = m_gripwands[static_cast<size_t>(k)];
         r.id = k;
         r.quality = quality;
         r.numButtons = numButtons;
         r.numControllers = numControllers;
-        if (!readPose(cursor, r.position, r.rotation))
-            return false;
 
         char code[1 + ControllerSlots + 1];
         int length = 0;
@@ -507,12 +524,15 @@ bool QuorixParser::parseGripwands(char **cursor)
         code[length] = '\0';
         int buttonWords[1] = {};
         double controllers[ControllerSlots] = {};
-        if (!readGroup(cursor, code, buttonWords, 1, controllers, nullptr, ControllerSlots))
+        if (!readPose(cursor, r.position, r.rotation)
+            || !readGroup(cursor, code, buttonWords, 1, controllers, nullptr, ControllerSlots)) {
+            resetGripwand(r, k);
             return false;
+        }
         decodeButtons(buttonWords, numButtons, r.buttons);
         std::copy(std::begin(controllers), std::end(controllers), r.controllers);
-    }
-    return true;
+        return true;
+    });
 }
 
 bool QuorixParser::parseOldTools(char **cursor)
@@ -522,7 +542,9 @@ bool QuorixParser::parseOldTools(char **cursor)
         return false;
     m_oldToolCount = n;
     setCount(m_tools, m_toolCount, n, resetTool);
-    for (int k = 0; k < n; ++k) {
+    resetAll(m_tools, m_toolCount, resetTool);
+    return readRecords(cursor, n, [this, cursor](int k, int *groups) {
+        *groups = 3;
         int ints[2] = {};
         double quality = 0.0;
         if (!readGroup(cursor, "idi", ints, 2, &quality, nullptr, 1) || ints[0] != k)
@@ -534,10 +556,12 @@ bool QuorixParser::parseOldTools(char **cursor)
         decodeButtons(&ints[1], 4, r.buttons);
         r.tipRadius = 0.0;
         std::fill(std::begin(r.tipCovariance), std::end(r.tipCovariance), 0.0);
-        if (!readPose(cursor, r.position, r.rotation))
+        if (!readPose(cursor, r.position, r.rotation)) {
+            resetTool(r, k);
             return false;
-    }
-    return true;
+        }
+        return true;
+    });
 }
 
 bool QuorixParser::parseTools(char **cursor)
@@ -548,7 +572,9 @@ bool QuorixParser::parseTools(char **cursor)
         return false;
     m_oldToolCount = 0;
     setCount(m_tools, m_toolCount, n, resetTool);
-    for (int k = 0; k < n; ++k) {
+    resetAll(m_tools, m_toolCount, resetTool);
+    return readRecords(cursor, n, [this, cursor](int k, int *groups) {
+        *groups = 5;
         int header[2] = {};
         double reals[2] = {};
         if (!readGroup(cursor, "idid", header, 2, reals, nullptr, 2) || header[0] != k || header[1] < 0)
@@ -559,16 +585,16 @@ bool QuorixParser::parseTools(char **cursor)
         r.quality = reals[0];
         r.numButtons = numButtons;
         r.tipRadius = reals[1];
-        if (!readPose(cursor, r.position, r.rotation))
-            return false;
         int buttonWords[1] = {};
-        if (!readGroup(cursor, numButtons > 0 ? "i" : "", buttonWords, 1, nullptr, nullptr, 0))
+        if (!readPose(cursor, r.position, r.rotation)
+            || !readGroup(cursor, numButtons > 0 ? "i" : "", buttonWords, 1, nullptr, nullptr, 0)
+            || !readGroup(cursor, "dddddd", nullptr, 0, r.tipCovariance, nullptr, 6)) {
+            resetTool(r, k);
             return false;
+        }
         decodeButtons(buttonWords, numButtons, r.buttons);
-        if (!readGroup(cursor, "dddddd", nullptr, 0, r.tipCovariance, nullptr, 6))
-            return false;
-    }
-    return true;
+        return true;
+    });
 }
 
 bool QuorixParser::parseToolReferences(char **cursor)
@@ -579,19 +605,20 @@ bool QuorixParser::parseToolReferences(char **cursor)
         return false;
     setCount(m_references, m_referenceCount, defined, resetReference);
     resetAll(m_references, m_referenceCount, resetReference);
-    for (int k = 0; k < inLine; ++k) {
+    return readRecords(cursor, inLine, [this, cursor](int, int *groups) {
+        *groups = 3;
         int id = 0;
         double quality = 0.0;
-        if (!readGroup(cursor, "id", &id, 1, &quality, nullptr, 1))
-            return false;
-        if (id < 0 || id >= m_referenceCount)
+        if (!readGroup(cursor, "id", &id, 1, &quality, nullptr, 1) || id < 0 || id >= m_referenceCount)
             return false;
         ToolReferenceRecord &r = m_references[static_cast<size_t>(id)];
         r.quality = quality;
-        if (!readPose(cursor, r.position, r.rotation))
+        if (!readPose(cursor, r.position, r.rotation)) {
+            resetReference(r, id);
             return false;
-    }
-    return true;
+        }
+        return true;
+    });
 }
 
 bool QuorixParser::parseHands(char **cursor)
@@ -600,14 +627,17 @@ bool QuorixParser::parseHands(char **cursor)
     if (!readCount(cursor, &n))
         return false;
     resetAll(m_hands, m_handCount, resetHand);
-    for (int k = 0; k < n; ++k) {
+    return readRecords(cursor, n, [this, cursor](int, int *groups) {
         int header[3] = {};
         double quality = 0.0;
         if (!readGroup(cursor, "idii", header, 3, &quality, nullptr, 1))
             return false;
         const int id = header[0];
         const int numFingers = header[2];
-        if (id < 0 || id >= MaxTargets || numFingers < 0 || numFingers > MaxFingers)
+        if (numFingers < 0 || numFingers > MaxFingers)
+            return false;
+        *groups = 3 + 3 * numFingers;
+        if (id < 0 || id >= MaxTargets)
             return false;
         if (id >= m_handCount)
             setCount(m_hands, m_handCount, id + 1, resetHand);
@@ -616,20 +646,20 @@ bool QuorixParser::parseHands(char **cursor)
         r.quality = quality;
         r.side = header[1];
         r.numFingers = numFingers;
-        if (!readPose(cursor, r.position, r.rotation))
-            return false;
-        for (int f = 0; f < numFingers; ++f) {
+        bool whole = readPose(cursor, r.position, r.rotation);
+        for (int f = 0; whole && f < numFingers; ++f) {
             FingerRecord &finger = r.fingers[f];
             double a[6] = {};
-            if (!readPose(cursor, finger.position, finger.rotation)
-                || !readGroup(cursor, "dddddd", nullptr, 0, a, nullptr, 6))
-                return false;
+            whole = readPose(cursor, finger.position, finger.rotation)
+                && readGroup(cursor, "dddddd", nullptr, 0, a, nullptr, 6);
             // The line's order differs from the order the record keeps.
             const double ordered[6] = {a[0], a[1], a[3], a[5], a[2], a[4]};
             std::copy(std::begin(ordered), std::end(ordered), finger.values);
         }
-    }
-    return true;
+        if (!whole)
+            resetHand(r, id);
+        return whole;
+    });
 }
 
 bool QuorixParser::parseHumanModels(char **cursor)
@@ -640,13 +670,16 @@ bool QuorixParser::parseHumanModels(char **cursor)
         return false;
     setCount(m_humanModels, m_humanModelCount, defined, resetHumanModel);
     resetAll(m_humanModels, m_humanModelCount, resetHumanModel);
-    for (int k = 0; k < inLine; ++k) {
+    return readRecords(cursor, inLine, [this, cursor](int, int *groups) {
         int header[2] = {};
         if (!readGroup(cursor, "ii", header, 2, nullptr, nullptr, 0))
             return false;
         const int id = header[0];
         const int numJoints = header[1];
-        if (id < 0 || id > m_humanModelCount - 1 || numJoints < 0 || numJoints > MaxJoints)
+        if (numJoints < 0 || numJoints > MaxJoints)
+            return false;
+        *groups = 1 + 3 * numJoints;
+        if (id < 0 || id > m_humanModelCount - 1)
             return false;
         HumanModelRecord &r = m_humanModels[static_cast<size_t>(id)];
         r.id = id;
@@ -655,11 +688,13 @@ bool QuorixParser::parseHumanModels(char **cursor)
             JointRecord &joint = r.joints[j];
             if (!readGroup(cursor, "id", &joint.id, 1, &joint.quality, nullptr, 1)
                 || !readGroup(cursor, "dddddd", nullptr, 0, joint.values, nullptr, 6)
-                || !readGroup(cursor, "ddddddddd", nullptr, 0, joint.rotation, nullptr, 9))
+                || !readGroup(cursor, "ddddddddd", nullptr, 0, joint.rotation, nullptr, 9)) {
+                resetHumanModel(r, id);
                 return false;
+            }
         }
-    }
-    return true;
+        return true;
+    });
 }
 
 bool QuorixParser::parseInertialBodies(char **cursor)
@@ -668,7 +703,8 @@ bool QuorixParser::parseInertialBodies(char **cursor)
     if (!readCount(cursor, &n))
         return false;
     resetAll(m_inertials, m_inertialCount, resetInertial);
-    for (int k = 0; k < n; ++k) {
+    return readRecords(cursor, n, [this, cursor](int, int *groups) {
+        *groups = 3;
         int header[2] = {};
         double quality = 0.0;
         if (!readGroup(cursor, "iid", header, 2, &quality, nullptr, 1))
@@ -682,10 +718,12 @@ bool QuorixParser::parseInertialBodies(char **cursor)
         r.id = id;
         r.state = header[1];
         r.quality = quality;
-        if (!readPose(cursor, r.position, r.rotation))
+        if (!readPose(cursor, r.position, r.rotation)) {
+            resetInertial(r, id);
             return false;
-    }
-    return true;
+        }
+        return true;
+    });
 }
 
 bool QuorixParser::parseMarkers(char **cursor)
@@ -693,18 +731,20 @@ bool QuorixParser::parseMarkers(char **cursor)
     int n = 0;
     if (!readCount(cursor, &n))
         return false;
-    // Markers are stored by their place in the line. The array grows with the
-    // markers actually read, never with the count the line claims, so a huge
-    // count cannot reserve memory; the count covers complete markers only.
+    // Markers are stored by their place among the markers read. The array
+    // grows with the markers actually read, never with the count the line
+    // claims, so a huge count cannot reserve memory; a bad marker is left out.
     m_markerCount = 0;
-    for (int k = 0; k < n; ++k) {
-        if (static_cast<size_t>(k) >= m_markers.size())
-            m_markers.resize(static_cast<size_t>(k) + 1);
-        MarkerRecord &r = m_markers[static_cast<size_t>(k)];
+    return readRecords(cursor, n, [this, cursor](int, int *groups) {
+        *groups = 2;
+        const size_t k = static_cast<size_t>(m_markerCount);
+        if (k >= m_markers.size())
+            m_markers.resize(k + 1);
+        MarkerRecord &r = m_markers[k];
         if (!readGroup(cursor, "id", &r.id, 1, &r.quality, nullptr, 1)
             || !readGroup(cursor, "ddd", nullptr, 0, r.position, nullptr, 3))
             return false;
-        m_markerCount = k + 1;
-    }
-    return true;
+        ++m_markerCount;
+        return true;
+    });
 }

@@ -113,8 +113,10 @@ public:
 
     // Parses the zero-terminated line *cursor points to and advances *cursor.
     // Unknown keys are accepted and change nothing. False for a null cursor and
-    // for a line that breaks the format; the family of such a line then holds
-    // no tracked record (its counts stay), so half a line is never shown.
+    // for a line that breaks the format. A record of the line that cannot be
+    // read is left out (it reads as not tracked) and the records after it are
+    // read on; where the line breaks off, the records not reached read as not
+    // tracked. What the line wrote well stays.
     bool parseLine(char **cursor);
 
     // Parses a copy of line made in buffer (bufferSize bytes), so that the
@@ -161,6 +163,8 @@ public:
     const InertialBodyRecord *inertialBody(int index) const { return at(m_inertials, m_inertialCount, index); }
     int markerCount() const { return m_markerCount; }
     const MarkerRecord *marker(int index) const { return at(m_markers, m_markerCount, index); }
+    // Records left out so far because they could not be read.
+    int recordsLeftOut() const { return m_recordsLeftOut; }
 
 private:
     template <typename T>
@@ -169,7 +173,8 @@ private:
         return index >= 0 && index < count ? &records[static_cast<size_t>(index)] : nullptr;
     }
 
-    void discardFamily(int family);
+    template <typename ReadOne>
+    bool readRecords(char **cursor, int n, ReadOne readOne);
     void resetBodiesOfLine();
     bool parseFrameCounter(char **cursor);
     bool parseTimeStamp(char **cursor);
@@ -191,6 +196,7 @@ private:
     int m_calibratedHandCount = -1;
     int m_oldGripwandCount = 0;
     int m_oldToolCount = 0;
+    int m_recordsLeftOut = 0;
 
     // Each array's size is its capacity and never shrinks; the count says how
     // many records are valid.

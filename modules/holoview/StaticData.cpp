@@ -130,6 +130,7 @@ void StaticData::readCameras()
     m_cameras.clear();
     m_cameraNumbers.clear();
     m_uncalibrated.clear();
+    m_unreadable.clear();
     if (!m_channel)
         return;
     int number = 0;
@@ -142,6 +143,8 @@ void StaticData::readCameras()
         char answer[200] = {};
         if (failed(m_channel->getString(answer, "tracking room c%2.2d", c))) {
             report(QT_TRANSLATE_NOOP("StaticData", "Error: Unable to get room cal of camera"));
+            if (!m_channelLost)
+                m_unreadable.push_back(c);
             continue;
         }
         const QString text = QString::fromLatin1(answer);
@@ -153,6 +156,7 @@ void StaticData::readCameras()
         CameraPose pose{};
         if (!parseRoomCalibration(text, pose)) {
             report(QT_TRANSLATE_NOOP("StaticData", "Error: Wrong data in camera room cal"));
+            m_unreadable.push_back(c);
             continue;
         }
         m_cameras.push_back(pose);

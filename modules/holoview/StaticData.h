@@ -43,6 +43,9 @@ public:
     int cameraNumber(int index) const;
     // Numbers of the cameras the last read found without a room calibration.
     const std::vector<int> &uncalibratedCameras() const { return m_uncalibrated; }
+    // Numbers of the cameras whose room calibration could not be read or made
+    // no sense: not drawn either.
+    const std::vector<int> &unreadableCameras() const { return m_unreadable; }
 
     // Targets by their number, from 1. Null outside 1 … number.
     int numberOfStandardBodies() const { return static_cast<int>(m_standardBodies.size()); }
@@ -75,6 +78,7 @@ private:
     std::vector<CameraPose> m_cameras;
     std::vector<int> m_cameraNumbers;
     std::vector<int> m_uncalibrated;
+    std::vector<int> m_unreadable;
     bool m_allCamerasCalibrated = true;
     std::vector<MarkerVector> m_standardBodies;
     std::vector<MarkerVector> m_gripwands;

@@ -307,6 +307,43 @@ private slots:
         display.onMeasurementStopped();
     }
 
+    // "3d 2 [1 ...][2 ... nan ...]": marker 1 is drawn, marker 2 is not, and
+    // the event display hears of it once, not once a frame.
+    void badRecordLeavesTheRestOfItsLineDrawn()
+    {
+        ScriptedChannel channel;
+        EventRecorder events;
+        channel.addMessageReceiver("standard", &events);
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        display.onMeasurementStarted();
+        for (int frame = 0; frame < 3; ++frame) {
+            QCOMPARE(display.onData("3d", "3d 2 [1 1.000][-400 300 0] [2 1.000][nan 300 0]"), -2);
+            QCOMPARE(display.onData("6d", "6d 2 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1] [1000 1.0][1 2 3][1 0 0 0 1 0 0 0 1]"),
+                     -2);
+            display.updateTrackedOnTimer();
+        }
+        QCOMPARE(display.trackedTargetBuilder()->markerCloud()->count(), 1);
+        QVERIFY(display.sceneGraph()->find("6d_0")->entity()->isEnabled());
+        QCOMPARE(events.texts().filter("could not be read").size(), 1);
+        display.onMeasurementStopped();
+    }
+
+    // A target is stale after several frame periods of the output frequency,
+    // never sooner than at high rates.
+    void staleLimitFollowsTheOutputFrequency()
+    {
+        ScriptedChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        channel.reply("quorix2 get status output_frequency", "quorix2 set status output_frequency 2.000");
+        display.onMeasurementStarted();
+        QCOMPARE(display.staleAfterMs(), qint64(2000));
+        display.onMeasurementStopped();
+        channel.reply("quorix2 get status output_frequency", "quorix2 set status output_frequency 300.0");
+        display.onMeasurementStarted();
+        QCOMPARE(display.staleAfterMs(), qint64(HoloviewDataDisplay::StaleAfterMs));
+        display.onMeasurementStopped();
+    }
+
     void fitViewFramesCamerasAndTargets()
     {
         ScriptedChannel channel;
@@ -365,13 +402,17 @@ private slots:
     void uncalibratedCamerasAreNamed()
     {
         ScriptedChannel channel;
-        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 3");
+        channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 4");
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 none");
         channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 0 0 3000 1 0 0 0 1 0 0 0 1");
         channel.reply("quorix2 get tracking room c03", "quorix2 set tracking room c03 none");
+        // A calibration that makes no sense leaves its camera out too, and says so.
+        channel.reply("quorix2 get tracking room c04", "quorix2 set tracking room c04 0 0 3000 1 0 0");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(!display.calibrationWarning()->isHidden());
-        QVERIFY(display.calibrationWarning()->text().contains("1, 3"));
+        QCOMPARE(display.calibrationWarning()->text(),
+                 QString("Cameras without a room calibration (not drawn): 1, 3\n"
+                         "Cameras whose room calibration cannot be read (not drawn): 4"));
         // The one calibrated camera carries its own number, 2.
         auto *label = dynamic_cast<Scenegraph::LabelNode *>(display.sceneGraph()->find("camera_0_label"));
         QVERIFY(label);
@@ -379,6 +420,7 @@ private slots:
 
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 0 0 3000 1 0 0 0 1 0 0 0 1");
         channel.reply("quorix2 get tracking room c03", "quorix2 set tracking room c03 0 0 3000 1 0 0 0 1 0 0 0 1");
+        channel.reply("quorix2 get tracking room c04", "quorix2 set tracking room c04 0 0 3000 1 0 0 0 1 0 0 0 1");
         display.onRoomcalOpened(false);
         QVERIFY(display.calibrationWarning()->isHidden());
     }

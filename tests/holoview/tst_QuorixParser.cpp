@@ -74,7 +74,7 @@ private slots:
     void markersByPosition();
     void hugeCountsAllocateNothing();
     void finishFrameUsesCalibratedCounts();
-    void failedLineShowsNothingOfItself();
+    void badRecordsAreLeftOutAlone();
     void longLinesAndDamagedLines();
 };
 
@@ -370,7 +370,7 @@ void TestQuorixParser::markersByPosition()
     QCOMPARE(parser.markerCount(), 0);
     // A count larger than the markers that follow covers the complete ones only.
     QVERIFY(!parse(parser, "3d 3 [1 1.0][1 2 3] [2 1.0][1 2 3] [3 1.0]"));
-    QCOMPARE(parser.markerCount(), 0);
+    QCOMPARE(parser.markerCount(), 2);
 }
 
 void TestQuorixParser::hugeCountsAllocateNothing()
@@ -380,7 +380,7 @@ void TestQuorixParser::hugeCountsAllocateNothing()
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     QVERIFY(!parse(parser, "6d 2000000000 " + body(0, 1.0)));
     QVERIFY(!parse(parser, "3d 2000000000 [1 1.0][1 2 3]"));
-    QCOMPARE(parser.markerCount(), 0);
+    QCOMPARE(parser.markerCount(), 1);
     for (const QByteArray &line : QList<QByteArray>{
              "6df 2000000000", "6df2 2000000000 1", "6dmt 2000000000", "6dmt2 1 2000000000",
              "6dmtr 2000000000 0", "6dj 2000000000 0", "6dcal 2000000000", "glcal 2000000000",
@@ -390,7 +390,7 @@ void TestQuorixParser::hugeCountsAllocateNothing()
     QCOMPARE(parser.gripwandCount() + parser.measurementToolCount() + parser.toolReferenceCount()
                  + parser.humanModelCount() + parser.handCount() + parser.inertialBodyCount(), 0);
     QCOMPARE(parser.bodyCount(), 1);
-    QCOMPARE(parser.body(0)->quality, -1.0);
+    QCOMPARE(parser.body(0)->quality, 1.0);   // the one body the line held
 }
 
 void TestQuorixParser::finishFrameUsesCalibratedCounts()
@@ -431,34 +431,50 @@ void TestQuorixParser::finishFrameUsesCalibratedCounts()
     QVERIFY(!parse(parser, "6dcal x"));
 }
 
-void TestQuorixParser::failedLineShowsNothingOfItself()
+void TestQuorixParser::badRecordsAreLeftOutAlone()
 {
     QuorixParser parser;
     const QByteArray pose = "[1 2 3]" + QByteArray(kRotation);
     QVERIFY(parse(parser, "3d 1 [3 1.0][1 2 3]"));
     QVERIFY(parse(parser, "6d 3 " + body(0, 1.0) + body(1, 1.0) + body(2, 1.0)));
-    // Cut in the middle of body 1: body 0 was already rewritten and body 2
-    // still holds the last frame. Neither may pass for this frame's data.
-    QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0, 5, 6, 7) + "[1 0.5][1 2"));
+    // A bad marker leaves out itself, not the marker before or after it.
+    QVERIFY(!parse(parser, "3d 3 [1 1.000][-400 300 0] [2 1.000][nan 300 0] [4 1.0][7 8 9]"));
+    QCOMPARE(parser.markerCount(), 2);
+    QCOMPARE(parser.marker(0)->id, 1);
+    QCOMPARE(parser.marker(0)->position[0], -400.0);
+    QCOMPARE(parser.marker(1)->id, 4);
+    // A body id beyond the range leaves the other bodies of the line shown.
+    QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0, 5, 6, 7) + body(QuorixParser::MaxTargets, 1.0) + body(2, 0.5)));
+    QCOMPARE(parser.body(0)->position[0], 5.0);
+    QCOMPARE(parser.body(1)->quality, -1.0);
+    QCOMPARE(parser.body(2)->quality, 0.5);
+    // Cut in the middle of body 1: body 0 stays as this line wrote it; bodies
+    // not reached read as not tracked, not as the last frame left them.
+    QVERIFY(!parse(parser, "6d 3 " + body(0, 1.0, 8, 6, 7) + "[1 0.5][1 2"));
     QCOMPARE(parser.bodyCount(), 3);
-    for (int i = 0; i < 3; ++i) {
-        QCOMPARE(parser.body(i)->quality, -1.0);
-        QCOMPARE(parser.body(i)->rotation[0], 0.0);
-    }
+    QCOMPARE(parser.body(0)->position[0], 8.0);
+    QCOMPARE(parser.body(1)->quality, -1.0);
+    QCOMPARE(parser.body(2)->quality, -1.0);
     // Other families are left alone.
-    QCOMPARE(parser.markerCount(), 1);
-    QCOMPARE(parser.marker(0)->id, 3);
+    QCOMPARE(parser.markerCount(), 2);
 
-    // The same for the families that are not indexed by id.
+    // The same for the families that are not indexed by id, and for records
+    // of several groups.
     QVERIFY(parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 0 0]" + pose + "[]"));
+    QVERIFY(!parse(parser, "6df2 2 2 [0 1.0 0 0][1 2 x]" + QByteArray(kRotation) + "[] [1 0.5 0 0]" + pose + "[]"));
+    QVERIFY(parser.gripwand(0)->quality < 0);
+    QCOMPARE(parser.gripwand(1)->quality, 0.5);
     QVERIFY(!parse(parser, "6df2 2 2 [0 1.0 0 0]" + pose + "[] [1 1.0 0 0][1 2"));
-    QCOMPARE(parser.gripwandCount(), 2);
-    QVERIFY(parser.gripwand(0)->quality < 0 && parser.gripwand(1)->quality < 0);
+    QCOMPARE(parser.gripwand(0)->quality, 1.0);
+    QVERIFY(parser.gripwand(1)->quality < 0);
     QVERIFY(parse(parser, "6di 1 [0 2 1.0]" + pose));
-    QVERIFY(!parse(parser, "6di 2 [0 2 1.0]" + pose + "[1 2 1.0][nan 0 0]"));
-    QCOMPARE(parser.inertialBody(0)->state, 0);
-    QVERIFY(!parse(parser, "3d 2 [1 1.0][1 2 3] [2 1.0][1 2"));
-    QCOMPARE(parser.markerCount(), 0);
+    QVERIFY(!parse(parser, "6di 2 [0 2 1.0]" + pose + "[1 2 1.0][nan 0 0]" + QByteArray(kRotation)));
+    QCOMPARE(parser.inertialBody(0)->state, 2);
+    QCOMPARE(parser.inertialBody(1)->state, 0);
+    QVERIFY(!parse(parser, "gl 2 [0 0.9 0 1]" + pose + "[1 2]" + pose + " [1 0.8 0 0]" + pose));
+    QCOMPARE(parser.hand(0)->quality, -1.0);
+    QCOMPARE(parser.hand(1)->quality, 0.8);
+    QVERIFY(parser.recordsLeftOut() >= 7);
     // The next good line draws again.
     QVERIFY(parse(parser, "6d 1 " + body(1, 0.5)));
     QCOMPARE(parser.body(1)->quality, 0.5);

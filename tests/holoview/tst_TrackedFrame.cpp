@@ -143,13 +143,14 @@ void TestTrackedFrame::untrackedTargetsCostNothing()
     QCOMPARE(parser.bodyIdsOfLine(), std::vector<int>{3});
     QCOMPARE(parser.body(999)->quality, -1.0);
 
-    // A cut line leaves nothing of itself, whatever ids it had written.
+    // A cut line keeps what it wrote whole; the body it broke off in is not tracked.
     QVERIFY(!feed(parser, QByteArray("6d 2 [998 1.0][1 2 3]") + kRotation + " [3 1.0][1 2"));
-    QCOMPARE(parser.body(998)->quality, -1.0);
+    QCOMPARE(parser.body(998)->quality, 1.0);
     QCOMPARE(parser.body(3)->quality, -1.0);
     frame.digest(parser);
-    QCOMPARE(frame.targets().size(), size_t(21));
+    QCOMPARE(frame.targets().size(), size_t(22));
     QCOMPARE(frame.targets().at(3).state, int(TrackedTarget::NotTracked));
+    QCOMPARE(frame.targets().at(998).state, int(TrackedTarget::FullPose));
 
     // The same for the families indexed by place.
     QVERIFY(feed(parser, QByteArray("6df2 3 3 [0 1.0 0 0][1 2 3]") + kRotation + "[] [1 -1.0 0 0][1 2 3]" + kRotation
