@@ -359,6 +359,9 @@ void MainWindow::createActions()
     m_startStopAction = new QAction(tr("&Start"), this);
     m_startStopAction->setObjectName(QStringLiteral("actionStartStop"));
     m_startStopAction->setShortcut(QKeySequence(tr("M")));
+    // A held M is one press: the key's auto-repeat would start and stop the
+    // measurement many times a second.
+    m_startStopAction->setAutoRepeat(false);
     m_startStopAction->setStatusTip(tr("Start or stop measurement"));
     m_startStopAction->setWhatsThis(tr("Start or stop measurement"));
     connect(m_startStopAction, &QAction::triggered, this, &MainWindow::toggleMeasurement);

@@ -148,6 +148,7 @@ private slots:
     void protocolGates_data();
     void protocolGates();
     void startAndStop();
+    void heldStartKeyIsOnePress();
     void modulesHearWhatThePollRead();
     void userFolderClosedAtStart();
     void startRefusedWhenTrackingUnavailable();
@@ -264,6 +265,23 @@ void tst_MainWindow::startAndStop()
     QVERIFY(!w.freqStatusBar()->isTimerActive());
     for (const ModalWatcher::Seen &seen : s.watcher.seen())
         QVERIFY2(!seen.title.startsWith("Command"), qPrintable(seen.title + ": " + seen.text));
+}
+
+// The key's auto-repeat while M is held reaches no further start or stop.
+void tst_MainWindow::heldStartKeyIsOnePress()
+{
+    Session s;
+    QVERIFY(s.open(41));
+    MainWindow &w = *s.window;
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::simulateEvent(&w, true, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"), false);
+    for (int repeat = 0; repeat < 6; ++repeat)
+        QTest::simulateEvent(&w, true, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"), true);
+    QTest::simulateEvent(&w, false, Qt::Key_M, Qt::NoModifier, QStringLiteral("m"), false);
+    QCOMPARE(s.sim.activeState(), QString("mea"));
+    QCOMPARE(s.tcpCount("quorix2 tracking start"), 1);
+    QCOMPARE(s.tcpCount("quorix2 tracking stop"), 0);
 }
 
 // A module that records the system's state hears every poll round and every
