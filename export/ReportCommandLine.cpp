@@ -120,3 +120,17 @@ QByteArray ReportCommandLine::preferences()
                + QStringLiteral("/config/current-preferences.xml"));
     return file.open(QIODevice::ReadOnly) ? file.read(MaxPreferencesSize) : QByteArray();
 }
+
+QString ReportCommandLine::outputProblem(const QString &path)
+{
+    const QFileInfo file(path);
+    const QFileInfo folder(file.absolutePath());
+    if (file.isDir())
+        return QCoreApplication::translate("quorix4-report", "cannot write %1: it is a folder").arg(path);
+    if (!folder.isDir())
+        return QCoreApplication::translate("quorix4-report", "cannot write %1: the folder %2 does not exist")
+            .arg(path, folder.filePath());
+    if (!folder.isWritable() || (file.exists() && !file.isWritable()))
+        return QCoreApplication::translate("quorix4-report", "cannot write %1: permission denied").arg(path);
+    return QString();
+}

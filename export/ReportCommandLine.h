@@ -28,6 +28,10 @@ public:
 
     // The file written when -o is not given.
     QString defaultOutput(const QDate &today) const;
+    // Why the file at path cannot be written, in a terminal's words; empty when
+    // it can be tried. Asked before the Controller is, so that nothing is sent
+    // for a report that has nowhere to go.
+    static QString outputProblem(const QString &path);
 
     // The Controller's versions and model, as the front end reads them at start-up.
     static BackendVersions readVersions(IOManager &channel);

@@ -49,6 +49,12 @@ int main(int argc, char *argv[])
         return fail(options.error, 2);
     }
 
+    const QDate today = QDate::currentDate();
+    const QString path = QFileInfo(options.output.isEmpty() ? options.defaultOutput(today) : options.output).absoluteFilePath();
+    const QString problem = ReportCommandLine::outputProblem(path);
+    if (!problem.isEmpty())
+        return fail(problem, 4);
+
     QElapsedTimer clock;
     clock.start();
     TerminalBoxes boxes;
@@ -84,8 +90,6 @@ int main(int argc, char *argv[])
          QCoreApplication::translate("quorix4-report", "Installed plug-ins: %1")
              .arg(plugins.isEmpty() ? QCoreApplication::translate("quorix4-report", "none") : plugins.join(QStringLiteral(", ")))});
 
-    const QDate today = QDate::currentDate();
-    const QString path = QFileInfo(options.output.isEmpty() ? options.defaultOutput(today) : options.output).absoluteFilePath();
     int logs = 0;
     bool ok = false;
     QString error;
@@ -107,8 +111,10 @@ int main(int argc, char *argv[])
         ok = report.exportReport(path, false, true);
         error = report.errorText();
     }
+    // The reason alone: the dialog's advice to choose another place is no
+    // terminal's.
     if (!ok)
-        return fail(QCoreApplication::translate("quorix4-report", "%1: %2").arg(path, error.simplified()), 4);
+        return fail(QCoreApplication::translate("quorix4-report", "%1: %2").arg(path, error.section(QLatin1Char('\n'), 0, 0)), 4);
     if (channel.isBroken())
         return fail(QCoreApplication::translate("quorix4-report", "the connection to %1 broke during the report; %2 is incomplete")
                         .arg(options.host, path), 5);

@@ -1888,6 +1888,18 @@ Schreibt den Konfigurationsbericht des Controllers unter ADRESSE (Hostname oder 
             <translation>keine Verbindung zum Controller unter %1 (TCP-Port 50105)</translation>
         </message>
         <message>
+            <source>cannot write %1: it is a folder</source>
+            <translation>%1 kann nicht geschrieben werden: es ist ein Ordner</translation>
+        </message>
+        <message>
+            <source>cannot write %1: the folder %2 does not exist</source>
+            <translation>%1 kann nicht geschrieben werden: der Ordner %2 existiert nicht</translation>
+        </message>
+        <message>
+            <source>cannot write %1: permission denied</source>
+            <translation>%1 kann nicht geschrieben werden: keine Schreibberechtigung</translation>
+        </message>
+        <message>
             <source>configuration report</source>
             <translation>Konfigurationsbericht</translation>
         </message>
