@@ -4,6 +4,7 @@
 #include "SoakPlanner.h"
 #include "StallWatchdog.h"
 #include "WidgetSteps.h"
+#include "WindowSteps.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -281,7 +282,8 @@ bool JourneyDriver::isInput(const Step &step)
         QStringLiteral("sleep"),      QStringLiteral("sigterm"),   QStringLiteral("window-state"),
         QStringLiteral("shown"),      QStringLiteral("hidden"),    QStringLiteral("no-text"),
         QStringLiteral("text-shown"), QStringLiteral("box-says"),  QStringLiteral("no-dialog"),
-        QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count")};
+        QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count"),
+        QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting")};
     return !others.contains(step.words.value(0));
 }
 
@@ -690,12 +692,45 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         }
         return once();
     }
+    if (verb == QLatin1String("wm-state") || verb == QLatin1String("dock") || verb == QLatin1String("focus")) {
+        // Acts on the first try, then waits until the window manager has done it.
+        if (!m_windowSteps)
+            m_windowSteps = std::make_unique<WindowSteps>([this](const QString &why) { fail(why); });
+        const bool first = firstTry();
+        bool done = false;
+        if (verb == QLatin1String("wm-state"))
+            done = m_windowSteps->windowState(arg, first);
+        else if (verb == QLatin1String("dock"))
+            done = m_windowSteps->dock(arg, step.words.value(2), first);
+        else
+            done = m_windowSteps->focus(arg, first);
+        if (!done)
+            return Result::Wait;
+        note(QStringLiteral("carried out after %1 ms").arg(m_stepClock.elapsed()));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("waiting")) {
+        // Until the program waits for the Controller; "waiting now": it does
+        // at this moment, so the steps before went ahead during the wait.
+        const bool waiting = qApp->property("quorixWaitingForController").toBool();
+        if (!waiting && arg == QLatin1String("now"))
+            fail(QStringLiteral("the program does not wait for the Controller"));
+        return waiting ? Result::Done : Result::Wait;
+    }
     if (verb == QLatin1String("sigterm")) {
         once();
         ::kill(::getpid(), SIGTERM);
         return Result::Done;
     }
     fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
+}
+
+bool JourneyDriver::firstTry()
+{
+    if (m_actedStep == m_stepStarted)
+        return false;
+    m_actedStep = m_stepStarted;
+    return true;
 }
 
 QMainWindow *JourneyDriver::mainWindow() const
