@@ -162,7 +162,8 @@ void JourneyDriver::load()
     const QString soak = qEnvironmentVariable("QUORIX_SOAK");
     if (!soak.isEmpty()) {
         const QStringList parts = soak.split(QLatin1Char(':'));
-        m_soak = std::make_unique<SoakPlanner>(parts.value(0).toDouble(), parts.value(1).toUInt());
+        m_soak = std::make_unique<SoakPlanner>(parts.value(0).toDouble(), parts.value(1).toUInt(),
+                                               qEnvironmentVariableIsSet("QUORIX_JOURNEY_WM"));
         note(QStringLiteral("soak for %1 min, seed %2").arg(parts.value(0), parts.value(1)));
         insertSteps({QStringLiteral("window")}, QStringLiteral("soak"));
         return;
@@ -211,8 +212,8 @@ void JourneyDriver::fail(const QString &why)
 {
     std::fprintf(stderr, "journey: FAILED: %s\n", qPrintable(why));
     if (m_soak)
-        std::fprintf(stderr, "journey: soak seed %u; replay with scripts/soak MINUTES %u\n", m_soak->seed(),
-                     m_soak->seed());
+        std::fprintf(stderr, "journey: soak seed %u; replay with scripts/soak %sMINUTES %u\n", m_soak->seed(),
+                     qEnvironmentVariableIsSet("QUORIX_JOURNEY_WM") ? "--wm " : "", m_soak->seed());
     std::fprintf(stderr, "journey: last actions:\n");
     for (const QString &line : m_recent)
         std::fprintf(stderr, "  %s\n", qPrintable(line));
