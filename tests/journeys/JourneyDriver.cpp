@@ -697,6 +697,8 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         // Acts on the first try, then waits until the window manager has done it.
         if (!m_windowSteps)
             m_windowSteps = std::make_unique<WindowSteps>([this](const QString &why) { fail(why); });
+        if (!m_windowSteps->ready())
+            return Result::Wait;
         const bool first = firstTry();
         bool done = false;
         if (verb == QLatin1String("wm-state"))

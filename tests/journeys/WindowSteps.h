@@ -23,6 +23,9 @@ public:
     explicit WindowSteps(std::function<void(const QString &)> fail);
     ~WindowSteps();
 
+    // Whether there is a main window to act on; the steps wait until there is.
+    bool ready() const { return mainWindow() != nullptr; }
+
     // The main window "minimized", "maximized" or "normal".
     bool windowState(const QString &state, bool first);
     // The dock NAME (or "*": the first one shown that is not there yet)
