@@ -4,6 +4,7 @@
 #include "SoakPlanner.h"
 #include "StallWatchdog.h"
 #include "WidgetSteps.h"
+#include "WindowSteps.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -161,7 +162,8 @@ void JourneyDriver::load()
     const QString soak = qEnvironmentVariable("QUORIX_SOAK");
     if (!soak.isEmpty()) {
         const QStringList parts = soak.split(QLatin1Char(':'));
-        m_soak = std::make_unique<SoakPlanner>(parts.value(0).toDouble(), parts.value(1).toUInt());
+        m_soak = std::make_unique<SoakPlanner>(parts.value(0).toDouble(), parts.value(1).toUInt(),
+                                               qEnvironmentVariableIsSet("QUORIX_JOURNEY_WM"));
         note(QStringLiteral("soak for %1 min, seed %2").arg(parts.value(0), parts.value(1)));
         insertSteps({QStringLiteral("window")}, QStringLiteral("soak"));
         return;
@@ -210,8 +212,8 @@ void JourneyDriver::fail(const QString &why)
 {
     std::fprintf(stderr, "journey: FAILED: %s\n", qPrintable(why));
     if (m_soak)
-        std::fprintf(stderr, "journey: soak seed %u; replay with scripts/soak MINUTES %u\n", m_soak->seed(),
-                     m_soak->seed());
+        std::fprintf(stderr, "journey: soak seed %u; replay with scripts/soak %sMINUTES %u\n", m_soak->seed(),
+                     qEnvironmentVariableIsSet("QUORIX_JOURNEY_WM") ? "--wm " : "", m_soak->seed());
     std::fprintf(stderr, "journey: last actions:\n");
     for (const QString &line : m_recent)
         std::fprintf(stderr, "  %s\n", qPrintable(line));
@@ -281,7 +283,8 @@ bool JourneyDriver::isInput(const Step &step)
         QStringLiteral("sleep"),      QStringLiteral("sigterm"),   QStringLiteral("window-state"),
         QStringLiteral("shown"),      QStringLiteral("hidden"),    QStringLiteral("no-text"),
         QStringLiteral("text-shown"), QStringLiteral("box-says"),  QStringLiteral("no-dialog"),
-        QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count")};
+        QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count"),
+        QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting")};
     return !others.contains(step.words.value(0));
 }
 
@@ -690,12 +693,47 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         }
         return once();
     }
+    if (verb == QLatin1String("wm-state") || verb == QLatin1String("dock") || verb == QLatin1String("focus")) {
+        // Acts on the first try, then waits until the window manager has done it.
+        if (!m_windowSteps)
+            m_windowSteps = std::make_unique<WindowSteps>([this](const QString &why) { fail(why); });
+        if (!m_windowSteps->ready())
+            return Result::Wait;
+        const bool first = firstTry();
+        bool done = false;
+        if (verb == QLatin1String("wm-state"))
+            done = m_windowSteps->windowState(arg, first);
+        else if (verb == QLatin1String("dock"))
+            done = m_windowSteps->dock(arg, step.words.value(2), first);
+        else
+            done = m_windowSteps->focus(arg, first);
+        if (!done)
+            return Result::Wait;
+        note(QStringLiteral("carried out after %1 ms").arg(m_stepClock.elapsed()));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("waiting")) {
+        // Until the program waits for the Controller; "waiting now": it does
+        // at this moment, so the steps before went ahead during the wait.
+        const bool waiting = qApp->property("quorixWaitingForController").toBool();
+        if (!waiting && arg == QLatin1String("now"))
+            fail(QStringLiteral("the program does not wait for the Controller"));
+        return waiting ? Result::Done : Result::Wait;
+    }
     if (verb == QLatin1String("sigterm")) {
         once();
         ::kill(::getpid(), SIGTERM);
         return Result::Done;
     }
     fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
+}
+
+bool JourneyDriver::firstTry()
+{
+    if (m_actedStep == m_stepStarted)
+        return false;
+    m_actedStep = m_stepStarted;
+    return true;
 }
 
 QMainWindow *JourneyDriver::mainWindow() const

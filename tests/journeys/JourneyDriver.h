@@ -16,6 +16,7 @@ class QWidget;
 class QWindow;
 class SoakPlanner;
 class StallWatchdog;
+class WindowSteps;
 
 // Drives the real program from inside its own process as a user would: keys,
 // menu entries, the 3D monitor's context menu, mouse drags in the 3D view,
@@ -75,6 +76,10 @@ private:
     void dragInScene(int dx, int dy, bool shift);
     void wheelInScene(int delta);
 
+    // True on the first run of the step that is running: for steps that act
+    // once and then wait for the outcome.
+    bool firstTry();
+
     // The simulator.
     int simCount(const QString &text) const;
     void stopSimulator();
@@ -93,6 +98,8 @@ private:
     std::unique_ptr<SoakPlanner> m_soak;
     std::unique_ptr<StallWatchdog> m_watchdog;
     bool m_finished = false;
+    std::unique_ptr<WindowSteps> m_windowSteps;
+    int m_actedStep = -1;
     QString m_simLog;
     QString m_simPidFile;
     QStringList m_simCommand;

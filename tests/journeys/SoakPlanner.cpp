@@ -9,10 +9,11 @@ const char *const kScenarios[] = {
 
 } // namespace
 
-SoakPlanner::SoakPlanner(double minutes, unsigned seed)
+SoakPlanner::SoakPlanner(double minutes, unsigned seed, bool windowManager)
     : m_minutes(minutes)
     , m_seed(seed)
     , m_random(seed)
+    , m_windowManager(windowManager)
 {
     m_clock.start();
 }
@@ -42,7 +43,9 @@ QStringList SoakPlanner::nextAction()
         return {settle, QStringLiteral("quit")};
     }
     const int sleep = between(100, 1500);
-    switch (pick(16)) {
+    // Without a window manager the choices stay as they were, so that old
+    // seeds repeat their runs.
+    switch (pick(m_windowManager ? 20 : 16)) {
     case 0:
     case 1:
         return {QStringLiteral("click-start"), QStringLiteral("sleep %1").arg(sleep), settle};
@@ -70,6 +73,18 @@ QStringList SoakPlanner::nextAction()
         return {QStringLiteral("sim stop"), QStringLiteral("sleep %1").arg(between(300, 2500)),
                 QStringLiteral("sim start %1").arg(QLatin1String(kScenarios[pick(scenarios)])), settle};
     }
+    case 16:
+        return {QStringLiteral("wm-state minimized"), QStringLiteral("sleep %1").arg(sleep / 2),
+                QStringLiteral("wm-state normal"), settle};
+    case 17:
+        return {QStringLiteral("wm-state maximized"), QStringLiteral("sleep %1").arg(sleep / 2),
+                QStringLiteral("wm-state normal"), settle};
+    case 18:
+        return {QStringLiteral("dock * floating"), QStringLiteral("sleep %1").arg(sleep / 2),
+                QStringLiteral("dock * docked"), settle};
+    case 19:
+        return {QStringLiteral("focus away"), QStringLiteral("sleep %1").arg(sleep / 2), QStringLiteral("focus back"),
+                settle};
     default:
         return {QStringLiteral("sleep %1").arg(sleep), settle};
     }

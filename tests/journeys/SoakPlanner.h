@@ -8,11 +8,12 @@
 // The random user of the soak: picks the next action, as journey steps, from
 // a seeded generator, so that a run can be repeated with its seed. Choices
 // that depend on what the program shows (which menu entry) are made by the
-// driver with pick().
+// driver with pick(). Under a window manager it also minimises, maximises,
+// floats a dock and hands the focus to another program, each and back.
 class SoakPlanner
 {
 public:
-    SoakPlanner(double minutes, unsigned seed);
+    SoakPlanner(double minutes, unsigned seed, bool windowManager = false);
 
     QStringList nextAction();
     // A number from 0 to n - 1.
@@ -30,4 +31,5 @@ private:
     QElapsedTimer m_clock;
     int m_actions = 0;
     bool m_closing = false;
+    bool m_windowManager;
 };
