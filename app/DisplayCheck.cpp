@@ -17,6 +17,8 @@ QString optionValue(const QStringList &arguments, const QString &option)
     return QString();
 }
 
+xcb_connection_t *g_held = nullptr;
+
 } // namespace
 
 bool DisplayCheck::available(const QStringList &arguments, QString *displayName)
@@ -44,6 +46,16 @@ bool DisplayCheck::available(const QStringList &arguments, QString *displayName)
     const QByteArray name = display.toLocal8Bit();
     xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
     const bool reached = connection && !xcb_connection_has_error(connection);
-    xcb_disconnect(connection);
+    if (reached && !g_held)
+        g_held = connection;
+    else
+        xcb_disconnect(connection);
     return reached;
+}
+
+void DisplayCheck::release()
+{
+    if (g_held)
+        xcb_disconnect(g_held);
+    g_held = nullptr;
 }

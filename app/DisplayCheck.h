@@ -13,5 +13,10 @@ public:
     // platform is not X11 (offscreen, Wayland, …: Qt reports those itself) or
     // when the X display answers. `displayName` receives the display that was
     // tried, empty when none was named.
+    // The connection that answered stays open until release(): closing it
+    // would leave a server without clients, which resets itself then and
+    // refuses the connection Qt makes a moment later.
     static bool available(const QStringList &arguments, QString *displayName);
+    // Once Qt holds its own connection.
+    static void release();
 };

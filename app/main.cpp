@@ -107,6 +107,7 @@ int main(int argc, char *argv[])
     g_previousHandler = qInstallMessageHandler(displayGoneHandler);
     QApplication app(argc, argv);
     qInstallMessageHandler(g_previousHandler);
+    DisplayCheck::release();
     DisplayLoss::watch(arguments);
     // QApplication took the user's numeric locale; every number this program
     // writes to or reads from the Controller uses '.', so "C" comes before
