@@ -769,9 +769,16 @@ void MainWindow::createStatusPoller()
     m_statusPoller->start();
 }
 
-// What the window shows follows the state the round read.
-void MainWindow::onStateRead(const QString &state)
+// What the window shows follows the state the rounds read, once two in a row
+// agree: a single late or doubled reply to an earlier state query (the one
+// before a start or stop, say) must not flip the button back.
+void MainWindow::onStateRead(const QString &read)
 {
+    const bool confirmed = read == m_lastStateRead;
+    m_lastStateRead = read;
+    if (!confirmed)
+        return;
+    const QString &state = read;
     if (state == QLatin1String("wait")) {
         const QString waiting = tr("measurement interrupted. Waiting for external synchronisation signal...");
         statusBar()->showMessage(waiting, 4000);

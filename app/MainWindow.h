@@ -170,6 +170,7 @@ private:
     MainAppMessageReceiver *m_receiver = nullptr;
     StatusPoller *m_statusPoller = nullptr;
     bool m_synchronisationReported = false;
+    QString m_lastStateRead;   // the previous status round's state
     QSet<QString> m_standingBoxes;   // title and text of the boxes open now
 
     QAction *m_startStopAction = nullptr;
