@@ -729,6 +729,7 @@ void MainWindow::toggleMeasurement()
             return;
         }
         m_startStopAction->setText(tr("Stop"));
+        m_lastStateRead = after;   // rounds that read the state before the start do not count
         const QString started = tr("measurement started");
         statusBar()->showMessage(started, 2000);
         m_channel->sendMessage(Standard, Sender, 1, started.toLatin1().constData());
@@ -740,6 +741,7 @@ void MainWindow::toggleMeasurement()
             return;
         }
         m_startStopAction->setText(tr("Start"));
+        m_lastStateRead = QStringLiteral("none");
         const QString stopped = tr("measurement stopped");
         statusBar()->showMessage(stopped, 2000);
         m_channel->sendMessage(Standard, Sender, 1, stopped.toLatin1().constData());

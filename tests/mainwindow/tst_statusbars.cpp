@@ -3,6 +3,7 @@
 #include "BackendVersions.h"
 #include "CamStatusBar.h"
 #include "CamStatusWidget.h"
+#include "ElidingLabel.h"
 #include "FakeChannel.h"
 #include "FreqStatusBar.h"
 #include "RadioStatusBar.h"
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QStatusBar>
 #include <QtTest>
 
 namespace {
@@ -69,6 +71,7 @@ class tst_StatusBars : public QObject
     Q_OBJECT
 
 private slots:
+    void elidedTextOnlyWhenRoomIsShort();
     void liveValuesReadLikeTextAndExplainThemselves();
     void cameraCountGrowsWithinTenIdlePolls();
     void cameraCountGrowsAtNextMeasuringPoll();
@@ -276,6 +279,32 @@ void tst_StatusBars::frequencyRounding()
 
 // "60 Hz" and "18/17" in the colour of text, not the grey of a disabled
 // field; and each field says in a tool tip what its numbers are.
+// Beside a label that takes all free room, the configuration line gets the
+// width it asks for: it must show its whole text there, cut only when the
+// window is too narrow.
+void tst_StatusBars::elidedTextOnlyWhenRoomIsShort()
+{
+    QMainWindow window;
+    auto *message = new ElidingLabel;
+    auto *configuration = new ElidingLabel;
+    window.statusBar()->addPermanentWidget(message, 1);
+    window.statusBar()->addPermanentWidget(configuration, 0);
+    window.resize(1400, 200);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    message->setFullText(QStringLiteral("measurement started"));
+    for (const QString &text : {QStringLiteral("Configuration 'default' on Controller 'audhost-lab-3'"),
+                                QStringLiteral("Konfiguration 'Standard' auf Controller 'ctl-sydney-01' (kaskadiert)"),
+                                QStringLiteral("Configuration 'iiiiiiii' on Controller 'WWWWWWWW'")}) {
+        configuration->setFullText(text);
+        QTRY_COMPARE(configuration->text(), text);
+        QVERIFY(configuration->toolTip().isEmpty());
+    }
+    window.resize(300, 200);
+    QTRY_VERIFY(configuration->text().endsWith(QChar(0x2026)));
+    QCOMPARE(configuration->toolTip(), configuration->fullText());
+}
+
 void tst_StatusBars::liveValuesReadLikeTextAndExplainThemselves()
 {
     FakeChannel ch;
