@@ -1,6 +1,9 @@
 #include "ElidingLabel.h"
 
+#include <QFontMetricsF>
 #include <QResizeEvent>
+
+#include <cmath>
 
 ElidingLabel::ElidingLabel(QWidget *parent) : QLabel(parent)
 {
@@ -22,7 +25,10 @@ QSize ElidingLabel::sizeHint() const
 {
     const QSize base = QLabel::minimumSizeHint();
     const int frame = contentsMargins().left() + contentsMargins().right() + 2 * margin();
-    return QSize(fontMetrics().horizontalAdvance(m_fullText) + frame, base.height());
+    // The exact width, rounded up: elision measures with fractions, and a hint
+    // a fraction short cut the whole text's end off.
+    const int text = int(std::ceil(QFontMetricsF(font()).horizontalAdvance(m_fullText))) + 1;
+    return QSize(text + frame, base.height());
 }
 
 QSize ElidingLabel::minimumSizeHint() const
