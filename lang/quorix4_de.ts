@@ -1167,7 +1167,7 @@ Es gelten die eingebauten Werte.</translation>
         </message>
         <message>
             <source>Bodies tracked now, those of modules included</source>
-            <translation>Jetzt getrackte Körper, die der Module eingeschlossen</translation>
+            <translation>Jetzt getrackte Bodies, die der Module eingeschlossen</translation>
         </message>
         <message>
             <source>Single markers tracked now</source>
@@ -1280,7 +1280,7 @@ Es gelten die eingebauten Werte.</translation>
         </message>
         <message>
             <source>E&amp;xit</source>
-            <translation>&amp;Beenden</translation>
+            <translation>&amp;Schließen</translation>
         </message>
         <message>
             <source>Name</source>
@@ -1653,7 +1653,7 @@ Fortfahren?</translation>
         </message>
         <message>
             <source>E&amp;xit</source>
-            <translation>&amp;Beenden</translation>
+            <translation>&amp;Schließen</translation>
         </message>
         <message>
             <source>Ex&amp;port</source>
