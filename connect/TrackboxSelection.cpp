@@ -12,8 +12,10 @@
 #include <QMouseEvent>
 #include <QPointer>
 #include <QRegularExpressionValidator>
+#include <QScreen>
 #include <QSignalBlocker>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -111,6 +113,41 @@ void TrackboxSelection::setupTable()
     header->setSortIndicatorShown(true);
     header->setSortIndicator(m_sortColumn, m_sortOrder);
     header->setHighlightSections(false);
+}
+
+// Every column shown whole, without a scroll bar: longer texts (German, a
+// Controller held by another front end, a cascade column) widen the dialog
+// as far as the screen allows, rather than squeeze the last column.
+void TrackboxSelection::fitColumns()
+{
+    QTableWidget *table = ui->tableWidget;
+    QHeaderView *header = table->horizontalHeader();
+    // Measured with every column at its content's width; the last one then
+    // takes what is left over.
+    header->setStretchLastSection(false);
+    table->resizeColumnsToContents();
+    table->setColumnWidth(ColName, table->columnWidth(ColName) + 10);
+    int needed = 0;
+    for (int c = 0; c < ColumnCount; ++c)
+        if (!table->isColumnHidden(c))
+            needed += header->sectionSize(c);
+    header->setStretchLastSection(true);
+    const int missing = needed - table->viewport()->width();
+    if (missing <= 0 || !isVisible())
+        return;
+    const int room = screen() ? screen()->availableGeometry().width() : width() + missing;
+    const int wider = std::min(width() + missing + 8, room);
+    // Where the screen is too narrow even so, the widest column gives way
+    // (its texts end in "...").
+    const int overflow = missing + 8 - (wider - width());
+    resize(wider, height());
+    if (overflow <= 0)
+        return;
+    int widest = ColName;
+    for (int c = 0; c < ColumnCount; ++c)
+        if (!table->isColumnHidden(c) && header->sectionSize(c) > header->sectionSize(widest))
+            widest = c;
+    table->setColumnWidth(widest, std::max(header->sectionSizeHint(widest), header->sectionSize(widest) - overflow));
 }
 
 QString TrackboxSelection::fixedHostOrIp() const
@@ -357,8 +394,7 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
             ++connectable;
     }
     table->setColumnHidden(ColCascaded, !anySlave);
-    table->resizeColumnsToContents();
-    table->setColumnWidth(ColName, table->columnWidth(ColName) + 10);
+    fitColumns();
     sortTable();
     table->clearSelection();
     table->setCurrentItem(nullptr);

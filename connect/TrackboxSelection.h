@@ -101,6 +101,7 @@ private:
     void showError(const QString &text);
     void showMessages();
     int showRecords(const QList<TrackboxRecord> &records);
+    void fitColumns();
     void sortTable();
     void connectRow(int row);
     void requestSearchIfShown();

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QTableWidget>
 #include <QVariantAnimation>
+#include <QHeaderView>
+#include <QScrollBar>
 #include <QtTest>
 
 #include <atomic>
@@ -322,6 +324,18 @@ private slots:
         QCOMPARE(column(d, TrackboxSelection::ColCascaded), QStringList{"slave"});
         QCOMPARE(column(d, TrackboxSelection::ColAccess), QStringList{"none"});   // it does not say who holds it
         QCOMPARE(column(d, TrackboxSelection::ColSerial), QStringList{"unknown"});
+
+        // Shown, every column is read whole, without a scroll bar.
+        r.on("quorix2 get system hostname",
+             ScriptedResponder::Action::reply("quorix2 set system hostname slavebox-in-the-second-hall-beside-the-door"));
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        d.handle_trackboxtable_update();
+        QTRY_COMPARE(table(d)->horizontalScrollBar()->maximum(), 0);
+        const QHeaderView *header = table(d)->horizontalHeader();
+        for (int c = 0; c < table(d)->columnCount(); ++c)
+            if (!table(d)->isColumnHidden(c))
+                QVERIFY2(header->sectionSize(c) >= header->sectionSizeHint(c), qPrintable(QString::number(c)));
     }
 
     void localMessages_data()
