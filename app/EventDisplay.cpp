@@ -5,9 +5,13 @@
 #include "PrivateFiles.h"
 #include "TextBrowser.h"
 
+#include <QAction>
+#include <QCheckBox>
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHBoxLayout>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTextCodec>
 #include <QTextCursor>
@@ -84,14 +88,29 @@ EventDisplay::EventDisplay(IOManager *channel, const QString &logDir, const QStr
     , m_channel(channel)
     , m_logDir(logDir)
     , m_hostName(hostName)
+    , m_filter(new QLineEdit(this))
+    , m_problemsOnly(new QCheckBox(tr("&Warnings and errors only"), this))
     , m_view(new TextBrowser(this))
     , m_pollTimer(new QTimer(this))
     , m_cleanupTimer(new QTimer(this))
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(2);
+    auto *filters = new QHBoxLayout;
+    m_filter->setObjectName(QStringLiteral("eventFilter"));
+    m_filter->setPlaceholderText(tr("Filter"));
+    m_filter->setClearButtonEnabled(true);
+    m_filter->setToolTip(tr("Show only the events that contain this text"));
+    m_problemsOnly->setObjectName(QStringLiteral("eventProblemsOnly"));
+    filters->addWidget(m_filter, 1);
+    filters->addWidget(m_problemsOnly);
+    layout->addLayout(filters);
     layout->addWidget(m_view);
     m_view->document()->setMaximumBlockCount(MaxLines);
+    connect(m_filter, &QLineEdit::textChanged, this, &EventDisplay::refilter);
+    connect(m_problemsOnly, &QCheckBox::toggled, this, &EventDisplay::refilter);
+    connect(m_view->clearAction(), &QAction::triggered, this, [this] { m_lines.clear(); });
 
     get_msg();
     connect(m_pollTimer, &QTimer::timeout, this, &EventDisplay::get_msg);
@@ -196,13 +215,46 @@ void EventDisplay::showAndLog(const QString &message)
 
 void EventDisplay::display(const QDateTime &now, const QString &message)
 {
+    const Line line{lineFor(now, message), EventSeverity::of(message)};
+    m_lines.push_back(line);
+    while (m_lines.size() > size_t(MaxLines))
+        m_lines.pop_front();
+    if (passes(line.text, line.level))
+        appendToView(line.text, line.level);
+}
+
+bool EventDisplay::passes(const QString &line, EventSeverity::Level level) const
+{
+    if (m_problemsOnly->isChecked() && level == EventSeverity::Plain)
+        return false;
+    return line.contains(m_filter->text().trimmed(), Qt::CaseInsensitive);
+}
+
+void EventDisplay::appendToView(const QString &line, EventSeverity::Level level)
+{
     // Plain text always: Controller and module texts may hold "<" and "&".
     QTextCursor cursor(m_view->document());
     cursor.movePosition(QTextCursor::End);
     if (!m_view->document()->isEmpty())
         cursor.insertBlock();
-    cursor.insertText(lineFor(now, message));
+    QTextCharFormat format;
+    if (level != EventSeverity::Plain) {
+        // Readable on the bright and on the dark theme alike.
+        const bool dark = palette().color(QPalette::Base).lightnessF() < 0.5;
+        format.setForeground(level == EventSeverity::Error ? (dark ? QColor(255, 110, 100) : QColor(190, 20, 20))
+                                                           : (dark ? QColor(255, 190, 80) : QColor(170, 95, 0)));
+        format.setFontWeight(QFont::Bold);
+    }
+    cursor.insertText(line, format);
     m_view->verticalScrollBar()->setValue(m_view->verticalScrollBar()->maximum());
+}
+
+void EventDisplay::refilter()
+{
+    m_view->clear();
+    for (const Line &line : m_lines)
+        if (passes(line.text, line.level))
+            appendToView(line.text, line.level);
 }
 
 QString EventDisplay::log(const QDateTime &now, const QString &line)

@@ -1,12 +1,17 @@
 #pragma once
 
+#include "EventSeverity.h"
 #include "MessageReceiver.h"
 
 #include <QDate>
 #include <QMutex>
 #include <QWidget>
 
+#include <deque>
+
 class IOManager;
+class QCheckBox;
+class QLineEdit;
 class QTimer;
 class TextBrowser;
 
@@ -31,6 +36,8 @@ public:
     EventDisplay(IOManager *channel, const QString &logDir, const QString &hostName, QWidget *parent = nullptr);
 
     TextBrowser *view() const { return m_view; }
+    QLineEdit *filterField() const { return m_filter; }
+    QCheckBox *problemsOnlySwitch() const { return m_problemsOnly; }
     int pollInterval() const;
     bool isPolling() const;
     QString logFilePath(const QDate &date) const;
@@ -54,6 +61,11 @@ protected:
 private:
     void showAndLog(const QString &message);
     void display(const QDateTime &now, const QString &message);
+    // Warnings and errors stand out; what the filter and the switch leave out
+    // is kept and comes back when they change.
+    bool passes(const QString &line, EventSeverity::Level level) const;
+    void appendToView(const QString &line, EventSeverity::Level level);
+    void refilter();
     // The error text when the line could not be appended whole; empty on success.
     QString log(const QDateTime &now, const QString &line);
     void applyPollInterval();
@@ -62,7 +74,15 @@ private:
     QMutex m_pollLock;
     QString m_logDir;
     QString m_hostName;
+    QLineEdit *m_filter;
+    QCheckBox *m_problemsOnly;
     TextBrowser *m_view;
+    struct Line
+    {
+        QString text;
+        EventSeverity::Level level;
+    };
+    std::deque<Line> m_lines;         // the last MaxLines, whether shown or filtered out
     QTimer *m_pollTimer;
     QTimer *m_cleanupTimer;
     bool m_unexpectedNoted = false;   // a reply to getmsg that was no message is in the log

@@ -325,6 +325,18 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
             <translation>Dieses Fenster zeigt alle Warnungen und Fehlermeldungen des Controllers.</translation>
         </message>
         <message>
+            <source>&amp;Warnings and errors only</source>
+            <translation>Nur &amp;Warnungen und Fehler</translation>
+        </message>
+        <message>
+            <source>Filter</source>
+            <translation>Filter</translation>
+        </message>
+        <message>
+            <source>Show only the events that contain this text</source>
+            <translation>Nur die Ereignisse zeigen, die diesen Text enthalten</translation>
+        </message>
+        <message>
             <source>Unexpected reply to "quorix2 getmsg": %1</source>
             <translation>Unerwartete Antwort auf "quorix2 getmsg": %1</translation>
         </message>

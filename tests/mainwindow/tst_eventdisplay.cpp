@@ -1,6 +1,7 @@
 // The event display: polling the Controller's message queue, bus messages,
 // the 200-line view and the per-day log files.
 #include "EventDisplay.h"
+#include "EventSeverity.h"
 #include "FileSizeLimit.h"
 #include "FakeChannel.h"
 #include "SystemInfoBundle.h"
@@ -9,6 +10,8 @@
 #include "TextBrowser.h"
 
 #include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
 #include <QDir>
 #include <QFile>
 #include <QMenu>
@@ -79,6 +82,7 @@ private slots:
     void floodEmptiedOverSeveralPolls();
     void pollIntervalFollowsVisibility();
     void clearOnlyWithText();
+    void problemsStandOutAndCanBeNarrowed();
 
 private:
     QScopedPointer<TestHome> m_home;
@@ -224,11 +228,11 @@ void tst_EventDisplay::refusedGetmsgRaisesNoBoxAndBacksOff()
 void tst_EventDisplay::textIsShownLiterally()
 {
     FakeChannel ch;
-    ch.queueMessage("error: <b>x</b> & a<b");
+    ch.queueMessage("note: <b>x</b> & a<b");
     ch.queueMessage("two\nlines\tand a bell\a");
     EventDisplay d(&ch, m_logs, "h");
     d.receive(1, "Holoview", "<i>settings</i> &amp; <br>more");
-    const QStringList expected{" error: <b>x</b> & a<b", " two\\nlines\\tand a bell\\x07",
+    const QStringList expected{" note: <b>x</b> & a<b", " two\\nlines\\tand a bell\\x07",
                                "(Holoview) <i>settings</i> &amp; <br>more"};
     QStringList shown;
     for (const QString &line : viewLines(d))
@@ -281,6 +285,44 @@ void tst_EventDisplay::busMessageShowsSenderAndText()
     delete t;
     QTRY_COMPARE(viewLines(d).size(), 2);
     QCOMPARE(stripped(viewLines(d)[1]), QString("(QUORIX4) from worker"));
+    ch.removeMessageReceiver("standard", &d);
+}
+
+// Among many plain lines a camera without a room calibration is found: it is
+// marked, a filter narrows the view, and the switch leaves warnings and
+// errors only; the lines come back when both are cleared, the log keeps all.
+void tst_EventDisplay::problemsStandOutAndCanBeNarrowed()
+{
+    QCOMPARE(EventSeverity::of("camera c03 has no room calibration"), EventSeverity::Warning);
+    QCOMPARE(EventSeverity::of("Fehler: Markerposition nicht lesbar"), EventSeverity::Error);
+    QCOMPARE(EventSeverity::of("measurement start unsuccessful!"), EventSeverity::Error);
+    QCOMPARE(EventSeverity::of("Connection to Controller lost"), EventSeverity::Error);
+    QCOMPARE(EventSeverity::of("measurement started"), EventSeverity::Plain);
+    QCOMPARE(EventSeverity::of("no terror in an unfailing system"), EventSeverity::Plain);
+
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "quorixsim");
+    ch.addMessageReceiver("standard", &d);
+    for (int i = 0; i < 60; ++i)
+        ch.sendMessage("standard", "Quorix2", 1, qPrintable(QString("body %1 calibrated").arg(i)));
+    ch.sendMessage("standard", "Quorix2", 1, "camera c03 has no room calibration");
+    ch.sendMessage("standard", "Quorix2", 1, "Error: Unable to get marker position");
+    QCOMPARE(viewLines(d).size(), 62);
+    const QTextBlock warning = d.view()->document()->findBlockByNumber(60);
+    QVERIFY(warning.text().endsWith("camera c03 has no room calibration"));
+    QCOMPARE(warning.begin().fragment().charFormat().fontWeight(), int(QFont::Bold));
+    QVERIFY(d.view()->document()->findBlockByNumber(0).begin().fragment().charFormat().fontWeight() != int(QFont::Bold));
+
+    d.filterField()->setText("c03");
+    QCOMPARE(viewLines(d).size(), 1);
+    d.filterField()->clear();
+    d.problemsOnlySwitch()->setChecked(true);
+    QCOMPARE(viewLines(d).size(), 2);
+    ch.sendMessage("standard", "Quorix2", 1, "body 61 calibrated");
+    QCOMPARE(viewLines(d).size(), 2);
+    d.problemsOnlySwitch()->setChecked(false);
+    QCOMPARE(viewLines(d).size(), 63);
+    QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 63);
     ch.removeMessageReceiver("standard", &d);
 }
 
