@@ -816,6 +816,9 @@ void MainWindow::onSlowController(int replyMs)
 
 void MainWindow::connectionLost()
 {
+    // Before the modules are detached: a recorder marks why its record ends.
+    if (m_statusFeed)
+        m_statusFeed->announceLoss();
     prepareShutdown();   // the status bars show "-" from here on: nothing is known any more
     m_startStopAction->setEnabled(false);
     ConnectionLostBox box(m_connectedAddress, m_versions.protocol.isAtLeast(1, 12), m_reconnectCountdownS, this);

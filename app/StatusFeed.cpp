@@ -42,6 +42,11 @@ void StatusFeed::publishEvent(const QString &message)
     send(2, message.toUtf8());
 }
 
+void StatusFeed::announceLoss()
+{
+    send(4, QByteArray());
+}
+
 // Unknown values are "-": a reader must not mistake them for a count of 0.
 QByteArray StatusFeed::format(const StatusReadings &readings)
 {
@@ -50,6 +55,7 @@ QByteArray StatusFeed::format(const StatusReadings &readings)
     text += ";bodies=" + number(readings.bodies);
     text += ";markers=" + number(readings.markers);
     text += ";frames_lost=" + number(readings.framesLost);
+    text += ";frames_dropped=" + number(readings.framesDropped);
     if (!readings.rays.isEmpty()) {
         text += ";rays=";
         for (int i = 0; i < readings.rays.size(); ++i) {

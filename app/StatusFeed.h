@@ -10,9 +10,11 @@ struct StatusReadings;
 // Hands modules what the status poll and the event display already have, on
 // the message channel "TrackingHealthModule", so that a module that records
 // the system's state never asks the Controller again for it:
-//   type 1: one status round, "active=mea;frequency=59.94;bodies=2;…"
+//   type 1: one status round, "active=mea;frequency=59.94;bodies=2;…;frames_dropped=0"
 //   type 2: one event message as the event display shows it
 //   type 3: where the event logs live, "logdir=PATH\nhost=HOSTPART"
+//   type 4: the connection to the Controller was lost (no text); the modules
+//           are detached next
 class StatusFeed : public QObject
 {
     Q_OBJECT
@@ -26,6 +28,7 @@ public:
     void announceLogs(const QString &logDir, const QString &hostName);
     void publish(const StatusReadings &readings);
     void publishEvent(const QString &message);
+    void announceLoss();
 
     static QByteArray format(const StatusReadings &readings);
 

@@ -10,6 +10,9 @@
 
 #include <QTimer>
 
+#include <algorithm>
+#include <climits>
+
 StatusPoller::StatusPoller(IOManagerUdpTcp *channel, const Bars &bars, QObject *parent)
     : QObject(parent)
     , m_channel(channel)
@@ -126,5 +129,6 @@ void StatusPoller::publishReadings(const QByteArray &status)
     }
     if (m_bars.cameras)
         readings.rays = m_bars.cameras->readRays();
+    readings.framesDropped = int(std::min<unsigned>(m_channel->takeSkippedDatagrams(), INT_MAX));
     m_bars.feed->publish(readings);
 }

@@ -14,5 +14,6 @@ struct StatusReadings
     int bodies = -1;
     int markers = -1;
     int framesLost = -1;            // the Controller's own count
+    int framesDropped = -1;         // data datagrams the channel skipped since the last round
     QVector<QPair<int, int>> rays;  // per camera (c01 first): seen, used
 };

@@ -495,9 +495,15 @@ void IOManagerUdpTcp::workerLoop()
         // another host's (or a stranger's) and must never reach the 3D view.
         const Socket::Source controller{m_hostIp, m_senderPort};
         unsigned rejected = 0;
-        const int n = m_data.udpReceive(buffer, DataBufferSize, 100000, true, nullptr, nullptr, &controller, &rejected);
+        unsigned skipped = 0;
+        const int n = m_data.udpReceive(buffer, DataBufferSize, 100000, true, nullptr, nullptr, &controller, &rejected,
+                                        &skipped);
         if (rejected)
             m_foreignDatagrams += rejected;
+        // Counted before the newest is handed on, so that a reader never sees
+        // its gap in the frame numbers before the count.
+        if (skipped)
+            m_skippedDatagrams += skipped;
         if (n < 0)
             continue;   // time-out, error, or a datagram too large to trust
         QMutexLocker receiveLock(&m_dataLock);

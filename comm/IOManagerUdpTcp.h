@@ -62,6 +62,9 @@ public:
     int takeSlowestReplyMs() { return m_slowestReplyMs.exchange(-1); }
     // Measurement datagrams dropped because they did not come from the Controller.
     unsigned foreignDatagrams() const { return m_foreignDatagrams; }
+    // The Controller's datagrams skipped since the last call because newer
+    // ones were waiting: frames this computer dropped, not the Controller.
+    unsigned takeSkippedDatagrams() { return m_skippedDatagrams.exchange(0); }
     unsigned controllerAddress() const { return m_hostIp; }
     bool isRunning() const { return m_running; }
     QString commandLogPath() const { return m_log.path(); }
@@ -115,6 +118,7 @@ private:
     std::atomic<unsigned> m_hostIp{0};
     std::atomic<unsigned short> m_senderPort{0};   // where the Controller sends its data from, when it says
     std::atomic<unsigned> m_foreignDatagrams{0};
+    std::atomic<unsigned> m_skippedDatagrams{0};
     std::atomic<int> m_slowestReplyMs{-1};
     ConnectFailure m_connectFailure = ConnectFailure::None;
     CommandsLog m_log;

@@ -188,7 +188,8 @@ int Socket::udpSendTo(const char *data, size_t size, unsigned ip, unsigned short
 }
 
 int Socket::udpReceive(char *buffer, size_t size, long timeoutUs, bool keepNewest,
-                       unsigned *fromIp, unsigned short *fromPort, const Source *only, unsigned *rejected)
+                       unsigned *fromIp, unsigned short *fromPort, const Source *only, unsigned *rejected,
+                       unsigned *replaced)
 {
     const int w = waitFor(Wait::Read, timeoutUs);
     if (w != Ok)
@@ -232,6 +233,8 @@ int Socket::udpReceive(char *buffer, size_t size, long timeoutUs, bool keepNewes
                 return result;   // nothing more waiting: the newest one stands
             return Error;
         }
+        if (replaced && result != TimedOut)
+            ++*replaced;
         if (from.ss_family != AF_INET) {
             result = Error;
         } else {

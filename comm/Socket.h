@@ -48,10 +48,11 @@ public:
     // Bytes received; TimedOut, Error, or Truncated when the datagram filled the buffer.
     // With keepNewest every further datagram already waiting replaces the first.
     // With only set, datagrams from other senders are read and dropped (counted
-    // in *rejected) and never replace an accepted one.
+    // in *rejected) and never replace an accepted one. *replaced counts the
+    // accepted ones a newer one replaced.
     int udpReceive(char *buffer, size_t size, long timeoutUs, bool keepNewest,
                    unsigned *fromIp = nullptr, unsigned short *fromPort = nullptr,
-                   const Source *only = nullptr, unsigned *rejected = nullptr);
+                   const Source *only = nullptr, unsigned *rejected = nullptr, unsigned *replaced = nullptr);
 
     int localPort(unsigned short *port) const;
 

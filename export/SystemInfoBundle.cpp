@@ -198,7 +198,7 @@ QByteArray SystemInfoBundle::lastHourOfHealth(const QList<QByteArray> &fileConte
     int first = rows.size();
     while (first > 0 && total + rows.at(first - 1).size() <= MaxHealthLastHour)
         total += rows.at(--first).size();
-    QByteArray out = QByteArrayLiteral("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text\n");
+    QByteArray out = QByteArrayLiteral("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text,frames_dropped\n");
     out.reserve(int(out.size() + total));
     for (int i = first; i < rows.size(); ++i)
         out += rows.at(i);

@@ -43,6 +43,25 @@
     </message>
 </context>
 <context>
+    <name>Health::HealthMonitor</name>
+    <message>
+        <source>Recording ended: disconnected from the Controller</source>
+        <translation>Aufzeichnung beendet: vom Controller getrennt</translation>
+    </message>
+    <message>
+        <source>Connection to the Controller lost</source>
+        <translation>Verbindung zum Controller verloren</translation>
+    </message>
+    <message>
+        <source>Measurement started</source>
+        <translation>Messung gestartet</translation>
+    </message>
+    <message>
+        <source>Measurement stopped</source>
+        <translation>Messung gestoppt</translation>
+    </message>
+</context>
+<context>
     <name>Health::HealthView</name>
     <message>
         <source>&amp;Range:</source>
@@ -89,12 +108,12 @@
         <translation>Getrackt</translation>
     </message>
     <message>
-        <source>Bodies</source>
-        <translation>Körper</translation>
+        <source>Fewest bodies</source>
+        <translation>Wenigste Körper</translation>
     </message>
     <message>
-        <source>Markers</source>
-        <translation>Marker</translation>
+        <source>Fewest markers</source>
+        <translation>Wenigste Marker</translation>
     </message>
     <message>
         <source>One row per camera, coloured by the rays it used: green as many as the busiest camera, red none.</source>
@@ -105,8 +124,8 @@
         <translation>Verlorene Frames</translation>
     </message>
     <message>
-        <source>Frames lost per second</source>
-        <translation>Verlorene Frames je Sekunde</translation>
+        <source>Frames lost by the Controller</source>
+        <translation>Vom Controller verlorene Frames</translation>
     </message>
     <message>
         <source>Data lines</source>
@@ -133,20 +152,44 @@
         <translation>%1  ·  nichts aufgezeichnet</translation>
     </message>
     <message>
-        <source>bodies %1</source>
-        <translation>Körper %1</translation>
+        <source>fewest bodies %1</source>
+        <translation>wenigste Körper %1</translation>
     </message>
     <message>
-        <source>markers %1</source>
-        <translation>Marker %1</translation>
+        <source>fewest markers %1</source>
+        <translation>wenigste Marker %1</translation>
     </message>
     <message>
-        <source>frames lost %1</source>
-        <translation>verlorene Frames %1</translation>
+        <source>lost by Controller %1</source>
+        <translation>vom Controller verloren %1</translation>
     </message>
     <message>
         <source>lines/s %1</source>
         <translation>Zeilen/s %1</translation>
+    </message>
+    <message>
+        <source>Frames dropped by this computer</source>
+        <translation>Von diesem Rechner verworfene Frames</translation>
+    </message>
+    <message>
+        <source>dropped here %1</source>
+        <translation>hier verworfen %1</translation>
+    </message>
+    <message>
+        <source>no tracking data</source>
+        <translation>keine Trackingdaten</translation>
+    </message>
+    <message>
+        <source>%1  ·  connection to the Controller lost</source>
+        <translation>%1  ·  Verbindung zum Controller verloren</translation>
+    </message>
+    <message>
+        <source>%1  ·  not connected</source>
+        <translation>%1  ·  nicht verbunden</translation>
+    </message>
+    <message>
+        <source>The second under the mouse, else the newest: the fewest bodies and markers the status polls saw in it, the frames lost before this computer, the frames this computer dropped, and the data lines received</source>
+        <translation>Die Sekunde unter der Maus, sonst die neueste: die wenigsten Körper und Marker, die die Statusabfragen darin sahen, die vor diesem Rechner verlorenen Frames, die von diesem Rechner verworfenen Frames und die empfangenen Datenzeilen</translation>
     </message>
 </context>
 <context>

@@ -57,6 +57,9 @@ void CameraStrip::paintEvent(QPaintEvent *)
     const auto range = m_ring.sampleRange(m_window.fromMs, m_window.toMs);
     for (size_t i = range.first; i < range.second; ++i) {
         const HealthSample &s = m_ring.samples()[i];
+        // Like the plots: no colour where nothing was measured.
+        if (!hasTrackingData(s))
+            continue;
         // Each sample stands for the second before it was taken.
         const int x0 = int(m_window.x(s.msecsSinceEpoch - 1000));
         const int x1 = std::max(x0 + 1, int(m_window.x(s.msecsSinceEpoch)));
@@ -77,8 +80,9 @@ QString CameraStrip::toolTipAt(const QPoint &pos) const
     const int camera = (pos.y() - 1) / RowHeight;
     if (camera < 0 || camera >= m_cameras || pos.x() < m_window.left || pos.x() > m_window.right)
         return QString();
-    const HealthSample *s = m_ring.nearest(m_window.ms(pos.x()) + 500, 1000);
-    if (!s || camera >= s->rays.size() || s->rays[camera].seen < 0)
+    // The readout's second for the same spot.
+    const HealthSample *s = m_ring.sampleFor(m_window.ms(pos.x()));
+    if (!s || !hasTrackingData(*s) || camera >= s->rays.size() || s->rays[camera].seen < 0)
         return QString();
     return tr("c%1 at %2: %3 rays seen, %4 used")
         .arg(camera + 1, 2, 10, QLatin1Char('0'))

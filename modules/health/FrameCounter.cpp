@@ -51,6 +51,22 @@ FrameCounter::Counts FrameCounter::take()
     return out;
 }
 
+int FrameCounter::takeLines()
+{
+    QMutexLocker locker(&m_lock);
+    const int out = m_counts.lines;
+    m_counts.lines = 0;
+    return out;
+}
+
+qint64 FrameCounter::takeLost()
+{
+    QMutexLocker locker(&m_lock);
+    const qint64 out = m_counts.lost;
+    m_counts.lost = 0;
+    return out;
+}
+
 void FrameCounter::reset()
 {
     QMutexLocker locker(&m_lock);

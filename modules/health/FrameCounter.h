@@ -24,6 +24,9 @@ public:
     void frame(quint32 number);
     // The counts since the last take, then zeroed.
     Counts take();
+    // The same for one of the two counts, the other left standing.
+    int takeLines();
+    qint64 takeLost();
     // A new measurement: its first frame is not compared with the old run's.
     void reset();
 

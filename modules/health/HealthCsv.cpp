@@ -12,7 +12,8 @@ namespace Health {
 
 namespace {
 
-constexpr int FieldCount = 10;
+constexpr int FieldCount = 11;
+constexpr int OldFieldCount = 10;   // before frames_dropped
 constexpr int TimeLength = 23; // yyyy-MM-ddThh:mm:ss.zzz
 
 QByteArray quoted(const QByteArray &text)
@@ -108,7 +109,7 @@ double parseFrequency(const QByteArray &field)
 
 QByteArray csvHeader()
 {
-    return QByteArrayLiteral("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text\n");
+    return QByteArrayLiteral("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text,frames_dropped\n");
 }
 
 QByteArray csvTime(qint64 msecsSinceEpoch)
@@ -156,19 +157,19 @@ QByteArray csvRow(const HealthSample &s)
     if (s.frequency >= 0.0 && std::isfinite(s.frequency))
         row += QByteArray::number(s.frequency, 'f', 2);
     row += ',' + number(s.bodies) + ',' + number(s.markers) + ',' + number(s.framesLost) + ','
-        + number(s.dataLines) + ',' + rays + ",\n";
+        + number(s.dataLines) + ',' + rays + ",," + number(s.framesDropped) + '\n';
     return row;
 }
 
 QByteArray csvRow(const HealthEvent &e)
 {
-    return csvTime(e.msecsSinceEpoch) + ",event,,,,,,,," + quoted(e.text.toUtf8()) + '\n';
+    return csvTime(e.msecsSinceEpoch) + ",event,,,,,,,," + quoted(e.text.toUtf8()) + ",\n";
 }
 
 bool parseCsvRow(const QByteArray &line, HealthSample *sample, HealthEvent *event, bool *isEvent)
 {
     QList<QByteArray> f;
-    if (!splitFields(line, &f) || f.size() != FieldCount)
+    if (!splitFields(line, &f) || (f.size() != FieldCount && f.size() != OldFieldCount))
         return false;
     qint64 ms = 0;
     if (!parseCsvTime(f.at(0), &ms))
@@ -194,6 +195,8 @@ bool parseCsvRow(const QByteArray &line, HealthSample *sample, HealthEvent *even
         s.framesLost = parseLongCount(f.at(6));
         s.dataLines = parseCount(f.at(7));
         s.rays = parseRays(f.at(8), ' ');
+        if (f.size() == FieldCount)
+            s.framesDropped = parseLongCount(f.at(10));
         *sample = s;
     }
     if (isEvent)

@@ -8,7 +8,9 @@
 namespace Health {
 
 // The rows of the daily health files, one per sample or event:
-//   time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text
+//   time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text,frames_dropped
+// Files of earlier versions lack the last column (and frames_lost there still
+// holds the frames this computer dropped); their rows read as before.
 // Local time with milliseconds; unknown values are empty fields; numbers
 // always with '.', whatever the locale; text quoted as RFC 4180 has it; UTF-8;
 // "\n" line ends. The time text sorts as the times do.

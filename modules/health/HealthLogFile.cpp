@@ -16,6 +16,68 @@ const char Prefix[] = "health-";
 const char Extension[] = ".csv";
 constexpr QFile::Permissions OwnerOnlyDir = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
 constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
+// A day of measuring is a few MB; an hour lies in its end, the rest is not read.
+constexpr qint64 MostBytesRead = 32 * 1024 * 1024;
+constexpr int TimeLength = 23;
+
+QByteArray tail(const QString &path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QByteArray();
+    const qint64 size = file.size();
+    if (size > MostBytesRead) {
+        file.seek(size - MostBytesRead);
+        file.readLine(); // the rest of a row cut by the seek
+    }
+    return file.readAll();
+}
+
+// A record starts with its time; a quoted text may carry it over further lines.
+void readRecords(const QByteArray &content, const QByteArray &from, const QByteArray &to,
+                 std::vector<HealthSample> *samples, std::vector<HealthEvent> *events)
+{
+    QByteArray record;
+    bool openQuote = false;
+    const auto finish = [&] {
+        if (record.isEmpty())
+            return;
+        HealthSample sample;
+        HealthEvent event;
+        bool isEvent = false;
+        const QByteArray time = record.left(TimeLength);
+        if (time >= from && time < to && parseCsvRow(record, &sample, &event, &isEvent)) {
+            if (isEvent)
+                events->push_back(event);
+            else
+                samples->push_back(sample);
+        }
+        record.clear();
+    };
+    int at = 0;
+    while (at < content.size()) {
+        int end = content.indexOf('\n', at);
+        end = end < 0 ? content.size() : end + 1;
+        const QByteArray line = content.mid(at, end - at);
+        at = end;
+        // A row's start wins over an open quote: a row cut short when the
+        // program ended must not swallow the rows after it.
+        const bool startsRow = line.size() > TimeLength && line.at(4) == '-' && line.at(10) == 'T'
+            && line.at(TimeLength) == ',';
+        const bool odd = line.count('"') % 2 == 1;
+        if (startsRow) {
+            finish();
+            record = line;
+            openQuote = odd;
+        } else if (openQuote) {
+            record += line;
+            openQuote = !odd;
+        } else {
+            finish();
+        }
+    }
+    finish();
+}
 
 } // namespace
 
@@ -71,6 +133,20 @@ QString HealthLogFile::append(const QString &logDir, const QString &hostPart, co
     if (file.write(bytes) != bytes.size())
         return file.errorString().isEmpty() ? tr("not all rows were written") : file.errorString();
     return QString();
+}
+
+void HealthLogFile::readBack(const QString &logDir, const QString &hostPart, qint64 fromMs, qint64 toMs,
+                             std::vector<HealthSample> *samples, std::vector<HealthEvent> *events)
+{
+    if (logDir.isEmpty() || hostPart.isEmpty() || fromMs >= toMs)
+        return;
+    // The time text sorts as the times do: rows are chosen by their text.
+    const QByteArray from = csvTime(fromMs);
+    const QByteArray to = csvTime(toMs);
+    const QDate first = QDateTime::fromMSecsSinceEpoch(fromMs).date();
+    const QDate last = QDateTime::fromMSecsSinceEpoch(toMs).date();
+    for (QDate day = first; day.isValid() && day <= last && first.daysTo(day) < 2; day = day.addDays(1))
+        readRecords(tail(path(logDir, hostPart, day)), from, to, samples, events);
 }
 
 void HealthLogFile::deleteOld(const QString &logDir, const QDate &today)

@@ -1,10 +1,14 @@
 #pragma once
 
 #include <QByteArray>
+#include "HealthSample.h"
+
 #include <QCoreApplication>
 #include <QDate>
 #include <QDateTime>
 #include <QString>
+
+#include <vector>
 
 namespace Health {
 
@@ -26,6 +30,11 @@ public:
     // Appends rows to the file of now's day, made with the header when new.
     // Returns what went wrong, empty on success; never throws.
     static QString append(const QString &logDir, const QString &hostPart, const QDateTime &now, const QByteArray &rows);
+
+    // The rows of [fromMs, toMs) from the files of those days (the day before
+    // too, around midnight), in time order. Rows that do not read are left out.
+    static void readBack(const QString &logDir, const QString &hostPart, qint64 fromMs, qint64 toMs,
+                         std::vector<HealthSample> *samples, std::vector<HealthEvent> *events);
 
     // Deletes the health files dated more than KeepDays days before today.
     static void deleteOld(const QString &logDir, const QDate &today);

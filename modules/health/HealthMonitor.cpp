@@ -50,10 +50,17 @@ void HealthMonitor::detach()
     m_timer->stop();
     if (!m_attached)
         return;
+    const qint64 nowMs = QDateTime::currentMSecsSinceEpoch();
+    // The file says why its rows end here.
+    if (!m_lost)
+        takeEvent(nowMs, tr("Recording ended: disconnected from the Controller"));
     m_attached = false;
+    if (m_endedMs < 0)
+        m_endedMs = nowMs;
     m_channel->removeMessageReceiver(MessageChannel, this);
     m_channel->removeDataListener(FrameKey, this);
     m_channel->removeRequester(this);
+    emit recordingEnded();
 }
 
 int HealthMonitor::onData(const char *, const char *line)
@@ -97,6 +104,9 @@ int HealthMonitor::receive(int type, const char *sender, const char *text)
     case 3:
         takeLogPlace(QString::fromUtf8(bytes));
         break;
+    case 4:
+        takeLoss(QDateTime::currentMSecsSinceEpoch());
+        break;
     default:
         break;
     }
@@ -109,6 +119,39 @@ void HealthMonitor::takeStatus(const StatusSnapshot &snapshot)
     m_lowestBodies = lowest(m_lowestBodies, snapshot.bodies);
     m_lowestMarkers = lowest(m_lowestMarkers, snapshot.markers);
     m_polled = true;
+    if (snapshot.framesDropped < 0)
+        return;
+    // The gaps up to this round against the drops reported in it: what the
+    // drops do not explain went missing before this computer.
+    const qint64 gaps = m_frames.takeLost();
+    const qint64 drops = m_unmatchedDrops + snapshot.framesDropped;
+    const qint64 matched = std::min(gaps, drops);
+    m_controllerLost += gaps - matched;
+    m_unmatchedDrops = std::min<qint64>(drops - matched, snapshot.framesDropped);
+    m_dropped += snapshot.framesDropped;
+    m_droppedKnown = true;
+}
+
+void HealthMonitor::takeLoss(qint64 nowMs)
+{
+    if (m_lost)
+        return;
+    m_lost = true;
+    m_endedMs = nowMs;
+    takeEvent(nowMs, tr("Connection to the Controller lost"));
+    emit recordingEnded();
+}
+
+// Starts and stops are marks of their own: a period without measurement is
+// then told apart from one without data.
+void HealthMonitor::noteRunning(qint64 nowMs, const QByteArray &state)
+{
+    if (state.isEmpty())
+        return;
+    const int running = state == "mea" || state == "cal" || state == "wait" ? 1 : 0;
+    if (m_running >= 0 && running != m_running)
+        takeEvent(nowMs, running ? tr("Measurement started") : tr("Measurement stopped"));
+    m_running = running;
 }
 
 void HealthMonitor::takeEvent(qint64 nowMs, const QString &text)
@@ -129,13 +172,35 @@ void HealthMonitor::takeLogPlace(const QString &text)
         else if (line.startsWith(QLatin1String("host=")))
             m_hostPart = line.mid(5);
     }
-    if (!m_logDir.isEmpty())
-        HealthLogFile::deleteOld(m_logDir, QDate::currentDate());
+    if (m_logDir.isEmpty())
+        return;
+    HealthLogFile::deleteOld(m_logDir, QDate::currentDate());
+    if (m_readBack || m_hostPart.isEmpty())
+        return;
+    m_readBack = true;
+    // This run has written nothing yet: the file holds an earlier run's
+    // record, which goes before anything this run holds already.
+    qint64 before = QDateTime::currentMSecsSinceEpoch();
+    if (!m_ring.samples().empty())
+        before = std::min(before, m_ring.samples().front().msecsSinceEpoch);
+    if (!m_ring.events().empty())
+        before = std::min(before, m_ring.events().front().msecsSinceEpoch);
+    std::vector<HealthSample> samples;
+    std::vector<HealthEvent> events;
+    HealthLogFile::readBack(m_logDir, m_hostPart, before - m_ring.spanMs(), before, &samples, &events);
+    if (samples.empty() && events.empty())
+        return;
+    m_ring.addOlder(samples, events);
+    emit sampleAdded();
 }
 
 void HealthMonitor::takeSample(qint64 nowMs)
 {
-    const FrameCounter::Counts counts = m_frames.take();
+    FrameCounter::Counts counts;
+    counts.lines = m_frames.takeLines();
+    // Without the host's count of drops the gaps are all there is; with it,
+    // the gaps since the last round wait for the next round's drops.
+    counts.lost = m_droppedKnown ? m_controllerLost : m_controllerLost + m_frames.takeLost();
     HealthSample sample;
     sample.msecsSinceEpoch = nowMs;
     if (m_polled) {
@@ -148,9 +213,13 @@ void HealthMonitor::takeSample(qint64 nowMs)
     const bool measuring = sample.state == "mea" || sample.state == "cal";
     sample.dataLines = counts.lines;
     // Without a single frame line there is nothing to count losses against.
-    sample.framesLost = counts.lines > 0 ? counts.lost : (measuring ? 0 : -1);
+    sample.framesLost = counts.lines > 0 || counts.lost > 0 ? counts.lost : (measuring ? 0 : -1);
+    sample.framesDropped = sample.framesLost >= 0 && m_droppedKnown ? m_dropped : -1;
     m_polled = false;
     m_lowestBodies = m_lowestMarkers = -1;
+    m_controllerLost = m_dropped = 0;
+    m_droppedKnown = false;
+    noteRunning(nowMs, sample.state);
     m_ring.add(sample);
     // Idle seconds are alike: the file gets one a minute, and every change.
     if (measuring || sample.state != m_lastWrittenState || nowMs - m_lastWrittenMs >= IdleRowIntervalMs) {

@@ -18,7 +18,9 @@ namespace Health {
 // sample from what the host's status poll read (handed over on the message
 // bus, so that nothing is asked twice) and from the frame numbers of the data
 // lines, and every event message. Keeps the last hour in a ring and appends
-// everything to the day's CSV file beside the event logs.
+// everything to the day's CSV file beside the event logs; when it learns where
+// that file is, the hour before is read back from it, so that a reconnect to
+// the same Controller keeps it.
 class HealthMonitor : public QObject, public Requester, public MessageReceiver
 {
     Q_OBJECT
@@ -32,8 +34,13 @@ public:
     explicit HealthMonitor(IOManager *channel, QObject *parent = nullptr);
     ~HealthMonitor() override;
 
-    // Unregisters from the channel; nothing is recorded afterwards.
+    // Unregisters from the channel; nothing is recorded afterwards, and the
+    // end is an event of its own.
     void detach();
+    // Recording; when it ended or the connection was lost (-1: not yet).
+    bool isRecording() const { return m_attached; }
+    qint64 endedMs() const { return m_endedMs; }
+    bool connectionLost() const { return m_lost; }
 
     const HealthRing &ring() const { return m_ring; }
     QString logDir() const { return m_logDir; }
@@ -53,11 +60,15 @@ public:
 signals:
     void sampleAdded();
     void eventAdded();
+    // The connection was lost or the monitor detached: nothing more comes.
+    void recordingEnded();
 
 private:
     void takeStatus(const StatusSnapshot &snapshot);
     void takeEvent(qint64 nowMs, const QString &text);
     void takeLogPlace(const QString &text);
+    void takeLoss(qint64 nowMs);
+    void noteRunning(qint64 nowMs, const QByteArray &state);
     void writeRows(qint64 nowMs, const QByteArray &rows);
 
     IOManager *m_channel;
@@ -69,6 +80,17 @@ private:
     int m_lowestBodies = -1;
     int m_lowestMarkers = -1;
     bool m_polled = false;
+    // Frames this computer dropped, as the host's rounds report them. A drop
+    // may be reported a round before its gap shows in the frame numbers, so
+    // a round's unmatched drops wait one round for it.
+    qint64 m_controllerLost = 0;
+    qint64 m_dropped = 0;
+    bool m_droppedKnown = false;
+    qint64 m_unmatchedDrops = 0;
+    int m_running = -1;   // the last known state measured (1) or not (0); -1: unknown
+    qint64 m_endedMs = -1;
+    bool m_lost = false;
+    bool m_readBack = false;
     QByteArray m_lastWrittenState = "?";
     qint64 m_lastWrittenMs = 0;
     QString m_logDir;

@@ -3,6 +3,7 @@
 #include <QtGlobal>
 
 #include <algorithm>
+#include <limits>
 
 namespace Health {
 
@@ -60,6 +61,21 @@ void HealthRing::addEvent(const HealthEvent &e)
     trim(&m_events, m_spanMs, m_maxEvents);
 }
 
+void HealthRing::addOlder(const std::vector<HealthSample> &samples, const std::vector<HealthEvent> &events)
+{
+    const qint64 before = m_samples.empty() ? std::numeric_limits<qint64>::max() : m_samples.front().msecsSinceEpoch;
+    const qint64 eventsBefore = m_events.empty() ? std::numeric_limits<qint64>::max() : m_events.front().msecsSinceEpoch;
+    std::deque<HealthSample> older;
+    for (const HealthSample &s : samples)
+        if (s.msecsSinceEpoch < before && (older.empty() || s.msecsSinceEpoch >= older.back().msecsSinceEpoch))
+            older.push_back(s);
+    m_samples.insert(m_samples.begin(), older.begin(), older.end());
+    for (const HealthEvent &e : events)
+        if (e.msecsSinceEpoch < eventsBefore)
+            addEvent(e);
+    trim(&m_samples, m_spanMs, m_maxSamples);
+}
+
 std::pair<size_t, size_t> HealthRing::sampleRange(qint64 fromMs, qint64 toMs) const
 {
     return range(m_samples, fromMs, toMs);
@@ -92,6 +108,18 @@ const HealthSample *HealthRing::nearest(qint64 ms, qint64 withinMs) const
     if (after != m_samples.end())
         consider(*after);
     return best;
+}
+
+const HealthSample *HealthRing::sampleFor(qint64 ms) const
+{
+    // A little over a second: the sampling timer is not exact.
+    constexpr qint64 CoveredMs = 1250;
+    const auto at = std::lower_bound(m_samples.begin(), m_samples.end(), ms,
+                                     [](const HealthSample &x, qint64 t) { return x.msecsSinceEpoch < t; });
+    // Unsigned, so that no pair of times overflows.
+    if (at == m_samples.end() || quint64(at->msecsSinceEpoch) - quint64(ms) >= quint64(CoveredMs))
+        return nullptr;
+    return &*at;
 }
 
 void HealthRing::clear()

@@ -4,6 +4,7 @@
 
 #include <deque>
 #include <utility>
+#include <vector>
 
 namespace Health {
 
@@ -24,6 +25,9 @@ public:
     // Events from several sources may arrive slightly out of order: each is
     // put in its place.
     void addEvent(const HealthEvent &e);
+    // An earlier run's record (read back from the day's file), in time order:
+    // only what lies before everything held already is taken.
+    void addOlder(const std::vector<HealthSample> &samples, const std::vector<HealthEvent> &events);
 
     const std::deque<HealthSample> &samples() const { return m_samples; }
     const std::deque<HealthEvent> &events() const { return m_events; }
@@ -33,6 +37,9 @@ public:
     std::pair<size_t, size_t> eventRange(qint64 fromMs, qint64 toMs) const;
     // The sample closest to ms, if it lies at most withinMs away.
     const HealthSample *nearest(qint64 ms, qint64 withinMs) const;
+    // The sample that stands for the moment ms: the first taken at or after
+    // it, as each sample covers the second before it; none in a gap.
+    const HealthSample *sampleFor(qint64 ms) const;
 
     qint64 spanMs() const { return m_spanMs; }
     void clear();

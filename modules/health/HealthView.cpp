@@ -13,12 +13,14 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <QtCharts/QChart>
 #include <QtCharts/QChartView>
 #include <QtCharts/QDateTimeAxis>
 #include <QtCharts/QLegend>
+#include <QtCharts/QLegendMarker>
 #include <QtCharts/QLineSeries>
 #include <QtCharts/QValueAxis>
 
@@ -31,12 +33,20 @@ namespace Health {
 
 namespace {
 
-constexpr int PlotHeight = 78;
+constexpr int PlotHeight = 90;
 constexpr int TimeLabelHeight = 22;
 constexpr int LegendHeight = 18;
+// Half a value label stands above the top and below the bottom grid line.
+constexpr int TopMargin = 10;
+constexpr int BottomMargin = 10;
+constexpr int LabelGap = 12;      // between the value labels and the plot area
 constexpr int MostPoints = 600;   // per series; an hour is cut into buckets
+// Samples further apart than this have a gap between them, not a line.
+constexpr qint64 LongestStepMs = 2500;
 
-enum Series { Frequency, Bodies, Markers, Lost, Lines, SeriesCount };
+enum Series { Frequency, Bodies, Markers, Lost, Dropped, Lines, SeriesCount };
+const int plotOf[SeriesCount] = {0, 1, 1, 2, 2, 3};
+const int indexIn[SeriesCount] = {0, 0, 1, 0, 1, 0};
 
 // One value of a sample per series; negative: unknown, not drawn.
 double valueOf(const HealthSample &s, int series)
@@ -46,6 +56,7 @@ double valueOf(const HealthSample &s, int series)
     case Bodies: return s.bodies;
     case Markers: return s.markers;
     case Lost: return double(s.framesLost);
+    case Dropped: return double(s.framesDropped);
     case Lines: return s.dataLines;
     default: return -1;
     }
@@ -55,14 +66,19 @@ double valueOf(const HealthSample &s, int series)
 // rest the lowest.
 bool keepsHighest(int series)
 {
-    return series == Lost;
+    return series == Lost || series == Dropped;
 }
 
 QColor seriesColour(int series)
 {
     static const QColor colours[SeriesCount] = {QColor(52, 152, 219), QColor(46, 204, 113), QColor(26, 188, 156),
-                                                QColor(231, 76, 60), QColor(155, 89, 182)};
+                                                QColor(231, 76, 60), QColor(243, 156, 18), QColor(155, 89, 182)};
     return colours[series];
+}
+
+QString clockTime(qint64 ms)
+{
+    return QDateTime::fromMSecsSinceEpoch(ms).toString(QStringLiteral("hh:mm:ss"));
 }
 
 } // namespace
@@ -78,6 +94,12 @@ HealthView::HealthView(HealthMonitor *monitor, QWidget *parent)
     applyTheme();
     connect(m_monitor, &HealthMonitor::sampleAdded, this, &HealthView::refresh);
     connect(m_monitor, &HealthMonitor::eventAdded, this, &HealthView::refresh);
+    // Once nothing is recorded the time still runs, so that the gap grows.
+    m_clock = new QTimer(this);
+    m_clock->setInterval(HealthMonitor::SampleIntervalMs);
+    connect(m_clock, &QTimer::timeout, this, &HealthView::refresh);
+    connect(m_monitor, &HealthMonitor::recordingEnded, m_clock, QOverload<>::of(&QTimer::start));
+    connect(m_monitor, &HealthMonitor::recordingEnded, this, &HealthView::refresh);
 }
 
 void HealthView::createControls()
@@ -101,6 +123,11 @@ void HealthView::createControls()
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("healthReadout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // A narrow dock cuts the line rather than growing for it.
+    m_readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_readout->setToolTip(tr("The second under the mouse, else the newest: the fewest bodies and markers the status "
+                             "polls saw in it, the frames lost before this computer, the frames this computer "
+                             "dropped, and the data lines received"));
     controls->addWidget(rangeLabel);
     controls->addWidget(m_range);
     controls->addWidget(m_pause);
@@ -124,7 +151,7 @@ void HealthView::createPlots()
     layout->addWidget(m_events);
 
     m_plots.append(makePlot(tr("Frequency (Hz)"), {tr("Frequency (Hz)")}, false));
-    m_plots.append(makePlot(tr("Tracked"), {tr("Bodies"), tr("Markers")}, false));
+    m_plots.append(makePlot(tr("Tracked"), {tr("Fewest bodies"), tr("Fewest markers")}, false));
     layout->addWidget(m_plots[0].view);
     layout->addWidget(m_plots[1].view);
 
@@ -133,16 +160,14 @@ void HealthView::createPlots()
                                "red none."));
     layout->addWidget(m_cameras);
 
-    m_plots.append(makePlot(tr("Frames lost"), {tr("Frames lost per second")}, false));
+    m_plots.append(makePlot(tr("Frames lost"), {tr("Frames lost by the Controller"), tr("Frames dropped by this computer")},
+                            false));
     m_plots.append(makePlot(tr("Data lines"), {tr("Data lines per second")}, true));
     layout->addWidget(m_plots[2].view);
     layout->addWidget(m_plots[3].view);
     layout->addStretch(1);
-    for (int i = 0; i < m_plots.size(); ++i) {
+    for (int i = 0; i < m_plots.size(); ++i)
         m_plots[i].view->setObjectName(QStringLiteral("healthPlot%1").arg(i));
-        // A plot laid out anew moves the common edges; the strips follow.
-        connect(m_plots[i].chart, &QChart::plotAreaChanged, this, &HealthView::followPlotAreas, Qt::QueuedConnection);
-    }
 
     for (TimeStrip *strip : {static_cast<TimeStrip *>(m_events), static_cast<TimeStrip *>(m_cameras)}) {
         connect(strip, &TimeStrip::hovered, this, &HealthView::hoverAt);
@@ -155,7 +180,8 @@ HealthView::Plot HealthView::makePlot(const QString &title, const QStringList &s
     Plot plot;
     plot.chart = new QChart;
     plot.chart->setObjectName(title);
-    plot.chart->setMargins(QMargins(0, 4, 6, 2));
+    // No margins: the plot area is set, and labels may use the whole chart.
+    plot.chart->setMargins(QMargins());
     plot.chart->layout()->setContentsMargins(0, 0, 0, 0);
     plot.chart->setBackgroundRoundness(0);
     // The names sit inside the plot's top left corner: a legend of its own
@@ -166,6 +192,7 @@ HealthView::Plot HealthView::makePlot(const QString &title, const QStringList &s
     plot.time = new QDateTimeAxis;
     plot.time->setTickCount(5);
     plot.time->setLabelsVisible(timeLabels);
+    plot.timeLabels = timeLabels;
     plot.values = new QValueAxis;
     plot.values->setTickCount(3);
     plot.values->setLabelFormat(QStringLiteral("%.0f"));
@@ -177,7 +204,7 @@ HealthView::Plot HealthView::makePlot(const QString &title, const QStringList &s
         plot.chart->addSeries(series);
         series->attachAxis(plot.time);
         series->attachAxis(plot.values);
-        plot.series.append(series);
+        plot.lines.append({series});
     }
     plot.view = new QChartView(plot.chart, this);
     plot.view->setRenderHint(QPainter::Antialiasing, false);
@@ -268,49 +295,76 @@ void HealthView::applyTheme()
             axis->setGridLineColor(grid);
             axis->setLinePenColor(grid);
         }
-        for (QLineSeries *series : qAsConst(plot.series)) {
+        for (const QVector<QLineSeries *> &stretches : qAsConst(plot.lines)) {
             QPen pen(seriesColour(colour++));
             pen.setWidthF(1.5);
-            series->setPen(pen);
+            for (QLineSeries *series : stretches) {
+                series->setPen(pen);
+                series->setBrush(pen.color());
+            }
         }
         plot.cursor->setPen(QPen(palette().color(QPalette::Highlight), 1));
     }
     refresh();
 }
 
-// The plots line up under one another: each gets as much room on the left as
-// the one with the widest value labels needs. Takes effect at the next layout,
-// which is also when the strips follow.
-void HealthView::layOutPlots()
+// The nth line of a value's stretches; made on first use, like the first.
+QLineSeries *HealthView::stretchLine(Plot &plot, int value, int stretch)
 {
-    qreal widest = 0;
-    for (const Plot &plot : qAsConst(m_plots))
-        widest = std::max(widest, plot.chart->plotArea().left() - plot.chart->margins().left());
-    qreal right = 1e9;
+    QVector<QLineSeries *> &stretches = plot.lines[value];
+    while (stretches.size() <= stretch) {
+        auto *series = new QLineSeries;
+        series->setName(stretches.first()->name());
+        series->setPen(stretches.first()->pen());
+        series->setBrush(stretches.first()->brush());
+        plot.chart->addSeries(series);
+        series->attachAxis(plot.time);
+        series->attachAxis(plot.values);
+        for (QLegendMarker *marker : plot.chart->legend()->markers(series))
+            marker->setVisible(false);
+        stretches.append(series);
+    }
+    return stretches[stretch];
+}
+
+// Every plot gets the same plot area across, set rather than left to each
+// chart's own layout: that one sizes itself by its own labels, later, and
+// so differently from the others. The room on the left is that of the widest
+// value label any plot has.
+void HealthView::layOutPlots(const double *tops)
+{
+    const QFontMetrics values(m_plots.first().values->labelsFont());
+    const QFontMetrics times(m_plots.first().time->labelsFont());
+    int widest = 0;
+    for (int p = 0; p < m_plots.size(); ++p)
+        for (const double v : {tops[p], tops[p] / 2})
+            widest = std::max(widest, values.horizontalAdvance(QString::number(v, 'f', 0)));
+    // The first and the last time label stand half outside the plot area.
+    const int halfTime = times.horizontalAdvance(QStringLiteral("00:00:00")) / 2 + 2;
+    const int left = std::max(widest + LabelGap, halfTime);
+    const int right = std::max(left + 10, m_plots.first().view->viewport()->width() - halfTime);
     for (Plot &plot : m_plots) {
-        QMargins margins = plot.chart->margins();
-        const int extra = int(std::lround(widest - (plot.chart->plotArea().left() - margins.left())));
-        if (extra != margins.left()) {
-            margins.setLeft(extra);
-            plot.chart->setMargins(margins);
-        }
-        const QRectF area = plot.chart->plotArea();
-        right = std::min(right, area.right());
+        const int height = plot.view->viewport()->height();
+        const int bottom = height - (plot.timeLabels ? TimeLabelHeight : BottomMargin);
+        const QRectF area(left, TopMargin, right - left, std::max(10, bottom - TopMargin));
+        if (plot.chart->plotArea() != area)
+            plot.chart->setPlotArea(area);
         plot.chart->legend()->setGeometry(QRectF(area.left() + 2, area.top(), area.width() - 4, LegendHeight));
         plot.chart->legend()->update();
     }
-    m_window.left = int(std::lround(widest + 0.5));
-    m_window.right = std::max(m_window.left + 10, int(right));
+    m_window.left = left;
+    m_window.right = right;
 }
 
-void HealthView::followPlotAreas()
+// The strips lie elsewhere in the dock than the plots: the same pixel column,
+// in their own coordinates.
+TimeWindow HealthView::stripWindow(const QWidget *strip) const
 {
-    if (!isVisible())
-        return;
-    layOutPlots();
-    m_events->setWindow(m_window);
-    m_cameras->setWindow(m_window);
-    placeCursor(m_hoverMs);
+    TimeWindow window = m_window;
+    const int shift = m_plots.first().view->viewport()->mapTo(this, QPoint()).x() - strip->mapTo(this, QPoint()).x();
+    window.left += shift;
+    window.right += shift;
+    return window;
 }
 
 void HealthView::refresh()
@@ -320,20 +374,21 @@ void HealthView::refresh()
         return;
     const qint64 span = rangeMs(range());
     if (!isPaused()) {
-        const qint64 newest = m_ring.samples().empty() ? QDateTime::currentMSecsSinceEpoch()
-                                                       : m_ring.samples().back().msecsSinceEpoch;
+        qint64 newest = m_ring.samples().empty() ? QDateTime::currentMSecsSinceEpoch()
+                                                 : m_ring.samples().back().msecsSinceEpoch;
+        if (m_monitor->endedMs() >= 0)
+            newest = std::max(newest, QDateTime::currentMSecsSinceEpoch());
         m_window.toMs = newest;
     }
     m_window.fromMs = m_window.toMs - span;
-    layOutPlots();
-    fillSeries();
     const QString format = range() == OneHour ? QStringLiteral("hh:mm") : QStringLiteral("hh:mm:ss");
     for (Plot &plot : m_plots) {
         plot.time->setFormat(format);
         plot.time->setRange(QDateTime::fromMSecsSinceEpoch(m_window.fromMs), QDateTime::fromMSecsSinceEpoch(m_window.toMs));
     }
-    m_events->setWindow(m_window);
-    m_cameras->setWindow(m_window);
+    fillSeries();
+    m_events->setWindow(stripWindow(m_events));
+    m_cameras->setWindow(stripWindow(m_cameras));
     m_cameras->refresh();
     placeCursor(m_hoverMs);
     updateReadout();
@@ -343,36 +398,60 @@ void HealthView::fillSeries()
 {
     const auto range = m_ring.sampleRange(m_window.fromMs, m_window.toMs);
     const qint64 bucketMs = std::max<qint64>(1000, (m_window.toMs - m_window.fromMs) / MostPoints);
-    QVector<QPointF> points[SeriesCount];
-    double highest[SeriesCount] = {};
+    double tops[4] = {10, 3, 5, 10};
+    QVector<QVector<QPointF>> stretches[SeriesCount];
     for (int series = 0; series < SeriesCount; ++series) {
-        points[series].reserve(int(std::min<size_t>(range.second - range.first, MostPoints + 2)));
+        QVector<QVector<QPointF>> &out = stretches[series];
+        double highest = 0;
+        qint64 lastMs = 0;
         qint64 bucket = -1;
+        bool open = false;
         for (size_t i = range.first; i < range.second; ++i) {
             const HealthSample &s = m_ring.samples()[i];
             const double v = valueOf(s, series);
-            if (v < 0)
+            if (v < 0 || !hasTrackingData(s)) {
+                open = false;
                 continue;
-            highest[series] = std::max(highest[series], v);
+            }
+            if (!open || s.msecsSinceEpoch - lastMs > LongestStepMs) {
+                out.append(QVector<QPointF>());
+                bucket = -1;
+            }
+            open = true;
+            lastMs = s.msecsSinceEpoch;
+            highest = std::max(highest, v);
+            // The bucket's point is its worst second, at that second's time.
             const qint64 b = s.msecsSinceEpoch / bucketMs;
-            if (b == bucket && !points[series].isEmpty()) {
-                double &kept = points[series].last().ry();
-                kept = keepsHighest(series) ? std::max(kept, v) : std::min(kept, v);
+            QVector<QPointF> &points = out.last();
+            if (b == bucket) {
+                const double kept = points.last().y();
+                if (keepsHighest(series) ? v > kept : v < kept)
+                    points.last() = QPointF(double(s.msecsSinceEpoch), v);
                 continue;
             }
             bucket = b;
-            points[series].append(QPointF(double(s.msecsSinceEpoch), v));
+            points.append(QPointF(double(s.msecsSinceEpoch), v));
         }
+        double &top = tops[plotOf[series]];
+        top = std::max(top, std::ceil(highest * 1.15));
     }
-    const int plotOf[SeriesCount] = {0, 1, 1, 2, 3};
-    const int indexIn[SeriesCount] = {0, 0, 1, 0, 0};
-    double top[4] = {10, 3, 5, 10};
+    layOutPlots(tops);
     for (int series = 0; series < SeriesCount; ++series) {
-        m_plots[plotOf[series]].series[indexIn[series]]->replace(points[series]);
-        top[plotOf[series]] = std::max(top[plotOf[series]], std::ceil(highest[series] * 1.15));
+        Plot &plot = m_plots[plotOf[series]];
+        const QVector<QVector<QPointF>> &out = stretches[series];
+        const int used = std::max(1, out.size());
+        for (int k = 0; k < used; ++k) {
+            QLineSeries *line = stretchLine(plot, indexIn[series], k);
+            const QVector<QPointF> points = k < out.size() ? out[k] : QVector<QPointF>();
+            // A second alone between gaps has no line to be seen by.
+            line->setPointsVisible(points.size() == 1);
+            line->replace(points);
+        }
+        for (int k = used; k < plot.lines[indexIn[series]].size(); ++k)
+            plot.lines[indexIn[series]][k]->clear();
     }
     for (int p = 0; p < m_plots.size(); ++p)
-        m_plots[p].values->setRange(0, top[p]);
+        m_plots[p].values->setRange(0, tops[p]);
 }
 
 bool HealthView::eventFilter(QObject *watched, QEvent *event)
@@ -413,20 +492,26 @@ void HealthView::placeCursor(qint64 ms)
         if (on)
             plot.cursor->setLine(x, area.top(), x, area.bottom());
     }
-    m_events->setCursorX(x);
-    m_cameras->setCursorX(x);
+    m_events->setCursorX(on ? int(std::lround(stripWindow(m_events).x(ms))) : -1);
+    m_cameras->setCursorX(on ? int(std::lround(stripWindow(m_cameras).x(ms))) : -1);
 }
 
 QString HealthView::valuesText(const HealthSample &s)
 {
     QStringList parts;
-    parts << QDateTime::fromMSecsSinceEpoch(s.msecsSinceEpoch).toString(QStringLiteral("hh:mm:ss"));
-    // Name and value, so that no count needs a plural.
+    parts << clockTime(s.msecsSinceEpoch);
+    if (!hasTrackingData(s)) {
+        parts << tr("no tracking data");
+        return parts.join(QStringLiteral("  ·  "));
+    }
+    // Name and value, so that no count needs a plural. The counts are each
+    // second's fewest, which the tool bar's current ones may exceed.
     const auto value = [](qint64 v) { return v >= 0 ? QString::number(v) : QStringLiteral("-"); };
     parts << (s.frequency >= 0 ? tr("%1 Hz").arg(QLocale().toString(s.frequency, 'f', 1)) : tr("- Hz"));
-    parts << tr("bodies %1").arg(value(s.bodies));
-    parts << tr("markers %1").arg(value(s.markers));
-    parts << tr("frames lost %1").arg(value(s.framesLost));
+    parts << tr("fewest bodies %1").arg(value(s.bodies));
+    parts << tr("fewest markers %1").arg(value(s.markers));
+    parts << tr("lost by Controller %1").arg(value(s.framesLost));
+    parts << tr("dropped here %1").arg(value(s.framesDropped));
     parts << tr("lines/s %1").arg(value(s.dataLines));
     return parts.join(QStringLiteral("  ·  "));
 }
@@ -434,10 +519,15 @@ QString HealthView::valuesText(const HealthSample &s)
 void HealthView::updateReadout()
 {
     if (m_hoverMs >= 0) {
-        const HealthSample *sample = m_ring.nearest(m_hoverMs, 1500);
-        m_readout->setText(sample ? valuesText(*sample)
-                                  : tr("%1  ·  nothing recorded")
-                                        .arg(QDateTime::fromMSecsSinceEpoch(m_hoverMs).toString(QStringLiteral("hh:mm:ss"))));
+        const HealthSample *sample = m_ring.sampleFor(m_hoverMs);
+        m_readout->setText(sample ? valuesText(*sample) : tr("%1  ·  nothing recorded").arg(clockTime(m_hoverMs)));
+        return;
+    }
+    // The last values would read as current ones: the end is said instead.
+    if (m_monitor->endedMs() >= 0) {
+        const QString at = clockTime(m_monitor->endedMs());
+        m_readout->setText(m_monitor->connectionLost() ? tr("%1  ·  connection to the Controller lost").arg(at)
+                                                       : tr("%1  ·  not connected").arg(at));
         return;
     }
     m_readout->setText(m_ring.samples().empty() ? tr("Nothing recorded yet") : valuesText(m_ring.samples().back()));

@@ -7,6 +7,7 @@
 
 class QComboBox;
 class QLabel;
+class QTimer;
 class QToolButton;
 
 namespace QtCharts {
@@ -29,8 +30,10 @@ struct HealthSample;
 
 // The dock's content: stacked time plots on one time axis (frequency, bodies
 // and markers, frames lost, data lines), a strip of the cameras' used rays and
-// the event messages as marks. Draws only while visible; recording goes on
-// regardless in the monitor.
+// the event messages as marks. Every plot has the same plot area across, and
+// the strips take its edges, so that one time is one pixel column everywhere.
+// A time without measurement is a gap in every plot. Draws only while
+// visible; recording goes on regardless in the monitor.
 class HealthView : public QWidget
 {
     Q_OBJECT
@@ -44,6 +47,7 @@ public:
     Range range() const;
     void setPaused(bool paused);
     bool isPaused() const;
+    // The time on show and its pixels, in the plots' coordinates.
     const TimeWindow &window() const { return m_window; }
     // The readout above the plots: the values at the hovered time, else the newest.
     QString readout() const;
@@ -69,15 +73,19 @@ private:
         QtCharts::QChart *chart = nullptr;
         QtCharts::QDateTimeAxis *time = nullptr;
         QtCharts::QValueAxis *values = nullptr;
-        QVector<QtCharts::QLineSeries *> series;
+        // Per value drawn, one line per stretch of measurement: a line
+        // cannot break. The first of each carries the legend's entry.
+        QVector<QVector<QtCharts::QLineSeries *>> lines;
         QGraphicsLineItem *cursor = nullptr;
+        bool timeLabels = false;
     };
 
     void createControls();
     void createPlots();
     Plot makePlot(const QString &title, const QStringList &seriesNames, bool timeLabels);
-    void layOutPlots();
-    void followPlotAreas();
+    QtCharts::QLineSeries *stretchLine(Plot &plot, int value, int stretch);
+    void layOutPlots(const double *tops);
+    TimeWindow stripWindow(const QWidget *strip) const;
     void fillSeries();
     void applyTheme();
     void placeCursor(qint64 ms);
@@ -92,6 +100,7 @@ private:
     CameraStrip *m_cameras = nullptr;
     EventStrip *m_events = nullptr;
     TimeWindow m_window;
+    QTimer *m_clock = nullptr;   // moves the window on once nothing is recorded
     qint64 m_hoverMs = -1;
     bool m_dark = false;
 };

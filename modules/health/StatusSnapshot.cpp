@@ -107,6 +107,8 @@ StatusSnapshot parseStatusSnapshot(const QByteArray &text)
             s.markers = parseCount(value);
         else if (key == "frames_lost")
             s.framesLost = parseCount(value);
+        else if (key == "frames_dropped")
+            s.framesDropped = parseCount(value);
         else if (key == "rays")
             s.rays = parseRays(value, ',');
     }

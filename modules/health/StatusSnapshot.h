@@ -25,6 +25,7 @@ struct StatusSnapshot
     int bodies = -1;          // -1: unknown
     int markers = -1;
     int framesLost = -1;      // the Controller's own count; -1: unknown
+    int framesDropped = -1;   // data datagrams this computer skipped since the last round; -1: unknown
     QVector<CameraRays> rays; // index 0 is camera c01; empty: unknown
 };
 
@@ -32,7 +33,7 @@ struct StatusSnapshot
 // broken message cannot make every later sample huge.
 constexpr int MaxCameras = 256;
 
-// Reads "active=mea;frequency=59.94;bodies=2;markers=6;frames_lost=0;rays=12/10,-/-".
+// Reads "active=mea;frequency=59.94;bodies=2;markers=6;frames_lost=0;frames_dropped=3;rays=12/10,-/-".
 // Keys in any order, each optional; unknown keys are ignored; a value that
 // does not read, or "-", stays unknown. Any bytes are safe.
 StatusSnapshot parseStatusSnapshot(const QByteArray &text);

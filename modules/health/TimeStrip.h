@@ -18,6 +18,7 @@ public:
     explicit TimeStrip(const HealthRing &ring, QWidget *parent = nullptr);
 
     void setWindow(const TimeWindow &window);
+    const TimeWindow &window() const { return m_window; }
     void setCursorX(int x);   // negative: none
     // What hovering at pos shows; empty: nothing.
     virtual QString toolTipAt(const QPoint &pos) const;

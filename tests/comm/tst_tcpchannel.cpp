@@ -147,6 +147,7 @@ private slots:
     void refusedPollRaisesNoBoxAndIsSaidOnce();
     void resetBeforeASendIsAClose();
     void measurementDataOnlyFromTheController();
+    void skippedDatagramsAreCountedForTheStatusRound();
 };
 
 void tst_TcpChannel::connectsOnceAndExchanges()
@@ -1064,6 +1065,30 @@ void tst_TcpChannel::measurementDataOnlyFromTheController()
     for (const QByteArray &line : recorder.taken())
         QCOMPARE(line, QByteArray("6d|6d 1 [0 1.000][1 2 3 0 0 0]"));
     c.channel.removeDataListener("6d", &recorder);
+}
+
+// A slow reader gets only the newest of the datagrams that piled up meanwhile;
+// each of the others is counted, so that its gap in the frame numbers is not
+// taken for a loss of the Controller's.
+void tst_TcpChannel::skippedDatagramsAreCountedForTheStatusRound()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.68"));
+    LineRecorder recorder;
+    recorder.delayMs = 100;
+    QCOMPARE(c.channel.addDataListener("fr", &recorder), 0);
+    scriptStart(c.controller);
+    char reply[IOManager::BufferSize];
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 tracking start"), 0);
+    const QHostAddress local("127.0.0.1");
+    const int sent = 21;
+    for (int i = 0; i < sent; ++i)
+        QVERIFY(c.controller.sendDatagram("fr " + QByteArray::number(i) + "\n", local, c.dataPort));
+    unsigned skipped = 0;
+    QTRY_VERIFY_WITH_TIMEOUT((skipped += c.channel.takeSkippedDatagrams(), recorder.calls.load() + int(skipped) == sent),
+                             10000);
+    QVERIFY(skipped > 0);
+    c.channel.removeDataListener("fr", &recorder);
 }
 
 QTEST_GUILESS_MAIN(tst_TcpChannel)

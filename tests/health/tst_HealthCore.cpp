@@ -37,6 +37,8 @@ private slots:
     void ringStaysBoundedInCountAndTime();
     void clockSteppedBackAndLateEventsKeepTheOrder();
     void rangesAndNearestSample();
+    void aTimeBelongsToTheSampleTakenAfterIt();
+    void anEarlierRunsRecordGoesBeforeTheNewOne();
 };
 
 void HealthCoreTest::frameLinesAreRecognised()
@@ -124,15 +126,16 @@ void HealthCoreTest::producerAndTakeAtOnceLoseNoCounts()
 void HealthCoreTest::statusTextGivesEveryValueAndBadOnesAreUnknown()
 {
     StatusSnapshot s =
-        parseStatusSnapshot("active=mea;frequency=59.94;bodies=2;markers=6;frames_lost=0;rays=12/10,11/9,-/-,8/8");
+        parseStatusSnapshot("active=mea;frequency=59.94;bodies=2;markers=6;frames_lost=0;frames_dropped=3;rays=12/10,11/9,-/-,8/8");
     QCOMPARE(s.active, QByteArray("mea"));
     QCOMPARE(s.frequency, 59.94);
-    QVERIFY(s.bodies == 2 && s.markers == 6 && s.framesLost == 0);
+    QVERIFY(s.bodies == 2 && s.markers == 6 && s.framesLost == 0 && s.framesDropped == 3);
     QCOMPARE(s.rays, (QVector<CameraRays>{{12, 10}, {11, 9}, {-1, -1}, {8, 8}}));
 
     // Any order, missing keys unknown, unknown keys ignored.
     s = parseStatusSnapshot("colour=blue;markers=3;active=wait;future=1=2");
-    QVERIFY(s.active == "wait" && s.markers == 3 && s.frequency == -1.0 && s.bodies == -1 && s.rays.isEmpty());
+    QVERIFY(s.active == "wait" && s.markers == 3 && s.frequency == -1.0 && s.bodies == -1 && s.rays.isEmpty()
+            && s.framesDropped == -1);
 
     s = parseStatusSnapshot("active=bogus;frequency=nan;bodies=-3;markers=99999999999;frames_lost=2x;rays=12/10,,x/3,7");
     QVERIFY(s.active.isEmpty() && s.frequency == -1.0 && s.bodies == -1 && s.markers == -1 && s.framesLost == -1);
@@ -211,6 +214,37 @@ void HealthCoreTest::rangesAndNearestSample()
     QCOMPARE(ring.nearest(0, 1000)->msecsSinceEpoch, qint64(1000));
     QVERIFY(!ring.nearest(3499, 400));
     QVERIFY(!ring.nearest(std::numeric_limits<qint64>::min(), 1000));
+}
+
+void HealthCoreTest::aTimeBelongsToTheSampleTakenAfterIt()
+{
+    HealthRing ring;
+    for (const qint64 ms : {1000, 2000, 3010, 9000})
+        ring.add(at(ms));
+    // Each sample covers the second before it, so a hover and a tool tip at
+    // one spot name the same one.
+    QCOMPARE(ring.sampleFor(1500)->msecsSinceEpoch, qint64(2000));
+    QCOMPARE(ring.sampleFor(2000)->msecsSinceEpoch, qint64(2000));
+    QCOMPARE(ring.sampleFor(2001)->msecsSinceEpoch, qint64(3010));
+    QVERIFY(!ring.sampleFor(5000));   // in the gap
+    QVERIFY(!ring.sampleFor(9001));
+    QVERIFY(!ring.sampleFor(std::numeric_limits<qint64>::min()));
+}
+
+void HealthCoreTest::anEarlierRunsRecordGoesBeforeTheNewOne()
+{
+    HealthRing ring(3600000);
+    ring.add(at(7200000));
+    ring.addEvent(HealthEvent{7200500, QStringLiteral("new")});
+    std::vector<HealthSample> older{at(3000000), at(3700000), at(3600500), at(7100000), at(7200000), at(7300000)};
+    ring.addOlder(older, {HealthEvent{3000000, QStringLiteral("too old")}, HealthEvent{7000000, QStringLiteral("old")}});
+    // Within the hour, before the newest run's first, in time order.
+    std::vector<qint64> times;
+    for (const HealthSample &s : ring.samples())
+        times.push_back(s.msecsSinceEpoch);
+    QCOMPARE(times, (std::vector<qint64>{3700000, 7100000, 7200000}));
+    QCOMPARE(ring.events().size(), size_t(2));
+    QCOMPARE(ring.events().front().text, QStringLiteral("old"));
 }
 
 QTEST_GUILESS_MAIN(HealthCoreTest)

@@ -30,6 +30,7 @@ HealthSample fullSample()
     s.bodies = 2;
     s.markers = 6;
     s.framesLost = 0;
+    s.framesDropped = 3;
     s.dataLines = 60;
     s.rays = {{12, 10}, {11, 9}, {-1, -1}, {8, 8}};
     return s;
@@ -39,7 +40,7 @@ bool same(const HealthSample &a, const HealthSample &b)
 {
     return a.msecsSinceEpoch == b.msecsSinceEpoch && a.state == b.state && a.frequency == b.frequency
         && a.bodies == b.bodies && a.markers == b.markers && a.framesLost == b.framesLost
-        && a.dataLines == b.dataLines && a.rays == b.rays;
+        && a.framesDropped == b.framesDropped && a.dataLines == b.dataLines && a.rays == b.rays;
 }
 
 QFile::Permissions rightsOf(const QString &path)
@@ -65,6 +66,7 @@ private slots:
     void fileGetsTheHeaderOnceAndPrivateRights();
     void unwritableFolderGivesAnErrorText();
     void oldFilesAreDeletedOthersKept();
+    void theHourIsReadBackAcrossMidnightFromOldAndNewFiles();
 
 private:
     std::unique_ptr<TestHome> m_home;
@@ -72,19 +74,20 @@ private:
 
 void HealthCsvTest::rowsHaveTheirExactForm()
 {
-    QCOMPARE(csvHeader(), QByteArray("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text\n"));
-    QCOMPARE(csvRow(fullSample()), QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,\n"));
+    QCOMPARE(csvHeader(),
+             QByteArray("time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text,frames_dropped\n"));
+    QCOMPARE(csvRow(fullSample()), QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,,3\n"));
 
     HealthSample unknown;
     unknown.msecsSinceEpoch = localMs(2026, 1, 2, 3, 4, 5, 6);
-    QCOMPARE(csvRow(unknown), QByteArray("2026-01-02T03:04:05.006,sample,,,,,,,,\n"));
+    QCOMPARE(csvRow(unknown), QByteArray("2026-01-02T03:04:05.006,sample,,,,,,,,,\n"));
 
     const HealthEvent e{localMs(2026, 12, 8, 23, 1, 2, 345), QStringLiteral("(Controller) text with \"quotes\", and commas")};
-    QCOMPARE(csvRow(e), QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,\"(Controller) text with \"\"quotes\"\", and commas\"\n"));
+    QCOMPARE(csvRow(e), QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,\"(Controller) text with \"\"quotes\"\", and commas\",\n"));
     // Without comma, quote or line break a text stays bare.
     QCOMPARE(csvRow(HealthEvent{e.msecsSinceEpoch, QStringLiteral("plain; text")}),
-             QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,plain; text\n"));
-    QCOMPARE(csvRow(HealthEvent{e.msecsSinceEpoch, QStringLiteral("a\rb")}).right(6), QByteArray("\"a\rb\"\n"));
+             QByteArray("2026-12-08T23:01:02.345,event,,,,,,,,plain; text,\n"));
+    QCOMPARE(csvRow(HealthEvent{e.msecsSinceEpoch, QStringLiteral("a\rb")}).right(7), QByteArray("\"a\rb\",\n"));
 }
 
 void HealthCsvTest::samplesAndEventsSurviveTheRoundTrip()
@@ -130,7 +133,7 @@ void HealthCsvTest::germanLocaleStillWritesDecimalPoints()
         row = csvRow(fullSample());
         parsed = parseCsvRow("2026-12-08T23:01:02.000,sample,mea,12.50,,,,,,", &got, nullptr, nullptr);
     }
-    QCOMPARE(row, QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,\n"));
+    QCOMPARE(row, QByteArray("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,12/10 11/9 -/- 8/8,,3\n"));
     QVERIFY(parsed);
     QCOMPARE(got.frequency, 12.5);
 }
@@ -145,7 +148,7 @@ void HealthCsvTest::badRowsAreRefusedSafely()
         "",
         "\n",
         "2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,",       // too few fields
-        "2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,,,",     // too many
+        "2026-12-08T23:01:02.000,sample,mea,59.94,2,6,0,60,,,,",    // too many
         "2026-12-08 23:01:02.000,sample,,,,,,,,",                   // not the time form
         "2026-02-30T23:01:02.000,sample,,,,,,,,",                   // no such day
         "2026-12-08T25:01:02.000,sample,,,,,,,,",                   // no such hour
@@ -158,9 +161,15 @@ void HealthCsvTest::badRowsAreRefusedSafely()
         QVERIFY2(!parseCsvRow(row, &s, &e, &isEvent), row.constData());
 
     // Values that do not read are unknown; the row itself stands.
-    QVERIFY(parseCsvRow("2026-12-08T23:01:02.000,sample,zzz,-4,x,1e3,-1,9999999999,a/b c,", &s, &e, &isEvent));
+    QVERIFY(parseCsvRow("2026-12-08T23:01:02.000,sample,zzz,-4,x,1e3,-1,9999999999,a/b c,,z", &s, &e, &isEvent));
     QVERIFY(s.state.isEmpty() && s.frequency == -1.0 && s.bodies == -1 && s.markers == -1 && s.framesLost == -1
-            && s.dataLines == -1 && s.rays.size() == 2);
+            && s.dataLines == -1 && s.rays.size() == 2 && s.framesDropped == -1);
+
+    // A row of an earlier version, without the count of frames dropped here.
+    QVERIFY(parseCsvRow("2026-12-08T23:01:02.000,sample,mea,59.94,2,6,4,60,12/10,", &s, &e, &isEvent));
+    QVERIFY(!isEvent && s.framesLost == 4 && s.framesDropped == -1 && s.rays.size() == 1);
+    QVERIFY(parseCsvRow("2026-12-08T23:01:02.000,event,,,,,,,,\"old, event\"", &s, &e, &isEvent));
+    QVERIFY(isEvent && e.text == "old, event");
 }
 
 void HealthCsvTest::fileGetsTheHeaderOnceAndPrivateRights()
@@ -223,6 +232,46 @@ void HealthCsvTest::oldFilesAreDeletedOthersKept()
     for (const QString &name : others)
         QVERIFY2(QFileInfo::exists(dir + QLatin1Char('/') + name), qPrintable(name));
     HealthLogFile::deleteOld(m_home->path() + QStringLiteral("/missing"), today);
+}
+
+void HealthCsvTest::theHourIsReadBackAcrossMidnightFromOldAndNewFiles()
+{
+    const QString dir = m_home->path() + QStringLiteral("/logs");
+    QVERIFY(QDir().mkpath(dir));
+    const auto write = [&](const QDate &day, const QByteArray &content) {
+        QFile f(HealthLogFile::path(dir, QStringLiteral("sim"), day));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(content);
+    };
+    // The day before by an earlier version, cut off in an event's text.
+    write(QDate(2026, 12, 8),
+          "time,kind,state,frequency_hz,bodies,markers,frames_lost,data_lines,rays,text\n"
+          "2026-12-08T22:00:00.000,sample,mea,60.00,2,6,0,60,,\n"            // before the hour
+          "2026-12-08T23:30:00.000,sample,mea,60.00,2,6,4,60,12/10,\n"
+          "2026-12-08T23:40:00.000,event,,,,,,,,\"two\nlines\"\n"
+          "2026-12-08T23:50:00.000,event,,,,,,,,\"cut off\n"
+          "2026-12-08T23:59:59.000,sample,none,,,,,,,\n");
+    write(QDate(2026, 12, 9),
+          csvHeader() + "garbage\n2026-12-09T00:10:00.000,sample,mea,59.00,1,5,0,60,,,2\n"
+                        "2026-12-09T00:20:00.000,sample,mea,59.00,1,5,0,60,,,2\n");   // at the end: not taken
+    std::vector<HealthSample> samples;
+    std::vector<HealthEvent> events;
+    HealthLogFile::readBack(dir, QStringLiteral("sim"), localMs(2026, 12, 8, 23, 20, 0, 0),
+                            localMs(2026, 12, 9, 0, 20, 0, 0), &samples, &events);
+    QCOMPARE(samples.size(), size_t(3));
+    QCOMPARE(samples[0].framesLost, qint64(4));
+    QCOMPARE(samples[0].framesDropped, qint64(-1));
+    QCOMPARE(samples[1].state, QByteArray("none"));
+    QCOMPARE(samples[2].msecsSinceEpoch, localMs(2026, 12, 9, 0, 10, 0, 0));
+    QCOMPARE(samples[2].framesDropped, qint64(2));
+    QCOMPARE(events.size(), size_t(1));
+    QCOMPARE(events[0].text, QStringLiteral("two\nlines"));
+
+    // Another Controller's files are not this one's.
+    samples.clear();
+    HealthLogFile::readBack(dir, QStringLiteral("other"), localMs(2026, 12, 8, 23, 20, 0, 0),
+                            localMs(2026, 12, 9, 0, 20, 0, 0), &samples, &events);
+    QVERIFY(samples.empty());
 }
 
 QTEST_GUILESS_MAIN(HealthCsvTest)

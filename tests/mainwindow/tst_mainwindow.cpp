@@ -314,7 +314,7 @@ void tst_MainWindow::modulesHearWhatThePollRead()
 
     QTest::qWait(450);
     QVERIFY(!listener.of(1).isEmpty());
-    QCOMPARE(listener.of(1).last(), QByteArray("active=none;frequency=-;bodies=-;markers=-;frames_lost=0"));
+    QCOMPARE(listener.of(1).last(), QByteArray("active=none;frequency=-;bodies=-;markers=-;frames_lost=0;frames_dropped=0"));
 
     w.startStopAction()->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(listener.of(1).last().startsWith("active=mea;frequency=60.00;"), 3000);
