@@ -39,7 +39,7 @@
     </message>
     <message>
         <source>Show the tracking system&apos;s state over time: frequency, tracked bodies and markers, lost frames, data lines, the cameras&apos; rays and the event messages.</source>
-        <translation>Den Zustand des Trackingsystems über die Zeit anzeigen: Frequenz, getrackte Körper und Marker, verlorene Frames, Datenzeilen, die Strahlen der Kameras und die Ereignismeldungen.</translation>
+        <translation>Den Zustand des Trackingsystems über die Zeit anzeigen: Frequenz, getrackte Bodies und Marker, verlorene Frames, Datenzeilen, die Strahlen der Kameras und die Ereignismeldungen.</translation>
     </message>
 </context>
 <context>
@@ -109,7 +109,7 @@
     </message>
     <message>
         <source>Fewest bodies</source>
-        <translation>Wenigste Körper</translation>
+        <translation>Wenigste Bodies</translation>
     </message>
     <message>
         <source>Fewest markers</source>
@@ -153,7 +153,7 @@
     </message>
     <message>
         <source>fewest bodies %1</source>
-        <translation>wenigste Körper %1</translation>
+        <translation>wenigste Bodies %1</translation>
     </message>
     <message>
         <source>fewest markers %1</source>
@@ -189,7 +189,7 @@
     </message>
     <message>
         <source>The second under the mouse, else the newest: the fewest bodies and markers the status polls saw in it, the frames lost before this computer, the frames this computer dropped, and the data lines received</source>
-        <translation>Die Sekunde unter der Maus, sonst die neueste: die wenigsten Körper und Marker, die die Statusabfragen darin sahen, die vor diesem Rechner verlorenen Frames, die von diesem Rechner verworfenen Frames und die empfangenen Datenzeilen</translation>
+        <translation>Die Sekunde unter der Maus, sonst die neueste: die wenigsten Bodies und Marker, die die Statusabfragen darin sahen, die vor diesem Rechner verlorenen Frames, die von diesem Rechner verworfenen Frames und die empfangenen Datenzeilen</translation>
     </message>
 </context>
 <context>
