@@ -101,6 +101,9 @@ EventDisplay::EventDisplay(IOManager *channel, const QString &logDir, const QStr
     m_filter->setObjectName(QStringLiteral("eventFilter"));
     m_filter->setPlaceholderText(tr("Filter"));
     m_filter->setClearButtonEnabled(true);
+    // Taken by a click only: focus passed on to it (a dock hidden beside it)
+    // would swallow the window's one-key shortcuts such as M.
+    m_filter->setFocusPolicy(Qt::ClickFocus);
     m_filter->setToolTip(tr("Show only the events that contain this text"));
     m_problemsOnly->setObjectName(QStringLiteral("eventProblemsOnly"));
     filters->addWidget(m_filter, 1);
