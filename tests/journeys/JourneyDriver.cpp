@@ -13,6 +13,7 @@
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -30,9 +31,11 @@
 #include <QWhatsThis>
 #include <QWindow>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -181,6 +184,10 @@ void JourneyDriver::load()
         const QStringList words = splitWords(text.trimmed());
         if (words.isEmpty() || words[0] == QLatin1String("args") || words[0] == QLatin1String("after"))
             continue;
+        // For the harness: check that the session wrote the preferences and
+        // layout; stop the simulator before the session.
+        if (words[0] == QLatin1String("saved") || words[0] == QLatin1String("sim-down"))
+            continue;
         m_steps.append(Step{words, text.trimmed(), numbers.value(i)});
     }
 }
@@ -276,6 +283,9 @@ void JourneyDriver::tick()
 
 bool JourneyDriver::isInput(const Step &step)
 {
+    // A signal comes from outside the window system, as the session's end does.
+    if (step.words.value(0) == QLatin1String("signal") || step.words.value(0) == QLatin1String("must-end"))
+        return false;
     static const QStringList others = {
         QStringLiteral("window"),     QStringLiteral("measuring"), QStringLiteral("idle"),
         QStringLiteral("sleep"),      QStringLiteral("sigterm"),   QStringLiteral("window-state"),
@@ -695,7 +705,78 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         ::kill(::getpid(), SIGTERM);
         return Result::Done;
     }
+    if (verb == QLatin1String("signal")) {
+        // "signal TERM|HUP|INT": the program must be gone within 5 s of it,
+        // whatever it showed; otherwise this process says so and ends with 4.
+        const QMap<QString, int> numbers = {
+            {QStringLiteral("TERM"), SIGTERM}, {QStringLiteral("HUP"), SIGHUP}, {QStringLiteral("INT"), SIGINT}};
+        if (!numbers.contains(arg))
+            fail(QStringLiteral("no signal %1").arg(arg));
+        once();
+        armExitWatchdog(QStringLiteral("SIG") + arg);
+        ::kill(::getpid(), numbers.value(arg));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("button?")) {
+        // As "button", or nothing when no such button came within 1.5 s.
+        if (m_stepClock.elapsed() > 1500 * m_scale)
+            return Result::Done;
+        Step button = step;
+        button.words[0] = QStringLiteral("button");
+        return run(button);
+    }
+    if (verb == QLatin1String("must-end")) {
+        // The steps after this one end the program: within 5 s of now.
+        armExitWatchdog(QStringLiteral("the last steps"));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("ensure-idle")) {
+        // Whatever the session before left running is stopped, once the
+        // window has read the Controller's state.
+        if (!mainWindow() || openDialog() || m_stepClock.elapsed() < 1000 * m_scale)
+            return Result::Wait;
+        if (measuring())
+            insertSteps({QStringLiteral("key M"), QStringLiteral("idle")}, step.text);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("dock-hidden")) {
+        // "dock-hidden NAME PATH": hidden through its menu entry if it shows.
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        if (WidgetSteps::shown(arg))
+            insertSteps({QStringLiteral("menu \"%1\"").arg(step.words.value(2)), QStringLiteral("hidden ") + arg},
+                        step.text);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-open")) {
+        // The 3D view's context menu stays open; the next steps run inside its loop.
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup")}, step.text);
+        once();
+        openContextMenu();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("popup")) {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        return menu && menu->isVisible() ? Result::Done : Result::Wait;
+    }
     fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
+}
+
+void JourneyDriver::armExitWatchdog(const QString &cause)
+{
+    // Its own thread: the GUI thread is what may hang. It is never joined;
+    // the process ends around it.
+    const int limitMs = static_cast<int>(ExitLimitMs * m_scale);
+    const QByteArray what = cause.toUtf8();
+    note(QStringLiteral("%1; the program must end within %2 ms").arg(cause).arg(limitMs));
+    std::thread([limitMs, what] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(limitMs));
+        std::fprintf(stderr, "journey: FAILED: still running %d ms after %s\n", limitMs, what.constData());
+        std::fflush(stderr);
+        ::_exit(4);
+    }).detach();
 }
 
 QMainWindow *JourneyDriver::mainWindow() const
