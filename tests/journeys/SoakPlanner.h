@@ -8,7 +8,8 @@
 // The random user of the soak: picks the next action, as journey steps, from
 // a seeded generator, so that a run can be repeated with its seed. Choices
 // that depend on what the program shows (which menu entry) are made by the
-// driver with pick().
+// driver with pick(). A session ends when the time is up (quit from the menu)
+// or, now and then, earlier by a signal.
 class SoakPlanner
 {
 public:
@@ -22,6 +23,9 @@ public:
     int actions() const { return m_actions; }
 
 private:
+    // One action in this many ends the session by a signal.
+    static constexpr int SignalOneIn = 25;
+
     int between(int low, int high);
 
     double m_minutes;
