@@ -6,8 +6,10 @@
 #include "WidgetSteps.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -739,13 +741,30 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             insertSteps({QStringLiteral("key M"), QStringLiteral("idle")}, step.text);
         return Result::Done;
     }
-    if (verb == QLatin1String("dock-hidden")) {
-        // "dock-hidden NAME PATH": hidden through its menu entry if it shows.
+    if (verb == QLatin1String("dock-hidden") || verb == QLatin1String("dock-shown")) {
+        // "dock-hidden NAME PATH": hidden (or shown) through its menu entry
+        // when it is not so already.
         if (!mainWindow() || openDialog())
             return Result::Wait;
-        if (WidgetSteps::shown(arg))
-            insertSteps({QStringLiteral("menu \"%1\"").arg(step.words.value(2)), QStringLiteral("hidden ") + arg},
+        const bool wanted = verb == QLatin1String("dock-shown");
+        if ((WidgetSteps::shown(arg) != nullptr) != wanted)
+            insertSteps({QStringLiteral("menu \"%1\"").arg(step.words.value(2)),
+                         (wanted ? QStringLiteral("shown ") : QStringLiteral("hidden ")) + arg},
                         step.text);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-in")) {
+        // "context-in NAME": the context menu of the text view in NAME stays
+        // open; the next steps run inside its loop.
+        QWidget *widget = openDialog() ? nullptr : WidgetSteps::shown(arg);
+        auto *view = widget ? widget->findChild<QAbstractScrollArea *>() : nullptr;
+        if (!view || !view->isVisible())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup")}, step.text);
+        once();
+        const QPoint centre = view->viewport()->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre, view->viewport()->mapToGlobal(centre));
+        QApplication::sendEvent(view->viewport(), &event);
         return Result::Done;
     }
     if (verb == QLatin1String("context-open")) {
