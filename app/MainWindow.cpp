@@ -897,7 +897,12 @@ void MainWindow::closeEvent(QCloseEvent *event)
                 push->setAutoDefault(false);
         // Escape and the box's close button change the user's mind, not the measurement.
         box.setEscapeButton(QMessageBox::Cancel);
-        const int answer = box.exec();
+        int answer = box.exec();
+        // A stop request (SIGTERM, a logout) while the question is open ends
+        // its loop and finds the window already closing: it closes as an
+        // unattended close does, the measurement left running.
+        if (m_unattended)
+            answer = QMessageBox::No;
         if (answer != QMessageBox::Yes && answer != QMessageBox::No) {
             event->ignore();
             return;

@@ -4,6 +4,7 @@
 #include "ControllerVersion.h"
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
+#include "IOManager.h"
 #include "UdpQuery.h"
 #include "PasswordGate.h"
 #include "PlainTextBox.h"
@@ -11,6 +12,7 @@
 #include "TrackboxSelection.h"
 #include "Version.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QMessageBox>
@@ -18,7 +20,6 @@
 #include <QScreen>
 #include <QStringList>
 #include <QTextCursor>
-#include <QThread>
 #include <QTimer>
 
 #include <cstring>
@@ -186,9 +187,21 @@ void IpDialog::refresh()
     repaint();
 }
 
+// Time to read what the dialog says before it moves on. The window keeps
+// painting and a stop request (SIGTERM at logout) is acted on meanwhile;
+// clicks wait, as they did, until the check is over, and the application
+// says so as it does while it waits for the Controller.
 void IpDialog::pause()
 {
-    QThread::msleep(2000);
+    QCoreApplication *app = QCoreApplication::instance();
+    const bool outermost = !app->property(IOManager::WaitingProperty).toBool();
+    if (outermost)
+        app->setProperty(IOManager::WaitingProperty, true);
+    QEventLoop loop;
+    QTimer::singleShot(PauseMs, &loop, &QEventLoop::quit);
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    if (outermost)
+        app->setProperty(IOManager::WaitingProperty, false);
 }
 
 void IpDialog::runSelectionDialog()

@@ -96,6 +96,7 @@ private:
     void appendText(const QString &text);
     void insertText(const QString &text);
     void refresh();
+    static constexpr int PauseMs = 2000;
     void pause();
     void runSelectionDialog();
     void wakeOnLan(bool silentRetry);

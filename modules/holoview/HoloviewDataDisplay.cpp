@@ -133,6 +133,12 @@ HoloviewDataDisplay::~HoloviewDataDisplay()
     m_cameraBuilder.reset();
     m_worldBuilder.reset();
     m_sceneGraph.reset();
+    // Now, while the window container and with it the window's surface still
+    // exist: the container destroys the surface before it deletes the window,
+    // and a renderer that ends after that cannot always release what it
+    // holds on its own thread.
+    if (m_window)
+        m_window->releaseScene();
 }
 
 void HoloviewDataDisplay::buildForm()

@@ -56,11 +56,33 @@ SceneWindow::SceneWindow(QScreen *screen)
 
 SceneWindow::~SceneWindow()
 {
+    releaseScene();
+}
+
+void SceneWindow::releaseScene()
+{
+    if (!m_engine)
+        return;
+    m_frameTimer->stop();
+    // Should the renderer fail to release (Qt3D's offscreen surface is made
+    // by this thread's event loop, which may not have run since it was
+    // asked), its buffers are freed here later. With a context current on
+    // this thread, Qt would then switch to the render thread's context from
+    // here, which is fatal; with none, they are only left to the driver.
+    if (QOpenGLContext *current = QOpenGLContext::currentContext())
+        current->doneCurrent();
     // Once shown, the engine holds the scene and deletes it when it lets go.
     if (m_initialized)
         m_engine->setRootEntity(Qt3DCore::QEntityPtr());
     else
         delete m_root;
+    m_root = nullptr;
+    m_renderSettings = nullptr;
+    m_frameGraph = nullptr;
+    m_camera = nullptr;
+    m_inputSettings = nullptr;
+    // The render thread ends here, after it released its GL resources in
+    // its own context, on this window's surface or its offscreen one.
     m_engine.reset();
 }
 
@@ -77,6 +99,10 @@ void SceneWindow::setRootEntity(Qt3DCore::QEntity *root)
 
 void SceneWindow::showEvent(QShowEvent *event)
 {
+    if (!m_engine) {
+        QWindow::showEvent(event);
+        return;
+    }
     if (!m_initialized) {
         // The render aspect starts its thread when it registers, and the
         // engine waits for that thread to be ready when it gets the scene.
@@ -120,6 +146,8 @@ void SceneWindow::requestDataFrames()
 
 void SceneWindow::redrawUnchangedScene()
 {
+    if (!m_renderSettings)
+        return;
     // A renderer that draws on demand only draws after a change in the scene;
     // when the window is uncovered nothing changed, and what covered it would
     // stay on screen. Drawing always for the next two frames repaints it.
@@ -162,6 +190,9 @@ bool SceneWindow::event(QEvent *event)
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
+        // Released: input has no camera to move any more.
+        if (!m_engine)
+            return true;
         requestFrames();
         break;
     case QEvent::Expose:
@@ -176,7 +207,8 @@ bool SceneWindow::event(QEvent *event)
 
 void SceneWindow::resizeEvent(QResizeEvent *event)
 {
-    m_camera->setAspectRatio(float(width()) / std::max(1.0f, float(height())));
+    if (m_camera)
+        m_camera->setAspectRatio(float(width()) / std::max(1.0f, float(height())));
     requestFrames();
     QWindow::resizeEvent(event);
 }

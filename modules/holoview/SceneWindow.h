@@ -44,6 +44,12 @@ public:
     explicit SceneWindow(QScreen *screen = nullptr);
     ~SceneWindow() override;
 
+    // Ends the renderer and deletes the scene while the window's surface
+    // still exists (a window container destroys the surface before the
+    // window). The window shows nothing afterwards; camera() and the other
+    // parts of the scene are null. Called by the destructor if not before.
+    void releaseScene();
+
     // The surface format the renderer's context is made with.
     static QSurfaceFormat sceneFormat();
 

@@ -2,9 +2,12 @@
 
 #include <Qt3DCore/QEntity>
 #include <Qt3DRender/QCamera>
+#include <Qt3DRender/QRenderSettings>
 
 #include <QPointer>
 #include <QSurfaceFormat>
+#include <QVBoxLayout>
+#include <QWidget>
 #include <QtTest>
 
 using GUI::SceneWindow;
@@ -88,6 +91,44 @@ private slots:
         window.setRootEntity(second);
         QCOMPARE(first->parent(), nullptr);
         QVERIFY(second->parent());
+    }
+
+    void releasedWhileItsContainerStands()
+    {
+        // As the main window goes: the renderer, drawing all the time, ends
+        // while the container and the window's surface still exist; what
+        // reaches the window afterwards (a resize, input, the container
+        // going) finds no scene and draws nothing.
+        static QStringList warnings;
+        warnings.clear();
+        const QtMessageHandler previous = qInstallMessageHandler([](QtMsgType type, const QMessageLogContext &,
+                                                                    const QString &text) {
+            if (type != QtDebugMsg && text.contains(QLatin1String("context current")))
+                warnings << text;
+        });
+        for (int i = 0; i < 6; ++i) {
+            auto top = std::make_unique<QWidget>();
+            auto *window = new SceneWindow;
+            window->setRootEntity(new Qt3DCore::QEntity);
+            auto *layout = new QVBoxLayout(top.get());
+            layout->addWidget(QWidget::createWindowContainer(window, top.get()));
+            top->resize(400, 300);
+            top->show();
+            QTRY_VERIFY(window->isExposed());
+            window->renderSettings()->setRenderPolicy(Qt3DRender::QRenderSettings::Always);
+            QTest::qWait(20 * i);
+            top->hide();
+            window->releaseScene();
+            QVERIFY(window->handle());
+            QCOMPARE(window->camera(), nullptr);
+            top->resize(400, 200);
+            top->show();
+            QTest::mouseClick(window, Qt::LeftButton);
+            QCoreApplication::processEvents();
+            top.reset();
+        }
+        qInstallMessageHandler(previous);
+        QCOMPARE(warnings, QStringList());
     }
 
     void resizeKeepsTheCameraUndistorted()

@@ -7,13 +7,16 @@
 #include "WindowSteps.h"
 
 #include <QAbstractButton>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QCursor>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFile>
 #include <QLabel>
+#include <QMap>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,9 +34,11 @@
 #include <QWhatsThis>
 #include <QWindow>
 
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -183,6 +188,10 @@ void JourneyDriver::load()
         const QStringList words = splitWords(text.trimmed());
         if (words.isEmpty() || words[0] == QLatin1String("args") || words[0] == QLatin1String("after"))
             continue;
+        // For the harness: check that the session wrote the preferences and
+        // layout; stop the simulator before the session.
+        if (words[0] == QLatin1String("saved") || words[0] == QLatin1String("sim-down"))
+            continue;
         m_steps.append(Step{words, text.trimmed(), numbers.value(i)});
     }
 }
@@ -278,6 +287,9 @@ void JourneyDriver::tick()
 
 bool JourneyDriver::isInput(const Step &step)
 {
+    // A signal comes from outside the window system, as the session's end does.
+    if (step.words.value(0) == QLatin1String("signal") || step.words.value(0) == QLatin1String("must-end"))
+        return false;
     static const QStringList others = {
         QStringLiteral("window"),     QStringLiteral("measuring"), QStringLiteral("idle"),
         QStringLiteral("sleep"),      QStringLiteral("sigterm"),   QStringLiteral("window-state"),
@@ -725,6 +737,79 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         ::kill(::getpid(), SIGTERM);
         return Result::Done;
     }
+    if (verb == QLatin1String("signal")) {
+        // "signal TERM|HUP|INT": the program must be gone within 5 s of it,
+        // whatever it showed; otherwise this process says so and ends with 4.
+        const QMap<QString, int> numbers = {
+            {QStringLiteral("TERM"), SIGTERM}, {QStringLiteral("HUP"), SIGHUP}, {QStringLiteral("INT"), SIGINT}};
+        if (!numbers.contains(arg))
+            fail(QStringLiteral("no signal %1").arg(arg));
+        once();
+        armExitWatchdog(QStringLiteral("SIG") + arg);
+        ::kill(::getpid(), numbers.value(arg));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("button?")) {
+        // As "button", or nothing when no such button came within 1.5 s.
+        if (m_stepClock.elapsed() > 1500 * m_scale)
+            return Result::Done;
+        Step button = step;
+        button.words[0] = QStringLiteral("button");
+        return run(button);
+    }
+    if (verb == QLatin1String("must-end")) {
+        // The steps after this one end the program: within 5 s of now.
+        armExitWatchdog(QStringLiteral("the last steps"));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("ensure-idle")) {
+        // Whatever the session before left running is stopped, once the
+        // window has read the Controller's state.
+        if (!mainWindow() || openDialog() || m_stepClock.elapsed() < 1000 * m_scale)
+            return Result::Wait;
+        if (measuring())
+            insertSteps({QStringLiteral("key M"), QStringLiteral("idle")}, step.text);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("dock-hidden") || verb == QLatin1String("dock-shown")) {
+        // "dock-hidden NAME PATH": hidden (or shown) through its menu entry
+        // when it is not so already.
+        if (!mainWindow() || openDialog())
+            return Result::Wait;
+        const bool wanted = verb == QLatin1String("dock-shown");
+        if ((WidgetSteps::shown(arg) != nullptr) != wanted)
+            insertSteps({QStringLiteral("menu \"%1\"").arg(step.words.value(2)),
+                         (wanted ? QStringLiteral("shown ") : QStringLiteral("hidden ")) + arg},
+                        step.text);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-in")) {
+        // "context-in NAME": the context menu of the text view in NAME stays
+        // open; the next steps run inside its loop.
+        QWidget *widget = openDialog() ? nullptr : WidgetSteps::shown(arg);
+        auto *view = widget ? widget->findChild<QAbstractScrollArea *>() : nullptr;
+        if (!view || !view->isVisible())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup")}, step.text);
+        once();
+        const QPoint centre = view->viewport()->rect().center();
+        QContextMenuEvent event(QContextMenuEvent::Mouse, centre, view->viewport()->mapToGlobal(centre));
+        QApplication::sendEvent(view->viewport(), &event);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("context-open")) {
+        // The 3D view's context menu stays open; the next steps run inside its loop.
+        if (!sceneWindow() || openDialog())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup")}, step.text);
+        once();
+        openContextMenu();
+        return Result::Done;
+    }
+    if (verb == QLatin1String("popup")) {
+        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+        return menu && menu->isVisible() ? Result::Done : Result::Wait;
+    }
     fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
 }
 
@@ -734,6 +819,21 @@ bool JourneyDriver::firstTry()
         return false;
     m_actedStep = m_stepStarted;
     return true;
+}
+
+void JourneyDriver::armExitWatchdog(const QString &cause)
+{
+    // Its own thread: the GUI thread is what may hang. It is never joined;
+    // the process ends around it.
+    const int limitMs = static_cast<int>(ExitLimitMs * m_scale);
+    const QByteArray what = cause.toUtf8();
+    note(QStringLiteral("%1; the program must end within %2 ms").arg(cause).arg(limitMs));
+    std::thread([limitMs, what] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(limitMs));
+        std::fprintf(stderr, "journey: FAILED: still running %d ms after %s\n", limitMs, what.constData());
+        std::fflush(stderr);
+        ::_exit(4);
+    }).detach();
 }
 
 QMainWindow *JourneyDriver::mainWindow() const

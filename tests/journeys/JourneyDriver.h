@@ -39,6 +39,8 @@ public:
 
 private:
     static constexpr int TickMs = 50;
+    // How long the program may take to end after a stop request.
+    static constexpr int ExitLimitMs = 5000;
 
     struct Step {
         QStringList words;
@@ -54,6 +56,7 @@ private:
     Result run(const Step &step);
     void insertSteps(const QStringList &lines, const QString &origin);
     [[noreturn]] void fail(const QString &why);
+    void armExitWatchdog(const QString &cause);
     void note(const QString &text);
 
     // What the program shows.

@@ -42,6 +42,12 @@ QStringList SoakPlanner::nextAction()
         m_closing = true;
         return {settle, QStringLiteral("quit")};
     }
+    // Now and then the session ends as a logout or a service stop ends it,
+    // whatever is open; the harness goes on with another session.
+    if (m_actions > 10 && pick(SignalOneIn) == 0) {
+        m_closing = true;
+        return {pick(2) ? QStringLiteral("signal TERM") : QStringLiteral("signal HUP")};
+    }
     const int sleep = between(100, 1500);
     // Without a window manager the choices stay as they were, so that old
     // seeds repeat their runs.

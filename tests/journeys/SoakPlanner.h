@@ -9,7 +9,9 @@
 // a seeded generator, so that a run can be repeated with its seed. Choices
 // that depend on what the program shows (which menu entry) are made by the
 // driver with pick(). Under a window manager it also minimises, maximises,
-// floats a dock and hands the focus to another program, each and back.
+// floats a dock and hands the focus to another program, each and back. A
+// session ends when the time is up (quit from the menu) or, now and then,
+// earlier by a signal.
 class SoakPlanner
 {
 public:
@@ -23,6 +25,9 @@ public:
     int actions() const { return m_actions; }
 
 private:
+    // One action in this many ends the session by a signal.
+    static constexpr int SignalOneIn = 25;
+
     int between(int low, int high);
 
     double m_minutes;
