@@ -428,7 +428,7 @@ bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
 {
-    QMutexLocker lock(&m_listenerLock);
+    std::unique_lock<std::mutex> lock(m_listenerLock);
     const bool wasEmpty = m_listeners.empty();
     if (!m_listeners[QByteArray(key)].insert(requester).second)
         return -1;
@@ -444,7 +444,7 @@ int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
 
 int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
 {
-    QMutexLocker lock(&m_listenerLock);
+    std::unique_lock<std::mutex> lock(m_listenerLock);
     const auto it = m_listeners.find(QByteArray(key));
     if (it == m_listeners.end() || it->second.erase(requester) == 0)
         return -1;
@@ -452,6 +452,10 @@ int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
         m_listeners.erase(it);
     if (m_listeners.empty())
         m_listening = false;
+    // From inside its own onData the call in flight is the caller's: waiting
+    // for it would never end.
+    if (std::this_thread::get_id() != m_dispatchThread)
+        m_dispatchDone.wait(lock, [&] { return m_dispatching != requester; });
     return 0;
 }
 
@@ -510,7 +514,6 @@ void IOManagerUdpTcp::workerLoop()
 
 void IOManagerUdpTcp::dispatchDatagram(char *datagram)
 {
-    QMutexLocker lock(&m_listenerLock);
     char *p = datagram;
     while (*p) {
         char *end = p + std::strcspn(p, "\r\n");
@@ -522,14 +525,34 @@ void IOManagerUdpTcp::dispatchDatagram(char *datagram)
                 char key[10];
                 std::memcpy(key, p, keyLength);
                 key[keyLength] = '\0';
-                const auto it = m_listeners.find(QByteArray::fromRawData(key, int(keyLength)));
-                if (it != m_listeners.end())
-                    for (Requester *r : it->second)
-                        r->onData(key, p);
+                deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
             }
         }
         if (last)
             break;
         p = end + 1;
     }
+}
+
+void IOManagerUdpTcp::deliver(const QByteArray &key, const char *keyText, const char *line)
+{
+    std::unique_lock<std::mutex> lock(m_listenerLock);
+    const auto subscribed = m_listeners.find(key);
+    if (subscribed == m_listeners.end())
+        return;
+    // Over a copy: a listener may unsubscribe (itself or another) meanwhile.
+    m_dispatchTargets.assign(subscribed->second.begin(), subscribed->second.end());
+    m_dispatchThread = std::this_thread::get_id();
+    for (Requester *r : m_dispatchTargets) {
+        const auto it = m_listeners.find(key);
+        if (it == m_listeners.end() || it->second.count(r) == 0)
+            continue;   // unsubscribed since the copy: not called again
+        m_dispatching = r;
+        lock.unlock();
+        r->onData(keyText, line);
+        lock.lock();
+        m_dispatching = nullptr;
+        m_dispatchDone.notify_all();
+    }
+    m_dispatchThread = std::thread::id();
 }

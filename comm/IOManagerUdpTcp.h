@@ -12,9 +12,12 @@
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
 
 class QThread;
@@ -83,6 +86,8 @@ private:
     void discardInput();
     QByteArray queryState();
     void announce(Change change);
+    // Hands one line to the listeners of its key.
+    void deliver(const QByteArray &key, const char *keyText, const char *line);
     void startWorker();
     void workerLoop();
     bool workerWanted() const { return m_listening && m_running && m_run; }
@@ -99,8 +104,16 @@ private:
     QMutex m_dataLock;
     std::vector<char> m_dataBuffer;
 
-    QMutex m_listenerLock;
+    // The listeners, and the one the data thread is calling now. A listener
+    // is called without the lock held (it may unsubscribe from inside
+    // onData); one that unsubscribes from another thread waits until that
+    // call has returned, so that it may be destroyed right after.
+    std::mutex m_listenerLock;
+    std::condition_variable m_dispatchDone;
     std::map<QByteArray, std::set<Requester *>> m_listeners;
+    Requester *m_dispatching = nullptr;
+    std::thread::id m_dispatchThread;
+    std::vector<Requester *> m_dispatchTargets;   // the dispatching thread's
 
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_broken{false};
