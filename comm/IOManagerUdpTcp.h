@@ -7,7 +7,6 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QSemaphore>
 #include <QString>
 
@@ -19,8 +18,6 @@
 #include <set>
 #include <thread>
 #include <vector>
-
-class QThread;
 
 // The channel of the whole run: commands over one TCP connection to the
 // Controller, measurement data as UDP datagrams on a local port, handed line by
@@ -95,13 +92,14 @@ private:
     void reportLoss(int code, const char *command);
 
     std::unique_ptr<Socket> m_tcp;
-    QMutex m_commandLock;
+    // Standard locks where two threads share data: ThreadSanitizer sees them.
+    std::mutex m_commandLock;
     ReplyReader m_replies;     // guarded by the command lock
     qint64 m_asyncDeadlineUs = 0;   // when the pending asynchronous command's wait ends (m_clock)
     QElapsedTimer m_clock;
 
     Socket m_data;
-    QMutex m_dataLock;
+    std::mutex m_dataLock;
     std::vector<char> m_dataBuffer;
 
     // The listeners, and the one the data thread is calling now. A listener
@@ -122,8 +120,8 @@ private:
     std::atomic<bool> m_run{true};
     std::atomic<bool> m_workerFinished{true};
 
-    QMutex m_workerMutex;
-    QThread *m_worker = nullptr;
+    std::mutex m_workerMutex;
+    std::thread m_worker;
     QSemaphore m_workerBegun;
 
     char m_host[100];
