@@ -13,6 +13,7 @@
 #include <QVariant>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -51,8 +52,8 @@ IOManager::IOManager(MessageBoxProvider *provider)
 
 IOManager::~IOManager()
 {
-    QMutexLocker lock(&m_gateMutex);
-    m_gateCondition.wakeAll();
+    std::unique_lock<std::mutex> lock(m_gateMutex);
+    m_gateCondition.notify_all();
 }
 
 std::atomic<bool> IOManager::s_allCancelled{false};
@@ -60,7 +61,7 @@ std::atomic<bool> IOManager::s_allCancelled{false};
 int IOManager::acquirePermits(int n)
 {
     const Qt::HANDLE self = QThread::currentThreadId();
-    QMutexLocker lock(&m_gateMutex);
+    std::unique_lock<std::mutex> lock(m_gateMutex);
     // This thread's own command holds them: waiting would never end.
     if (m_permits < n && m_gateHolder == self)
         return BusyWithOwnCommand;
@@ -68,7 +69,7 @@ int IOManager::acquirePermits(int n)
     while (m_permits < n) {
         if (waitsCancelled())
             return -1;
-        m_gateCondition.wait(&m_gateMutex, QDeadlineTimer(std::min<qint64>(deadline.remainingTime(), 100)));
+        m_gateCondition.wait_for(lock, std::chrono::milliseconds(std::min<qint64>(deadline.remainingTime(), 100)));
         if (m_permits < n && deadline.hasExpired())
             return -1;
     }
@@ -79,18 +80,18 @@ int IOManager::acquirePermits(int n)
 
 void IOManager::releasePermits(int n)
 {
-    QMutexLocker lock(&m_gateMutex);
+    std::unique_lock<std::mutex> lock(m_gateMutex);
     m_permits += n;
     if (m_permits >= IdlePermits)
         m_gateHolder = nullptr;
-    m_gateCondition.wakeAll();
+    m_gateCondition.notify_all();
 }
 
 void IOManager::takePermitsBack(int n)
 {
     if (acquirePermits(n) == 0)
         return;
-    QMutexLocker lock(&m_gateMutex);
+    std::unique_lock<std::mutex> lock(m_gateMutex);
     m_permits -= n;
     m_gateHolder = QThread::currentThreadId();
 }
@@ -170,7 +171,7 @@ bool IOManager::isWaitingOnThisThread() const
 
 bool IOManager::isBusy()
 {
-    QMutexLocker lock(&m_gateMutex);
+    std::unique_lock<std::mutex> lock(m_gateMutex);
     return m_next.async || m_permits < IdlePermits;
 }
 
@@ -270,11 +271,11 @@ int IOManager::sendCommand(char *reply, const char *format, ...)
     if (std::strcmp(format, StartCommand) == 0) {
         // The start always runs synchronously, shows its errors and waits long enough.
         {
-            QMutexLocker lock(&m_gateMutex);
+            std::unique_lock<std::mutex> lock(m_gateMutex);
             if (m_next.pending) {
                 m_next = NextCommand();
                 ++m_permits;
-                m_gateCondition.wakeAll();
+                m_gateCondition.notify_all();
             }
         }
         prepareNextCommand(false, 5000, false);
@@ -314,7 +315,7 @@ int IOManager::setParameter(const char *format, ...)
 int IOManager::waitAsyncReply(QEventLoop::ProcessEventsFlags flags)
 {
     {
-        QMutexLocker lock(&m_gateMutex);
+        std::unique_lock<std::mutex> lock(m_gateMutex);
         if (!m_next.pending || !m_next.async)
             return -1;
     }
@@ -347,7 +348,7 @@ int IOManager::waitAsyncReply(QEventLoop::ProcessEventsFlags flags)
         r = interpret(reply, m_callType, m_asyncDestination);
     }
     {
-        QMutexLocker lock(&m_gateMutex);
+        std::unique_lock<std::mutex> lock(m_gateMutex);
         m_next = NextCommand();
         m_asyncCaller = nullptr;
         m_asyncDestination = Destination();
@@ -389,7 +390,7 @@ int IOManager::notifyMeasurementStopped()
 
 int IOManager::sendMessage(const char *channel, const char *sender, int type, const char *text)
 {
-    QMutexLocker lock(&m_registryMutex);
+    std::lock_guard<std::recursive_mutex> lock(m_registryMutex);
     const auto it = m_receivers.find(QByteArray(channel));
     if (it == m_receivers.end())
         return -1;
@@ -405,13 +406,13 @@ int IOManager::sendMessage(const char *channel, const char *sender, int type, co
 
 int IOManager::addMessageReceiver(const char *channel, MessageReceiver *receiver)
 {
-    QMutexLocker lock(&m_registryMutex);
+    std::lock_guard<std::recursive_mutex> lock(m_registryMutex);
     return m_receivers[QByteArray(channel)].insert(receiver).second ? 0 : -1;
 }
 
 int IOManager::removeMessageReceiver(const char *channel, MessageReceiver *receiver)
 {
-    QMutexLocker lock(&m_registryMutex);
+    std::lock_guard<std::recursive_mutex> lock(m_registryMutex);
     const auto it = m_receivers.find(QByteArray(channel));
     if (it == m_receivers.end() || it->second.erase(receiver) == 0)
         return -1;

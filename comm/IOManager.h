@@ -2,14 +2,13 @@
 
 #include <QEventLoop>
 #include <QMap>
-#include <QMutex>
-#include <QRecursiveMutex>
 #include <QString>
-#include <QWaitCondition>
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdarg>
 #include <map>
+#include <mutex>
 #include <set>
 
 class MessageBoxProvider;
@@ -155,8 +154,9 @@ private:
     bool inPollScope() const;
     void notePoll(const char *command, const char *reply, int result);
 
-    QMutex m_gateMutex;
-    QWaitCondition m_gateCondition;
+    // Standard locks: ThreadSanitizer sees them, and not those of Qt 5.
+    std::mutex m_gateMutex;
+    std::condition_variable m_gateCondition;
     int m_permits = IdlePermits;
     std::atomic<Qt::HANDLE> m_gateHolder{nullptr};   // the thread whose command holds permits
     std::atomic<int> m_waitDepth{0};     // waits of the holder now processing events
@@ -171,6 +171,6 @@ private:
     char m_expectedPrefix[BufferSize];
     char m_reply[BufferSize];          // reply buffer of the get and set operations
     std::set<Requester *> m_requesters;
-    QRecursiveMutex m_registryMutex;
+    std::recursive_mutex m_registryMutex;
     std::map<QByteArray, std::set<MessageReceiver *>> m_receivers;
 };

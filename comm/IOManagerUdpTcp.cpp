@@ -60,10 +60,8 @@ IOManagerUdpTcp::~IOManagerUdpTcp()
     m_run = false;
     while (!m_workerFinished)
         QThread::msleep(100);
-    if (m_worker) {
-        m_worker->wait();
-        delete m_worker;
-    }
+    if (m_worker.joinable())
+        m_worker.join();
     m_tcp.reset();
     m_data.close();
 }
@@ -109,7 +107,7 @@ int IOManagerUdpTcp::connectController(const char *host, unsigned short port, un
                                                   : ConnectFailure::Other;
         return -2;
     }
-    QMutexLocker lock(&m_commandLock);
+    std::unique_lock<std::mutex> lock(m_commandLock);
     m_tcp = std::move(tcp);
     return 0;
 }
@@ -219,7 +217,7 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
 {
     if (m_broken || !m_tcp) {
         std::strcpy(reply, BrokenReply);
-        QMutexLocker lock(&m_commandLock);
+        std::unique_lock<std::mutex> lock(m_commandLock);
         m_tcp.reset();
         if (m_broken)
             return -222;
@@ -372,7 +370,7 @@ void IOManagerUdpTcp::announce(Change change)
 
 int IOManagerUdpTcp::pollAsyncReply()
 {
-    QMutexLocker lock(&m_commandLock);
+    std::unique_lock<std::mutex> lock(m_commandLock);
     if (!m_asyncCaller || !m_tcp)
         return -12;
     int n = 0;
@@ -428,7 +426,7 @@ bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
 {
-    QMutexLocker lock(&m_listenerLock);
+    std::unique_lock<std::mutex> lock(m_listenerLock);
     const bool wasEmpty = m_listeners.empty();
     if (!m_listeners[QByteArray(key)].insert(requester).second)
         return -1;
@@ -444,7 +442,7 @@ int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
 
 int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
 {
-    QMutexLocker lock(&m_listenerLock);
+    std::unique_lock<std::mutex> lock(m_listenerLock);
     const auto it = m_listeners.find(QByteArray(key));
     if (it == m_listeners.end() || it->second.erase(requester) == 0)
         return -1;
@@ -452,22 +450,24 @@ int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
         m_listeners.erase(it);
     if (m_listeners.empty())
         m_listening = false;
+    // From inside its own onData the call in flight is the caller's: waiting
+    // for it would never end.
+    if (std::this_thread::get_id() != m_dispatchThread)
+        m_dispatchDone.wait(lock, [&] { return m_dispatching != requester; });
     return 0;
 }
 
 void IOManagerUdpTcp::startWorker()
 {
-    QMutexLocker lock(&m_workerMutex);
+    std::unique_lock<std::mutex> lock(m_workerMutex);
     if (!m_workerFinished || !m_run)
         return;   // the running worker sees the new state by itself
-    if (m_worker) {
-        m_worker->wait();
-        delete m_worker;
-    }
+    // A thread of the standard library: its end is a join that the race
+    // checker sees, where QThread's wait() hides it in Qt's own locks.
+    if (m_worker.joinable())
+        m_worker.join();
     m_workerFinished = false;
-    m_worker = QThread::create([this] { workerLoop(); });
-    m_worker->setStackSize(100 * 1024);
-    m_worker->start();
+    m_worker = std::thread([this] { workerLoop(); });
     m_workerBegun.acquire();
 }
 
@@ -478,14 +478,14 @@ void IOManagerUdpTcp::workerLoop()
         if (m_provider)
             m_provider->openMessageBox(2, QCoreApplication::translate("IOManagerUdpTcp", "UDP Error"),
                                        QCoreApplication::translate("IOManagerUdpTcp", "not initialized "));
-        QMutexLocker lock(&m_workerMutex);
+        std::unique_lock<std::mutex> lock(m_workerMutex);
         m_workerFinished = true;
         return;
     }
     char *buffer = m_dataBuffer.data();
     for (;;) {
         if (!workerWanted()) {
-            QMutexLocker lock(&m_workerMutex);
+            std::unique_lock<std::mutex> lock(m_workerMutex);
             if (!workerWanted()) {
                 m_workerFinished = true;
                 return;
@@ -506,7 +506,7 @@ void IOManagerUdpTcp::workerLoop()
             m_skippedDatagrams += skipped;
         if (n < 0)
             continue;   // time-out, error, or a datagram too large to trust
-        QMutexLocker receiveLock(&m_dataLock);
+        std::unique_lock<std::mutex> receiveLock(m_dataLock);
         if (!workerWanted())
             continue;
         buffer[n] = '\0';
@@ -516,7 +516,6 @@ void IOManagerUdpTcp::workerLoop()
 
 void IOManagerUdpTcp::dispatchDatagram(char *datagram)
 {
-    QMutexLocker lock(&m_listenerLock);
     char *p = datagram;
     while (*p) {
         char *end = p + std::strcspn(p, "\r\n");
@@ -528,14 +527,34 @@ void IOManagerUdpTcp::dispatchDatagram(char *datagram)
                 char key[10];
                 std::memcpy(key, p, keyLength);
                 key[keyLength] = '\0';
-                const auto it = m_listeners.find(QByteArray::fromRawData(key, int(keyLength)));
-                if (it != m_listeners.end())
-                    for (Requester *r : it->second)
-                        r->onData(key, p);
+                deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
             }
         }
         if (last)
             break;
         p = end + 1;
     }
+}
+
+void IOManagerUdpTcp::deliver(const QByteArray &key, const char *keyText, const char *line)
+{
+    std::unique_lock<std::mutex> lock(m_listenerLock);
+    const auto subscribed = m_listeners.find(key);
+    if (subscribed == m_listeners.end())
+        return;
+    // Over a copy: a listener may unsubscribe (itself or another) meanwhile.
+    m_dispatchTargets.assign(subscribed->second.begin(), subscribed->second.end());
+    m_dispatchThread = std::this_thread::get_id();
+    for (Requester *r : m_dispatchTargets) {
+        const auto it = m_listeners.find(key);
+        if (it == m_listeners.end() || it->second.count(r) == 0)
+            continue;   // unsubscribed since the copy: not called again
+        m_dispatching = r;
+        lock.unlock();
+        r->onData(keyText, line);
+        lock.lock();
+        m_dispatching = nullptr;
+        m_dispatchDone.notify_all();
+    }
+    m_dispatchThread = std::thread::id();
 }

@@ -7,17 +7,17 @@
 
 #include <QByteArray>
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QSemaphore>
 #include <QString>
 
 #include <atomic>
+#include <condition_variable>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <set>
+#include <thread>
 #include <vector>
-
-class QThread;
 
 // The channel of the whole run: commands over one TCP connection to the
 // Controller, measurement data as UDP datagrams on a local port, handed line by
@@ -84,6 +84,8 @@ private:
     void discardInput();
     QByteArray queryState();
     void announce(Change change);
+    // Hands one line to the listeners of its key.
+    void deliver(const QByteArray &key, const char *keyText, const char *line);
     void startWorker();
     void workerLoop();
     bool workerWanted() const { return m_listening && m_running && m_run; }
@@ -91,17 +93,26 @@ private:
     void reportLoss(int code, const char *command);
 
     std::unique_ptr<Socket> m_tcp;
-    QMutex m_commandLock;
+    // Standard locks where two threads share data: ThreadSanitizer sees them.
+    std::mutex m_commandLock;
     ReplyReader m_replies;     // guarded by the command lock
     qint64 m_asyncDeadlineUs = 0;   // when the pending asynchronous command's wait ends (m_clock)
     QElapsedTimer m_clock;
 
     Socket m_data;
-    QMutex m_dataLock;
+    std::mutex m_dataLock;
     std::vector<char> m_dataBuffer;
 
-    QMutex m_listenerLock;
+    // The listeners, and the one the data thread is calling now. A listener
+    // is called without the lock held (it may unsubscribe from inside
+    // onData); one that unsubscribes from another thread waits until that
+    // call has returned, so that it may be destroyed right after.
+    std::mutex m_listenerLock;
+    std::condition_variable m_dispatchDone;
     std::map<QByteArray, std::set<Requester *>> m_listeners;
+    Requester *m_dispatching = nullptr;
+    std::thread::id m_dispatchThread;
+    std::vector<Requester *> m_dispatchTargets;   // the dispatching thread's
 
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_broken{false};
@@ -110,8 +121,8 @@ private:
     std::atomic<bool> m_run{true};
     std::atomic<bool> m_workerFinished{true};
 
-    QMutex m_workerMutex;
-    QThread *m_worker = nullptr;
+    std::mutex m_workerMutex;
+    std::thread m_worker;
     QSemaphore m_workerBegun;
 
     char m_host[100];

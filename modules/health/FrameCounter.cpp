@@ -1,7 +1,5 @@
 #include "FrameCounter.h"
 
-#include <QMutexLocker>
-
 namespace Health {
 
 bool parseFrameLine(const char *line, quint32 *number)
@@ -30,7 +28,7 @@ bool parseFrameLine(const char *line, quint32 *number)
 
 void FrameCounter::frame(quint32 number)
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     ++m_counts.lines;
     if (m_haveLast) {
         // Unsigned: 0xFFFFFFFF followed by 0 is one step. A difference in the
@@ -45,7 +43,7 @@ void FrameCounter::frame(quint32 number)
 
 FrameCounter::Counts FrameCounter::take()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     const Counts out = m_counts;
     m_counts = Counts();
     return out;
@@ -69,7 +67,7 @@ qint64 FrameCounter::takeLost()
 
 void FrameCounter::reset()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     m_haveLast = false;
 }
 

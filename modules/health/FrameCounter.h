@@ -1,7 +1,8 @@
 #pragma once
 
-#include <QMutex>
 #include <QtGlobal>
+
+#include <mutex>
 
 namespace Health {
 
@@ -31,7 +32,7 @@ public:
     void reset();
 
 private:
-    QMutex m_lock;
+    std::mutex m_lock;
     Counts m_counts;
     quint32 m_last = 0;
     bool m_haveLast = false;

@@ -66,7 +66,7 @@ void CameraBuilder::build(bool settingsRebuild)
         const Logic::StaticData::CameraPose *pose = m_staticData->cameraPose(i);
         if (!pose)
             continue;
-        updateLabel(i, *pose, settingsRebuild);
+        updateLabel(i, *pose);
         auto *existing = dynamic_cast<PoseTransformationNode *>(m_graph->find(m_nodes.value(i)));
         if (existing && !settingsRebuild) {
             existing->setPose(*pose);
@@ -104,9 +104,11 @@ void CameraBuilder::build(bool settingsRebuild)
     updateWarning();
 }
 
-void CameraBuilder::updateLabel(int index, const Logic::StaticData::CameraPose &pose, bool settingsRebuild)
+void CameraBuilder::updateLabel(int index, const Logic::StaticData::CameraPose &pose)
 {
-    if (settingsRebuild || !m_display.cameraShowIDs)
+    // A label that stays is only given its text and place: a settings switch
+    // must not make and destroy a texture per camera.
+    if (!m_display.cameraShowIDs)
         dropLabel(index);
     if (!m_display.cameraShowIDs)
         return;

@@ -47,7 +47,7 @@ public:
 private:
     void build(bool settingsRebuild);
     void updateWarning();
-    void updateLabel(int index, const Logic::StaticData::CameraPose &pose, bool settingsRebuild);
+    void updateLabel(int index, const Logic::StaticData::CameraPose &pose);
     void dropLabel(int index);
 
     SceneGraph *m_graph;

@@ -14,7 +14,6 @@
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
-#include <QMutexLocker>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -48,7 +47,7 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_worldBuilder = std::make_unique<Scenegraph::WorldBuilder>(m_sceneGraph.get());
     m_frame = std::make_unique<Logic::TrackedFrame>();
     m_lastLineMs.fill(-1);
-    m_frameMutex = std::make_unique<QMutex>();
+    m_frameMutex = std::make_unique<std::mutex>();
     m_clock.start();
     m_staticData = std::make_unique<Logic::StaticData>(m_channel, m_versions);
 
@@ -333,7 +332,7 @@ int HoloviewDataDisplay::onData(const char *key, const char *line)
     // A line with a bad record still shows its good ones.
     const bool whole = m_parser->parseCopy(line, m_lineBuffer, LineBufferSize);
 
-    if (!m_frameMutex->tryLock())
+    if (!m_frameMutex->try_lock())
         return -3;
     m_frame->digest(*m_parser, m_withInertial);
     m_frameConsumed = false;
@@ -347,7 +346,7 @@ int HoloviewDataDisplay::onData(const char *key, const char *line)
 
 Logic::TrackedFrame HoloviewDataDisplay::sharedFrame(bool *consumed) const
 {
-    QMutexLocker lock(m_frameMutex.get());
+    std::lock_guard<std::mutex> lock(*m_frameMutex);
     if (consumed)
         *consumed = m_frameConsumed;
     return *m_frame;

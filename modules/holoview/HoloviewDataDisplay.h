@@ -8,7 +8,6 @@
 #include "Zel3DWindowWrapper.h"
 
 #include <QElapsedTimer>
-#include <QMutex>
 #include <QPointer>
 #include <QString>
 #include <QWidget>
@@ -16,6 +15,7 @@
 #include <array>
 #include <atomic>
 #include <memory>
+#include <mutex>
 
 class BackendVersions;
 class IOManager;
@@ -89,7 +89,7 @@ public:
     // A copy of the shared frame and its consumed flag, taken under the lock.
     Logic::TrackedFrame sharedFrame(bool *consumed = nullptr) const;
     // The lock of the shared frame, for tests that need it busy.
-    QMutex *frameMutex() const { return m_frameMutex.get(); }
+    std::mutex *frameMutex() const { return m_frameMutex.get(); }
     // The line above the 3D view naming cameras without a room calibration.
     QLabel *calibrationWarning() const { return m_calibrationWarning; }
     // The box "fit view" frames: cameras and tracked targets, else the grid.
@@ -148,7 +148,7 @@ private:
     bool m_frameConsumed = true;
     // When each family's last good line came, on m_clock; -1 never.
     std::array<qint64, Logic::TrackedFrame::FamilyCount> m_lastLineMs;
-    std::unique_ptr<QMutex> m_frameMutex;
+    std::unique_ptr<std::mutex> m_frameMutex;
     QElapsedTimer m_clock;
     // GUI thread: the families the last drawn frame showed as stale.
     unsigned m_staleShown = 0;

@@ -1,6 +1,7 @@
 #include "LabelNode.h"
 
 #include "ForwardEffect.h"
+#include "LabelTextureImage.h"
 
 #include <Qt3DCore/QEntity>
 #include <Qt3DCore/QTransform>
@@ -9,17 +10,10 @@
 #include <Qt3DRender/QGeometry>
 #include <Qt3DRender/QGeometryRenderer>
 #include <Qt3DRender/QMaterial>
-#include <Qt3DRender/QPaintedTextureImage>
 #include <Qt3DRender/QParameter>
 #include <Qt3DRender/QTexture>
 
-#include <QFont>
-#include <QFontMetricsF>
-#include <QPainter>
-#include <QPainterPath>
 #include <QVector2D>
-
-#include <cmath>
 
 namespace Scenegraph {
 
@@ -56,65 +50,6 @@ void main()
     fragColor = vec4(colour.rgb / colour.a, 1.0);
 }
 )";
-
-QFont labelFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(LabelNode::PictureHeight * 3 / 4);
-    font.setBold(true);
-    return font;
-}
-
-// The label's picture: the text in its colour with a dark outline, so that it
-// reads on the dark background and on bright geometry alike.
-class LabelPicture : public Qt3DRender::QPaintedTextureImage
-{
-public:
-    LabelPicture(const QString &text, const QColor &color, Qt3DCore::QNode *parent)
-        : Qt3DRender::QPaintedTextureImage(parent)
-        , m_text(text)
-        , m_color(color)
-    {
-    }
-
-    void setText(const QString &text)
-    {
-        m_text = text;
-        const QSize wanted = pictureSize(text);
-        if (wanted != size())
-            setSize(wanted); // repaints
-        else
-            update();
-    }
-
-    static QSize pictureSize(const QString &text)
-    {
-        const QFontMetricsF metrics(labelFont());
-        const int width = static_cast<int>(std::ceil(metrics.horizontalAdvance(text))) + LabelNode::PictureHeight / 4;
-        return QSize(qMax(width, LabelNode::PictureHeight / 2), LabelNode::PictureHeight);
-    }
-
-protected:
-    void paint(QPainter *painter) override
-    {
-        const QRect area(QPoint(0, 0), size());
-        painter->setCompositionMode(QPainter::CompositionMode_Source);
-        painter->fillRect(area, Qt::transparent);
-        painter->setCompositionMode(QPainter::CompositionMode_SourceOver);
-        painter->setRenderHint(QPainter::Antialiasing);
-        const QFont font = labelFont();
-        const QFontMetricsF metrics(font);
-        QPainterPath path;
-        const qreal baseline = (area.height() + metrics.ascent() - metrics.descent()) / 2;
-        path.addText(QPointF(LabelNode::PictureHeight / 8.0, baseline), font, m_text);
-        painter->strokePath(path, QPen(QColor(0, 0, 0, 220), 5, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-        painter->fillPath(path, m_color);
-    }
-
-private:
-    QString m_text;
-    QColor m_color;
-};
 
 } // namespace
 
@@ -163,8 +98,7 @@ void LabelNode::buildEntity(Qt3DRender::QEffect *effect)
     auto *texture = new Qt3DRender::QTexture2D(material);
     texture->setMinificationFilter(Qt3DRender::QAbstractTexture::Linear);
     texture->setMagnificationFilter(Qt3DRender::QAbstractTexture::Linear);
-    m_picture = new LabelPicture(m_text, m_color, texture);
-    m_picture->setSize(LabelPicture::pictureSize(m_text));
+    m_picture = new LabelTextureImage(m_text, m_color, texture);
     texture->addTextureImage(m_picture);
     material->addParameter(new Qt3DRender::QParameter(QStringLiteral("labelTexture"), texture));
     m_sizeParameter = new Qt3DRender::QParameter(QStringLiteral("labelSize"), QVector2D());
@@ -175,14 +109,13 @@ void LabelNode::buildEntity(Qt3DRender::QEffect *effect)
 
 void LabelNode::setText(const QString &text)
 {
-    const bool changed = text != m_text;
     m_text = text;
-    const QSize picture = LabelPicture::pictureSize(text);
+    if (m_picture)
+        m_picture->setText(text);
+    const QSize picture = m_picture ? m_picture->size() : LabelTextureImage::pictureSize(text);
     m_size = QSizeF(double(m_height) * picture.width() / picture.height(), double(m_height));
     if (m_sizeParameter)
         m_sizeParameter->setValue(QVector2D(float(m_size.width()), float(m_size.height())));
-    if (changed && m_picture)
-        static_cast<LabelPicture *>(m_picture.data())->setText(text);
 }
 
 void LabelNode::setPosition(double x, double y, double z)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "LabelTextureImage.h"
 #include "PoseTransformationNode.h"
 
 #include <QColor>
@@ -10,7 +11,6 @@
 namespace Qt3DRender {
 class QEffect;
 class QParameter;
-class QPaintedTextureImage;
 }
 
 namespace Scenegraph {
@@ -40,9 +40,9 @@ public:
     // offset along the room's up axis for plane 0 (z up), 1 (y up) or 2 (x up).
     void placeAbove(double x, double y, double z, double offset, int plane);
 
-    // The picture's height in pixels; labels are some ten to fifty pixels
-    // high on screen, and a texture of this height stays sharp at that.
-    static constexpr int PictureHeight = 48;
+    static constexpr int PictureHeight = LabelTextureImage::PictureHeight;
+    // The texture image that holds the current picture.
+    const LabelTextureImage *picture() const { return m_picture; }
 
     // The effect that draws labels; one serves a whole scene.
     static Qt3DRender::QEffect *createEffect();
@@ -54,7 +54,7 @@ private:
     QColor m_color;
     float m_height;
     QSizeF m_size;
-    QPointer<Qt3DRender::QPaintedTextureImage> m_picture;
+    QPointer<LabelTextureImage> m_picture;
     QPointer<Qt3DRender::QParameter> m_sizeParameter;
 };
 

@@ -9,6 +9,7 @@
 #include <QColor>
 #include <QDebug>
 
+#include <algorithm>
 #include <utility>
 
 namespace Scenegraph {
@@ -230,6 +231,19 @@ bool TrackedTargetBuilder::createEntry(int key, const TrackedTarget &target, Ent
     }
     if (labelShown(target)) {
         const QString text = labelText(target, id);
+        if (!entry->label && !m_spareLabels.empty()) {
+            // The label that showed this text before, if it is there: after
+            // a rebuild every target finds its own picture again.
+            auto spare = std::find_if(m_spareLabels.begin(), m_spareLabels.end(),
+                                      [&text](const std::shared_ptr<LabelNode> &l) { return l->text() == text; });
+            if (spare == m_spareLabels.end())
+                spare = m_spareLabels.end() - 1;
+            entry->label = std::move(*spare);
+            m_spareLabels.erase(spare);
+            if (Node *old = m_graph->find(labelName(name)))
+                m_graph->detachFromParent(old);
+            m_graph->setEnabled(entry->label.get(), entry->enabled);
+        }
         if (entry->label) {
             entry->label->setText(text);
             m_graph->renameNode(entry->label.get(), labelName(name));
@@ -241,8 +255,7 @@ bool TrackedTargetBuilder::createEntry(int key, const TrackedTarget &target, Ent
             m_graph->setEnabled(entry->label.get(), entry->enabled);
         }
     } else if (entry->label) {
-        m_graph->detachFromParent(entry->label.get());
-        entry->label.reset();
+        releaseLabel(entry->label);
     }
     return entry->node != nullptr;
 }
@@ -278,10 +291,24 @@ void TrackedTargetBuilder::dropEntry(Entry &entry)
 {
     if (entry.node && entry.node->parent())
         m_graph->detachFromParent(entry.node.get());
-    if (entry.label && entry.label->parent())
-        m_graph->detachFromParent(entry.label.get());
     entry.node.reset();
-    entry.label.reset();
+    if (entry.label)
+        releaseLabel(entry.label);
+}
+
+void TrackedTargetBuilder::releaseLabel(std::shared_ptr<LabelNode> &label)
+{
+    // A label is kept, hidden and unnamed, for the next one: switching a
+    // display setting rebuilds every target, and labels made and destroyed
+    // at that pace are what the renderer must not be left to clean up after.
+    if (label->parent() == m_labels.get() && static_cast<int>(m_spareLabels.size()) < MaxSpareMarkers) {
+        m_graph->setEnabled(label.get(), false);
+        m_graph->renameNode(label.get(), QString());
+        m_spareLabels.push_back(std::move(label));
+    } else if (label->parent()) {
+        m_graph->detachFromParent(label.get());
+    }
+    label.reset();
 }
 
 void TrackedTargetBuilder::dropAll()

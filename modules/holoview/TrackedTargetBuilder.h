@@ -59,6 +59,8 @@ public:
     int nodeCount() const { return static_cast<int>(m_entries.size()); }
     // Marker nodes kept for reuse.
     int spareMarkerCount() const { return static_cast<int>(m_spareMarkers.size()); }
+    // Label nodes kept for reuse.
+    int spareLabelCount() const { return static_cast<int>(m_spareLabels.size()); }
     // The markers drawn together; empty while they have nodes of their own.
     const MarkerCloud *markerCloud() const { return m_markerCloud.get(); }
     // Whether markers get a node each (while their labels are on).
@@ -96,6 +98,7 @@ private:
     bool reuseSpareMarker(const QString &name, Entry *entry);
     void releaseEntry(int key, Entry &entry);
     void dropEntry(Entry &entry);
+    void releaseLabel(std::shared_ptr<LabelNode> &label);
     void dropAll();
     void place(Entry &entry, const Logic::TrackedTarget &target);
     void setEntryEnabled(Entry &entry, bool on);
@@ -113,6 +116,7 @@ private:
     Logic::TrackedFrame m_frame;
     std::map<int, Entry> m_entries;
     std::vector<Entry> m_spareMarkers;
+    std::vector<std::shared_ptr<LabelNode>> m_spareLabels;
     std::map<int, HandEntry> m_hands;
     bool m_rebuild = false;
 };

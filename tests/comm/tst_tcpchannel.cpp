@@ -133,6 +133,7 @@ private slots:
     void measurementStartAndStopAreNoticed();
     void datagramLinesReachTheirSubscribers();
     void unsubscribeWaitsForDelivery();
+    void unsubscribeFromInsideDelivery();
     void destructionStopsTheWorker();
     void asyncCommandOverTcp();
     void commandsLogEntries();
@@ -661,6 +662,34 @@ void tst_TcpChannel::unsubscribeWaitsForDelivery()
     streaming = false;
     stream.join();
     QCOMPARE(slow.calls.load(), afterRemoval);
+}
+
+void tst_TcpChannel::unsubscribeFromInsideDelivery()
+{
+    // A listener that leaves from inside onData, on the data thread, neither
+    // waits for itself nor is called again; the others on the line still are.
+    class Leaving : public LineRecorder
+    {
+    public:
+        int onData(const char *key, const char *line) override
+        {
+            LineRecorder::onData(key, line);
+            return channel->removeDataListener(key, this);
+        }
+        IOManagerUdpTcp *channel = nullptr;
+    };
+    IOManagerUdpTcp channel(nullptr);
+    Leaving leaving;
+    leaving.channel = &channel;
+    LineRecorder staying;
+    QCOMPARE(channel.addDataListener("6d", &leaving), 0);
+    QCOMPARE(channel.addDataListener("6d", &staying), 0);
+    char datagram[] = "6d 1 [0 1.0][0 0 0 0 0 0]\n6d 2 [0 1.0][0 0 0 0 0 0]";
+    std::thread data([&] { channel.dispatchDatagram(datagram); });
+    data.join();
+    QCOMPARE(leaving.calls.load(), 1);
+    QCOMPARE(staying.calls.load(), 2);
+    QCOMPARE(channel.removeDataListener("6d", &leaving), -1);
 }
 
 void tst_TcpChannel::destructionStopsTheWorker()

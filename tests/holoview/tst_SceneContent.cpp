@@ -158,6 +158,7 @@ private slots:
     void markerNodesReusedWhenIdsChurn();
     void markersDrawnTogether();
     void labels();
+    void labelsOutliveRebuilds();
     void handsAndInertialBodies();
     void churnKeepsRegistryInStep();
     void shadersLiveAsLongAsTheScene();
@@ -669,6 +670,60 @@ void TestSceneContent::labels()
     qInstallMessageHandler(previous);
     QVERIFY(!graph.find("6d_3_label"));
     QCOMPARE(dynamic_cast<LabelNode *>(graph.find("3d_7_label"))->text(), QString("7"));
+    CHECK_REGISTRY(graph);
+}
+
+void TestSceneContent::labelsOutliveRebuilds()
+{
+    // A display switch rebuilds every target; the labels and their pictures
+    // stay, so that switching often makes no textures for the renderer.
+    SceneGraph graph;
+    DisplaySettingsData display;
+    display.trackedBodyShowIDs = true;
+    TrackedTargetBuilder targets(&graph, display);
+    QtMessageHandler previous = qInstallMessageHandler([](QtMsgType, const QMessageLogContext &, const QString &) {});
+    TrackedFrame frame;
+    for (int id = 0; id < 20; ++id)
+        frame.insert(TrackedFrame::key(TrackedTarget::StandardBody, id),
+                     target(TrackedTarget::StandardBody, TrackedTarget::FullPose, id));
+    targets.setFrame(frame);
+    std::set<Node *> made;
+    for (const std::shared_ptr<Node> &child : graph.find("TrackedTargetLabels")->children())
+        made.insert(child.get());
+    QCOMPARE(made.size(), size_t(20));
+
+    for (int round = 0; round < 6; ++round) {
+        display.trackedMarker3DShowSphere = !display.trackedMarker3DShowSphere;
+        targets.setSettings(display);
+        targets.setFrame(frame);
+        QCOMPARE(graph.find("TrackedTargetLabels")->children().size(), size_t(20));
+        auto *label = dynamic_cast<LabelNode *>(graph.find("6d_7_label"));
+        QVERIFY(label && made.count(label));
+        QVERIFY(label->entity()->isEnabled());
+        QCOMPARE(label->text(), QString("7"));
+        QCOMPARE(label->picture()->paintCount(), 1);
+        CHECK_REGISTRY(graph);
+    }
+
+    // Labels switched off wait hidden; on again, they come back with their
+    // new texts painted once.
+    display.trackedBodyShowIDs = false;
+    targets.setSettings(display);
+    targets.setFrame(frame);
+    QCOMPARE(targets.spareLabelCount(), 20);
+    QVERIFY(!graph.find("6d_7_label"));
+    display.trackedBodyShowIDs = true;
+    targets.setSettings(display);
+    frame.insert(TrackedFrame::key(TrackedTarget::StandardBody, 25),
+                 target(TrackedTarget::StandardBody, TrackedTarget::FullPose, 25));
+    targets.setFrame(frame);
+    qInstallMessageHandler(previous);
+    QCOMPARE(targets.spareLabelCount(), 0);
+    QCOMPARE(graph.find("TrackedTargetLabels")->children().size(), size_t(21));
+    auto *label = dynamic_cast<LabelNode *>(graph.find("6d_25_label"));
+    QVERIFY(label && label->entity()->isEnabled());
+    QCOMPARE(label->text(), QString("25"));
+    QVERIFY(label->picture()->paintCount() <= 2);
     CHECK_REGISTRY(graph);
 }
 

@@ -1,6 +1,7 @@
 #include "JourneyDriver.h"
 
 #include "KeepLibrariesLoaded.h"
+#include "RssMonitor.h"
 #include "SoakPlanner.h"
 #include "StallWatchdog.h"
 #include "WidgetSteps.h"
@@ -192,6 +193,19 @@ void JourneyDriver::load()
         // layout; stop the simulator before the session.
         if (words[0] == QLatin1String("saved") || words[0] == QLatin1String("sim-down"))
             continue;
+        // "repeat-for SECONDS" ... "end" repeats by time rather than count;
+        // QUORIX_JOURNEY_REPEAT_SECONDS makes a short journey a long one.
+        if (words[0] == QLatin1String("repeat-for")) {
+            const QString seconds = qEnvironmentVariableIsSet("QUORIX_JOURNEY_REPEAT_SECONDS")
+                ? qEnvironmentVariable("QUORIX_JOURNEY_REPEAT_SECONDS")
+                : words.value(1);
+            m_steps.append(Step{{QStringLiteral("loop-for"), seconds}, text.trimmed(), numbers.value(i)});
+            continue;
+        }
+        if (words[0] == QLatin1String("end")) {
+            m_steps.append(Step{{QStringLiteral("loop-end")}, text.trimmed(), numbers.value(i)});
+            continue;
+        }
         m_steps.append(Step{words, text.trimmed(), numbers.value(i)});
     }
 }
@@ -296,7 +310,9 @@ bool JourneyDriver::isInput(const Step &step)
         QStringLiteral("shown"),      QStringLiteral("hidden"),    QStringLiteral("no-text"),
         QStringLiteral("text-shown"), QStringLiteral("box-says"),  QStringLiteral("no-dialog"),
         QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count"),
-        QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting")};
+        QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting"),
+        QStringLiteral("loop-for"),   QStringLiteral("loop-end"),  QStringLiteral("rss-start"),
+        QStringLiteral("rss-flat")};
     return !others.contains(step.words.value(0));
 }
 
@@ -323,6 +339,51 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("sleep")) {
         return m_stepClock.elapsed() >= arg.toInt() * m_scale ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("loop-for")) {
+        if (m_loopBegin != m_index) {
+            m_loopBegin = m_index;
+            m_loopClock.start();
+            // The block as written, up to and with its end: steps that the
+            // block's own steps insert (a menu's entry) must not pile up.
+            int end = m_index + 1;
+            while (end < m_steps.size() && m_steps[end].words.value(0) != QLatin1String("loop-end"))
+                ++end;
+            m_loopBody = m_steps.mid(m_index + 1, end - m_index);
+            note(QStringLiteral("repeating for %1 s").arg(arg));
+        }
+        return Result::Done;
+    }
+    if (verb == QLatin1String("loop-end")) {
+        if (m_loopBegin < 0)
+            fail(QStringLiteral("\"end\" without \"repeat-for\""));
+        if (m_loopClock.elapsed() < m_steps[m_loopBegin].words.value(1).toDouble() * 1000) {
+            m_steps.remove(m_loopBegin + 1, m_index - m_loopBegin);
+            for (int i = 0; i < m_loopBody.size(); ++i)
+                m_steps.insert(m_loopBegin + 1 + i, m_loopBody[i]);
+            m_index = m_loopBegin + 1;
+            m_stepStarted = -1;
+            return Result::Done;
+        }
+        m_loopBegin = -1;
+        return Result::Done;
+    }
+    if (verb == QLatin1String("rss-start")) {
+        // "rss-start WARMUP_SECONDS": sample from now, judge after the warm-up.
+        m_rss = std::make_unique<RssMonitor>(static_cast<int>(arg.toDouble() * 1000));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("rss-flat")) {
+        // "rss-flat PERCENT": the last minute's resident memory at most this
+        // much above the first minute's after the warm-up.
+        if (!m_rss)
+            fail(QStringLiteral("rss-flat without rss-start"));
+        QString report;
+        const bool flat = m_rss->flat(arg.toDouble(), &report);
+        note(report);
+        if (!flat)
+            fail(QStringLiteral("resident memory grew by more than %1%: %2").arg(arg, report));
+        return Result::Done;
     }
     if (verb == QLatin1String("key")) {
         once();

@@ -14,6 +14,7 @@ class QMenu;
 class QTimer;
 class QWidget;
 class QWindow;
+class RssMonitor;
 class SoakPlanner;
 class StallWatchdog;
 class WindowSteps;
@@ -100,6 +101,11 @@ private:
     QStringList m_recent;
     std::unique_ptr<SoakPlanner> m_soak;
     std::unique_ptr<StallWatchdog> m_watchdog;
+    std::unique_ptr<RssMonitor> m_rss;
+    // The running "repeat-for" block: its first step and since when it runs.
+    int m_loopBegin = -1;
+    QElapsedTimer m_loopClock;
+    QVector<Step> m_loopBody;
     bool m_finished = false;
     std::unique_ptr<WindowSteps> m_windowSteps;
     int m_actedStep = -1;
