@@ -51,7 +51,7 @@ FrameCounter::Counts FrameCounter::take()
 
 int FrameCounter::takeLines()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     const int out = m_counts.lines;
     m_counts.lines = 0;
     return out;
@@ -59,7 +59,7 @@ int FrameCounter::takeLines()
 
 qint64 FrameCounter::takeLost()
 {
-    QMutexLocker locker(&m_lock);
+    std::lock_guard<std::mutex> locker(m_lock);
     const qint64 out = m_counts.lost;
     m_counts.lost = 0;
     return out;
