@@ -1,5 +1,6 @@
 #include "JourneyDriver.h"
 
+#include "ChartSteps.h"
 #include "KeepLibrariesLoaded.h"
 #include "RssMonitor.h"
 #include "SoakPlanner.h"
@@ -312,7 +313,7 @@ bool JourneyDriver::isInput(const Step &step)
         QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count"),
         QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting"),
         QStringLiteral("loop-for"),   QStringLiteral("loop-end"),  QStringLiteral("rss-start"),
-        QStringLiteral("rss-flat")};
+        QStringLiteral("rss-flat"),   QStringLiteral("plots-aligned"), QStringLiteral("no-line-over")};
     return !others.contains(step.words.value(0));
 }
 
@@ -724,6 +725,16 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             if (label->isVisible() && label->text().contains(arg))
                 return once();
         return Result::Wait;
+    }
+    if (verb == QLatin1String("plots-aligned") || verb == QLatin1String("no-line-over")) {
+        // "plots-aligned PREFIX": the dock's charts on one time axis;
+        // "no-line-over MS PREFIX": no line drawn across a stretch without data.
+        const bool aligned = verb == QLatin1String("plots-aligned");
+        const QString prefix = aligned ? arg : step.words.value(2);
+        const QString wrong = aligned ? ChartSteps::misaligned(prefix) : ChartSteps::lineOverGap(prefix, arg.toLongLong());
+        if (!wrong.isEmpty())
+            fail(wrong);
+        return once();
     }
     if (verb == QLatin1String("no-text")) {
         // No text view of the program shows these words (the event display).
