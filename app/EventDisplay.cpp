@@ -100,7 +100,6 @@ EventDisplay::EventDisplay(IOManager *channel, const QString &logDir, const QStr
     auto *filters = new QHBoxLayout;
     m_filter->setObjectName(QStringLiteral("eventFilter"));
     m_filter->setPlaceholderText(tr("Filter"));
-    m_filter->setClearButtonEnabled(true);
     // Taken by a click only: focus passed on to it (a dock hidden beside it)
     // would swallow the window's one-key shortcuts such as M.
     m_filter->setFocusPolicy(Qt::ClickFocus);

@@ -29,8 +29,12 @@ Run run(const QStringList &arguments, const QString &display, const QString &pre
         env.remove(name);
     if (display != QLatin1String("unset"))
         env.insert("DISPLAY", display);
-    if (!preload.isEmpty())
+    if (!preload.isEmpty()) {
         env.insert("LD_PRELOAD", env.value("LD_PRELOAD").isEmpty() ? preload : env.value("LD_PRELOAD") + ':' + preload);
+        // A sanitizer build wants its runtime first; the preloaded library comes before it.
+        if (env.contains("ASAN_OPTIONS"))
+            env.insert("ASAN_OPTIONS", env.value("ASAN_OPTIONS") + ":verify_asan_link_order=0");
+    }
     program.setProcessEnvironment(env);
     program.start(programPath(), arguments);
     Run r;
