@@ -48,7 +48,6 @@
 #include <QWhatsThis>
 
 #include <algorithm>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 

@@ -20,13 +20,13 @@ public:
     explicit TerminationSignals(QObject *parent = nullptr);
     ~TerminationSignals() override;
 
-    // Back to the default action: the next signal ends the process at once.
-    static void restoreDefaults();
 
 signals:
     void terminationRequested(int signalNumber);
 
 private:
+    // Back to the default action: the next signal ends the process at once.
+    static void restoreDefaults();
     void readSignal();
 
     QSocketNotifier *m_notifier = nullptr;
