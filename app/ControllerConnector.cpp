@@ -9,6 +9,7 @@
 #include "Preferences.h"
 #include "Socket.h"
 #include "Theme.h"
+#include "TrackboxSelection.h"
 #include "UdpQuery.h"
 
 #include <QCoreApplication>
@@ -79,11 +80,12 @@ bool ControllerConnector::connectThroughDialog()
 
     m_dialog.reset(createConnectDialog(m_prefs, m_parent));
     m_dialog->setTrackboxSerial(m_prefs.lastSerial);
-    m_dialog->setFixedHostOrIp(m_prefs.fixHostnameOrIp);
-    m_dialog->setFixedSubnet(m_prefs.fixSubnet);
-    // The selection dialog opens with an empty host field, so a one-host
-    // search would find nothing: a user who comes to it scans the subnets.
-    m_dialog->setSelectionMode(m_prefs.selectionMode == 1 ? 0 : m_prefs.selectionMode);
+    // The first search looks everywhere: a remembered subnet or "this
+    // computer" would hide the Controllers elsewhere. What the user chooses
+    // in the dialog is remembered again once connected.
+    m_dialog->setFixedHostOrIp(QString());
+    m_dialog->setFixedSubnet(QString());
+    m_dialog->setSelectionMode(TrackboxSelection::ModeSubnet);
     m_dialog->setCascadedSystem(m_prefs.cascadedSystem);
 
     // The remembered Controller, when it answers as remembered, without showing

@@ -2,6 +2,12 @@
 
 #include <xcb/xcb.h>
 
+#include <chrono>
+#include <condition_variable>
+#include <memory>
+#include <mutex>
+#include <thread>
+
 namespace {
 
 // The value of a Qt option such as "-platform NAME" or "-platform=NAME".
@@ -18,6 +24,40 @@ QString optionValue(const QStringList &arguments, const QString &option)
 }
 
 xcb_connection_t *g_held = nullptr;
+
+// A server that takes the connection and never answers would hold xcb_connect,
+// and the program, for good: the connection is made on a thread of its own
+// and given up after `ms`. That thread is left to its wait; it touches nothing
+// but what it shares with this call, which it owns once given up.
+xcb_connection_t *connectWithin(const QByteArray &display, int ms)
+{
+    struct Attempt
+    {
+        std::mutex lock;
+        std::condition_variable done;
+        bool finished = false;
+        bool abandoned = false;
+        xcb_connection_t *connection = nullptr;
+    };
+    auto attempt = std::make_shared<Attempt>();
+    std::thread([attempt, display] {
+        xcb_connection_t *connection = xcb_connect(display.constData(), nullptr);
+        std::lock_guard<std::mutex> guard(attempt->lock);
+        if (attempt->abandoned) {
+            xcb_disconnect(connection);
+            return;
+        }
+        attempt->connection = connection;
+        attempt->finished = true;
+        attempt->done.notify_one();
+    }).detach();
+    std::unique_lock<std::mutex> guard(attempt->lock);
+    if (!attempt->done.wait_for(guard, std::chrono::milliseconds(ms), [&] { return attempt->finished; })) {
+        attempt->abandoned = true;
+        return nullptr;
+    }
+    return attempt->connection;
+}
 
 } // namespace
 
@@ -43,12 +83,11 @@ bool DisplayCheck::available(const QStringList &arguments, QString *displayName)
         *displayName = display;
     if (display.isEmpty())
         return false;
-    const QByteArray name = display.toLocal8Bit();
-    xcb_connection_t *connection = xcb_connect(name.constData(), nullptr);
+    xcb_connection_t *connection = connectWithin(display.toLocal8Bit(), AnswerMs);
     const bool reached = connection && !xcb_connection_has_error(connection);
     if (reached && !g_held)
         g_held = connection;
-    else
+    else if (connection)
         xcb_disconnect(connection);
     return reached;
 }

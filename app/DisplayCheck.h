@@ -16,7 +16,10 @@ public:
     // The connection that answered stays open until release(): closing it
     // would leave a server without clients, which resets itself then and
     // refuses the connection Qt makes a moment later.
+    // A display that takes the connection but does not answer within
+    // AnswerMs counts as unreachable.
     static bool available(const QStringList &arguments, QString *displayName);
+    static constexpr int AnswerMs = 5000;
     // Once Qt holds its own connection.
     static void release();
 };

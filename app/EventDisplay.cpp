@@ -1,5 +1,6 @@
 #include "EventDisplay.h"
 
+#include "CommandChannel.h"
 #include "IOManager.h"
 #include "LogFileName.h"
 #include "PrivateFiles.h"
@@ -21,6 +22,8 @@
 #include <QVBoxLayout>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 
 namespace {
 
@@ -152,7 +155,7 @@ void EventDisplay::get_msg()
 {
     if (!m_pollLock.tryLock())
         return;
-    const IOManager::PollScope polling(m_channel);
+    const CommandChannel::PollScope polling(m_channel);
     for (int fetched = 0; fetched < MaxMessagesPerPoll && !m_channel->isBusy(); ++fetched) {
         char reply[IOManager::BufferSize] = "";
         if (m_channel->sendCommand(reply, "quorix2 getmsg") < 0)
@@ -265,10 +268,10 @@ QString EventDisplay::log(const QDateTime &now, const QString &line)
         return tr("the directory %1 cannot be created").arg(QDir::toNativeSeparators(m_logDir));
     QFile file(logFilePath(now.date()));
     // Unbuffered: a full disk shows in the write, not in a close nobody checks.
+    // A link in the log's place is neither written through nor changed.
     const QByteArray bytes = line.toLocal8Bit() + '\n';
-    if (!file.open(QIODevice::Append | QIODevice::Text | QIODevice::Unbuffered))
-        return file.errorString();
-    PrivateFiles::restrictFile(file.fileName());
+    if (const int error = PrivateFiles::openToAppend(file, QIODevice::Unbuffered))
+        return error == ELOOP ? tr("it is a symbolic link") : QString::fromLocal8Bit(std::strerror(error));
     if (file.write(bytes) != bytes.size())
         return file.errorString();
     return QString();

@@ -1,5 +1,6 @@
 #include "FreqStatusBar.h"
 
+#include "CommandChannel.h"
 #include "IOManager.h"
 #include "StatusValueField.h"
 
@@ -106,7 +107,7 @@ void FreqStatusBar::showFrequency()
 {
     if (!m_attached || m_waiting || !m_frequencySupported || m_channel->isBusy())
         return;
-    const IOManager::PollScope polling(m_channel);
+    const CommandChannel::PollScope polling(m_channel);
     double hertz = -1.0;
     if (m_channel->getDouble(&hertz, "status output_frequency") != 0)
         hertz = -1.0;

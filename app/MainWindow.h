@@ -1,15 +1,10 @@
 #pragma once
 
 #include "BackendVersions.h"
-#include "CommandLine.h"
-#include "MessageBoxProvider.h"
+#include "ControllerSession.h"
 #include "Preferences.h"
 
 #include <QMainWindow>
-#include <QSet>
-#include <QMap>
-#include <QPointer>
-#include <QToolBar>
 
 #include <memory>
 
@@ -18,37 +13,42 @@ class CamStatusBar;
 class EventDisplay;
 class FreqStatusBar;
 class IOManagerUdpTcp;
+class MainAppMessageReceiver;
+class MeasurementControl;
+class MenuRegistry;
+class MessageBoxRelay;
+class ModuleHost;
+class ModuleRelay;
+class QAction;
 class QDockWidget;
+class QMenu;
+class QToolBar;
 class RadioStatusBar;
+class RecordingActions;
 class StatusFeed;
 class StatusPoller;
 class TrackingStatusBar;
-class MainAppMessageReceiver;
-class ModuleHost;
-class QAction;
-class QMenu;
-class QMessageBox;
-class QTimer;
 
-// The front end's one top-level window. Its constructor is the start-up: it
-// connects to the Controller, takes full access and initialises it before the
-// rest of the window is built. A window that cannot get there ends the process.
-class MainWindow : public QMainWindow, private MessageBoxProvider
+// The front end's one top-level window, built on a Controller that the
+// start-up has connected and initialised (StartupController). It owns the
+// channel from then on, with the event display, the status bars, the menus
+// and the modules.
+class MainWindow : public QMainWindow
 {
     Q_OBJECT
-    friend class ModuleHost;   // places module entries into the menus and docks
 
 public:
     static constexpr int RestartExitCode = 42;
 
-    explicit MainWindow(const QString &commandLine, QWidget *parent = nullptr, Qt::WindowFlags flags = Qt::WindowFlags());
+    explicit MainWindow(ControllerSession session, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     IOManagerUdpTcp *commandChannel() const { return m_channel.get(); }
     const BackendVersions &backendVersions() const { return m_versions; }
-    QAction *startStopAction() const { return m_startStopAction; }
-    QList<QAction *> measurementInactiveActions() const { return m_meaInactive; }
-    QMenu *menuByTitle(const QString &title) const { return m_menusByTitle.value(title); }
+    MeasurementControl *measurement() const { return m_measurement; }
+    QAction *startStopAction() const;
+    QList<QAction *> measurementInactiveActions() const;
+    QMenu *menuByTitle(const QString &title) const;
     EventDisplay *eventDisplay() const { return m_eventDisplay; }
     QDockWidget *eventDock() const { return m_eventDock; }
     AppStatusBar *appStatusBar() const { return m_appStatusBar; }
@@ -57,138 +57,89 @@ public:
     FreqStatusBar *freqStatusBar() const { return m_freqStatusBar; }
     RadioStatusBar *radioStatusBar() const { return m_radioStatusBar; }
     ModuleHost *moduleHost() const { return m_moduleHost.get(); }
+    ModuleRelay *moduleRelay() const { return m_relay; }
     QString versionList() const { return m_versionList; }
-    QToolBar *inertialToolBar() const { return m_inertialToolBar; }
+    QToolBar *inertialToolBar() const;
     QString layoutFile() const;
+    QString defaultLayoutFile() const;
     // Hands the latest preferences and layout to what keeps them when the
     // display goes away.
     void rememberSettings();
-    QString defaultLayoutFile() const;
     QMenu *createPopupMenu() override;
     // Closes as the user would, but asks nothing: the measurement is left as
     // it is and the program ends (Ctrl+C, SIGTERM).
     void closeUnattended();
 
-signals:
-    void sendLastFeUpdateDate(QDateTime date);
-    void sendVersionFeAndModules(QString text);
-    void sendOpenMessageBox(int severance, QString title, QString msg);
-
 public slots:
-    void displayMessageBox(int severance, QString title, QString msg);
     void saveLayout();
     void loadLayout(bool bDefault);
-    void toggleMeasurement();
     void update_status();
     void onReceiveConfigurationChanged();
     void onReceiveAppReadyToShutdown();
-    void onReceiveMonitor2dTabChanged(QString text);
-    void onReceiveMonitor2dMostActiveChanged(QString text);
-    void onReceiveOpenBodyCalDialog(QString text);
-    void onReceiveOpenBodyAdjustmentDialog(QString text);
-    void onReceiveOpenHybridBodyCalibrationDialog(QString text);
-    void onReceiveCloseHybridBodyCalibrationDialog();
-    void onReceiveCloseBodyCalDialog();
-    void onReceiveCloseBodyAdjustmentDialog();
     void onReceiveInertialChanged(QString text);
     void onSystemShutdown();
     void checkForOldFrontend();
+    void notify_body_admin();
     void apply_dark_theme();
     void setDarkTheme(bool dark);
     void apply_default_layout();
     void apply_bqc_reboot();
     void apply_search_hardware();
-    void notify_body_admin();
     void setOnlyDisplay(bool b);
-    void onMenuAboutToShow_update();
-    void cleanupMeaInactiveAction();
+    void updateInertialToolBar();
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    void openMessageBox(int type, QString title, QString text) override;
+    // The outline of the constructor.
+    void createMenus();
+    void createActions();
+    // A new action in the menu of that title; its status tip is its What's This help too.
+    QAction *placeAction(const QString &menu, int key, const QString &text, const QString &tip,
+                       bool inactiveWhileMeasuring = false);
+    void createDocks(EventDisplay *eventDisplay);
+    void createToolBars();
+    void createStatusPoller();
+    void loadPlugins();
+    void listenToModules();
+    void readSettings();
 
-    // The Help menu's information dialogs.
     void openAboutDialog();
     void openServiceDialog();
-
-    // Start-up, in the order it runs.
-    void buildPaths();
-    void connectController();
-    void initialiseController();
-    void readControllerIdentity();
-    void createActions();
-    void createMenus();
-    void createEventDisplay();
-    void createToolBars();
-    bool closingMustWait() const;
-    static constexpr int CloseRetryMs = 20;
-    // How old the settings kept for a vanishing display may be.
-    static constexpr int RememberSettingsMs = 1000;
-    void createStatusPoller();
-    void onStateRead(const QString &state);
     void onSlowController(int replyMs);
     void detachStatusBars();
-    void loadModules();
-    void sendStartupMessages();
-    void relay(const char *channel, const QString &text);
-    void placeMenus();
-    void startMeasurementIfAsked();
-    void updateInertialToolBar();
-    [[noreturn]] void endProcess();
-
-    // Measurement and connection.
-    void setMeasurementInactiveEnabled(bool enabled);
     void connectionLost();
     void prepareShutdown();
     void prepareClose(const char *finalCommand);
     void rereadControllerAddress();
-    void readPreferences();
     void writePreferences();
     void updateWindowTitle();
+    bool closingMustWait() const;
 
-    QMenu *addMenu(const QString &title, int key, int step);
-    void insertAction(QMenu *menu, QAction *action, int key);
-    void addMeasurementInactive(QAction *action);
+    static constexpr int CloseRetryMs = 20;
+    // How old the settings kept for a vanishing display may be.
+    static constexpr int RememberSettingsMs = 1000;
 
-    QString m_commandLine;
-    CommandLine::Options m_options;
-    Preferences m_prefs;
-    QString m_appDir;
-    QString m_configDir;
-    QString m_preferencesFile;
-    QString m_logsDir;
-    StatusFeed *m_statusFeed = nullptr;
-
+    // Declared before the channel: the channel calls it until it is gone.
+    std::unique_ptr<MessageBoxRelay> m_boxes;
     std::unique_ptr<IOManagerUdpTcp> m_channel;
-    std::unique_ptr<ModuleHost> m_moduleHost;
-    QString m_versionList;
-    unsigned short m_dataPort = 0;
+    Preferences m_prefs;
     BackendVersions m_versions;
     QString m_connectedAddress;
-    MainAppMessageReceiver *m_receiver = nullptr;
-    StatusPoller *m_statusPoller = nullptr;
-    bool m_synchronisationReported = false;
-    QString m_lastStateRead;   // the previous status round's state
-    QSet<QString> m_standingBoxes;   // title and text of the boxes open now
+    std::unique_ptr<ModuleHost> m_moduleHost;
+    QString m_versionList;
 
-    QAction *m_startStopAction = nullptr;
-    QAction *m_passwordAction = nullptr;
-    QAction *m_shutdownAction = nullptr;
-    QAction *m_rebootAction = nullptr;
-    QAction *m_quitAction = nullptr;
-    QAction *m_searchHardwareAction = nullptr;
-    QAction *m_defaultLayoutAction = nullptr;
+    MenuRegistry *m_menus = nullptr;
+    MeasurementControl *m_measurement = nullptr;
+    ModuleRelay *m_relay = nullptr;
+    StatusPoller *m_statusPoller = nullptr;
+    StatusFeed *m_statusFeed = nullptr;
+    RecordingActions *m_recording = nullptr;
+    MainAppMessageReceiver *m_receiver = nullptr;
+
     QAction *m_darkThemeAction = nullptr;
-    QAction *m_whatsThisAction = nullptr;
-    QAction *m_serviceAction = nullptr;
-    QAction *m_aboutAction = nullptr;
-    QAction *m_aboutQtAction = nullptr;
-    QMap<int, QMenu *> m_menusByKey;
-    QMap<QString, QMenu *> m_menusByTitle;
-    QList<QAction *> m_meaInactive;
-    QToolBar *m_mainToolBar = nullptr;
+
     QList<QToolBar *> m_fixedToolBars;
     EventDisplay *m_eventDisplay = nullptr;
     QDockWidget *m_eventDock = nullptr;
@@ -197,10 +148,7 @@ private:
     TrackingStatusBar *m_trackingStatusBar = nullptr;
     FreqStatusBar *m_freqStatusBar = nullptr;
     RadioStatusBar *m_radioStatusBar = nullptr;
-    QPointer<QToolBar> m_inertialToolBar;
 
-    // Reconnect.
-    int m_reconnectCountdownS = 30;
     bool m_shutdownPrepared = false;
     bool m_unattended = false;
 };

@@ -1,24 +1,43 @@
 #include "ModuleHost.h"
 
-#include "MainWindow.h"
+#include "CentralDock.h"
+#include "MeasurementControl.h"
+#include "MenuRegistry.h"
 #include "ModuleInterface.h"
 #include "Version.h"
 
 #include <QAction>
 #include <QDir>
 #include <QDockWidget>
+#include <QJsonObject>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPluginLoader>
 #include <QToolBar>
 
-ModuleHost::ModuleHost(MainWindow *window)
+namespace {
+
+// The inertial sensors' module is not ours; its tool bar is known by its title.
+const QLatin1String InertialToolBarTitle("ZEL InertialSensor Status");
+
+} // namespace
+
+ModuleHost::ModuleHost(QMainWindow *window, MenuRegistry *menus, MeasurementControl *measurement)
     : m_window(window)
+    , m_menus(menus)
+    , m_measurement(measurement)
 {
 }
 
 ModuleHost::~ModuleHost()
 {
     unloadAll();
+}
+
+bool ModuleHost::wantsCentre(const QJsonObject &metaData)
+{
+    return metaData.value(QStringLiteral("MetaData")).toObject().value(QStringLiteral("placement")).toString()
+        == QLatin1String("central");
 }
 
 void ModuleHost::load(const QString &directory, bool showService, IOManager *channel, BackendVersions *versions)
@@ -42,60 +61,85 @@ void ModuleHost::load(const QString &directory, bool showService, IOManager *cha
             delete root;
             continue;
         }
-        const QString name = module->moduleName();
-        if (!showService && name.contains(QLatin1String("GUI Service")))
+        // The service module is left out before it learns anything of the host.
+        if (!showService && module->moduleName().contains(QLatin1String("GUI Service"))) {
+            delete root;
             continue;
+        }
         module->setModuleProperty(QStringLiteral("CommandManager"), QVariant::fromValue<IOManager *>(channel));
         module->setModuleProperty(QStringLiteral("ModuleParent"), QVariant::fromValue<QWidget *>(m_window));
         module->setModuleProperty(QStringLiteral("BackendVersions"), QVariant::fromValue<BackendVersions *>(versions));
         module->setModuleProperty(QStringLiteral("ObserverMode"), false);
 
         const QList<ModuleWidgetEntry *> entries = module->moduleWidgets();
-        if (name.contains(QLatin1String("GUI Holoview"))) {
+        if (wantsCentre(loader.metaData())) {
             placeCentral(entries);
             m_modules.append(module);
             continue;
         }
-        if (entries.isEmpty())
+        if (entries.isEmpty()) {
+            m_unlisted.append(module);
             continue;
+        }
         m_modules.append(module);
         for (ModuleWidgetEntry *entry : entries)
             if (entry)
                 place(entry);
     }
-    for (QMenu *menu : qAsConst(m_window->m_menusByKey))
-        QObject::connect(menu, &QMenu::aboutToShow, m_window, &MainWindow::onMenuAboutToShow_update, Qt::UniqueConnection);
 }
 
-// The 3D monitor is the window's centre, not a dock. Its dock stays hidden:
-// emptied of its widget, it would only show a bare title bar, so no menu
-// offers to show it either.
+// The 3D monitor is the window's middle while docked, and floats to a window
+// of its own; its entries in the menu and in the window's context menu show
+// it and float it.
 void ModuleHost::placeCentral(const QList<ModuleWidgetEntry *> &entries)
 {
     for (ModuleWidgetEntry *entry : entries) {
         auto *dock = entry ? qobject_cast<QDockWidget *>(entry->widget) : nullptr;
         if (!dock || !dock->widget())
             continue;
-        m_window->setCentralWidget(dock->widget());
-        dock->hide();
-        dock->toggleViewAction()->setVisible(false);
+        if (m_centralDock) {
+            place(entry);   // the middle is taken: a dock as any other
+            continue;
+        }
+        m_centralDock = new CentralDock(m_window, dock);
+        const QList<QAction *> actions = m_centralDock->actions();
+        QMenu *menu = menuFor(entry);
+        const int key = qMax(0, entry->actionPosition);
+        dock->toggleViewAction()->setData(key);
+        for (QAction *action : actions) {
+            m_menus->insertAction(menu, action, key);
+            if (entry->availableWhileMeasuring == 0)
+                m_measurement->addInactiveAction(action);
+        }
+        m_menus->setDockEntries(dock, actions);
     }
+}
+
+QMenu *ModuleHost::menuFor(const ModuleWidgetEntry *entry)
+{
+    if (QMenu *menu = m_menus->menu(entry->menuName))
+        return menu;
+    return m_menus->addMenu(entry->menuName, entry->menuPosition, 100);
+}
+
+void ModuleHost::settleCentralDock()
+{
+    if (m_centralDock)
+        m_centralDock->settle();
 }
 
 void ModuleHost::place(ModuleWidgetEntry *entry)
 {
     if (auto *bar = qobject_cast<QToolBar *>(entry->widget)) {
-        if (bar->windowTitle() == QLatin1String("ZEL InertialSensor Status"))
-            m_window->m_inertialToolBar = bar;
+        if (bar->windowTitle() == InertialToolBarTitle)
+            m_inertialToolBar = bar;
         bar->setParent(m_window);
         bar->setMinimumHeight(25);
         m_window->addToolBar(bar);
         return;
     }
     QAction *action = entry->toggleAction;
-    QMenu *menu = m_window->m_menusByTitle.value(entry->menuName);
-    if (!menu)
-        menu = m_window->addMenu(entry->menuName, entry->menuPosition, 100);
+    QMenu *menu = menuFor(entry);
     if (auto *dock = qobject_cast<QDockWidget *>(entry->widget)) {
         dock->setFeatures(QDockWidget::DockWidgetClosable | QDockWidget::DockWidgetMovable | QDockWidget::DockWidgetFloatable);
         if (dock->objectName().isEmpty())
@@ -106,11 +150,11 @@ void ModuleHost::place(ModuleWidgetEntry *entry)
     if (!action)
         return;
     if (!menu->actions().contains(action))
-        m_window->insertAction(menu, action, qMax(0, entry->actionPosition));
+        m_menus->insertAction(menu, action, qMax(0, entry->actionPosition));
     else
         action->setData(qMax(0, entry->actionPosition));
     if (entry->availableWhileMeasuring == 0)
-        m_window->addMeasurementInactive(action);
+        m_measurement->addInactiveAction(action);
 }
 
 bool ModuleHost::isLoaded(const QString &name) const
@@ -144,4 +188,6 @@ void ModuleHost::unloadAll()
         module->destroyWidgets();
     qDeleteAll(m_modules);
     m_modules.clear();
+    qDeleteAll(m_unlisted);
+    m_unlisted.clear();
 }

@@ -106,7 +106,7 @@ bool writeAll(QFileDevice &file, const QByteArray &document)
 
 QString Preferences::configDir()
 {
-    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4/v") + QuorixVersion::text() + QStringLiteral("/config");
+    return PrivateFiles::userRoot() + QStringLiteral("/v") + QuorixVersion::text() + QStringLiteral("/config");
 }
 
 QString Preferences::currentFile()
@@ -116,13 +116,13 @@ QString Preferences::currentFile()
 
 QString Preferences::adoptOlderSettings()
 {
-    return SettingsMigration::adoptOlder(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"),
+    return SettingsMigration::adoptOlder(PrivateFiles::userRoot(),
                                          QStringLiteral("v") + QuorixVersion::text());
 }
 
 QString Preferences::logsDir()
 {
-    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4/v") + QuorixVersion::text() + QStringLiteral("/logs");
+    return PrivateFiles::userRoot() + QStringLiteral("/v") + QuorixVersion::text() + QStringLiteral("/logs");
 }
 
 QString Preferences::defaultFile()
@@ -250,6 +250,12 @@ void Preferences::applyGroupKey(const QString &group, const QString &key, const 
             externalCommandTimeoutUs = unsigned(timeoutMs(text) * 1000);
         else if (key == QLatin1String("FRONTEND_PASSWORD"))
             frontendPassword = text;
+        else if (key == QLatin1String("RECORDER_MINUTES")) {
+            bool ok = false;
+            const int minutes = text.trimmed().toInt(&ok);
+            if (ok)
+                recorderMinutes = qBound(0, minutes, MaxRecorderMinutes);
+        }
     }
 }
 
@@ -316,6 +322,8 @@ QByteArray Preferences::buildDocument()
         writeElement(w, "EXTERNAL_COMMAND_TIMEOUT_MS", QString::number(externalCommandTimeoutUs / 1000));
     if (!frontendPassword.isEmpty())
         writeElement(w, "FRONTEND_PASSWORD", frontendPassword);
+    if (recorderMinutes != DefaultRecorderMinutes)
+        writeElement(w, "RECORDER_MINUTES", QString::number(recorderMinutes));
     w.writeEndElement();
 
     w.writeEndElement();

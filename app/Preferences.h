@@ -45,6 +45,10 @@ public:
     bool autoBackup = true;
     bool notifyOldFrontendOrBackend = true;
     unsigned externalCommandTimeoutUs = DefaultCommandTimeoutUs;
+    // The flight recorder keeps this many minutes of the channel (0: none).
+    static constexpr int DefaultRecorderMinutes = 10;
+    static constexpr int MaxRecorderMinutes = 120;
+    int recorderMinutes = DefaultRecorderMinutes;
     QString frontendPassword;
 
     // Not stored in the file.

@@ -1,5 +1,6 @@
 #include "RadioStatusBar.h"
 
+#include "CommandChannel.h"
 #include "IOManager.h"
 #include "Theme.h"
 
@@ -54,7 +55,7 @@ void RadioStatusBar::update_status()
 {
     if (!isPolling() || m_channel->isBusy())
         return;
-    const IOManager::PollScope polling(m_channel);
+    const CommandChannel::PollScope polling(m_channel);
     char value[IOManager::BufferSize] = "";
     if (m_channel->getString(value, "zelwpan available") == BrokenConnection) {
         // The connection is gone: the radio's state is unknown now.

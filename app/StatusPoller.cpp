@@ -61,7 +61,7 @@ void StatusPoller::poll()
 {
     if (!m_channel || m_channel->isBusy() || m_lossReported)
         return;
-    const IOManager::PollScope polling(m_channel);
+    const CommandChannel::PollScope polling(m_channel);
     bool ok = false;
     const QString state = queryState(m_channel, &ok);
     if (!ok) {

@@ -1,6 +1,6 @@
 #include "TerminationSignals.h"
 
-#include "IOManager.h"
+#include "CommandChannel.h"
 
 #include <QSocketNotifier>
 
@@ -18,7 +18,7 @@ void onSignal(int signalNumber)
 {
     // A wait for the Controller ends at once, so that the close path runs now
     // and not when a slow reply (or a 15 s hardware search) is in.
-    IOManager::cancelAllWaits();
+    CommandChannel::cancelAllWaits();
     const unsigned char byte = static_cast<unsigned char>(signalNumber);
     [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
 }

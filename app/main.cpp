@@ -3,6 +3,8 @@
 #include "DisplayLoss.h"
 #include "HelpCommandLine.h"
 #include "MainWindow.h"
+#include "ReplayStart.h"
+#include "StartupController.h"
 #include "TerminationSignals.h"
 #include "Translations.h"
 #include "Version.h"
@@ -78,7 +80,25 @@ int main(int argc, char *argv[])
 #endif
     // What a terminal user asks for, and what keeps the program from
     // starting, is answered before any window system is needed.
-    const QStringList arguments = localArguments(argc, argv);
+    const QStringList given = localArguments(argc, argv);
+    // A replay is checked before anything else: scripts rely on the status.
+    bool replayFileMissing = false;
+    const QString replayFile = ReplayStart::requestedFile(given, &replayFileMissing);
+    if (replayFileMissing) {
+        std::fprintf(stderr, "quorix4: %s\n", qPrintable(QCoreApplication::translate("main", "-replay needs a file")));
+        return 1;
+    }
+    if (!replayFile.isEmpty()) {
+        QString error;
+        QString warning;
+        if (!ReplayStart::prepare(replayFile, &error, &warning)) {
+            std::fprintf(stderr, "quorix4: %s\n", qPrintable(error));
+            return 1;
+        }
+        if (!warning.isEmpty())
+            std::fprintf(stderr, "quorix4: %s\n", qPrintable(warning));
+    }
+    const QStringList arguments = ReplayStart::otherArguments(given);
     CommandLine::Options options;
     CommandLine::parse(CommandLine::joinArguments(arguments), options);
     if (!options.error.isEmpty()) {
@@ -133,10 +153,16 @@ int main(int argc, char *argv[])
         std::_Exit(0);
     });
 
-    QString commandLine = CommandLine::joinArguments(QCoreApplication::arguments());
+    QString commandLine = CommandLine::joinArguments(ReplayStart::otherArguments(QCoreApplication::arguments()));
     int exitCode = 0;
     do {
-        auto window = std::make_unique<MainWindow>(commandLine);
+        // Help asked for, the user leaving or a Controller out of reach end
+        // the program with success.
+        std::unique_ptr<MainWindow> window = StartupController(commandLine).openWindow();
+        if (!window) {
+            exitCode = 0;
+            break;
+        }
         current = window.get();
         std::setlocale(LC_NUMERIC, "C");
         window->show();

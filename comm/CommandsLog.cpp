@@ -103,17 +103,28 @@ void CommandsLog::logStale(const QByteArray &reply)
 void CommandsLog::append(const QByteArray &entry)
 {
     if (!PrivateFiles::makeDir(m_directory)) {
-        m_report(QCoreApplication::translate("IOManagerUdpTcp", "Directory %1 doesn't exist and cannot be created.")
-                     .arg(m_directory));
+        reportOnce(QCoreApplication::translate("IOManagerUdpTcp", "Directory %1 doesn't exist and cannot be created.")
+                       .arg(m_directory));
         return;
     }
+    // Never through a link put in the log's place.
     QFile file(m_path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Text)) {
-        m_report(QCoreApplication::translate("IOManagerUdpTcp", "Log file %1 cannot be opened for writing.").arg(m_path));
+    if (PrivateFiles::openToAppend(file) != 0) {
+        reportOnce(QCoreApplication::translate("IOManagerUdpTcp", "Log file %1 cannot be opened for writing.").arg(m_path));
         return;
     }
-    PrivateFiles::restrictFile(m_path);
+    m_failureReported = false;
     file.write(entry);
+}
+
+void CommandsLog::reportOnce(const QString &text)
+{
+    // Every command and reply comes here: said at each, it would bury the
+    // Controller's events. Said again once the log has worked meanwhile.
+    if (m_failureReported)
+        return;
+    m_failureReported = true;
+    m_report(text);
 }
 
 void CommandsLog::checkSize()
@@ -121,7 +132,8 @@ void CommandsLog::checkSize()
     if (++repliesSinceSizeCheck < SizeCheckInterval)
         return;
     repliesSinceSizeCheck = 0;
-    const QFileInfo info(m_path);
-    if (info.exists() && info.size() >= SizeLimit)
-        QFile(m_path).resize(0);
+    // Emptied on its own descriptor: a link's target is not truncated.
+    QFile file(m_path);
+    if (PrivateFiles::openToAppend(file) == 0 && file.size() >= SizeLimit)
+        file.resize(0);
 }

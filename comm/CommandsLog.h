@@ -38,8 +38,10 @@ public:
 private:
     void append(const QByteArray &entry);
     void checkSize();
+    void reportOnce(const QString &text);
 
     Reporter m_report;
+    bool m_failureReported = false;
     bool m_enabled = false;
     QString m_fileName;
     QString m_directory;

@@ -5,7 +5,7 @@
 #include <cstring>
 
 IOManagerUdp::IOManagerUdp(MessageBoxProvider *provider)
-    : IOManager(provider)
+    : CommandChannel(provider)
 {
     // Nothing sets a configured time-out here: the options of each command decide.
     m_replyTimeoutUs = 0;

@@ -1,11 +1,11 @@
 #pragma once
 
-#include "IOManager.h"
+#include "CommandChannel.h"
 #include "Socket.h"
 
 // A light channel: each command is one UDP datagram answered by one datagram.
 // Used for scans and quick checks; it has no data stream and shows no boxes.
-class IOManagerUdp : public IOManager
+class IOManagerUdp : public CommandChannel
 {
 public:
     explicit IOManagerUdp(MessageBoxProvider *provider = nullptr);

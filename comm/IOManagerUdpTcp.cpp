@@ -46,7 +46,7 @@ int transportCode(int socketResult)
 } // namespace
 
 IOManagerUdpTcp::IOManagerUdpTcp(MessageBoxProvider *provider)
-    : IOManager(provider)
+    : CommandChannel(provider)
     , m_dataBuffer(DataBufferSize + 1)
     , m_log([this](const QString &text) { reportTransport(text); })
 {
@@ -215,6 +215,22 @@ QByteArray IOManagerUdpTcp::queryState()
 
 int IOManagerUdpTcp::exchange(char *reply, const char *command)
 {
+    ChannelTap *tap = m_tap;
+    const qint64 sentUs = tap ? tap->nowUs() : 0;
+    const int r = exchangeUntapped(reply, command);
+    if (tap && r == 1)
+        m_asyncSentUs = sentUs;   // the reply is shown when pollAsyncReply takes it
+    else if (tap)
+        tap->commandExchanged(command, reply, r, sentUs, tap->nowUs());
+    // Called by itself, not inside one of the channel's commands: no end of
+    // a command will tell what it saw.
+    if (!holdsGate())
+        afterCommand();
+    return r;
+}
+
+int IOManagerUdpTcp::exchangeUntapped(char *reply, const char *command)
+{
     if (m_broken || !m_tcp) {
         std::strcpy(reply, BrokenReply);
         std::unique_lock<std::mutex> lock(m_commandLock);
@@ -310,15 +326,15 @@ int IOManagerUdpTcp::exchange(char *reply, const char *command)
 
     if (after != before) {
         if (after == "quorix2 set status active cal" || after == "quorix2 set status active mea")
-            announce(Change::Started);
+            noteChange(Change::Started);
         else if (after == "quorix2 set status active none" || after == "quorix2 set status active err")
-            announce(Change::Stopped);
+            noteChange(Change::Stopped);
     }
     if (std::strcmp(command, StateQuery) == 0) {
         if (m_running && std::strcmp(reply, "quorix2 set status active none") == 0)
-            announce(Change::Stopped);
+            noteChange(Change::Stopped);
         else if (!m_running && std::strcmp(reply, "quorix2 set status active mea") == 0)
-            announce(Change::Started);
+            noteChange(Change::Started);
     }
     return r;
 }
@@ -344,28 +360,40 @@ void IOManagerUdpTcp::reportLoss(int code, const char *command)
         reportTransport(QCoreApplication::translate("IOManagerUdpTcp",
                                                     "Measurement ended for QUORIX4: connection to Controller %1 lost.")
                             .arg(host));
-        announce(Change::Stopped);
+        noteChange(Change::Stopped);
     }
 }
 
-// Tells the requesters about a measurement state change. The caller's five
-// permits are handed back meanwhile so that the notices may send commands.
-void IOManagerUdpTcp::announce(Change change)
+// The notices send queries of their own (version, sender port): told inside
+// the exchange, those would overwrite the reply and the expectations of the
+// command that saw the change, so that it returned their value. The running
+// state changes at once; the requesters hear of it when the command is done.
+void IOManagerUdpTcp::noteChange(Change change)
 {
-    const NextCommand saved = m_next;
     m_running = change == Change::Started;
-    m_next.pending = false;
-    m_next.timeoutMs = -1;
-    releasePermits(CommandPermits);
-    if (change == Change::Started) {
-        notifyMeasurementStarted();
-        if (m_listening)
-            startWorker();
-    } else {
-        notifyMeasurementStopped();
+    std::lock_guard<std::mutex> lock(m_changesMutex);
+    m_changes.push_back(change);
+}
+
+void IOManagerUdpTcp::afterCommand()
+{
+    for (;;) {
+        Change change;
+        {
+            std::lock_guard<std::mutex> lock(m_changesMutex);
+            if (m_changes.empty())
+                return;
+            change = m_changes.front();
+            m_changes.erase(m_changes.begin());
+        }
+        if (change == Change::Started) {
+            notifyMeasurementStarted();
+            if (m_listening)
+                startWorker();
+        } else {
+            notifyMeasurementStopped();
+        }
     }
-    takePermitsBack(CommandPermits);
-    m_next = saved;
 }
 
 int IOManagerUdpTcp::pollAsyncReply()
@@ -391,6 +419,8 @@ int IOManagerUdpTcp::pollAsyncReply()
         copyReply(m_asyncCaller, r);
         if (m_log.isEnabled())
             m_log.logReply(m_asyncCaller, r.size());
+        if (ChannelTap *tap = m_tap)
+            tap->commandExchanged(m_lastCommand, m_asyncCaller, 0, m_asyncSentUs, tap->nowUs());
         return 1;
     }
     if (n == Socket::Closed || n == Socket::Error) {
@@ -402,7 +432,7 @@ int IOManagerUdpTcp::pollAsyncReply()
 
 int IOManagerUdpTcp::notifyMeasurementStarted()
 {
-    IOManager::notifyMeasurementStarted();
+    CommandChannel::notifyMeasurementStarted();
     char version[BufferSize] = "v0.0.0";
     if (getString(version, "system version") != 0)
         std::strcpy(version, "v0.0.0");
@@ -426,34 +456,24 @@ bool IOManagerUdpTcp::isVersionAtLeast(const char *version, const char *minimum)
 
 int IOManagerUdpTcp::addDataListener(const char *key, Requester *requester)
 {
-    std::unique_lock<std::mutex> lock(m_listenerLock);
-    const bool wasEmpty = m_listeners.empty();
-    if (!m_listeners[QByteArray(key)].insert(requester).second)
+    bool first = false;
+    if (!m_dataListeners.add(QByteArray(key), requester, &first))
         return -1;
-    if (wasEmpty) {
+    if (first) {
         m_listening = true;
-        if (m_running) {
-            lock.unlock();
+        if (m_running)
             startWorker();
-        }
     }
     return 0;
 }
 
 int IOManagerUdpTcp::removeDataListener(const char *key, Requester *requester)
 {
-    std::unique_lock<std::mutex> lock(m_listenerLock);
-    const auto it = m_listeners.find(QByteArray(key));
-    if (it == m_listeners.end() || it->second.erase(requester) == 0)
+    bool none = false;
+    if (!m_dataListeners.remove(QByteArray(key), requester, &none))
         return -1;
-    if (it->second.empty())
-        m_listeners.erase(it);
-    if (m_listeners.empty())
+    if (none)
         m_listening = false;
-    // From inside its own onData the call in flight is the caller's: waiting
-    // for it would never end.
-    if (std::this_thread::get_id() != m_dispatchThread)
-        m_dispatchDone.wait(lock, [&] { return m_dispatching != requester; });
     return 0;
 }
 
@@ -510,6 +530,8 @@ void IOManagerUdpTcp::workerLoop()
         if (!workerWanted())
             continue;
         buffer[n] = '\0';
+        if (ChannelTap *tap = m_tap)
+            tap->dataReceived(buffer, tap->nowUs());
         dispatchDatagram(buffer);
     }
 }
@@ -527,7 +549,7 @@ void IOManagerUdpTcp::dispatchDatagram(char *datagram)
                 char key[10];
                 std::memcpy(key, p, keyLength);
                 key[keyLength] = '\0';
-                deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
+                m_dataListeners.deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
             }
         }
         if (last)
@@ -536,25 +558,3 @@ void IOManagerUdpTcp::dispatchDatagram(char *datagram)
     }
 }
 
-void IOManagerUdpTcp::deliver(const QByteArray &key, const char *keyText, const char *line)
-{
-    std::unique_lock<std::mutex> lock(m_listenerLock);
-    const auto subscribed = m_listeners.find(key);
-    if (subscribed == m_listeners.end())
-        return;
-    // Over a copy: a listener may unsubscribe (itself or another) meanwhile.
-    m_dispatchTargets.assign(subscribed->second.begin(), subscribed->second.end());
-    m_dispatchThread = std::this_thread::get_id();
-    for (Requester *r : m_dispatchTargets) {
-        const auto it = m_listeners.find(key);
-        if (it == m_listeners.end() || it->second.count(r) == 0)
-            continue;   // unsubscribed since the copy: not called again
-        m_dispatching = r;
-        lock.unlock();
-        r->onData(keyText, line);
-        lock.lock();
-        m_dispatching = nullptr;
-        m_dispatchDone.notify_all();
-    }
-    m_dispatchThread = std::thread::id();
-}

@@ -1,7 +1,9 @@
 #pragma once
 
+#include "ChannelTap.h"
 #include "CommandsLog.h"
-#include "IOManager.h"
+#include "DataListeners.h"
+#include "CommandChannel.h"
 #include "ReplyReader.h"
 #include "Socket.h"
 
@@ -22,7 +24,7 @@
 // The channel of the whole run: commands over one TCP connection to the
 // Controller, measurement data as UDP datagrams on a local port, handed line by
 // line to the subscribed requesters by a worker thread.
-class IOManagerUdpTcp : public IOManager
+class IOManagerUdpTcp : public CommandChannel
 {
 public:
     static constexpr int DataBufferSize = 131072;
@@ -46,6 +48,8 @@ public:
                           const Socket::KeepWaiting &keepWaiting = {});
     ConnectFailure connectFailure() const { return m_connectFailure; }
     void setCommandLog(bool enable, QString fileName, QString prefix);
+    // What the channel exchanges from now on is also shown to the tap (none: nullptr).
+    void setTap(ChannelTap *tap) { m_tap = tap; }
 
     int addDataListener(const char *key, Requester *requester) override;
     int removeDataListener(const char *key, Requester *requester) override;
@@ -75,17 +79,21 @@ public:
     // every patch (so "v1.7" and "v1.7.0" both pass "v1.7").
     static bool isVersionAtLeast(const char *version, const char *minimum);
 
-private:
+protected:
     enum class Change { None, Started, Stopped };
+    // A change of the measurement state seen inside a command; the
+    // requesters hear of it in afterCommand(), once the command is done.
+    void noteChange(Change change);
+    void afterCommand() override;
 
+private:
+    int exchangeUntapped(char *reply, const char *command);
     int readInput(long timeoutUs);
     int awaitReply(char *reply, long timeoutUs, const char *command);
     void logStaleReplies();
     void discardInput();
     QByteArray queryState();
-    void announce(Change change);
     // Hands one line to the listeners of its key.
-    void deliver(const QByteArray &key, const char *keyText, const char *line);
     void startWorker();
     void workerLoop();
     bool workerWanted() const { return m_listening && m_running && m_run; }
@@ -107,12 +115,7 @@ private:
     // is called without the lock held (it may unsubscribe from inside
     // onData); one that unsubscribes from another thread waits until that
     // call has returned, so that it may be destroyed right after.
-    std::mutex m_listenerLock;
-    std::condition_variable m_dispatchDone;
-    std::map<QByteArray, std::set<Requester *>> m_listeners;
-    Requester *m_dispatching = nullptr;
-    std::thread::id m_dispatchThread;
-    std::vector<Requester *> m_dispatchTargets;   // the dispatching thread's
+    DataListeners m_dataListeners;
 
     std::atomic<bool> m_connected{false};
     std::atomic<bool> m_broken{false};
@@ -120,6 +123,9 @@ private:
     std::atomic<bool> m_running{false};
     std::atomic<bool> m_run{true};
     std::atomic<bool> m_workerFinished{true};
+
+    std::mutex m_changesMutex;
+    std::vector<Change> m_changes;   // noted, not yet told
 
     std::mutex m_workerMutex;
     std::thread m_worker;
@@ -133,4 +139,6 @@ private:
     std::atomic<int> m_slowestReplyMs{-1};
     ConnectFailure m_connectFailure = ConnectFailure::None;
     CommandsLog m_log;
+    std::atomic<ChannelTap *> m_tap{nullptr};
+    std::atomic<qint64> m_asyncSentUs{0};   // when the pending asynchronous command went out (tap clock)
 };

@@ -13,9 +13,8 @@ bool isInteger(QString word, int expected)
     return ok && value == expected;
 }
 
-} // namespace
-
-QString MeasurementStartFailure::text(const char *reply)
+// V of a measurement-start refusal, or a null string.
+QString reason(const char *reply)
 {
     const QStringList words = QString::fromLatin1(reply).split(QLatin1Char(' '), Qt::SkipEmptyParts);
     if (words.size() < 5)
@@ -25,6 +24,32 @@ QString MeasurementStartFailure::text(const char *reply)
         return QString();
     QString v = words[4];
     v.remove(QLatin1Char('"'));
+    return v;
+}
+
+} // namespace
+
+QString MeasurementStartFailure::boxText(const char *reply)
+{
+    const QString why = text(reply);
+    if (why.isNull())
+        return why;
+    // The event display tells the same as the box: what helps is what to do.
+    const QString next = reason(reply) == QLatin1String("0")
+        ? QCoreApplication::translate("IOManager",
+              "Check that the reference target is inside the tracking volume, seen by the cameras and not "
+              "covered, then start the measurement again.")
+        : QCoreApplication::translate("IOManager",
+              "Bodies that look alike cannot be told apart: deactivate all but one of them, or change the "
+              "marker layout of one, then start the measurement again.");
+    return why + QLatin1String("\n\n") + next;
+}
+
+QString MeasurementStartFailure::text(const char *reply)
+{
+    const QString v = reason(reply);
+    if (v.isNull())
+        return v;
     if (v == QLatin1String("0"))
         return QCoreApplication::translate("IOManager",
             "Measurement start failed:\nReference target cannot be tracked\n(see 'Event Display' for details)");

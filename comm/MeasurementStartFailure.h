@@ -10,4 +10,6 @@ public:
     // The text for the box "Command Failed", or a null string when the reply
     // carries no measurement-start refusal.
     static QString text(const char *reply);
+    // The text and, below it, what the user can do about it; null as text().
+    static QString boxText(const char *reply);
 };

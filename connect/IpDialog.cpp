@@ -4,7 +4,7 @@
 #include "ControllerVersion.h"
 #include "EndlessProgressDlg.h"
 #include "HostCheck.h"
-#include "IOManager.h"
+#include "CommandChannel.h"
 #include "UdpQuery.h"
 #include "PasswordGate.h"
 #include "PlainTextBox.h"
@@ -194,14 +194,14 @@ void IpDialog::refresh()
 void IpDialog::pause()
 {
     QCoreApplication *app = QCoreApplication::instance();
-    const bool outermost = !app->property(IOManager::WaitingProperty).toBool();
+    const bool outermost = !app->property(CommandChannel::WaitingProperty).toBool();
     if (outermost)
-        app->setProperty(IOManager::WaitingProperty, true);
+        app->setProperty(CommandChannel::WaitingProperty, true);
     QEventLoop loop;
     QTimer::singleShot(PauseMs, &loop, &QEventLoop::quit);
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     if (outermost)
-        app->setProperty(IOManager::WaitingProperty, false);
+        app->setProperty(CommandChannel::WaitingProperty, false);
 }
 
 void IpDialog::runSelectionDialog()
@@ -477,9 +477,11 @@ int IpDialog::try_connect_2()
                                             "quorix2 set system accessed_by ", &accessedBy);
         socket.close();
         if (known) {
+            const QString holder = TrackboxSelection::holderText(accessedBy);
             PlainTextBox::critical(this, tr("Error"),
                                    tr("Unable to connect Controller %1\nController is accessed by %2")
-                                       .arg(m_expectedHost, TrackboxSelection::holderText(accessedBy)));
+                                           .arg(m_expectedHost, holder)
+                                       + QLatin1String("\n\n") + TrackboxSelection::heldAdvice(holder));
         } else {
             PlainTextBox::critical(this, tr("Error"), tr("Unable to connect Controller %1").arg(m_expectedHost));
         }

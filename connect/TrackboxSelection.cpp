@@ -350,11 +350,15 @@ void TrackboxSelection::showMessages()
     m_messageMode = true;
     table->clearContents();
     table->setRowCount(m_messages.size());
+    // A message is read, never chosen: it cannot be selected like a Controller.
     for (int row = 0; row < m_messages.size(); ++row) {
-        table->setItem(row, ColName, new QTableWidgetItem(m_messages[row]));
-        for (int c = ColName + 1; c < ColumnCount; ++c)
-            table->setItem(row, c, new QTableWidgetItem());
+        for (int c = ColName; c < ColumnCount; ++c) {
+            auto *item = new QTableWidgetItem(c == ColName ? m_messages[row] : QString());
+            item->setFlags(Qt::ItemIsEnabled);
+            table->setItem(row, c, item);
+        }
     }
+    table->setCurrentItem(nullptr);
     table->setColumnHidden(ColCascaded, true);
     table->resizeColumnsToContents();
     table->horizontalHeader()->setStretchLastSection(true);
@@ -386,6 +390,8 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
             table->setItem(row, c, item);
         }
         table->item(row, ColAccess)->setData(AccessRole, access);
+        if (held)
+            table->item(row, ColAccess)->setToolTip(heldAdvice(holderText(TrackboxRecord::field(r.accessedBy))));
         if (held && r.cascadedSlave) {
             table->item(row, ColCascaded)->setText(tr("slave"));
             anySlave = true;
@@ -403,7 +409,12 @@ int TrackboxSelection::showRecords(const QList<TrackboxRecord> &records)
         for (int c = 0; c < ColumnCount; ++c)
             table->item(row, c)->setBackground(base);
     ui->pushButton_connect->setEnabled(false);
-    ui->pushButton_update->setFocus();
+    // The keyboard starts in the list: arrows choose, Return connects, Tab
+    // goes on to the buttons.
+    if (table->rowCount() > 0)
+        table->setFocus();
+    else
+        ui->pushButton_update->setFocus();
     {
         // The search for this text has just run: selecting it again is no new request.
         const QSignalBlocker quiet(ui->cb_fixSubnet);
@@ -428,6 +439,18 @@ QString TrackboxSelection::accessText(const QString &access, const QString &acce
         return access;
     const QString holder = holderText(accessedBy);
     return holder.isEmpty() ? tr("none") : tr("in use by %1").arg(holder);
+}
+
+QString TrackboxSelection::heldAdvice(const QString &holder)
+{
+    // The Controller serves one front end at a time and cannot be taken
+    // from it: its user has to let it go.
+    if (holder.isEmpty())
+        return tr("Another front end has full access to it. Ask its user to disconnect or close it, "
+                  "then search again (Update) and connect.");
+    return tr("The front end on %1 has full access to it. Ask the user of %1 to disconnect or close "
+              "that front end, then search again (Update) and connect.")
+        .arg(holder);
 }
 
 QString TrackboxSelection::holderText(const QString &accessedBy)
@@ -471,8 +494,9 @@ void TrackboxSelection::on_tableWidget_itemSelectionChanged()
         const QString access = rawAccess(ui->tableWidget->item(row, ColAccess));
         enable = !access.isEmpty() && access != QLatin1String("none");
         if (access.trimmed() == QLatin1String("none"))
-            why = tr("Another front end holds %1 (%2). Connect is possible once that front end has let it go.")
-                      .arg(ui->tableWidget->item(row, ColName)->text(), ui->tableWidget->item(row, ColAccess)->text());
+            why = tr("Another front end holds %1 (%2).")
+                      .arg(ui->tableWidget->item(row, ColName)->text(), ui->tableWidget->item(row, ColAccess)->text())
+                + QLatin1Char(' ') + ui->tableWidget->item(row, ColAccess)->toolTip();
     }
     ui->pushButton_connect->setEnabled(enable);
     ui->pushButton_connect->setToolTip(why);

@@ -39,6 +39,8 @@ public:
     // Who holds a Controller, from its "accessed by" value: the address alone
     // for "ip ADDRESS", anything else as it came.
     static QString holderText(const QString &accessedBy);
+    // What a user can do about a Controller another front end holds.
+    static QString heldAdvice(const QString &holder);
 
     static constexpr unsigned short ControllerPort = AccessControl::DefaultPort;
 

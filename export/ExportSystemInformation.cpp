@@ -23,6 +23,7 @@ ExportSystemInformation::ExportSystemInformation(QWidget *parent, IOManager *cha
     , m_today(QDate::currentDate())
 {
     ui->setupUi(this);
+    ui->checkBox_recording->setVisible(false);   // until a recording is offered
 
     QTableWidget *t = ui->tableWidget;
     t->setColumnCount(ColumnCount);
@@ -60,6 +61,12 @@ ExportSystemInformation::~ExportSystemInformation()
 void ExportSystemInformation::setFrontendUpdateDate(const QDateTime &date)
 {
     m_report->setFrontendUpdateDate(date);
+}
+
+void ExportSystemInformation::setRecordingSource(std::function<QByteArray()> source)
+{
+    m_recordingSource = std::move(source);
+    ui->checkBox_recording->setVisible(bool(m_recordingSource));
 }
 
 void ExportSystemInformation::setFrontendVersion(const QString &text)
@@ -278,6 +285,8 @@ bool ExportSystemInformation::exportTo(const QString &path)
     const QVector<SystemInfoBundle::LogFile> logs = selectedLogs();
     const int maximum = ui->progressBar->maximum();
     bundle.setHealthLastHour(SystemInfoBundle::healthLastHour(m_logRoot, m_hostName, QDateTime::currentDateTime()));
+    if (m_recordingSource && ui->checkBox_recording->isChecked())
+        bundle.setRecording(m_recordingSource());
     const bool ok = bundle.write(path, *m_report, logs, [this, maximum](int step) {
         ui->progressBar->setValue(qMin(step, maximum));
     });

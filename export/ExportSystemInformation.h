@@ -7,6 +7,8 @@
 #include <QDialog>
 #include <QString>
 
+#include <functional>
+
 class ExportConfiguration;
 class IOManager;
 struct BackendVersions;
@@ -29,6 +31,9 @@ public:
 
     void setFrontendUpdateDate(const QDateTime &date);
     void setFrontendVersion(const QString &text);
+    // Offers the flight recorder's last minutes as an entry of their own; the
+    // source is asked when the file is written.
+    void setRecordingSource(std::function<QByteArray()> source);
 
     // Clears the progress and status, lists the logs from disk, presets the
     // days and runs the dialog.
@@ -73,4 +78,5 @@ private:
     QString m_hostName;  // the Controller's, as fill() read it
     QDate m_today;
     bool m_updating = false;
+    std::function<QByteArray()> m_recordingSource;
 };

@@ -2,6 +2,7 @@
 
 #include "ExportConfiguration.h"
 #include "LogFileName.h"
+#include "PrivateFiles.h"
 #include "ReportWriter.h"
 
 #include <QCoreApplication>
@@ -59,7 +60,7 @@ QByteArray readTail(const QString &path, qint64 limit)
 
 QString SystemInfoBundle::logRoot()
 {
-    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4");
+    return PrivateFiles::userRoot();
 }
 
 QDate SystemInfoBundle::dateFromName(const QString &name, const QDate &today)
@@ -228,6 +229,17 @@ void SystemInfoBundle::copyHealth()
     m_out.line(QString());
 }
 
+void SystemInfoBundle::copyRecording()
+{
+    const QString tag = QString::fromLatin1(RecordingEntryName);
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<BOF> %1 <BOF>").arg(tag)));
+    const QByteArray text = m_recording.toBase64();
+    for (int at = 0; at < text.size(); at += 76)
+        m_out.line(QString::fromLatin1(text.mid(at, 76)));
+    m_out.line(ExportConfiguration::markerLine(QStringLiteral("<EOF> %1 <EOF>").arg(tag)));
+    m_out.line(QString());
+}
+
 void SystemInfoBundle::copyLog(const LogFile &log)
 {
     const QString tag = QStringLiteral("%1 - %2").arg(log.name, log.version);
@@ -273,6 +285,8 @@ bool SystemInfoBundle::write(const QString &path, ExportConfiguration &report, c
     }
     if (!m_health.isEmpty())
         copyHealth();
+    if (!m_recording.isEmpty())
+        copyRecording();
     m_out.setDevice(nullptr);
     if (!reported || m_out.linesLost() > 0) {
         file.cancelWriting();

@@ -75,6 +75,11 @@ public:
     // The last hour of health rows, written after the logs as its own entry;
     // nothing is written when it is empty.
     void setHealthLastHour(const QByteArray &csv) { m_health = csv; }
+    // A recording file (the flight recorder's last minutes), written as an
+    // entry of its own in base64, 76 characters a line: "base64 -d" gives the
+    // file back.
+    static constexpr char RecordingEntryName[] = "flight-recording-last-10-minutes.qx4rec (base64)";
+    void setRecording(const QByteArray &file) { m_recording = file; }
 
     // Writes the bundle: the report between its markers, then each log
     // between its own. progress(step) runs after the report (step 2) and
@@ -87,9 +92,11 @@ public:
 private:
     void copyLog(const LogFile &log);
     void copyHealth();
+    void copyRecording();
 
     // Only appends lines (and counts the lost ones): it never queries.
     ReportWriter m_out{nullptr};
     QString m_error;
     QByteArray m_health;
+    QByteArray m_recording;
 };

@@ -168,8 +168,8 @@
         <translation>Zeilen/s %1</translation>
     </message>
     <message>
-        <source>Frames dropped by this computer</source>
-        <translation>Von diesem Rechner verworfene Frames</translation>
+        <source>Frames dropped here</source>
+        <translation>Hier verworfene Frames</translation>
     </message>
     <message>
         <source>dropped here %1</source>
@@ -197,6 +197,10 @@
     <message>
         <source>the directory %1 cannot be created</source>
         <translation>das Verzeichnis %1 kann nicht angelegt werden</translation>
+    </message>
+    <message>
+        <source>%1 is a symbolic link</source>
+        <translation>%1 ist ein symbolischer Link</translation>
     </message>
     <message>
         <source>not all rows were written</source>

@@ -348,6 +348,10 @@ Prüfen Sie Verkabelung und Netzwerkeinstellungen</translation>
             <source>the directory %1 cannot be created</source>
             <translation>das Verzeichnis %1 kann nicht angelegt werden</translation>
         </message>
+        <message>
+            <source>it is a symbolic link</source>
+            <translation>es ist ein symbolischer Link</translation>
+        </message>
     </context>
     <context>
         <name>FreqStatusBar</name>
@@ -542,6 +546,14 @@ There are %1 bodies that are equal or too similar to be tracked
             <translation>Messstart fehlgeschlagen:
 %1 Bodies sind gleich oder zu ähnlich, um getrackt zu werden
  (Einzelheiten in der 'Ereignisanzeige')</translation>
+        </message>
+        <message>
+            <source>Check that the reference target is inside the tracking volume, seen by the cameras and not covered, then start the measurement again.</source>
+            <translation>Prüfen Sie, ob das Referenztarget im Messvolumen liegt, von den Kameras gesehen wird und nicht verdeckt ist, und starten Sie die Messung dann erneut.</translation>
+        </message>
+        <message>
+            <source>Bodies that look alike cannot be told apart: deactivate all but one of them, or change the marker layout of one, then start the measurement again.</source>
+            <translation>Bodies, die sich gleichen, lassen sich nicht unterscheiden: Deaktivieren Sie alle bis auf einen oder ändern Sie die Markeranordnung eines von ihnen, und starten Sie die Messung dann erneut.</translation>
         </message>
     </context>
     <context>
@@ -755,30 +767,6 @@ Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</transl
             <translation>Controller %1 antwortet langsam: %2 s für die letzte Antwort</translation>
         </message>
         <message>
-            <source>Initialization complete.</source>
-            <translation>Initialisierung abgeschlossen.</translation>
-        </message>
-        <message>
-            <source>Error: Unable to get MAC address of controller</source>
-            <translation>Fehler: MAC-Adresse des Controllers nicht lesbar</translation>
-        </message>
-        <message>
-            <source>Error: Unable to get system serial</source>
-            <translation>Fehler: Seriennummer des Systems nicht lesbar</translation>
-        </message>
-        <message>
-            <source>Error: Unable to get system model</source>
-            <translation>Fehler: Systemmodell nicht lesbar</translation>
-        </message>
-        <message>
-            <source>Command Error</source>
-            <translation>Kommandofehler</translation>
-        </message>
-        <message>
-            <source>No contact to Controller</source>
-            <translation>Kein Kontakt zum Controller</translation>
-        </message>
-        <message>
             <source>&amp;Password</source>
             <translation>&amp;Passwort</translation>
         </message>
@@ -789,18 +777,6 @@ Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</transl
         <message>
             <source>Set or clear password to protect access to this controller</source>
             <translation>Passwort zum Schutz des Zugriffs auf diesen Controller setzen oder löschen</translation>
-        </message>
-        <message>
-            <source>&amp;Start</source>
-            <translation>&amp;Start</translation>
-        </message>
-        <message>
-            <source>M</source>
-            <translation>M</translation>
-        </message>
-        <message>
-            <source>Start or stop measurement</source>
-            <translation>Messung starten oder stoppen</translation>
         </message>
         <message>
             <source>C&amp;ontroller shut down</source>
@@ -923,34 +899,6 @@ Noch kein Controller gewählt: Wählen Sie einen mit Anderer Controller.</transl
             <translation>Fehler</translation>
         </message>
         <message>
-            <source>measurement start unsuccessful!</source>
-            <translation>Messstart fehlgeschlagen!</translation>
-        </message>
-        <message>
-            <source>Stop</source>
-            <translation>Stopp</translation>
-        </message>
-        <message>
-            <source>measurement started</source>
-            <translation>Messung gestartet</translation>
-        </message>
-        <message>
-            <source>measurement stop unsuccessful</source>
-            <translation>Messstopp fehlgeschlagen</translation>
-        </message>
-        <message>
-            <source>Start</source>
-            <translation>Start</translation>
-        </message>
-        <message>
-            <source>measurement stopped</source>
-            <translation>Messung gestoppt</translation>
-        </message>
-        <message>
-            <source>measurement interrupted. Waiting for external synchronisation signal...</source>
-            <translation>Messung unterbrochen. Warte auf externes Synchronisationssignal...</translation>
-        </message>
-        <message>
             <source>Connection to Controller lost.
 QUORIX4 will be closed.</source>
             <translation>Verbindung zum Controller verloren.
@@ -1031,6 +979,61 @@ QUORIX4 wird beendet und muss danach neu gestartet werden.
         <message>
             <source>Dark or bright colours, applied at once and kept</source>
             <translation>Dunkle oder helle Farben, sofort angewandt und gespeichert</translation>
+        </message>
+        <message>
+            <source>%1 (replay)</source>
+            <translation>%1 (Wiedergabe)</translation>
+        </message>
+    </context>
+    <context>
+        <name>MeasurementControl</name>
+        <message>
+            <source>Command Error</source>
+            <translation>Kommandofehler</translation>
+        </message>
+        <message>
+            <source>No contact to Controller</source>
+            <translation>Kein Kontakt zum Controller</translation>
+        </message>
+        <message>
+            <source>&amp;Start</source>
+            <translation>&amp;Start</translation>
+        </message>
+        <message>
+            <source>M</source>
+            <translation>M</translation>
+        </message>
+        <message>
+            <source>Start or stop measurement</source>
+            <translation>Messung starten oder stoppen</translation>
+        </message>
+        <message>
+            <source>measurement start unsuccessful!</source>
+            <translation>Messstart fehlgeschlagen!</translation>
+        </message>
+        <message>
+            <source>Stop</source>
+            <translation>Stopp</translation>
+        </message>
+        <message>
+            <source>measurement started</source>
+            <translation>Messung gestartet</translation>
+        </message>
+        <message>
+            <source>measurement stop unsuccessful</source>
+            <translation>Messstopp fehlgeschlagen</translation>
+        </message>
+        <message>
+            <source>Start</source>
+            <translation>Start</translation>
+        </message>
+        <message>
+            <source>measurement stopped</source>
+            <translation>Messung gestoppt</translation>
+        </message>
+        <message>
+            <source>measurement interrupted. Waiting for external synchronisation signal...</source>
+            <translation>Messung unterbrochen. Warte auf externes Synchronisationssignal...</translation>
         </message>
     </context>
     <context>
@@ -1184,6 +1187,25 @@ Es gelten die eingebauten Werte.</translation>
         <message>
             <source>Single markers tracked now</source>
             <translation>Jetzt getrackte Einzelmarker</translation>
+        </message>
+    </context>
+    <context>
+        <name>StartupController</name>
+        <message>
+            <source>Initialization complete.</source>
+            <translation>Initialisierung abgeschlossen.</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get MAC address of controller</source>
+            <translation>Fehler: MAC-Adresse des Controllers nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get system serial</source>
+            <translation>Fehler: Seriennummer des Systems nicht lesbar</translation>
+        </message>
+        <message>
+            <source>Error: Unable to get system model</source>
+            <translation>Fehler: Systemmodell nicht lesbar</translation>
         </message>
     </context>
     <context>
@@ -1435,6 +1457,18 @@ Keine Verbindung zum Controller?</translation>
         <message>
             <source>Another front end holds %1 (%2). Connect is possible once that front end has let it go.</source>
             <translation>Ein anderes Frontend hält %1 (%2). Verbinden ist möglich, sobald jenes Frontend ihn freigegeben hat.</translation>
+        </message>
+        <message>
+            <source>Another front end has full access to it. Ask its user to disconnect or close it, then search again (Update) and connect.</source>
+            <translation>Ein anderes Frontend hat vollen Zugriff darauf. Bitten Sie dessen Benutzer, die Verbindung zu trennen oder das Frontend zu schließen; suchen Sie dann erneut (Aktualisieren) und verbinden Sie.</translation>
+        </message>
+        <message>
+            <source>The front end on %1 has full access to it. Ask the user of %1 to disconnect or close that front end, then search again (Update) and connect.</source>
+            <translation>Das Frontend auf %1 hat vollen Zugriff darauf. Bitten Sie den Benutzer von %1, die Verbindung zu trennen oder jenes Frontend zu schließen; suchen Sie dann erneut (Aktualisieren) und verbinden Sie.</translation>
+        </message>
+        <message>
+            <source>Another front end holds %1 (%2).</source>
+            <translation>Ein anderes Frontend hält %1 (%2).</translation>
         </message>
     </context>
     <context>
@@ -1715,6 +1749,14 @@ Fortfahren?</translation>
             <source>select event log files</source>
             <translation>Ereignisprotokolle auswählen</translation>
         </message>
+        <message>
+            <source>The flight recorder&apos;s last 10 minutes as an entry of the file, for a replay at the support&apos;s desk</source>
+            <translation>Die letzten 10 Minuten des Flugschreibers als eigener Eintrag der Datei, zum Abspielen beim Support</translation>
+        </message>
+        <message>
+            <source>Add the last 10 minutes of the flight recorder</source>
+            <translation>Die letzten 10 Minuten des Flugschreibers beifügen</translation>
+        </message>
     </context>
     <context>
         <name>ReportCommandLine</name>
@@ -1952,12 +1994,189 @@ Schreibt den Konfigurationsbericht des Controllers unter ADRESSE (Hostname oder 
             <source>quorix4: cannot open display %1</source>
             <translation>quorix4: cannot open display %1</translation>
         </message>
+        <message>
+            <source>-replay needs a file</source>
+            <translation>-replay braucht eine Datei</translation>
+        </message>
     </context>
     <context>
         <name>StatusPoller</name>
         <message>
             <source>Measurement data from another sender ignored (%1 datagrams so far): only the Controller&apos;s own data is shown.</source>
             <translation>Messdaten eines anderen Absenders ignoriert (bisher %1 Datagramme): Nur die eigenen Daten des Controllers werden gezeigt.</translation>
+        </message>
+    </context>
+    <context>
+        <name>RecordingActions</name>
+        <message>
+            <source>Save &amp;recording…</source>
+            <translation>&amp;Aufzeichnung speichern…</translation>
+        </message>
+        <message>
+            <source>Save the last minutes of the exchange with the Controller for a replay</source>
+            <translation>Die letzten Minuten des Austauschs mit dem Controller für eine Wiedergabe speichern</translation>
+        </message>
+        <message>
+            <source>Writes what QUORIX4 exchanged with the Controller in the last minutes (commands, replies, measurement data and events) to a file that &quot;quorix4 -replay FILE&quot; plays back</source>
+            <translation>Schreibt, was QUORIX4 in den letzten Minuten mit dem Controller ausgetauscht hat (Befehle, Antworten, Messdaten und Ereignisse), in eine Datei, die &quot;quorix4 -replay FILE&quot; abspielt</translation>
+        </message>
+        <message>
+            <source>Export targets as &amp;CSV…</source>
+            <translation>Targets als &amp;CSV exportieren…</translation>
+        </message>
+        <message>
+            <source>Save the recorded targets, one row per frame and target, for a spreadsheet</source>
+            <translation>Die aufgezeichneten Targets speichern, eine Zeile je Frame und Target, für eine Tabellenkalkulation</translation>
+        </message>
+        <message>
+            <source>Writes time, frame number, kind, id, quality, position and rotation of every tracked target of the recording as CSV with &apos;.&apos; decimals and a header line</source>
+            <translation>Schreibt Zeit, Framenummer, Art, ID, Qualität, Position und Rotation jedes getrackten Targets der Aufzeichnung als CSV mit &apos;.&apos; als Dezimaltrennzeichen und einer Kopfzeile</translation>
+        </message>
+        <message>
+            <source>Save recording</source>
+            <translation>Aufzeichnung speichern</translation>
+        </message>
+        <message>
+            <source>QUORIX4 recordings (*.%1)</source>
+            <translation>QUORIX4-Aufzeichnungen (*.%1)</translation>
+        </message>
+        <message>
+            <source>Export targets as CSV</source>
+            <translation>Targets als CSV exportieren</translation>
+        </message>
+        <message>
+            <source>CSV files (*.csv)</source>
+            <translation>CSV-Dateien (*.csv)</translation>
+        </message>
+        <message>
+            <source>Nothing has been recorded.</source>
+            <translation>Es wurde nichts aufgezeichnet.</translation>
+        </message>
+    </context>
+    <context>
+        <name>RecordingFile</name>
+        <message>
+            <source>The recording could not be saved as &apos;%1&apos;: %2</source>
+            <translation>Die Aufzeichnung konnte nicht als &apos;%1&apos; gespeichert werden: %2</translation>
+        </message>
+        <message>
+            <source>The recording &apos;%1&apos; could not be opened: %2</source>
+            <translation>Die Aufzeichnung &apos;%1&apos; konnte nicht geöffnet werden: %2</translation>
+        </message>
+        <message>
+            <source>The file &apos;%1&apos; is too large to be a recording.</source>
+            <translation>Die Datei &apos;%1&apos; ist zu groß für eine Aufzeichnung.</translation>
+        </message>
+    </context>
+    <context>
+        <name>RecordingReader</name>
+        <message>
+            <source>The file is empty.</source>
+            <translation>Die Datei ist leer.</translation>
+        </message>
+        <message>
+            <source>The file is not a QUORIX4 recording.</source>
+            <translation>Die Datei ist keine QUORIX4-Aufzeichnung.</translation>
+        </message>
+        <message>
+            <source>The recording ends inside its header: nothing could be read.</source>
+            <translation>Die Aufzeichnung endet in ihrem Kopf: Es konnte nichts gelesen werden.</translation>
+        </message>
+        <message>
+            <source>The recording has format version %1; this QUORIX4 reads version %2 and older. Open it with a newer QUORIX4.</source>
+            <translation>Die Aufzeichnung hat die Formatversion %1; dieses QUORIX4 liest Version %2 und ältere. Öffnen Sie sie mit einem neueren QUORIX4.</translation>
+        </message>
+        <message>
+            <source>the closing mark is cut off</source>
+            <translation>die Schlussmarke ist abgeschnitten</translation>
+        </message>
+        <message>
+            <source>the closing mark does not match the blocks read</source>
+            <translation>die Schlussmarke passt nicht zu den gelesenen Blöcken</translation>
+        </message>
+        <message>
+            <source>the file is cut off</source>
+            <translation>die Datei ist abgeschnitten</translation>
+        </message>
+        <message>
+            <source>unknown data at byte %1</source>
+            <translation>unbekannte Daten bei Byte %1</translation>
+        </message>
+        <message>
+            <source>block %1 is damaged</source>
+            <translation>Block %1 ist beschädigt</translation>
+        </message>
+        <message>
+            <source>unknown data after the closing mark</source>
+            <translation>unbekannte Daten nach der Schlussmarke</translation>
+        </message>
+        <message>
+            <source>The recording is damaged (%1). Read %2 of %3 bytes: %4 records, %5 (min:s) of recording.</source>
+            <translation>Die Aufzeichnung ist beschädigt (%1). Gelesen wurden %2 von %3 Bytes: %4 Einträge, %5 (min:s) Aufzeichnung.</translation>
+        </message>
+    </context>
+    <context>
+        <name>ReplayBar</name>
+        <message>
+            <source>Replay</source>
+            <translation>Wiedergabe</translation>
+        </message>
+        <message>
+            <source>Replay of %1</source>
+            <translation>Wiedergabe von %1</translation>
+        </message>
+        <message>
+            <source>Replay speed</source>
+            <translation>Wiedergabegeschwindigkeit</translation>
+        </message>
+        <message>
+            <source>Position in the recording</source>
+            <translation>Position in der Aufzeichnung</translation>
+        </message>
+        <message>
+            <source>The recording&apos;s time at this position</source>
+            <translation>Die Zeit der Aufzeichnung an dieser Position</translation>
+        </message>
+        <message>
+            <source>Pause</source>
+            <translation>Anhalten</translation>
+        </message>
+        <message>
+            <source>Play</source>
+            <translation>Abspielen</translation>
+        </message>
+        <message>
+            <source>Pause the replay</source>
+            <translation>Die Wiedergabe anhalten</translation>
+        </message>
+        <message>
+            <source>Play the recording</source>
+            <translation>Die Aufzeichnung abspielen</translation>
+        </message>
+    </context>
+    <context>
+        <name>ReplayStart</name>
+        <message>
+            <source>cannot replay &apos;%1&apos;: %2</source>
+            <translation>&apos;%1&apos; kann nicht abgespielt werden: %2</translation>
+        </message>
+    </context>
+    <context>
+        <name>TargetCsv</name>
+        <message>
+            <source>The targets could not be saved as &apos;%1&apos;: %2</source>
+            <translation>Die Targets konnten nicht als &apos;%1&apos; gespeichert werden: %2</translation>
+        </message>
+    </context>
+    <context>
+        <name>CentralDock</name>
+        <message>
+            <source>%1 in Own Window</source>
+            <translation>%1 in eigenem Fenster</translation>
+        </message>
+        <message>
+            <source>Show %1 in a window of its own, to move it to another screen</source>
+            <translation>%1 in einem eigenen Fenster zeigen, das sich auf einen anderen Bildschirm ziehen lässt</translation>
         </message>
     </context>
 </TS>

@@ -82,6 +82,18 @@ void ControllerSimulator::setScenario(const SimScenario& scenario)
     call([&] { m_server->setScenario(scenario); });
 }
 
+void ControllerSimulator::setReplay(std::shared_ptr<const RecordingIndex> replay)
+{
+    call([&] { m_server->setReplay(replay); });
+}
+
+bool ControllerSimulator::replayEnded() const
+{
+    bool ended = false;
+    call([&] { ended = m_server->replayEnded(); });
+    return ended;
+}
+
 SimScenario ControllerSimulator::scenario() const
 {
     SimScenario s;

@@ -9,6 +9,8 @@
 
 #include <memory>
 
+class RecordingIndex;
+
 class QThread;
 class SimServer;
 
@@ -38,6 +40,10 @@ public:
     SimScenario scenario() const;
     void setFaults(const SimFaults& faults);
     SimFaults faults() const;
+
+    // Plays a recording back instead of the model (SimServer::setReplay).
+    void setReplay(std::shared_ptr<const RecordingIndex> replay);
+    bool replayEnded() const;
 
     void queueMessage(const QString& text);
     int queuedMessages() const;

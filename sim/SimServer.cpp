@@ -494,6 +494,8 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
                            const std::function<void(const QByteArray&)>& send, const std::function<void()>& done)
 {
     m_log->append(transport, peer, SimCommandText::printable(command));
+    if (m_replay && !m_replayClock.isValid())
+        m_replayClock.start();
     const quint32 number = client ? quint32(++client->commands) : ++m_udpCommands;
     if (client) {
         if (m_faults.resetAfter > 0 && client->commands > m_faults.resetAfter) {
@@ -515,6 +517,8 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
         r.text = SimCommandProcessor::errorReply(-8, QStringLiteral("simulated fault"));
     else
         r = m_processor.handle(command, peerAddress);
+    if (m_replay)
+        replayAnswer(command, &r);
     if (wasMeasuring != m_processor.measuring())
         updateStreaming();
 
@@ -587,6 +591,77 @@ void SimServer::runCommand(const QString& transport, const QString& peer, const 
         QTimer::singleShot(delay, this, finish);
 }
 
+void SimServer::setReplay(std::shared_ptr<const RecordingIndex> replay)
+{
+    m_replay = std::move(replay);
+    m_replayClock.invalidate();
+    m_replayNext = m_replay ? m_replay->firstAfter(m_replay->startUs()) : 0;
+    m_replayEvents = m_replayNext;
+    m_replayEnded = false;
+    if (m_frameTimer)
+        m_frameTimer->stop();
+    if (!m_replayTimer) {
+        m_replayTimer = new QTimer(this);
+        m_replayTimer->setTimerType(Qt::PreciseTimer);
+        connect(m_replayTimer, &QTimer::timeout, this, &SimServer::onReplayTimer);
+    }
+    if (m_replay)
+        m_replayTimer->start(2);
+    else
+        m_replayTimer->stop();
+}
+
+qint64 SimServer::replayPositionUs() const
+{
+    const qint64 elapsed = m_replayClock.isValid() ? m_replayClock.nsecsElapsed() / 1000 : 0;
+    return m_replay->startUs() + elapsed;
+}
+
+void SimServer::replayAnswer(const QByteArray& command, SimCommandProcessor::Reply* reply)
+{
+    QByteArray text = command;
+    while (text.endsWith('\0'))
+        text.chop(1);
+    if (!text.startsWith("quorix2 "))
+        text.prepend("quorix2 ");
+    const qint64 now = replayPositionUs();
+    const auto& records = m_replay->records();
+    if (text == "quorix2 getmsg") {
+        reply->text = "quorix2 ok";
+        for (; m_replayEvents < records.size() && records[m_replayEvents].timeUs <= now; ++m_replayEvents)
+            if (records[m_replayEvents].kind == ChannelRecord::Kind::Event) {
+                reply->text = records[m_replayEvents++].text;
+                break;
+            }
+        return;
+    }
+    // Where the stream goes and comes from is this simulator's, not the recorded one's.
+    if (text.startsWith("quorix2 get output net") || text.startsWith("quorix2 set output net"))
+        return;
+    if (const ChannelRecord* recorded = m_replay->reply(text, now))
+        reply->text = recorded->reply;
+}
+
+void SimServer::onReplayTimer()
+{
+    if (!m_replayClock.isValid() || m_replayEnded)
+        return;
+    const qint64 now = replayPositionUs();
+    const auto& records = m_replay->records();
+    for (; m_replayNext < records.size() && records[m_replayNext].timeUs <= now; ++m_replayNext) {
+        const ChannelRecord& r = records[m_replayNext];
+        if (r.kind != ChannelRecord::Kind::Data || !m_stream)
+            continue;
+        for (const SimCommandProcessor::Destination& d : m_processor.destinations()) {
+            m_frameText = r.text;
+            sendDatagram(m_stream, d.address, d.port);
+        }
+        ++m_framesSent;
+    }
+    if (m_replayNext >= records.size() && now >= m_replay->endUs())
+        m_replayEnded = true;
+}
+
 QByteArray SimServer::garbage(int seed)
 {
     QByteArray out;
@@ -625,8 +700,8 @@ void SimServer::goOffline(int ms)
 
 void SimServer::updateStreaming()
 {
-    if (!m_frameTimer)
-        return;
+    if (!m_frameTimer || m_replay)
+        return;   // a replay streams what was recorded, nothing of the model's
     if (m_processor.measuring()) {
         if (!m_frameTimer->isActive()) {
             m_clock.start();

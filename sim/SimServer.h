@@ -5,6 +5,8 @@
 #include "SimFaults.h"
 #include "SimStreamGenerator.h"
 
+#include "RecordingIndex.h"
+
 #include <QElapsedTimer>
 #include <QHash>
 #include <QHostAddress>
@@ -13,6 +15,7 @@
 #include <QVector>
 
 #include <functional>
+#include <memory>
 
 class QTcpServer;
 class QTcpSocket;
@@ -47,6 +50,12 @@ public:
     void setFaults(const SimFaults& faults);
     const SimFaults& faults() const { return m_faults; }
     quint32 framesSent() const { return m_framesSent; }
+    // Answers and streams as the recorded Controller did: the recording plays
+    // from the first command received, once, in its own time. Commands it
+    // holds get the latest recorded reply as of that moment, others the
+    // model's; "getmsg" gives the recorded events as they fall due.
+    void setReplay(std::shared_ptr<const RecordingIndex> replay);
+    bool replayEnded() const { return m_replayEnded; }
     bool offline() const { return m_offline; }
 
 private:
@@ -85,6 +94,9 @@ private:
     void sendDatagram(QUdpSocket* socket, const QHostAddress& address, quint16 port);
     void goOffline(int ms);
     static QByteArray garbage(int seed);
+    void replayAnswer(const QByteArray& command, SimCommandProcessor::Reply* reply);
+    qint64 replayPositionUs() const;
+    void onReplayTimer();
 
     SimCommandLog* m_log;
     SimCommandProcessor m_processor;
@@ -106,4 +118,11 @@ private:
     QElapsedTimer m_clock;
     quint32 m_framesSent = 0;
     QByteArray m_frameText;
+
+    std::shared_ptr<const RecordingIndex> m_replay;
+    QElapsedTimer m_replayClock;   // started by the first command
+    QTimer* m_replayTimer = nullptr;
+    size_t m_replayNext = 0;       // the next record to stream
+    size_t m_replayEvents = 0;     // where the search for the next event starts
+    bool m_replayEnded = false;
 };

@@ -1,11 +1,14 @@
 // controller-sim: a stand-in tracking Controller on this machine.
 #include "ControllerSimulator.h"
+#include "RecordingFile.h"
+#include "RecordingIndex.h"
 #include "SimProfile.h"
 
 #include <QCommandLineParser>
 #include <QCoreApplication>
 #include <QSocketNotifier>
 #include <QTextStream>
+#include <QTimer>
 
 #include <csignal>
 #include <sys/socket.h>
@@ -43,6 +46,10 @@ int main(int argc, char* argv[])
     parser.addOption({QStringLiteral("port"), QStringLiteral("command port, TCP and UDP (default 50105)"), QStringLiteral("N"),
                       QStringLiteral("50105")});
     parser.addOption({QStringLiteral("profile"), QStringLiteral("read scenario and fault options from FILE"), QStringLiteral("FILE")});
+    parser.addOption({QStringLiteral("replay"),
+                      QStringLiteral("answer and stream as the Controller of the recording FILE did, from the first "
+                                     "command on, once (a file QUORIX4 saved with \"Save recording...\")"),
+                      QStringLiteral("FILE")});
     parser.addOption({QStringLiteral("log"), QStringLiteral("append every received command with its time, transport and sender to FILE"),
                       QStringLiteral("FILE")});
     for (const SimScenario::Option& o : SimScenario::options())
@@ -87,6 +94,18 @@ int main(int argc, char* argv[])
         return 2;
     }
 
+    std::shared_ptr<const RecordingIndex> replay;
+    if (parser.isSet(QStringLiteral("replay"))) {
+        const RecordingReader::Result read = RecordingFile::load(parser.value(QStringLiteral("replay")));
+        if (!read.replayable()) {
+            err << "controller-sim: --replay: " << read.message << "\n";
+            return 2;
+        }
+        if (!read.message.isEmpty())
+            err << "controller-sim: --replay: " << read.message << "\n" << Qt::flush;
+        replay = std::make_shared<const RecordingIndex>(read.recording);
+    }
+
     ControllerSimulator sim(scenario);
     sim.setFaults(faults);
     if (parser.isSet(QStringLiteral("log")))
@@ -98,6 +117,23 @@ int main(int argc, char* argv[])
     QTextStream(stdout) << "controller-sim: listening on " << parser.value(QStringLiteral("bind")) << ":" << sim.port()
                         << " (TCP and UDP), stream from port " << sim.senderPort() << "\n"
                         << Qt::flush;
+
+    if (replay) {
+        const qint64 seconds = (replay->endUs() - replay->startUs()) / 1000000;
+        QTextStream(stdout) << "controller-sim: replaying " << parser.value(QStringLiteral("replay")) << " ("
+                            << replay->records().size() << " records, " << seconds / 60 << " min " << seconds % 60
+                            << " s) from the first command on\n"
+                            << Qt::flush;
+        sim.setReplay(replay);
+        auto* watch = new QTimer(&app);
+        QObject::connect(watch, &QTimer::timeout, &app, [&sim, watch] {
+            if (!sim.replayEnded())
+                return;
+            watch->stop();
+            QTextStream(stdout) << "controller-sim: replay ended; the last replies stay, no more data\n" << Qt::flush;
+        });
+        watch->start(200);
+    }
 
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_signalPipe) == 0) {
         auto* notifier = new QSocketNotifier(g_signalPipe[0], QSocketNotifier::Read, &app);

@@ -1,8 +1,8 @@
 #include "DisplaySettingsData.h"
+#include "FakeChannel.h"
 #include "FrameText.h"
 #include "QuorixParser.h"
 #include "SceneGraph.h"
-#include "ScriptedChannel.h"
 #include "StaticData.h"
 #include "TrackedFrame.h"
 #include "TrackedTargetBuilder.h"
@@ -53,7 +53,7 @@ QByteArray twoDigits(int n)
 }
 
 // Four markers on every body and gripwand, as a typical target carries.
-void scriptStaticData(ScriptedChannel &c)
+void scriptStaticData(FakeChannel &c)
 {
     for (const QByteArray &family : {QByteArray("standard"), QByteArray("gripwand")}) {
         const int count = family == "standard" ? 20 : 2;
@@ -82,7 +82,7 @@ void flushEvents()
 void sceneTick(benchmark::State &state, bool rebuild)
 {
     std::unique_ptr<QuorixParser> parsers[] = {parsedFrame(1), parsedFrame(2)};
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel);
     Logic::StaticData staticData(&channel, nullptr);
     staticData.update();

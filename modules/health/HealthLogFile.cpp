@@ -1,12 +1,14 @@
 #include "HealthLogFile.h"
 
 #include "HealthCsv.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
 #include <QFile>
-#include <QFileInfo>
 #include <QLocale>
-#include <QStringList>
+
+#include <cerrno>
+#include <cstring>
 
 namespace Health {
 
@@ -14,8 +16,6 @@ namespace {
 
 const char Prefix[] = "health-";
 const char Extension[] = ".csv";
-constexpr QFile::Permissions OwnerOnlyDir = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-constexpr QFile::Permissions OwnerOnlyFile = QFile::ReadOwner | QFile::WriteOwner;
 // A day of measuring is a few MB; an hour lies in its end, the rest is not read.
 constexpr qint64 MostBytesRead = 32 * 1024 * 1024;
 constexpr int TimeLength = 23;
@@ -88,43 +88,20 @@ QString HealthLogFile::path(const QString &logDir, const QString &hostPart, cons
         + QLatin1String(Extension);
 }
 
-// Every folder made on the way is owner-only, as is the log folder itself.
-bool HealthLogFile::makePrivateDir(const QString &dir)
-{
-    if (dir.isEmpty())
-        return false;
-    const QString target = QDir::cleanPath(QDir(dir).absolutePath());
-    QStringList missing;
-    QString at = target;
-    while (!QFileInfo::exists(at)) {
-        missing.prepend(at);
-        const QString parent = QFileInfo(at).path();
-        if (parent == at)
-            break;
-        at = parent;
-    }
-    for (const QString &d : qAsConst(missing)) {
-        if (!QDir().mkdir(d) && !QFileInfo(d).isDir())
-            return false;
-        QFile::setPermissions(d, OwnerOnlyDir);
-    }
-    if (!QFileInfo(target).isDir())
-        return false;
-    QFile::setPermissions(target, OwnerOnlyDir);
-    return true;
-}
-
 QString HealthLogFile::append(const QString &logDir, const QString &hostPart, const QDateTime &now, const QByteArray &rows)
 {
-    if (!makePrivateDir(logDir))
+    if (!PrivateFiles::makeDir(logDir))
         return tr("the directory %1 cannot be created").arg(QDir::toNativeSeparators(logDir));
-    QFile file(path(logDir, hostPart, now.date()));
+    const QString name = path(logDir, hostPart, now.date());
+    QFile file(name);
     // Unbuffered: a full disk shows in the write, not in a close nobody checks.
-    if (!file.open(QIODevice::Append | QIODevice::Unbuffered))
-        return file.errorString();
-    // Also a file an earlier run left readable to others.
-    if (!file.setPermissions(OwnerOnlyFile))
-        return file.errorString();
+    // Also a file an earlier run left readable to others becomes the user's
+    // alone; a link in its place is neither written through nor changed.
+    if (const int error = PrivateFiles::openToAppend(file, QIODevice::Unbuffered)) {
+        if (error == ELOOP)
+            return tr("%1 is a symbolic link").arg(QDir::toNativeSeparators(name));
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
     QByteArray bytes = rows;
     if (file.size() == 0)
         bytes.prepend(csvHeader());

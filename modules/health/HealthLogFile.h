@@ -14,8 +14,7 @@ namespace Health {
 
 // The daily health files beside the event logs, one per day and Controller:
 // "health-yyyy-MM-dd_<host>.csv". Like the event logs they are the user's
-// alone: the folder is made 0700 and the file 0600. The plug-in cannot link
-// the host's file helpers, so the rights are set here.
+// alone: the folder is made 0700 and the file 0600.
 class HealthLogFile
 {
     Q_DECLARE_TR_FUNCTIONS(HealthLogFile)
@@ -38,9 +37,6 @@ public:
 
     // Deletes the health files dated more than KeepDays days before today.
     static void deleteOld(const QString &logDir, const QDate &today);
-
-private:
-    static bool makePrivateDir(const QString &dir);
 };
 
 } // namespace Health

@@ -3,8 +3,6 @@
 #include "HealthMonitor.h"
 #include "HealthView.h"
 
-#include <QtWidgets/QAction>
-
 namespace Health {
 
 HealthModule::HealthModule(QObject *parent)
@@ -19,24 +17,12 @@ HealthModule::~HealthModule()
     destroyWidgets();
     detachFromController();
     delete m_monitor.data();
-    m_widgets.clear();
 }
 
 void HealthModule::detachFromController()
 {
     if (m_monitor)
         m_monitor->detach();
-}
-
-void HealthModule::destroyWidgets()
-{
-    if (m_dock)
-        delete m_dock.data();
-    m_dock = nullptr;
-    m_view = nullptr;
-    m_entry.widget = nullptr;
-    m_entry.toggleAction = nullptr;
-    m_widgets.clear();
 }
 
 QString HealthModule::moduleName()
@@ -46,45 +32,32 @@ QString HealthModule::moduleName()
 
 QString HealthModule::moduleVersion()
 {
-    return QStringLiteral("v%1.%2.%3").arg(1).arg(0).arg(0);
+    return versionText(1, 0, 0);
 }
 
-QList<ModuleWidgetEntry *> HealthModule::moduleWidgets()
+DockModule::Dock HealthModule::describeDock()
 {
-    if (m_widgets.isEmpty() && !m_dock) {
-        // The monitor records from now on, shown or not; it is the module's,
-        // not the dock's, so that it outlives the widgets until the host lets go.
-        if (!m_monitor)
-            m_monitor = new HealthMonitor(m_channel);
-        m_view = new HealthView(m_monitor);
-
-        m_dock = new QDockWidget(tr("Tracking Health"), m_parent);
-        m_dock->setObjectName(QStringLiteral("TrackingHealthDock"));
-        m_dock->setWidget(m_view);
-
-        m_entry.menuName = tr("&View");
-        m_entry.menuPosition = MenuPosition;
-        m_entry.actionPosition = ActionPosition;
-        m_entry.availableWhileMeasuring = 1;
-        m_entry.widget = m_dock;
-
-        QAction *action = m_dock->toggleViewAction();
-        action->setText(tr("Tracking &Health"));
-        action->setStatusTip(tr("Show the tracking system's state over time"));
-        action->setWhatsThis(tr("Show the tracking system's state over time: frequency, tracked bodies and markers, "
-                                "lost frames, data lines, the cameras' rays and the event messages."));
-        m_entry.toggleAction = action;
-        m_widgets.append(&m_entry);
-    }
-    return m_widgets;
+    Dock dock;
+    dock.title = tr("Tracking Health");
+    dock.objectName = QStringLiteral("TrackingHealthDock");
+    dock.menuName = tr("&View");
+    dock.menuPosition = MenuPosition;
+    dock.actionPosition = ActionPosition;
+    dock.actionText = tr("Tracking &Health");
+    dock.statusTip = tr("Show the tracking system's state over time");
+    dock.whatsThis = tr("Show the tracking system's state over time: frequency, tracked bodies and markers, "
+                        "lost frames, data lines, the cameras' rays and the event messages.");
+    return dock;
 }
 
-void HealthModule::setModuleProperty(QString name, QVariant value)
+QWidget *HealthModule::createContent()
 {
-    if (name == QLatin1String("CommandManager"))
-        m_channel = value.userType() == qMetaTypeId<IOManager *>() ? value.value<IOManager *>() : nullptr;
-    else if (name == QLatin1String("ModuleParent"))
-        m_parent = qobject_cast<QWidget *>(value.value<QObject *>());
+    // The monitor records from now on, shown or not; it is the module's, not
+    // the dock's, so that it outlives the widgets until the host lets go.
+    if (!m_monitor)
+        m_monitor = new HealthMonitor(commandManager());
+    m_view = new HealthView(m_monitor);
+    return m_view;
 }
 
 } // namespace Health

@@ -123,8 +123,10 @@ void HealthView::createControls()
     m_readout = new QLabel(this);
     m_readout->setObjectName(QStringLiteral("healthReadout"));
     m_readout->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // A narrow dock cuts the line rather than growing for it.
+    // A narrow dock breaks the line rather than growing for it or cutting
+    // the last values off.
     m_readout->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_readout->setWordWrap(true);
     m_readout->setToolTip(tr("The second under the mouse, else the newest: the fewest bodies and markers the status "
                              "polls saw in it, the frames lost before this computer, the frames this computer "
                              "dropped, and the data lines received"));
@@ -160,7 +162,7 @@ void HealthView::createPlots()
                                "red none."));
     layout->addWidget(m_cameras);
 
-    m_plots.append(makePlot(tr("Frames lost"), {tr("Frames lost by the Controller"), tr("Frames dropped by this computer")},
+    m_plots.append(makePlot(tr("Frames lost"), {tr("Frames lost by the Controller"), tr("Frames dropped here")},
                             false));
     m_plots.append(makePlot(tr("Data lines"), {tr("Data lines per second")}, true));
     layout->addWidget(m_plots[2].view);
@@ -251,7 +253,7 @@ bool HealthView::isPaused() const
 
 QString HealthView::readout() const
 {
-    return m_readout->text();
+    return m_readoutText;
 }
 
 void HealthView::showEvent(QShowEvent *event)
@@ -520,17 +522,28 @@ void HealthView::updateReadout()
 {
     if (m_hoverMs >= 0) {
         const HealthSample *sample = m_ring.sampleFor(m_hoverMs);
-        m_readout->setText(sample ? valuesText(*sample) : tr("%1  ·  nothing recorded").arg(clockTime(m_hoverMs)));
+        setReadout(sample ? valuesText(*sample) : tr("%1  ·  nothing recorded").arg(clockTime(m_hoverMs)));
         return;
     }
     // The last values would read as current ones: the end is said instead.
     if (m_monitor->endedMs() >= 0) {
         const QString at = clockTime(m_monitor->endedMs());
-        m_readout->setText(m_monitor->connectionLost() ? tr("%1  ·  connection to the Controller lost").arg(at)
-                                                       : tr("%1  ·  not connected").arg(at));
+        setReadout(m_monitor->connectionLost() ? tr("%1  ·  connection to the Controller lost").arg(at)
+                                               : tr("%1  ·  not connected").arg(at));
         return;
     }
-    m_readout->setText(m_ring.samples().empty() ? tr("Nothing recorded yet") : valuesText(m_ring.samples().back()));
+    setReadout(m_ring.samples().empty() ? tr("Nothing recorded yet") : valuesText(m_ring.samples().back()));
+}
+
+// A narrow dock breaks the readout between its values, never inside one.
+void HealthView::setReadout(const QString &text)
+{
+    m_readoutText = text;
+    const QString separator = QStringLiteral("  ·  ");
+    QStringList parts = text.split(separator);
+    for (QString &part : parts)
+        part.replace(QLatin1Char(' '), QChar(0x00a0));
+    m_readout->setText(parts.join(separator));
 }
 
 } // namespace Health

@@ -90,12 +90,14 @@ private:
     void applyTheme();
     void placeCursor(qint64 ms);
     void updateReadout();
+    void setReadout(const QString &text);
 
     HealthMonitor *m_monitor;
     const HealthRing &m_ring;
     QComboBox *m_range = nullptr;
     QToolButton *m_pause = nullptr;
     QLabel *m_readout = nullptr;
+    QString m_readoutText;
     QVector<Plot> m_plots;
     CameraStrip *m_cameras = nullptr;
     EventStrip *m_events = nullptr;

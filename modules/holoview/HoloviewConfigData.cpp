@@ -1,20 +1,9 @@
 #include "HoloviewConfigData.h"
 
 #include "IOManager.h"
+#include "PrivateFiles.h"
 
 #include <QDir>
-#include <QFile>
-#include <QFileInfo>
-
-namespace {
-
-QFileDevice::Permissions ownerOnly()
-{
-    return QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner | QFileDevice::ReadUser
-        | QFileDevice::WriteUser | QFileDevice::ExeUser;
-}
-
-} // namespace
 
 namespace Configuration {
 
@@ -23,7 +12,7 @@ const char *const HoloviewConfigData::FileName = "holoview-preferences.xml";
 
 QString HoloviewConfigData::settingsRoot()
 {
-    return QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4/modules/holoview");
+    return PrivateFiles::userRoot() + QStringLiteral("/modules/holoview");
 }
 
 QString HoloviewConfigData::versionFolder()
@@ -83,17 +72,9 @@ StoreXML::LoadResult HoloviewConfigData::load(const QString &directory, IOManage
 
 bool HoloviewConfigData::save(const QString &directory, IOManager *channel)
 {
-    QDir dir(directory);
-    if (!dir.exists())
-        dir.mkpath(QStringLiteral("."));
     // The host's per-user folder is the user's alone; the plug-in keeps its own part so.
-    const QString root = QDir::cleanPath(QDir::homePath() + QStringLiteral("/.ZEL/QUORIX4"));
-    for (QString path = QDir::cleanPath(dir.absolutePath()); path.startsWith(root); path = QFileInfo(path).path()) {
-        QFile::setPermissions(path, QFile::permissions(path) & ownerOnly());
-        if (path == root)
-            break;
-    }
-    return saveDocument(dir.filePath(QString::fromLatin1(FileName)), channel);
+    PrivateFiles::makeDir(directory);
+    return saveDocument(QDir(directory).filePath(QString::fromLatin1(FileName)), channel);
 }
 
 } // namespace Configuration

@@ -10,10 +10,14 @@
 #include "WorldBuilder.h"
 #include "Zel3DWindowWrapper.h"
 
+#include <Qt3DRender/QCamera>
+
 #include <QCoreApplication>
 #include <QFrame>
 #include <QGridLayout>
 #include <QLabel>
+#include <QScreen>
+#include <QtMath>
 #include <QSplitter>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -73,7 +77,14 @@ HoloviewDataDisplay::HoloviewDataDisplay(QWidget *parent, IOManager *channel, Ba
     m_window = new Zel3DWindowWrapper(m_sceneGraph->root()->entity(), m_config.input.plane, &m_config.camera,
                                       &m_config.display);
     connect(m_window.data(), &Zel3DWindowWrapper::sig_doUpdateDisplay, this, &HoloviewDataDisplay::updateDisplay);
-    m_window->setBoundsProvider([this](QVector3D *min, QVector3D *max) { viewBounds(min, max); });
+    m_window->setPointsProvider([this] { return viewPoints(); });
+    m_sceneGraph->setPixelRatio(m_window->devicePixelRatio());
+    Qt3DRender::QCamera *camera = m_window->camera();
+    connect(camera, &Qt3DRender::QCamera::positionChanged, this, &HoloviewDataDisplay::fitSizesToView);
+    connect(camera, &Qt3DRender::QCamera::viewCenterChanged, this, &HoloviewDataDisplay::fitSizesToView);
+    connect(m_window.data(), &QWindow::heightChanged, this, &HoloviewDataDisplay::fitSizesToView);
+    connect(m_window.data(), &QWindow::screenChanged, this,
+            [this] { m_sceneGraph->setPixelRatio(m_window->devicePixelRatio()); });
 
     // 7.
     updateDisplay();
@@ -222,24 +233,35 @@ void HoloviewDataDisplay::updateCalibrationWarning()
     m_calibrationWarning->setVisible(!lines.isEmpty());
 }
 
-bool HoloviewDataDisplay::viewBounds(QVector3D *min, QVector3D *max) const
+// Bodies and markers keep a least size on the screen, however far the view.
+void HoloviewDataDisplay::fitSizesToView()
 {
-    bool any = false;
+    if (!m_trackedBuilder || !m_window || m_window->height() <= 0)
+        return;
+    Qt3DRender::QCamera *camera = m_window->camera();
+    const float distance = (camera->position() - camera->viewCenter()).length();
+    const float perPixel = 2.0f * distance * std::tan(qDegreesToRadians(camera->fieldOfView()) / 2.0f) / m_window->height();
+    m_trackedBuilder->setMillimetresPerPixel(perPixel);
+}
+
+std::vector<QVector3D> HoloviewDataDisplay::viewPoints() const
+{
+    std::vector<QVector3D> points;
     auto take = [&](double x, double y, double z) {
-        const QVector3D p{static_cast<float>(x), static_cast<float>(y), static_cast<float>(z)};
-        if (!any) {
-            *min = *max = p;
-            any = true;
-            return;
-        }
-        for (int i = 0; i < 3; ++i) {
-            (*min)[i] = std::min((*min)[i], p[i]);
-            (*max)[i] = std::max((*max)[i], p[i]);
-        }
+        points.emplace_back(static_cast<float>(x), static_cast<float>(y), static_cast<float>(z));
     };
+    // A camera is drawn as a glyph with its number above it: a box around
+    // it and the top of its number, so that neither is cut at the window's
+    // edge.
+    const double glyph = 250.0;
+    const QVector3D above = Zel3DWindowWrapper::axisOfPlane(m_config.input.plane) * 2.5f * Scenegraph::CameraBuilder::LabelHeight;
     for (int i = 0; i < m_staticData->numberOfCameras(); ++i) {
-        if (const Logic::StaticData::CameraPose *pose = m_staticData->cameraPose(i))
-            take((*pose)[0], (*pose)[1], (*pose)[2]);
+        if (const Logic::StaticData::CameraPose *pose = m_staticData->cameraPose(i)) {
+            for (int corner = 0; corner < 8; ++corner)
+                take((*pose)[0] + (corner & 1 ? glyph : -glyph), (*pose)[1] + (corner & 2 ? glyph : -glyph),
+                     (*pose)[2] + (corner & 4 ? glyph : -glyph));
+            take((*pose)[0] + above.x(), (*pose)[1] + above.y(), (*pose)[2] + above.z());
+        }
     }
     if (m_trackedBuilder) {
         for (const auto &entry : m_trackedBuilder->frame().targets()) {
@@ -252,14 +274,13 @@ bool HoloviewDataDisplay::viewBounds(QVector3D *min, QVector3D *max) const
                 take(entry.second.pose[0], entry.second.pose[1], entry.second.pose[2]);
         }
     }
-    if (!any) {
+    if (points.empty()) {
         // Nothing known yet: the floor grid, 4 m across.
         const QVector3D up = Zel3DWindowWrapper::axisOfPlane(m_config.input.plane);
         const QVector3D extent = QVector3D(2000, 2000, 2000) - 2000 * up;
-        *min = -extent;
-        *max = extent;
+        points = {-extent, extent};
     }
-    return true;
+    return points;
 }
 
 void HoloviewDataDisplay::updateDisplay()
@@ -420,6 +441,7 @@ void HoloviewDataDisplay::onMeasurementStarted()
     if (!m_trackedBuilder)
         m_trackedBuilder = std::make_unique<Scenegraph::TrackedTargetBuilder>(m_sceneGraph.get(), m_config.display);
     m_trackedBuilder->setStaticData(m_staticData.get());
+    fitSizesToView();
     updateDisplay();
     m_timer->start();
 }

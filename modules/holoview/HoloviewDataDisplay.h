@@ -92,8 +92,10 @@ public:
     std::mutex *frameMutex() const { return m_frameMutex.get(); }
     // The line above the 3D view naming cameras without a room calibration.
     QLabel *calibrationWarning() const { return m_calibrationWarning; }
-    // The box "fit view" frames: cameras and tracked targets, else the grid.
-    bool viewBounds(QVector3D *min, QVector3D *max) const;
+    // What "fit view" frames: cameras and tracked targets, else the grid.
+    std::vector<QVector3D> viewPoints() const;
+    // Bodies' axes and markers as large as the present view needs.
+    void fitSizesToView();
 
 public slots:
     void updateDisplay();

@@ -22,17 +22,26 @@ namespace {
 // The square spans 0..1 in both directions from the anchor; the vertex shader
 // stretches it to the label's size in eye space, where x is the screen's right
 // and y its up, so it faces the viewer whatever the camera's orbit.
+// Readable at every distance: the label keeps its size in the room while
+// that is between 13 and 26 pixels high on the screen, and stays at the
+// nearer bound beyond them, so that it neither fills the view close up nor
+// vanishes far away. viewportMatrix[1][1] is half the viewport's height.
 const char VertexShader[] = R"(#version 150 core
 in vec3 corner;
 out vec2 texCoord;
 uniform mat4 modelView;
 uniform mat4 projectionMatrix;
+uniform mat4 viewportMatrix;
 uniform vec2 labelSize;
+uniform float pixelRatio;
 void main()
 {
     texCoord = vec2(corner.x, 1.0 - corner.y);
     vec4 anchor = modelView * vec4(0.0, 0.0, 0.0, 1.0);
-    gl_Position = projectionMatrix * (anchor + vec4(corner.xy * labelSize, 0.0, 0.0));
+    float pixels = labelSize.y * projectionMatrix[1][1] * viewportMatrix[1][1] / max(-anchor.z, 1.0);
+    float wanted = clamp(pixels, 13.0 * pixelRatio, 26.0 * pixelRatio);
+    vec2 size = labelSize * (wanted / max(pixels, 0.001));
+    gl_Position = projectionMatrix * (anchor + vec4(corner.xy * size, 0.0, 0.0));
 }
 )";
 

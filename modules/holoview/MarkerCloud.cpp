@@ -21,18 +21,24 @@ namespace {
 // its marker; the fragment shader cuts the disc out of it and shades it as a
 // ball lit from the eye. A real sphere mesh costs a software renderer some
 // hundred vertices per marker, all of which end in a few pixels.
+// Seen from across the room a marker of a few millimetres would be a pixel
+// or two: it is drawn at least 4 pixels across the radius.
 const char VertexShader[] = R"(#version 150 core
 in vec2 corner;
 in vec3 markerPosition;
 out vec2 disc;
 uniform mat4 modelView;
 uniform mat4 projectionMatrix;
+uniform mat4 viewportMatrix;
 uniform float markerSize;
+uniform float pixelRatio;
 void main()
 {
     disc = corner;
     vec4 centre = modelView * vec4(markerPosition, 1.0);
-    gl_Position = projectionMatrix * (centre + vec4(corner * markerSize, 0.0, 0.0));
+    float pixels = markerSize * projectionMatrix[1][1] * viewportMatrix[1][1] / max(-centre.z, 1.0);
+    float size = markerSize * max(1.0, 4.0 * pixelRatio / max(pixels, 0.001));
+    gl_Position = projectionMatrix * (centre + vec4(corner * size, 0.0, 0.0));
 }
 )";
 

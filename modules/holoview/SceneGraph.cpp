@@ -11,6 +11,7 @@
 #include <Qt3DRender/QBuffer>
 #include <Qt3DRender/QGeometry>
 #include <Qt3DRender/QGeometryRenderer>
+#include <Qt3DRender/QParameter>
 
 #include <QColor>
 #include <QDebug>
@@ -38,6 +39,15 @@ SceneGraph::SceneGraph()
     m_labelEffect->setParent(m_root->entity());
     m_markerEffect = MarkerCloud::createEffect();
     m_markerEffect->setParent(m_root->entity());
+    m_pixelRatio = new Qt3DRender::QParameter(QStringLiteral("pixelRatio"), 1.0f, m_root->entity());
+    m_labelEffect->addParameter(m_pixelRatio);
+    m_markerEffect->addParameter(m_pixelRatio);
+}
+
+void SceneGraph::setPixelRatio(qreal ratio)
+{
+    if (m_pixelRatio)
+        m_pixelRatio->setValue(float(std::max(ratio, 1.0)));
 }
 
 SceneGraph::~SceneGraph()

@@ -63,6 +63,9 @@ public:
     // label and every marker cloud uses these.
     Qt3DRender::QEffect *labelEffect() const { return m_labelEffect; }
     Qt3DRender::QEffect *markerEffect() const { return m_markerEffect; }
+    // The screen's device pixels per logical pixel: labels and markers keep
+    // their least size in logical pixels.
+    void setPixelRatio(qreal ratio);
 
     // Lines from three floats per vertex, either taken in pairs or, with
     // indices, as pairs of 16-bit vertex indices.
@@ -80,6 +83,7 @@ private:
     QMap<int, QPointer<Qt3DExtras::QPhongMaterial>> m_materials;
     QPointer<Qt3DRender::QEffect> m_labelEffect;
     QPointer<Qt3DRender::QEffect> m_markerEffect;
+    QPointer<Qt3DRender::QParameter> m_pixelRatio;
 };
 
 } // namespace Scenegraph

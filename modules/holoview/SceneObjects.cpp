@@ -36,14 +36,28 @@ Qt3DCore::QTransform *transform(const QVector3D &scale, const QQuaternion &rotat
 std::shared_ptr<PoseTransformationNode> SceneObjects::axes(SceneGraph &graph, const QString &name, float size)
 {
     auto node = std::make_shared<PoseTransformationNode>(name);
+    // The lines hang below a node of their own, which a far view scales up
+    // without spreading the target's markers.
+    auto cross = std::make_shared<PoseTransformationNode>(name + AxesSuffix);
+    graph.appendChild(node.get(), cross);
     const QVector3D scale(size, size, size);
     // The unit line points along +z; turn copies of it onto x and y.
-    graph.appendChild(node.get(), renderable(graph, Mesh::UnitLine, Material::Red,
-                                             transform(scale, QQuaternion::fromAxisAndAngle(0, 1, 0, 90))));
-    graph.appendChild(node.get(), renderable(graph, Mesh::UnitLine, Material::Green,
-                                             transform(scale, QQuaternion::fromAxisAndAngle(1, 0, 0, -90))));
-    graph.appendChild(node.get(), renderable(graph, Mesh::UnitLine, Material::Blue, transform(scale)));
+    graph.appendChild(cross.get(), renderable(graph, Mesh::UnitLine, Material::Red,
+                                              transform(scale, QQuaternion::fromAxisAndAngle(0, 1, 0, 90))));
+    graph.appendChild(cross.get(), renderable(graph, Mesh::UnitLine, Material::Green,
+                                              transform(scale, QQuaternion::fromAxisAndAngle(1, 0, 0, -90))));
+    graph.appendChild(cross.get(), renderable(graph, Mesh::UnitLine, Material::Blue, transform(scale)));
     return node;
+}
+
+PoseTransformationNode *SceneObjects::axesOf(const Node *node)
+{
+    if (!node)
+        return nullptr;
+    for (const std::shared_ptr<Node> &child : node->children())
+        if (child->name().endsWith(AxesSuffix))
+            return dynamic_cast<PoseTransformationNode *>(child.get());
+    return nullptr;
 }
 
 std::shared_ptr<PoseTransformationNode> SceneObjects::sphere(SceneGraph &graph, const QString &name, int material,

@@ -23,6 +23,9 @@ class SceneObjects
 public:
     // Three unit lines scaled by size: red along +x, green along +y, blue along +z.
     static std::shared_ptr<PoseTransformationNode> axes(SceneGraph &graph, const QString &name, float size);
+    // The node that holds the lines of a target made by axes(), or null.
+    static PoseTransformationNode *axesOf(const Node *node);
+    static constexpr const char *AxesSuffix = "_axes";
     // A sphere of the given diameter, drawn by the node itself (no children).
     static std::shared_ptr<PoseTransformationNode> sphere(SceneGraph &graph, const QString &name,
                                                           int material, float size);

@@ -1,6 +1,7 @@
 #include "StoreXML.h"
 
 #include "IOManager.h"
+#include "PrivateFiles.h"
 
 #include <QCoreApplication>
 #include <QDebug>
@@ -107,11 +108,8 @@ bool StoreXML::saveDocument(const QString &filePath, IOManager *channel)
         done += n;
     }
     ok = ok && file.commit();
-    if (ok) {   // for the user alone, like everything in the host's per-user folder
-        const QFileDevice::Permissions ownerOnly = QFileDevice::ReadOwner | QFileDevice::WriteOwner
-            | QFileDevice::ReadUser | QFileDevice::WriteUser;
-        QFile::setPermissions(filePath, QFile::permissions(filePath) & ownerOnly);
-    }
+    if (ok)   // for the user alone, like everything in the host's per-user folder
+        PrivateFiles::restrictFile(filePath);
     if (!ok) {
         reportError(channel, QCoreApplication::translate("StoreXML",
                                                          "Can't save Holoview settings to file: \"%1\". Error message: \"%2\"")

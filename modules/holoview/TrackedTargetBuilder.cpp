@@ -257,6 +257,7 @@ bool TrackedTargetBuilder::createEntry(int key, const TrackedTarget &target, Ent
     } else if (entry->label) {
         releaseLabel(entry->label);
     }
+    applyViewScale(key, *entry);
     return entry->node != nullptr;
 }
 
@@ -324,6 +325,28 @@ void TrackedTargetBuilder::dropAll()
             m_graph->detachFromParent(hand.second.group.get());
     }
     m_hands.clear();
+}
+
+void TrackedTargetBuilder::setMillimetresPerPixel(float millimetres)
+{
+    const float axes = std::max(1.0f, AxesPixels * millimetres / AxesSize);
+    const float marker = std::max(1.0f, MarkerPixels * millimetres / SphereSize);
+    if (axes == m_axesScale && marker == m_markerScale)
+        return;
+    m_axesScale = axes;
+    m_markerScale = marker;
+    for (const auto &item : m_entries)
+        applyViewScale(item.first, item.second);
+}
+
+void TrackedTargetBuilder::applyViewScale(int key, const Entry &entry) const
+{
+    if (key / TrackedFrame::KeysPerKind >= TrackedTarget::Marker) {
+        if (entry.node)
+            entry.node->setScale(SphereSize * m_markerScale);
+    } else if (PoseTransformationNode *axes = SceneObjects::axesOf(entry.node.get())) {
+        axes->setScale(m_axesScale);
+    }
 }
 
 void TrackedTargetBuilder::place(Entry &entry, const TrackedTarget &target)

@@ -68,7 +68,17 @@ public:
     // Registry name of a hand's node; empty when it has none.
     QString handNodeName(int id) const;
 
+    // How many millimetres a pixel of the view spans about its centre: from
+    // across the room a 100 mm cross or a 15 mm marker would be a few pixels,
+    // so they grow to their least size on the screen.
+    void setMillimetresPerPixel(float millimetres);
+    float axesScale() const { return m_axesScale; }
+    float markerScale() const { return m_markerScale; }
+
     static constexpr float AxesSize = 100.0f;
+    // The least length of a body's axes and a marker's radius on the screen.
+    static constexpr float AxesPixels = 40.0f;
+    static constexpr float MarkerPixels = 4.0f;
     static constexpr float SphereSize = 15.0f;
     static constexpr float LabelHeight = 120.0f;
     static constexpr float LabelOffset = 40.0f;
@@ -105,6 +115,7 @@ private:
     bool labelShown(const Logic::TrackedTarget &target) const;
     std::shared_ptr<PoseTransformationNode> createTarget(const QString &name, const Logic::TrackedTarget &target);
     void addStaticMarkers(Node *target, int kind, int id);
+    void applyViewScale(int key, const Entry &entry) const;
 
     SceneGraph *m_graph;
     Configuration::DisplaySettingsData m_display;
@@ -119,6 +130,8 @@ private:
     std::vector<std::shared_ptr<LabelNode>> m_spareLabels;
     std::map<int, HandEntry> m_hands;
     bool m_rebuild = false;
+    float m_axesScale = 1.0f;
+    float m_markerScale = 1.0f;
 };
 
 } // namespace Scenegraph

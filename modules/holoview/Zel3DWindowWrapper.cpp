@@ -2,6 +2,7 @@
 
 #include "CameraSettingsData.h"
 #include "DisplaySettingsData.h"
+#include "ViewFit.h"
 #include "ZELOrbitCameraController.h"
 
 #include <Qt3DCore/QEntity>
@@ -137,7 +138,7 @@ void Zel3DWindowWrapper::doResetView()
 
 void Zel3DWindowWrapper::fitIfNoStoredView()
 {
-    if (!m_fitPending || !m_boundsProvider)
+    if (!m_fitPending || !m_pointsProvider)
         return;
     m_fitPending = false;
     doFitView();
@@ -145,35 +146,43 @@ void Zel3DWindowWrapper::fitIfNoStoredView()
 
 void Zel3DWindowWrapper::doFitView()
 {
-    if (!m_boundsProvider)
-        return;
-    QVector3D min;
-    QVector3D max;
-    m_boundsProvider(&min, &max);
-    fitView(min, max);
+    if (m_pointsProvider)
+        fitView(m_pointsProvider());
 }
 
-void Zel3DWindowWrapper::fitView(const QVector3D &min, const QVector3D &max)
+void Zel3DWindowWrapper::fitView(const std::vector<QVector3D> &points)
 {
     Qt3DRender::QCamera *cam = camera();
-    const QVector3D centre = (min + max) / 2.0f;
-    // A sphere around the box, at least a metre across, so that a single
-    // target does not fill the window.
-    const float radius = std::max((max - min).length() / 2.0f, 500.0f);
-    QVector3D direction = cam->position() - cam->viewCenter();
-    if (direction.lengthSquared() < 1.0f)
-        direction = (m_currentPlane == 0 ? FloorCameraPosition : WallCameraPosition);
-    direction.normalize();
+    QVector3D towardsEye = cam->position() - cam->viewCenter();
+    if (towardsEye.lengthSquared() < 1.0f)
+        towardsEye = (m_currentPlane == 0 ? FloorCameraPosition : WallCameraPosition);
     const float aspect = height() > 0 ? float(width()) / float(height()) : 1.0f;
-    const float halfVertical = qDegreesToRadians(cam->lens()->fieldOfView() / 2.0f);
-    const float halfHorizontal = std::atan(std::tan(halfVertical) * aspect);
-    const float distance = radius / std::sin(std::min(halfVertical, halfHorizontal));
-    cam->setViewCenter(centre);
-    cam->setPosition(centre + direction * distance);
+    cam->setAspectRatio(aspect);
+    const ViewFit fit = ViewFit::frame(points, towardsEye, cam->upVector(), cam->fieldOfView(), aspect);
+    cam->setViewCenter(fit.viewCentre);
+    cam->setPosition(fit.position);
+    // A large hall seen whole must not end at the far plane.
+    cam->setFarPlane(std::max(cam->farPlane(), 3.0f * (fit.position - fit.viewCentre).length()));
+    m_fittedPosition = cam->position();
+    m_fittedCentre = cam->viewCenter();
+    m_fitted = true;
     if (m_cameraSettings) {
         storeCamera();
         m_cameraSettings->valid = true;
     }
+}
+
+bool Zel3DWindowWrapper::cameraIsWhereFitLeftIt()
+{
+    const Qt3DRender::QCamera *cam = camera();
+    return m_fitted && qFuzzyCompare(cam->position(), m_fittedPosition) && qFuzzyCompare(cam->viewCenter(), m_fittedCentre);
+}
+
+void Zel3DWindowWrapper::resizeEvent(QResizeEvent *event)
+{
+    SceneWindow::resizeEvent(event);
+    if (cameraIsWhereFitLeftIt())
+        doFitView();
 }
 
 bool Zel3DWindowWrapper::showLabels() const
@@ -271,7 +280,7 @@ QMenu *Zel3DWindowWrapper::buildContextMenu(QWidget *parent)
 
     QAction *fit = menu->addAction(tr("&Fit view to room"));
     fit->setShortcut(QKeySequence(Qt::Key_F));
-    fit->setEnabled(bool(m_boundsProvider));
+    fit->setEnabled(bool(m_pointsProvider));
     connect(fit, &QAction::triggered, this, &Zel3DWindowWrapper::doFitView);
 
     menu->addSeparator();

@@ -7,6 +7,7 @@
 #include <QVector3D>
 
 #include <functional>
+#include <vector>
 
 class QMenu;
 class QWidget;
@@ -52,11 +53,12 @@ public:
 
     void setupCamera(int plane, CameraSetupMode mode);
 
-    // Gives the box that "fit view" frames.
-    using BoundsProvider = std::function<void(QVector3D *min, QVector3D *max)>;
-    void setBoundsProvider(BoundsProvider provider) { m_boundsProvider = std::move(provider); }
-    // Looks at the box from the current direction, close enough to see all of it.
-    void fitView(const QVector3D &min, const QVector3D &max);
+    // Gives the points that "fit view" frames.
+    using PointsProvider = std::function<std::vector<QVector3D>()>;
+    void setPointsProvider(PointsProvider provider) { m_pointsProvider = std::move(provider); }
+    // Looks at the points from the current direction, as close as shows all
+    // of them in this window's shape.
+    void fitView(const std::vector<QVector3D> &points);
 
     int currentPlane() const { return m_currentPlane; }
     int mouseMode() const { return m_mouseMode; }
@@ -88,7 +90,7 @@ public slots:
     void toggleShowInertialBodies();
     // One switch for all ids: on when any is on; turning it on shows them all.
     void toggleShowLabels();
-    // Frames what the bounds provider gives; nothing without one.
+    // Frames what the points provider gives; nothing without one.
     void doFitView();
     // The first view of a user with no stored view is the fitted one: done
     // once, when the scene's content is known.
@@ -100,9 +102,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
 
 private:
     void storeCamera();
+    bool cameraIsWhereFitLeftIt();
 
     int m_mouseMode = MouseIdle;
     QPointF m_pressPosition;
@@ -115,7 +119,12 @@ private:
     bool m_showMarker3D = true;
     bool m_showStandardBodies = true;
     bool m_showGripwands = true;
-    BoundsProvider m_boundsProvider;
+    PointsProvider m_pointsProvider;
+    // The view the last fit chose: while the user leaves it, a new window
+    // shape (a dock opened beside it) fits again.
+    QVector3D m_fittedPosition;
+    QVector3D m_fittedCentre;
+    bool m_fitted = false;
 };
 
 } // namespace GUI

@@ -2,13 +2,11 @@
 // record is read from a Controller through the command channel.
 #include "BackendVersionReader.h"
 #include "BackendVersions.h"
-#include "IOManager.h"
+#include "FakeChannel.h"
 #include "MessageBoxProvider.h"
 #include "Version.h"
 
 #include <QtTest>
-
-#include <cstring>
 
 namespace {
 
@@ -19,31 +17,8 @@ public:
     QStringList titles;
 };
 
-// Answers each command from a table keyed by the command; records what was sent.
-class ScriptedChannel : public IOManager
-{
-public:
-    explicit ScriptedChannel(MessageBoxProvider *provider) : IOManager(provider) {}
-
-    int addDataListener(const char *, Requester *) override { return -111; }
-    int removeDataListener(const char *, Requester *) override { return -111; }
-
-    int exchange(char *reply, const char *command) override
-    {
-        sent.append(QByteArray(command));
-        const QByteArray answer = replies.value(QByteArray(command), QByteArray("quorix2 err -5 \"unknown\""));
-        std::strcpy(reply, answer.constData());
-        return 0;
-    }
-
-    void answer(const QByteArray &parameter, const QByteArray &value)
-    {
-        replies.insert("quorix2 get " + parameter, "quorix2 set " + parameter + ' ' + value);
-    }
-
-    QMap<QByteArray, QByteArray> replies;
-    QList<QByteArray> sent;
-};
+// What the Controller says to what it is not told to answer.
+const QByteArray kRefusal = "quorix2 err -5 \"unknown\"";
 
 ControllerVersion v(int major, int minor, int patch)
 {
@@ -138,18 +113,19 @@ void tst_BackendVersions::ownVersionMatchesBuildConstant()
 void tst_BackendVersions::readsEverythingFromACurrentController()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.answer("system version", "v2.13.0 2025-11-03");
-    channel.answer("system protocol_version", "v1.12");
-    channel.answer("system controller_version", "v3.4.5-rc1");
-    channel.answer("system model", "21");
+    FakeChannel channel(&boxes);
+    channel.setDefaultReply(kRefusal);
+    channel.setValue("system version", "v2.13.0 2025-11-03");
+    channel.setValue("system protocol_version", "v1.12");
+    channel.setValue("system controller_version", "v3.4.5-rc1");
+    channel.setValue("system model", "21");
 
     const BackendVersions r = BackendVersionReader::read(channel);
     QCOMPARE(r.system, v(2, 13, 0));
     QCOMPARE(r.protocol, v(1, 12, -1));
     QCOMPARE(r.controller, v(3, 4, 5));
     QCOMPARE(r.model, QString("KESTRALINE3"));
-    QCOMPARE(channel.sent, (QList<QByteArray>{"quorix2 get system version", "quorix2 get system protocol_version",
+    QCOMPARE(channel.commands(), (QList<QByteArray>{"quorix2 get system version", "quorix2 get system protocol_version",
                                               "quorix2 get system controller_version", "quorix2 get system model"}));
     QVERIFY(boxes.titles.isEmpty());
 }
@@ -157,44 +133,47 @@ void tst_BackendVersions::readsEverythingFromACurrentController()
 void tst_BackendVersions::oldSystemVersionStopsBeforeProtocol()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.answer("system version", "v0.1.3");
-    channel.answer("system protocol_version", "v1.12");
+    FakeChannel channel(&boxes);
+    channel.setDefaultReply(kRefusal);
+    channel.setValue("system version", "v0.1.3");
+    channel.setValue("system protocol_version", "v1.12");
 
     const BackendVersions r = BackendVersionReader::read(channel);
     QCOMPARE(r.system, v(0, 1, 3));
     QCOMPARE(r.protocol, ControllerVersion());
     QCOMPARE(r.controller, ControllerVersion());
     QVERIFY(r.model.isEmpty());
-    QCOMPARE(channel.sent.size(), 1);
+    QCOMPARE(channel.commands().size(), 1);
 }
 
 void tst_BackendVersions::oldProtocolLeavesControllerVersionAndModelUnread()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.answer("system version", "v0.1.4");
-    channel.answer("system protocol_version", "v0.11.7");
+    FakeChannel channel(&boxes);
+    channel.setDefaultReply(kRefusal);
+    channel.setValue("system version", "v0.1.4");
+    channel.setValue("system protocol_version", "v0.11.7");
 
     const BackendVersions r = BackendVersionReader::read(channel);
     QCOMPARE(r.protocol, v(0, 11, 7));
     QCOMPARE(r.controller, ControllerVersion());
     QVERIFY(r.model.isEmpty());
-    QCOMPARE(channel.sent.size(), 2);
+    QCOMPARE(channel.commands().size(), 2);
 }
 
 void tst_BackendVersions::protocolBelow19ReadsControllerVersionButNoModel()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.answer("system version", "v1.0.0");
-    channel.answer("system protocol_version", "v1.8.9");
-    channel.answer("system controller_version", "v2.1");
+    FakeChannel channel(&boxes);
+    channel.setDefaultReply(kRefusal);
+    channel.setValue("system version", "v1.0.0");
+    channel.setValue("system protocol_version", "v1.8.9");
+    channel.setValue("system controller_version", "v2.1");
 
     const BackendVersions r = BackendVersionReader::read(channel);
     QCOMPARE(r.controller, v(2, 1, -1));
     QVERIFY(r.model.isEmpty());
-    QCOMPARE(channel.sent.size(), 3);
+    QCOMPARE(channel.commands().size(), 3);
 }
 
 void tst_BackendVersions::failedQueriesFallBack()
@@ -202,17 +181,19 @@ void tst_BackendVersions::failedQueriesFallBack()
     BoxRecorder boxes;
     {
         // No answer to the system version: "v0.0.0" is too old for anything else.
-        ScriptedChannel channel(&boxes);
+        FakeChannel channel(&boxes);
+        channel.setDefaultReply(kRefusal);
         const BackendVersions r = BackendVersionReader::read(channel);
         QCOMPARE(r.system, v(0, 0, 0));
         QCOMPARE(r.protocol, ControllerVersion());
-        QCOMPARE(channel.sent.size(), 1);
+        QCOMPARE(channel.commands().size(), 1);
     }
     {
         // Protocol and model answered, controller version not: it reads "v0.0"; model fails: "0".
-        ScriptedChannel channel(&boxes);
-        channel.answer("system version", "v2.0.0");
-        channel.answer("system protocol_version", "v1.9");
+        FakeChannel channel(&boxes);
+        channel.setDefaultReply(kRefusal);
+        channel.setValue("system version", "v2.0.0");
+        channel.setValue("system protocol_version", "v1.9");
         const BackendVersions r = BackendVersionReader::read(channel);
         QCOMPARE(r.controller, v(0, 0, -1));
         QCOMPARE(r.model, QString("0"));

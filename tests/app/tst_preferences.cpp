@@ -92,6 +92,7 @@ private slots:
     void booleansAndSelectionMode();
     void timeoutRules_data();
     void timeoutRules();
+    void recorderMinutesAreBoundedAndKeptOnlyWhenChanged();
     void duplicatesLastWinsUnknownsIgnored();
 
     void writesExactLayout();
@@ -274,6 +275,26 @@ void tst_Preferences::timeoutRules()
     Preferences p;
     QCOMPARE(p.read(m_current, m_default), QString());
     QCOMPARE(p.externalCommandTimeoutUs, microseconds);
+}
+
+void tst_Preferences::recorderMinutesAreBoundedAndKeptOnlyWhenChanged()
+{
+    const struct { QByteArray text; int minutes; } cases[] = {
+        {"25", 25}, {" 0 ", 0}, {"-3", 0}, {"9999", Preferences::MaxRecorderMinutes}, {"ten", 10}};
+    for (const auto &c : cases) {
+        putFile(m_current, inMisc("RECORDER_MINUTES", c.text));
+        Preferences p;
+        QCOMPARE(p.read(m_current, m_default), QString());
+        QCOMPARE(p.recorderMinutes, c.minutes);
+    }
+    Preferences p;
+    QVERIFY(!p.buildDocument().contains("RECORDER_MINUTES"));
+    p.recorderMinutes = 3;
+    const QByteArray written = p.buildDocument();
+    QVERIFY(written.contains("<RECORDER_MINUTES>3</RECORDER_MINUTES>"));
+    Preferences back;
+    QCOMPARE(back.readContent(written, "x"), QString());
+    QCOMPARE(back.recorderMinutes, 3);
 }
 
 void tst_Preferences::duplicatesLastWinsUnknownsIgnored()

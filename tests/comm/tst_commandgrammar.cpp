@@ -1,5 +1,6 @@
 // The channel's grammar, gate and registries, with the transport replaced by a
 // scripted exchange: no sockets involved.
+#include "FakeChannel.h"
 #include "GermanLocale.h"
 #include "IOManager.h"
 #include "IOManagerUdpTcp.h"
@@ -10,6 +11,7 @@
 #include "ReplyReader.h"
 #include "ReplyValues.h"
 #include "Requester.h"
+#include "TableSlot.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -33,43 +35,6 @@ class BoxRecorder : public MessageBoxProvider
 public:
     void openMessageBox(int type, QString title, QString text) override { boxes.append({type, title, text}); }
     QList<RecordedBox> boxes;
-};
-
-// Answers every command with the next scripted reply; records what was sent.
-class ScriptedChannel : public IOManager
-{
-public:
-    explicit ScriptedChannel(MessageBoxProvider *provider = nullptr) : IOManager(provider) {}
-
-    int addDataListener(const char *, Requester *) override { return -111; }
-    int removeDataListener(const char *, Requester *) override { return -111; }
-
-    int exchange(char *reply, const char *command) override
-    {
-        sent.append(QByteArray(command));
-        timeouts.append(m_next.timeoutMs);
-        if (m_next.pending && m_next.async) {
-            m_asyncCaller = nullptr;
-            return 1;
-        }
-        const QByteArray answer = replies.isEmpty() ? QByteArray("quorix2 ok") : replies.takeFirst();
-        std::strcpy(reply, answer.constData());
-        return result;
-    }
-
-    int pollAsyncReply() override
-    {
-        if (!asyncReady)
-            return 0;
-        std::strcpy(m_asyncCaller, replies.isEmpty() ? "quorix2 ok" : replies.takeFirst().constData());
-        return 1;
-    }
-
-    QList<QByteArray> replies;
-    QList<QByteArray> sent;
-    QList<int> timeouts;
-    int result = 0;
-    std::atomic<bool> asyncReady{false};
 };
 
 class CountingReceiver : public MessageReceiver
@@ -179,16 +144,16 @@ void tst_CommandGrammar::quotedWordsKeepTheirBlanks()
 
 void tst_CommandGrammar::getValuesAreParsed()
 {
-    ScriptedChannel channel;
-    channel.replies = {"quorix2 set status number_of_used_rays c1 42",
-                       "quorix2 set system full_name QUORIX demo system",
-                       "quorix2 set camera position c02 1.5 -2.25 3e2",
-                       "quorix2 set tracking available yes",
-                       "quorix2 set status number_of_bodies"};
+    FakeChannel channel;
+    channel.queueReply("quorix2 set status number_of_used_rays c1 42");
+    channel.queueReply("quorix2 set system full_name QUORIX demo system");
+    channel.queueReply("quorix2 set camera position c02 1.5 -2.25 3e2");
+    channel.queueReply("quorix2 set tracking available yes");
+    channel.queueReply("quorix2 set status number_of_bodies");
     int rays = -1;
     QCOMPARE(channel.getInt(&rays, "status number_of_used_rays c%02d", 1), 0);
     QCOMPARE(rays, 42);
-    QCOMPARE(channel.sent.last(), QByteArray("quorix2 get status number_of_used_rays c01"));
+    QCOMPARE(channel.commands().last(), QByteArray("quorix2 get status number_of_used_rays c01"));
 
     char name[IOManager::BufferSize] = "";
     QCOMPARE(channel.getString(name, "system full_name"), 0);
@@ -211,8 +176,9 @@ void tst_CommandGrammar::getValuesAreParsed()
 
 void tst_CommandGrammar::getLeavesDestinationAloneOnMismatch()
 {
-    ScriptedChannel channel;
-    channel.replies = {"quorix2 set status number_of_marker 12", "quorix2 err -5 \"no such parameter\""};
+    FakeChannel channel;
+    channel.queueReply("quorix2 set status number_of_marker 12");
+    channel.queueReply("quorix2 err -5 \"no such parameter\"");
     int value = 99;
     QCOMPARE(channel.getInt(&value, "status number_of_bodies"), -32);
     QCOMPARE(value, 99);
@@ -222,7 +188,7 @@ void tst_CommandGrammar::getLeavesDestinationAloneOnMismatch()
 
 void tst_CommandGrammar::valueParsingCounts()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     int ints[3] = {0, 0, 0};
     QCOMPARE(channel.parseInts("1  2 3", ints, 3), 0);
     QCOMPARE(ints[2], 3);
@@ -255,10 +221,12 @@ void tst_CommandGrammar::valueParsingCounts()
 void tst_CommandGrammar::setNeedsExactlyOk()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.replies = {"quorix2 ok", "quorix2 ok ", "quorix2 err -1 \"read only\""};
+    FakeChannel channel(&boxes);
+    channel.queueReply("quorix2 ok");
+    channel.queueReply("quorix2 ok ");
+    channel.queueReply("quorix2 err -1 \"read only\"");
     QCOMPARE(channel.setParameter("output active %s 6d yes", "chmon"), 0);
-    QCOMPARE(channel.sent.last(), QByteArray("quorix2 set output active chmon 6d yes"));
+    QCOMPARE(channel.commands().last(), QByteArray("quorix2 set output active chmon 6d yes"));
     QCOMPARE(channel.setParameter("output active %s 3d yes", "chmon"), -34);
     QCOMPARE(channel.setParameter("system name %s", "x"), -34);
     QCOMPARE(boxes.boxes.size(), 1);
@@ -270,41 +238,41 @@ void tst_CommandGrammar::setNeedsExactlyOk()
 void tst_CommandGrammar::errorRepliesOpenOneBox()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
+    FakeChannel channel(&boxes);
     const QByteArray error("quorix2 err -7 \"refused\"");
 
-    channel.replies = {error};
+    channel.queueReply(error);
     channel.prepareNextCommand(false, -1, true);
     QCOMPARE(channel.setParameter("config active %d", 3), -34);
     QCOMPARE(boxes.boxes.size(), 0);   // quiet
 
     // The quiet option was consumed by that command.
-    channel.replies = {error};
+    channel.queueReply(error);
     QCOMPARE(channel.setParameter("config active %d", 3), -34);
     QCOMPARE(boxes.boxes.size(), 1);
 
     // Exempt commands never show a box.
-    channel.replies = {error, error};
+    channel.queueReply(error);
+    channel.queueReply(error);
     char reply[IOManager::BufferSize];
     QCOMPARE(channel.sendCommand(reply, "quorix2 get status err c01"), 0);
     QCOMPARE(channel.sendCommand(reply, "quorix2 set camera update c01"), 0);
     QCOMPARE(boxes.boxes.size(), 1);
 
     // A raw command returns 0 with the error in its reply.
-    channel.replies = {error};
+    channel.queueReply(error);
     QCOMPARE(channel.sendCommand(reply, "quorix2 reinit"), 0);
     QCOMPARE(QByteArray(reply), error);
     QCOMPARE(boxes.boxes.size(), 2);
 
     // A broken connection shows nothing.
-    channel.replies = {"quorix2 err command_exec"};
-    channel.result = -222;
+    channel.queueReply("quorix2 err command_exec", -222);
     QCOMPARE(channel.sendCommand(reply, "quorix2 init"), -222);
     QCOMPARE(boxes.boxes.size(), 2);
 
     // No provider: no box, no crash.
-    ScriptedChannel silent;
-    silent.replies = {error};
+    FakeChannel silent;
+    silent.queueReply(error);
     QCOMPARE(silent.setParameter("x %d", 1), -34);
 }
 
@@ -331,43 +299,48 @@ void tst_CommandGrammar::measurementStartRefusalTexts()
     QFETCH(QString, title);
     QFETCH(QString, text);
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
-    channel.replies = {reply.toLatin1()};
+    FakeChannel channel(&boxes);
+    channel.queueReply(reply.toLatin1());
     char buffer[IOManager::BufferSize];
     QCOMPARE(channel.sendCommand(buffer, "quorix2 tracking start"), 0);
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes[0].title, title);
-    QCOMPARE(boxes.boxes[0].text, text);
+    // A refusal goes on with what to do about it.
+    const QString next = boxes.boxes[0].text.mid(text.size());
+    QVERIFY2(boxes.boxes[0].text.startsWith(text), qPrintable(boxes.boxes[0].text));
+    QCOMPARE(next.isEmpty(), title != "Command Failed");
+    if (!next.isEmpty())
+        QVERIFY2(next.startsWith("\n\n") && next.endsWith("then start the measurement again."), qPrintable(next));
 }
 
 void tst_CommandGrammar::startAlwaysRunsSynchronouslyWithLongTimeout()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
+    FakeChannel channel(&boxes);
     channel.prepareNextCommand(true, 100, true);   // dropped by the start
     char reply[IOManager::BufferSize];
-    channel.replies = {"quorix2 err -1 \"no cameras\""};
+    channel.queueReply("quorix2 err -1 \"no cameras\"");
     QCOMPARE(channel.sendCommand(reply, "quorix2 tracking start"), 0);
-    QCOMPARE(channel.timeouts.last(), 5000);
+    QCOMPARE(channel.timeouts().last(), 5000);
     QCOMPARE(boxes.boxes.size(), 1);   // not quiet, not asynchronous
     QVERIFY(!channel.isBusy());
 
     // A configured time-out above 5 s raises it further.
     channel.setReplyTimeout(7000000);
     QCOMPARE(channel.sendCommand(reply, "quorix2 tracking start"), 0);
-    QCOMPARE(channel.timeouts.last(), 7000);
+    QCOMPARE(channel.timeouts().last(), 7000);
 }
 
 void tst_CommandGrammar::overlongCommandsAreNotSent()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     const QByteArray word(190, 'x');
     char reply[IOManager::BufferSize];
     QCOMPARE(channel.setParameter("name %s", word.constData()), -1);   // 12 + 195 characters
     QCOMPARE(channel.sendCommand(reply, "%s", QByteArray(201, 'a').constData()), -1);
-    QVERIFY(channel.sent.isEmpty());
+    QVERIFY(channel.commands().isEmpty());
     QCOMPARE(channel.sendCommand(reply, "%s", QByteArray(200, 'a').constData()), 0);
-    QCOMPARE(channel.sent.size(), 1);
+    QCOMPARE(channel.commands().size(), 1);
 
     // Options set before an overlong command are consumed with it.
     channel.prepareNextCommand(false, 9000, true);
@@ -377,7 +350,7 @@ void tst_CommandGrammar::overlongCommandsAreNotSent()
 
 void tst_CommandGrammar::optionsApplyToTheNextCommandOnly()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     channel.setReplyTimeout(2000000);
     char reply[IOManager::BufferSize];
     channel.prepareNextCommand(false, 10000, false);
@@ -385,17 +358,17 @@ void tst_CommandGrammar::optionsApplyToTheNextCommandOnly()
     QCOMPARE(channel.sendCommand(reply, "quorix2 init"), 0);
     QVERIFY(!channel.isBusy());
     QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 0);
-    QCOMPARE(channel.timeouts, (QList<int>{10000, -1}));
+    QCOMPARE(channel.timeouts(), (QList<int>{10000, -1}));
 
     // A shorter option is raised to the configured reply time-out.
     channel.prepareNextCommand(false, 500, false);
     QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 0);
-    QCOMPARE(channel.timeouts.last(), 2000);
+    QCOMPARE(channel.timeouts().last(), 2000);
 }
 
 void tst_CommandGrammar::secondThreadWaitsForPendingOptions()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     channel.prepareNextCommand(false, 4000, false);
 
     std::atomic<bool> secondPrepared{false};
@@ -412,15 +385,15 @@ void tst_CommandGrammar::secondThreadWaitsForPendingOptions()
     QCOMPARE(channel.sendCommand(reply, "quorix2 first"), 0);
     other.join();
     QVERIFY(secondPrepared);
-    QCOMPARE(channel.sent, (QList<QByteArray>{"quorix2 first", "quorix2 second"}));
-    QCOMPARE(channel.timeouts, (QList<int>{4000, 8000}));
+    QCOMPARE(channel.commands(), (QList<QByteArray>{"quorix2 first", "quorix2 second"}));
+    QCOMPARE(channel.timeouts(), (QList<int>{4000, 8000}));
     QVERIFY(!channel.isBusy());
 }
 
 void tst_CommandGrammar::asyncCommandHoldsTheGateUntilWait()
 {
     BoxRecorder boxes;
-    ScriptedChannel channel(&boxes);
+    FakeChannel channel(&boxes);
     QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), -1);   // nothing pending
 
     channel.prepareNextCommand(true, 3000, false);
@@ -437,8 +410,8 @@ void tst_CommandGrammar::asyncCommandHoldsTheGateUntilWait()
     QTest::qWait(50);
     QVERIFY(!otherDone);
 
-    channel.replies = {"quorix2 set status frames_lost 17"};
-    channel.asyncReady = true;
+    channel.queueReply("quorix2 set status frames_lost 17");
+    channel.setAsyncReplyReady(true);
     QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), 0);
     QCOMPARE(value, 17);
     other.join();
@@ -446,11 +419,11 @@ void tst_CommandGrammar::asyncCommandHoldsTheGateUntilWait()
     QVERIFY(!channel.isBusy());
 
     // An error arriving asynchronously shows its box and fails the set.
-    channel.asyncReady = false;
+    channel.setAsyncReplyReady(false);
     channel.prepareNextCommand(true, 3000, false);
     QCOMPARE(channel.setParameter("config active %d", 2), 1);
-    channel.replies = {"quorix2 err -2 \"busy\""};
-    channel.asyncReady = true;
+    channel.queueReply("quorix2 err -2 \"busy\"");
+    channel.setAsyncReplyReady(true);
     QCOMPARE(channel.waitAsyncReply(QEventLoop::AllEvents), -34);
     QCOMPARE(boxes.boxes.size(), 1);
     QCOMPARE(boxes.boxes[0].text, QString("quorix2 set config active 2\nquorix2 err -2 \"busy\""));
@@ -458,7 +431,7 @@ void tst_CommandGrammar::asyncCommandHoldsTheGateUntilWait()
 
 void tst_CommandGrammar::asyncWaitTimesOut()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     channel.prepareNextCommand(true, 50, false);   // raised to nothing: no configured time-out here
     char reply[IOManager::BufferSize];
     QCOMPARE(channel.sendCommand(reply, "quorix2 getmsg"), 1);
@@ -471,7 +444,7 @@ void tst_CommandGrammar::asyncWaitTimesOut()
 
 void tst_CommandGrammar::messageBus()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     CountingReceiver a;
     CountingReceiver b;
     QCOMPARE(channel.sendMessage("standard", "QUORIX4", 1, "nobody"), -1);
@@ -493,7 +466,7 @@ void tst_CommandGrammar::messageBus()
 
 void tst_CommandGrammar::requesterSetIgnoresDuplicates()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     NoticeCounter a;
     NoticeCounter b;
     channel.addRequester(&a);
@@ -754,15 +727,6 @@ void tst_CommandGrammar::hostReceiverDispatch()
 
 // Separately compiled plug-ins call through the same table: the slots must
 // stay in their declared order (two entries for the destructor come first).
-template <typename F>
-std::ptrdiff_t slotOf(F f)
-{
-    static_assert(sizeof(F) == 2 * sizeof(std::ptrdiff_t), "Itanium member pointer");
-    std::ptrdiff_t raw[2];
-    std::memcpy(raw, &f, sizeof raw);
-    return (raw[0] - 1) / std::ptrdiff_t(sizeof(void *));
-}
-
 void tst_CommandGrammar::interfaceSlotsKeepTheirOrder()
 {
     const QList<std::ptrdiff_t> order = {
@@ -835,7 +799,7 @@ void tst_CommandGrammar::numbersReadTheSameInAGermanLocale()
 {
     double values[3] = {};
     int r = -1;
-    ScriptedChannel channel;
+    FakeChannel channel;
     {
         const GermanLocale german;
         QVERIFY2(german.isActive(), "no German locale: scripts/bootstrap makes one");
@@ -843,7 +807,7 @@ void tst_CommandGrammar::numbersReadTheSameInAGermanLocale()
         // ... and a value the front end sends goes out with '.' too.
         channel.setParameter("config exposure_time %.1f", 1.5);
     }
-    QCOMPARE(channel.sent.value(0), QByteArray("quorix2 set config exposure_time 1.5"));
+    QCOMPARE(channel.commands().value(0), QByteArray("quorix2 set config exposure_time 1.5"));
     QCOMPARE(r, 0);
     QCOMPARE(values[0], 1.5);
     QCOMPARE(values[1], -250.25);

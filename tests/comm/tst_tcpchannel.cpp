@@ -131,6 +131,7 @@ private slots:
     void overlongCommandTouchesNoSocket();
     void startWaitsLongerThanOtherCommands();
     void measurementStartAndStopAreNoticed();
+    void pollThatSeesAStartKeepsItsOwnValue();
     void datagramLinesReachTheirSubscribers();
     void unsubscribeWaitsForDelivery();
     void unsubscribeFromInsideDelivery();
@@ -138,6 +139,7 @@ private slots:
     void asyncCommandOverTcp();
     void commandsLogEntries();
     void commandsLogSizeCheck();
+    void commandsLogNeverThroughALink();
     void passwordsNeverReachALog();
     void commandsLogReportsUnwritableDirectory();
     void udpExchange();
@@ -534,9 +536,11 @@ void tst_TcpChannel::overlongCommandTouchesNoSocket()
     QCOMPARE(command.size(), 201);
     QCOMPARE(c.channel.exchange(reply, command.constData()), -1);
     QCOMPARE(c.channel.sendCommand(reply, "%s", command.constData()), -1);
-    QTest::qWait(50);
-    QVERIFY(c.controller.commands().isEmpty());
     QVERIFY(!c.channel.isBroken());
+    // The next command on the same connection is the first the Controller gets.
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"));
+    QCOMPARE(c.channel.sendCommand(reply, "quorix2 get status active"), 0);
+    QCOMPARE(c.controller.commands(), QList<QByteArray>{"quorix2 get status active"});
 }
 
 void tst_TcpChannel::startWaitsLongerThanOtherCommands()
@@ -590,10 +594,46 @@ void tst_TcpChannel::measurementStartAndStopAreNoticed()
     QVERIFY(old.open("127.0.1.14"));
     scriptStart(old.controller, "v0.2.7");
     QCOMPARE(old.channel.sendCommand(reply, "quorix2 tracking start"), 0);
-    QTest::qWait(100);
+    // A dummy would have left within the start; a datagram sent after it
+    // reaches the Controller behind it.
+    QUdpSocket sentinel;
+    QCOMPARE(sentinel.writeDatagram("sentinel", old.controller.address(), old.controller.port()), qint64(8));
+    QTRY_VERIFY_WITH_TIMEOUT(old.controller.commands().contains("sentinel"), 10000);
+    QStringList udp;
     for (const auto &r : old.controller.received())
-        QVERIFY(r.transport == ScriptedResponder::Transport::Tcp);
+        if (r.transport == ScriptedResponder::Transport::Udp)
+            udp << QString::fromLatin1(r.command);
+    QCOMPARE(udp, QStringList{"sentinel"});
     QVERIFY(old.channel.isRunning());
+}
+
+// The state query that first sees a measurement started (or stopped)
+// elsewhere sets off the notices, whose own queries must not answer it.
+void tst_TcpChannel::pollThatSeesAStartKeepsItsOwnValue()
+{
+    Connected c;
+    QVERIFY(c.open("127.0.1.70"));
+    LineRecorder requester;
+    c.channel.addRequester(&requester);
+    c.controller.on("quorix2 get system version", Action::reply("quorix2 set system version v0.2.8"));
+    c.controller.on("quorix2 get output net_sender_port chmon",
+                    Action::reply("quorix2 set output net_sender_port chmon " + QByteArray::number(Port)));
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active mea"), Use::Once);
+    c.controller.on("quorix2 get status active", Action::reply("quorix2 set status active none"), Use::Once);
+
+    char state[IOManager::BufferSize] = "";
+    QCOMPARE(c.channel.getString(state, "status active"), 0);
+    QCOMPARE(QByteArray(state), QByteArray("mea"));
+    QCOMPARE(requester.started.load(), 1);
+    QVERIFY(c.channel.isRunning());
+    // The notice's queries went out after the poll, whole.
+    const QList<QByteArray> sent = c.controller.commands();
+    QVERIFY(sent.indexOf("quorix2 get system version") > sent.indexOf("quorix2 get status active"));
+
+    QCOMPARE(c.channel.getString(state, "status active"), 0);
+    QCOMPARE(QByteArray(state), QByteArray("none"));
+    QCOMPARE(requester.stopped.load(), 1);
+    QVERIFY(!c.channel.isRunning());
 }
 
 void tst_TcpChannel::datagramLinesReachTheirSubscribers()
@@ -781,6 +821,39 @@ void tst_TcpChannel::commandsLogSizeCheck()
     QCOMPARE(QFileInfo(log.path()).size(), qint64(CommandsLog::SizeCheckInterval) * qint64(QByteArray("2026-01-01T00:00:00,000 < quorix2 ok ptf_io-error: 0\n\n").size()));
 }
 
+void tst_TcpChannel::commandsLogNeverThroughALink()
+{
+    // A large file of someone else's, linked in the log's place: neither
+    // written to nor emptied by the size check.
+    TestHome home;
+    QStringList reports;
+    CommandsLog log([&](const QString &text) { reports << text; });
+    log.configure(true, "linked.txt", QString());
+    QDir().mkpath(log.directory());
+    const QString target = home.path() + "/elsewhere.bin";
+    QFile file(target);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QVERIFY(file.resize(CommandsLog::SizeLimit + 1));
+    file.close();
+    QVERIFY(QFile::link(target, log.path()));
+    for (int i = 0; i < CommandsLog::SizeCheckInterval; ++i)
+        log.logReply("quorix2 ok", 0);
+    QCOMPARE(QFileInfo(target).size(), CommandsLog::SizeLimit + 1);
+    QVERIFY(QFileInfo(log.path()).isSymLink());
+    // Said once, not at each of the thousands of entries; again after the
+    // log has worked meanwhile.
+    const QString told = QString("Log file %1 cannot be opened for writing.").arg(log.path());
+    QCOMPARE(reports, QStringList{told});
+    QVERIFY(QFile::remove(log.path()));
+    log.logCommand("quorix2 init");
+    QCOMPARE(reports.size(), 1);
+    QVERIFY(QFile::remove(log.path()));
+    QVERIFY(QFile::link(target, log.path()));
+    log.logCommand("quorix2 init");
+    log.logCommand("quorix2 init");
+    QCOMPARE(reports, (QStringList{told, told}));
+}
+
 void tst_TcpChannel::passwordsNeverReachALog()
 {
     TestHome home;
@@ -827,6 +900,7 @@ void tst_TcpChannel::commandsLogReportsUnwritableDirectory()
     CommandsLog log([&](const QString &text) { reports << text; });
     log.configure(true, QString(), QString());
     log.logCommand("quorix2 init");
+    log.logReply("quorix2 ok", 0);
     QCOMPARE(reports, QStringList{QString("Directory %1/.ZEL/QUORIX4 doesn't exist and cannot be created.").arg(home.path())});
 }
 
@@ -1034,7 +1108,7 @@ void tst_TcpChannel::refusedPollRaisesNoBoxAndIsSaidOnce()
     c.controller.on("quorix2 get status frames_lost", Action::reply("quorix2 err -5 \"not now\""));
     int lost = -1;
     {
-        const IOManager::PollScope polling(&c.channel);
+        const CommandChannel::PollScope polling(&c.channel);
         for (int i = 0; i < 2; ++i)
             QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), -32);
         QCOMPARE(c.standard.messages.size(), 1);
@@ -1048,6 +1122,18 @@ void tst_TcpChannel::refusedPollRaisesNoBoxAndIsSaidOnce()
     // Outside a poll the user asked, and is told.
     QCOMPARE(c.channel.getInt(&lost, "status frames_lost"), -32);
     QCOMPARE(c.boxes.boxes.size(), 1);
+
+    // An error reply cut off by the connection going down is no refusal.
+    Connected lost2;
+    QVERIFY(lost2.open("127.0.1.69"));
+    lost2.controller.on("quorix2 get status frames_lost", Action::raw("quorix2 err -5 \"not").thenClose());
+    {
+        const CommandChannel::PollScope polling(&lost2.channel);
+        QCOMPARE(lost2.channel.getInt(&lost, "status frames_lost"), -22);
+    }
+    // The loss is said once, by the channel, not again as a failed poll.
+    QCOMPARE(lost2.standard.messages.size(), 1);
+    QVERIFY2(lost2.standard.messages[0].contains("closed or reset"), qPrintable(lost2.standard.messages[0]));
 }
 
 // The Controller reset the connection before the next command went out: the
@@ -1059,7 +1145,7 @@ void tst_TcpChannel::resetBeforeASendIsAClose()
     c.controller.on("quorix2 init", Action::reply("quorix2 ok").thenReset());
     char reply[IOManager::BufferSize] = "";
     QCOMPARE(c.channel.sendCommand(reply, "quorix2 init"), 0);
-    QTest::qWait(100);
+    QTRY_COMPARE_WITH_TIMEOUT(c.controller.openConnectionCount(), 0, 10000);   // the reset is out
     int bodies = -1;
     QCOMPARE(c.channel.getInt(&bodies, "status number_of_bodies"), -22);
     QCOMPARE(c.standard.messages.size(), 1);
@@ -1090,9 +1176,11 @@ void tst_TcpChannel::measurementDataOnlyFromTheController()
     otherPort.writeDatagram("6d 1 [0 1.000][8888 8888 8888 0 0 0]\n", local, c.dataPort);
     QTRY_VERIFY(recorder.calls.load() >= 1);
     QTRY_VERIFY(c.channel.foreignDatagrams() >= 2);
-    QTest::qWait(200);
+    // The Controller's next line comes behind the strangers' ones.
+    QVERIFY(c.controller.sendDatagram("6d 2 [0 1.000][1 2 3 0 0 0]\n", local, c.dataPort));
+    QTRY_VERIFY_WITH_TIMEOUT(recorder.taken().contains("6d|6d 2 [0 1.000][1 2 3 0 0 0]"), 10000);
     for (const QByteArray &line : recorder.taken())
-        QCOMPARE(line, QByteArray("6d|6d 1 [0 1.000][1 2 3 0 0 0]"));
+        QVERIFY2(line.endsWith("[1 2 3 0 0 0]"), line.constData());
     c.channel.removeDataListener("6d", &recorder);
 }
 

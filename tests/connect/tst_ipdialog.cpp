@@ -265,7 +265,8 @@ private slots:
         QCOMPARE(dialog->try_connect_2(), 2);   // held: not one to wake
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].text,
-                 QStringLiteral("Unable to connect Controller <b>x</b>\nController is accessed by <i>10.0.0.7</i>"));
+                 QStringLiteral("Unable to connect Controller <b>x</b>\nController is accessed by <i>10.0.0.7</i>\n\n")
+                     + TrackboxSelection::heldAdvice("<i>10.0.0.7</i>"));
         QVERIFY(watcher.seen()[0].plainText);
     }
 
@@ -362,7 +363,8 @@ private slots:
         QCOMPARE(watcher.seen().size(), 1);
         QCOMPARE(watcher.seen()[0].title, QStringLiteral("Error"));
         QCOMPARE(watcher.seen()[0].text,
-                 QStringLiteral("Unable to connect Controller quorixsim\nController is accessed by 127.0.0.99"));
+                 QStringLiteral("Unable to connect Controller quorixsim\nController is accessed by 127.0.0.99\n\n")
+                     + TrackboxSelection::heldAdvice("127.0.0.99"));
     }
 
     void tryConnect2_noController_data()

@@ -304,6 +304,9 @@ private slots:
         // The disabled button says why.
         QVERIFY2(connectButton(d)->toolTip().contains("Another front end holds quorixsim (in use by 127.0.0.99)"),
                  qPrintable(connectButton(d)->toolTip()));
+        // ... and what to do: the holder's user lets it go.
+        QCOMPARE(table(d)->item(0, TrackboxSelection::ColAccess)->toolTip(), TrackboxSelection::heldAdvice("127.0.0.99"));
+        QVERIFY(connectButton(d)->toolTip().endsWith(TrackboxSelection::heldAdvice("127.0.0.99")));
         QVERIFY(table(d)->isColumnHidden(TrackboxSelection::ColCascaded));   // this one says "no"
     }
 
@@ -370,6 +373,12 @@ private slots:
                                       "or no controller in subnet"}));
         QVERIFY(table(d)->isColumnHidden(TrackboxSelection::ColCascaded));
         QVERIFY(!connectButton(d)->isEnabled());
+        // A message is no Controller: it cannot be chosen.
+        QVERIFY(!(table(d)->item(0, 0)->flags() & Qt::ItemIsSelectable));
+        table(d)->setFocus();
+        QTest::keyClick(table(d), Qt::Key_Down);
+        QVERIFY(table(d)->selectedItems().isEmpty());
+        QVERIFY(!connectButton(d)->isEnabled());
     }
 
     void localServiceFound()
@@ -428,6 +437,25 @@ private slots:
 
         table(d)->setCurrentCell(1, 0);
         QVERIFY(connectButton(d)->isEnabled());
+
+        // From the keyboard: after a search the list has the focus, Tab
+        // leaves it for the buttons and Shift+Tab for the search above,
+        // arrows choose a Controller, Return connects to it.
+        QSignalSpy chosen(&d, &TrackboxSelection::trackbox_changed);
+        d.handle_trackboxtable_update();
+        QCOMPARE(QApplication::focusWidget(), table(d));
+        QVERIFY(!connectButton(d)->isEnabled());
+        QTest::keyClick(table(d), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), child<QPushButton>(&d, "pushButton_update"));
+        table(d)->setFocus();
+        QTest::keyClick(table(d), Qt::Key_Backtab);
+        QCOMPARE(QApplication::focusWidget(), child<QComboBox>(&d, "cb_fixSubnet"));
+        table(d)->setFocus();
+        QTest::keyClick(table(d), Qt::Key_Down);
+        QVERIFY(connectButton(d)->isEnabled());
+        QTest::keyClick(table(d), Qt::Key_Return);
+        QCOMPARE(chosen.count(), 1);
+        QCOMPARE(chosen.at(0).at(0).toString(), table(d)->item(table(d)->currentRow(), 0)->text());
     }
 
     void connectWithPassword()

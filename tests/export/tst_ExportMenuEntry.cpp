@@ -2,6 +2,7 @@
 // "Service and Guides", Export.
 #include "ControllerSimulator.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "ModalWatcher.h"
 #include "TestHome.h"
 
@@ -12,6 +13,8 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <memory>
 
 class ExportMenuEntryTest : public QObject
 {
@@ -28,7 +31,9 @@ void ExportMenuEntryTest::serviceDialogOpensTheExportForTheConnectedController()
     const QString address = QStringLiteral("127.0.16.40");
     QVERIFY(sim.start(address));
     ModalWatcher watcher;
-    MainWindow window(QStringLiteral("-host ") + address);
+    const std::unique_ptr<MainWindow> opened = StartupController(QStringLiteral("-host ") + address).openWindow();
+    QVERIFY(opened);
+    MainWindow &window = *opened;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
 

@@ -4,6 +4,7 @@
 #include "BackendVersions.h"
 #include "ControllerSimulator.h"
 #include "ExportConfiguration.h"
+#include "FakeChannel.h"
 #include "IOManagerUdpTcp.h"
 #include "MessageBoxProvider.h"
 #include "ModalWatcher.h"
@@ -18,7 +19,6 @@
 #include <QRegularExpression>
 #include <QtTest>
 
-#include <cstring>
 #include <memory>
 
 namespace {
@@ -33,90 +33,8 @@ public:
     QStringList seen;
 };
 
-// A channel whose Controller is gone: every exchange fails with one code, or
-// every command is refused with an err reply.
-class DeadChannel : public IOManager
-{
-public:
-    explicit DeadChannel(int code) : IOManager(nullptr), m_code(code) {}
-    int addDataListener(const char *, Requester *) override { return 0; }
-    int removeDataListener(const char *, Requester *) override { return 0; }
-    int exchange(char *reply, const char *command) override
-    {
-        commands << QString::fromLatin1(command);
-        if (m_code != 0) {
-            reply[0] = '\0';
-            return m_code;
-        }
-        std::strcpy(reply, "quorix2 err -2 \"unknown parameter\"");
-        return 0;
-    }
-    QStringList commands;
-
-private:
-    int m_code;
-};
-
-// A Controller that answers every question with the largest count there is.
-class HugeCountChannel : public IOManager
-{
-public:
-    HugeCountChannel() : IOManager(nullptr) {}
-    int addDataListener(const char *, Requester *) override { return 0; }
-    int removeDataListener(const char *, Requester *) override { return 0; }
-    int exchange(char *reply, const char *command) override
-    {
-        ++commands;
-        const QByteArray c(command);
-        if (!c.startsWith("quorix2 get ")) {
-            std::strcpy(reply, "quorix2 ok");
-            return 0;
-        }
-        const QByteArray r = "quorix2 set " + c.mid(12) + " 2147483647";
-        qstrncpy(reply, r.constData(), BufferSize);
-        return 0;
-    }
-    long commands = 0;
-};
-
-// Answers the parameters it is given, refuses the rest.
-class AnsweringChannel : public DeadChannel
-{
-public:
-    explicit AnsweringChannel(const QMap<QByteArray, QByteArray> &answers) : DeadChannel(0), m_answers(answers) {}
-    int exchange(char *reply, const char *command) override
-    {
-        const QByteArray parameter = QByteArray(command).mid(12);
-        if (!m_answers.contains(parameter))
-            return DeadChannel::exchange(reply, command);
-        commands << QString::fromLatin1(command);
-        qstrncpy(reply, ("quorix2 set " + parameter + ' ' + m_answers.value(parameter)).constData(), BufferSize);
-        return 0;
-    }
-
-private:
-    QMap<QByteArray, QByteArray> m_answers;
-};
-
-// Refuses every command, and at the 50th swaps a link to another file in
-// where the report is being written.
-class SwappingChannel : public DeadChannel
-{
-public:
-    SwappingChannel(const QString &path, const QString &victim) : DeadChannel(0), m_path(path), m_victim(victim) {}
-    int exchange(char *reply, const char *command) override
-    {
-        if (commands.size() == 50) {
-            QFile::remove(m_path);
-            QFile::link(m_victim, m_path);
-        }
-        return DeadChannel::exchange(reply, command);
-    }
-
-private:
-    QString m_path;
-    QString m_victim;
-};
+// What a Controller says to every question it refuses.
+const QByteArray kRefusal = "quorix2 err -2 \"unknown parameter\"";
 
 BackendVersions versionsFor(const QString &protocol)
 {
@@ -330,7 +248,9 @@ void ExportReportTest::linesAgreeWithEachOther()
     QVERIFY2(version.contains(QStringLiteral("Protocol version        : 1.27")), qPrintable(version.join('\n')));
     QVERIFY(version.contains(QStringLiteral("Version notice          : (c) 2026 Quorix tracking simulator")));
 
-    AnsweringChannel channel({{"output net ch01", "udp 198.18.0.9 5000"}});
+    FakeChannel channel;
+    channel.setDefaultReply(kRefusal);
+    channel.setValue("output net ch01", "udp 198.18.0.9 5000");
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/output.txt");
@@ -364,7 +284,8 @@ void ExportReportTest::refusedQueriesBecomeErrorLinesAndTheStructureStays()
 
 void ExportReportTest::brokenChannelGivesErrorLinesEverywhere()
 {
-    DeadChannel channel(-222);
+    FakeChannel channel;   // the Controller is gone
+    channel.setDefaultFailure(-222);
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/broken.txt");
@@ -376,10 +297,11 @@ void ExportReportTest::brokenChannelGivesErrorLinesEverywhere()
     QVERIFY(f.section(QStringLiteral("Configuration")).contains(QStringLiteral("number of configurations: Error -222")));
     QVERIFY(f.section(QStringLiteral("ZEL radio info")).contains(QStringLiteral("Channel  : Error -222")));
     // Every command was tried once; nothing loops on a dead channel.
-    QCOMPARE(channel.commands.size(), report.commandsSent());
-    QVERIFY(channel.commands.size() < 200);
+    QCOMPARE(channel.commands().size(), report.commandsSent());
+    QVERIFY(channel.commands().size() < 200);
 
-    DeadChannel refusing(0);
+    FakeChannel refusing;
+    refusing.setDefaultReply(kRefusal);
     ExportConfiguration second(&refusing, nullptr, &versions);
     QVERIFY(second.exportReport(path, false, true));
     QVERIFY(ReportFile(path).section(QStringLiteral("Hardware info")).contains(QStringLiteral("Motherboard              : Error -32")));
@@ -387,7 +309,8 @@ void ExportReportTest::brokenChannelGivesErrorLinesEverywhere()
 
 void ExportReportTest::removeExistingReplacesOrAppends()
 {
-    DeadChannel channel(-222);
+    FakeChannel channel;   // the Controller is gone
+    channel.setDefaultFailure(-222);
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/existing.txt");
@@ -415,7 +338,8 @@ void ExportReportTest::removeExistingReplacesOrAppends()
 void ExportReportTest::unwritableTargetShowsTheBoxAndWritesNothing()
 {
     ModalWatcher watcher;
-    DeadChannel channel(-222);
+    FakeChannel channel;   // the Controller is gone
+    channel.setDefaultFailure(-222);
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/missing-dir/report.txt");
@@ -426,7 +350,7 @@ void ExportReportTest::unwritableTargetShowsTheBoxAndWritesNothing()
     QCOMPARE(watcher.seen().value(0).text, QStringLiteral("The folder %1 does not exist.\n Please choose another location.")
                                                .arg(m_home->path() + QStringLiteral("/missing-dir")));
     QVERIFY(!QFile::exists(path));
-    QVERIFY(channel.commands.isEmpty());
+    QVERIFY(channel.commands().isEmpty());
 }
 
 void ExportReportTest::linkSwappedInDuringTheRunGetsNothing()
@@ -439,14 +363,23 @@ void ExportReportTest::linkSwappedInDuringTheRunGetsNothing()
         v.write("precious\n");
         v.close();
         const QString path = m_home->path() + (bundle ? QStringLiteral("/bundle.txt") : QStringLiteral("/report.txt"));
-        SwappingChannel channel(path, victim);
+        // Refuses every command, and at the 51st swaps a link to another
+        // file in where the report is being written.
+        FakeChannel channel;
+        channel.setDefaultReply(kRefusal);
+        channel.setExchangeHook([&](const QByteArray &) {
+            if (channel.commands().size() == 51) {
+                QFile::remove(path);
+                QFile::link(victim, path);
+            }
+        });
         ExportConfiguration report(&channel, nullptr, &versions);
         report.setFrontendVersion(QStringLiteral("v4.0.1 2026-02-02"));
         if (bundle)
             QVERIFY(SystemInfoBundle().write(path, report, {}));
         else
             QVERIFY(report.exportReport(path, false, true));
-        QVERIFY(channel.commands.size() > 50);
+        QVERIFY(channel.commands().size() > 50);
         QCOMPARE(ReportFile(victim).lines(), QStringList{"precious"});
         QVERIFY(!QFileInfo(path).isSymLink());
         const QStringList lines = ReportFile(path).lines();
@@ -457,14 +390,15 @@ void ExportReportTest::linkSwappedInDuringTheRunGetsNothing()
 
 void ExportReportTest::hugeCountsAreCappedAndSaidSo()
 {
-    HugeCountChannel channel;
+    FakeChannel channel;
+    channel.answerEveryGet("2147483647");   // the largest count there is
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/huge.txt");
     QVERIFY(report.exportReport(path, false, true));
     QVERIFY(report.countsCapped() > 0);
     // Every count cut, nested loops included: the report ends after a bounded number of questions.
-    QVERIFY2(channel.commands < 400000, qPrintable(QString::number(channel.commands)));
+    QVERIFY2(channel.commands().size() < 400000, qPrintable(QString::number(channel.commands().size())));
     const QStringList lines = ReportFile(path).lines();
     QVERIFY(lines.contains(QStringLiteral("(The Controller answered 2147483647 to \"camera number_of_cameras\": only 1000 are listed.)")));
     QVERIFY(lines.contains(QStringLiteral("[Inertial settings]")));   // the last section is there
@@ -473,7 +407,8 @@ void ExportReportTest::hugeCountsAreCappedAndSaidSo()
 void ExportReportTest::resultBoxNamesTheFile()
 {
     ModalWatcher watcher;
-    DeadChannel channel(-222);
+    FakeChannel channel;   // the Controller is gone
+    channel.setDefaultFailure(-222);
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     const QString path = m_home->path() + QStringLiteral("/ok.txt");
@@ -484,7 +419,8 @@ void ExportReportTest::resultBoxNamesTheFile()
 
 void ExportReportTest::frontendModulesAreSortedAndAligned()
 {
-    DeadChannel channel(-222);
+    FakeChannel channel;   // the Controller is gone
+    channel.setDefaultFailure(-222);
     const BackendVersions versions = versionsFor(QStringLiteral("v1.27.0"));
     ExportConfiguration report(&channel, nullptr, &versions);
     // Odd module names: blanks, an empty name, one without a version.

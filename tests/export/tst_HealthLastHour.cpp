@@ -2,8 +2,8 @@
 // takes, from bytes and from the files beside the event logs.
 #include "BackendVersions.h"
 #include "ExportConfiguration.h"
+#include "FakeChannel.h"
 #include "HealthCsv.h"
-#include "IOManager.h"
 #include "ReportFile.h"
 #include "SystemInfoBundle.h"
 #include "TestHome.h"
@@ -12,23 +12,7 @@
 #include <QFile>
 #include <QtTest>
 
-#include <cstring>
-
 namespace {
-
-// A Controller that refuses every question: the report part stays short.
-class RefusingChannel : public IOManager
-{
-public:
-    RefusingChannel() : IOManager(nullptr) {}
-    int addDataListener(const char *, Requester *) override { return 0; }
-    int removeDataListener(const char *, Requester *) override { return 0; }
-    int exchange(char *reply, const char *) override
-    {
-        std::strcpy(reply, "quorix2 err -2 \"unknown parameter\"");
-        return 0;
-    }
-};
 
 QDateTime local(int y, int mo, int d, int h, int mi, int s, int ms = 0)
 {
@@ -69,7 +53,31 @@ private slots:
     void takesTheHourBeforeTheExportAcrossMidnight();
     void noFileGivesNothingAndATornRowLosesOnlyItself();
     void bundleCarriesOnlyThisControllersLastHour();
+    void bundleCarriesTheRecordingAsBase64();
 };
+
+void HealthLastHourTest::bundleCarriesTheRecordingAsBase64()
+{
+    TestHome home;
+    FakeChannel channel;
+    channel.setDefaultReply("quorix2 err -2 \"unknown parameter\"");
+    BackendVersions versions;
+    ExportConfiguration report(&channel, nullptr, &versions);
+    report.setFrontendVersion(QStringLiteral("v4.0.1 2026-02-02"));
+    QByteArray file;
+    for (int i = 0; i < 1000; ++i)
+        file.append(char(i * 7));   // zero bytes, line feeds, <EOF>-like text: all survive
+    file.append("\n<EOF> x <EOF>\n");
+    const QString path = home.path() + QStringLiteral("/bundle.txt");
+    SystemInfoBundle bundle;
+    bundle.setRecording(file);
+    QVERIFY2(bundle.write(path, report, {}), qPrintable(bundle.error()));
+    const QStringList lines = entryLines(ReportFile(path).lines(), QString::fromLatin1(SystemInfoBundle::RecordingEntryName));
+    QVERIFY(!lines.isEmpty());
+    for (const QString &line : lines)
+        QVERIFY(line.size() <= 76);
+    QCOMPARE(QByteArray::fromBase64(lines.join(QString()).toLatin1()), file);
+}
 
 void HealthLastHourTest::takesTheHourBeforeTheExportAcrossMidnight()
 {
@@ -137,7 +145,8 @@ void HealthLastHourTest::bundleCarriesOnlyThisControllersLastHour()
     append(QStringLiteral("v4.0.1"), QStringLiteral("lab-hall-2"), now.addSecs(-60), sampleRow(now.addSecs(-60), 9));
     append(QStringLiteral("v4.0.1"), QStringLiteral("lab%2Fhall"), now.addSecs(-60), sampleRow(now.addSecs(-60), 8));
 
-    RefusingChannel channel;
+    FakeChannel channel;   // refuses every question: the report part stays short
+    channel.setDefaultReply("quorix2 err -2 \"unknown parameter\"");
     BackendVersions versions;
     ExportConfiguration report(&channel, nullptr, &versions);
     report.setFrontendVersion(QStringLiteral("v4.0.1 2026-02-02"));

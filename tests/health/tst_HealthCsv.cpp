@@ -65,6 +65,7 @@ private slots:
 
     void fileGetsTheHeaderOnceAndPrivateRights();
     void unwritableFolderGivesAnErrorText();
+    void linkInPlaceOfTheFileIsNeitherWrittenThroughNorChanged();
     void oldFilesAreDeletedOthersKept();
     void theHourIsReadBackAcrossMidnightFromOldAndNewFiles();
 
@@ -209,6 +210,27 @@ void HealthCsvTest::unwritableFolderGivesAnErrorText()
     const QDateTime now = QDateTime::currentDateTime();
     QVERIFY(!HealthLogFile::append(blocker + QStringLiteral("/logs"), QStringLiteral("h"), now, "x\n").isEmpty());
     QVERIFY(!HealthLogFile::append(QString(), QStringLiteral("h"), now, "x\n").isEmpty());
+}
+
+void HealthCsvTest::linkInPlaceOfTheFileIsNeitherWrittenThroughNorChanged()
+{
+    const QString dir = m_home->path() + QStringLiteral("/.ZEL/QUORIX4/v4.0.1/logs");
+    const QDateTime now(QDate(2026, 12, 8), QTime(12, 0));
+    const QString shared = m_home->path() + QStringLiteral("/shared.csv");
+    QFile target(shared);
+    QVERIFY(target.open(QIODevice::WriteOnly));
+    QCOMPARE(target.write("theirs\n"), qint64(7));
+    target.close();
+    const QFile::Permissions open = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup | QFile::ReadOther;
+    QVERIFY(QFile::setPermissions(shared, open));
+    QVERIFY(QDir().mkpath(dir));
+    QVERIFY(QFile::link(shared, HealthLogFile::path(dir, QStringLiteral("h"), now.date())));
+
+    const QString error = HealthLogFile::append(dir, QStringLiteral("h"), now, "row\n");
+    QVERIFY2(error.contains(QStringLiteral("symbolic link")), qPrintable(error));
+    QVERIFY(target.open(QIODevice::ReadOnly));
+    QCOMPARE(target.readAll(), QByteArray("theirs\n"));
+    QCOMPARE(rightsOf(shared), open);
 }
 
 void HealthCsvTest::oldFilesAreDeletedOthersKept()

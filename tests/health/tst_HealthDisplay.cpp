@@ -3,12 +3,12 @@
 // to the day's file, and what the plots show for a range, a pause and a hover.
 #include "CameraStrip.h"
 #include "EventStrip.h"
+#include "FakeChannel.h"
 #include "HealthCsv.h"
 #include "HealthLogFile.h"
 #include "HealthModule.h"
 #include "HealthMonitor.h"
 #include "HealthView.h"
-#include "ScriptedChannel.h"
 #include "TestHome.h"
 
 #include <QDockWidget>
@@ -102,7 +102,7 @@ private slots:
 
 void tst_HealthDisplay::aSecondOfPollsAndFramesBecomesOneSample()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     QCOMPARE(channel.addedListeners(), QList<QByteArray>{"fr"});
 
@@ -147,7 +147,7 @@ void tst_HealthDisplay::theDayFileGetsMeasuringSecondsAndIdleMinutes()
 {
     TestHome home;
     const QString logs = home.path() + "/logs";
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     channel.sendMessage(HealthMonitor::MessageChannel, "Quorix2", 3, QByteArray("logdir=" + logs.toUtf8() + "\nhost=sim").constData());
 
@@ -179,7 +179,7 @@ void tst_HealthDisplay::theDayFileGetsMeasuringSecondsAndIdleMinutes()
 
 void tst_HealthDisplay::onlyTheHostIsHeardAndNothingAfterDetaching()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     channel.sendMessage(HealthMonitor::MessageChannel, "SomeModule", 1, "active=mea;bodies=9");
     channel.sendMessage(HealthMonitor::MessageChannel, "SomeModule", 2, "not an event of ours");
@@ -198,7 +198,7 @@ void tst_HealthDisplay::onlyTheHostIsHeardAndNothingAfterDetaching()
 
 void tst_HealthDisplay::plotsFollowRangePauseAndHoverOnlyWhileShown()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     HealthView view(&monitor);
     view.resize(700, 500);
@@ -239,7 +239,7 @@ void tst_HealthDisplay::plotsFollowRangePauseAndHoverOnlyWhileShown()
 
 void tst_HealthDisplay::anHourKeepsItsWorstSecondInFewPoints()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     HealthView view(&monitor);
     view.resize(700, 500);
@@ -296,7 +296,7 @@ void tst_HealthDisplay::stripsNameCamerasAndEvents()
 
 void tst_HealthDisplay::moduleHandsOutOneDockInTheViewMenu()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     QWidget parent;
     auto *module = new HealthModule;
     module->detachFromController();   // before any widget: nothing to do
@@ -326,7 +326,7 @@ void tst_HealthDisplay::moduleHandsOutOneDockInTheViewMenu()
 
 void tst_HealthDisplay::framesThisComputerDroppedAreNotTheControllers()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     status(channel, "active=mea;frames_dropped=0");
     frames(monitor, {1, 2, 3, 7});          // this computer skipped 4, 5, 6
@@ -358,7 +358,7 @@ void tst_HealthDisplay::framesThisComputerDroppedAreNotTheControllers()
 
 void tst_HealthDisplay::everyPlotAndStripShareOneTimeAxisAcrossRanges()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     HealthView view(&monitor);
     view.resize(760, 560);
@@ -399,7 +399,7 @@ void tst_HealthDisplay::everyPlotAndStripShareOneTimeAxisAcrossRanges()
 
 void tst_HealthDisplay::timeWithoutMeasurementIsAGapWithMarkedEnds()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     HealthView view(&monitor);
     view.resize(700, 500);
@@ -441,7 +441,7 @@ void tst_HealthDisplay::aLostConnectionShowsAndTheHourComesBack()
     const QByteArray place = "logdir=" + (home.path() + "/logs").toUtf8() + "\nhost=sim";
     const qint64 now = QDateTime::currentMSecsSinceEpoch();
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HealthMonitor monitor(&channel);
         HealthView view(&monitor);
         channel.sendMessage(HealthMonitor::MessageChannel, "Quorix2", 3, place.constData());
@@ -459,7 +459,7 @@ void tst_HealthDisplay::aLostConnectionShowsAndTheHourComesBack()
         QCOMPARE(eventTexts(monitor), QStringList{"Connection to the Controller lost"});
     }
     // After the reconnect the program's modules are new: the hour is read back.
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     status(channel, "active=mea;frequency=60.00;bodies=1;markers=5");
     monitor.takeSample(now + 5000);
@@ -475,7 +475,7 @@ void tst_HealthDisplay::aLostConnectionShowsAndTheHourComesBack()
 
 void tst_HealthDisplay::readoutAndToolTipNameTheSameSecond()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     HealthMonitor monitor(&channel);
     HealthView view(&monitor);
     view.resize(700, 500);

@@ -1,14 +1,15 @@
 #include "CameraSettingsData.h"
+#include "FakeChannel.h"
 #include "HoloviewDataDisplay.h"
 #include "HoloviewMessageReceiver.h"
 #include "LabelNode.h"
+#include "MessageCollector.h"
 #include "PoseTransformationNode.h"
 #include "SceneGraph.h"
-#include "ScriptedChannel.h"
 #include "TestHome.h"
 #include "TrackedTargetBuilder.h"
-#include "ZELOrbitCameraController.h"
 #include "Zel3DWindowWrapper.h"
+#include "ZELOrbitCameraController.h"
 
 #include <Qt3DRender/QCamera>
 #include <Qt3DRender/QRenderSettings>
@@ -36,7 +37,7 @@ const QByteArray kCoordinate = "quorix2 get roomcal coordinate_type";
 const QByteArray kOutput6dmt = "quorix2 get measurementtool output_6dmt";
 const QByteArray kCalculate = "quorix2 get standard calculate_marker";
 
-void answerCoordinate(ScriptedChannel &channel, const QByteArray &type)
+void answerCoordinate(FakeChannel &channel, const QByteArray &type)
 {
     channel.reply(kCoordinate, "quorix2 set roomcal coordinate_type " + type);
 }
@@ -102,7 +103,7 @@ private slots:
 
     void constructionRegistersAndReads()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QCOMPARE(display.objectName(), QString("HoloviewDataDisplayClass"));
         QVERIFY(display.findChild<QObject *>("gridLayout"));
@@ -133,7 +134,7 @@ private slots:
     {
         QFETCH(QByteArray, answer);
         QFETCH(QByteArray, toolKey);
-        ScriptedChannel channel;
+        FakeChannel channel;
         if (!answer.isEmpty())
             channel.reply(kOutput6dmt, "quorix2 set measurementtool output_6dmt " + answer);
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
@@ -156,7 +157,7 @@ private slots:
 
     void destructionUnsubscribesAndUnregisters()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         {
             HoloviewDataDisplay display(nullptr, &channel, nullptr);
             show(&display);
@@ -167,7 +168,7 @@ private slots:
 
     void onDataResultCodes()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
         QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20"), -2);
@@ -196,7 +197,7 @@ private slots:
 
     void busyFrameLockDropsTheLine()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         int result = 1;
         display.frameMutex()->lock();
@@ -215,7 +216,7 @@ private slots:
 
     void framesMoveNodesOnTheTimer()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         display.onMeasurementStarted();
         QVERIFY(display.updateTimer()->isActive());
@@ -254,7 +255,7 @@ private slots:
 
     void familyWhoseLinesStopIsNotTracked()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         display.onMeasurementStarted();
         QCOMPARE(display.onData("6d", "6d 1 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1]"), 0);
@@ -292,7 +293,7 @@ private slots:
 
     void cutLineLeavesNoHalfFrame()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         display.onMeasurementStarted();
         QCOMPARE(display.onData("6d", "6d 2 [0 1.0][10 20 30][1 0 0 0 1 0 0 0 1] [1 1.0][1 2 3][1 0 0 0 1 0 0 0 1]"),
@@ -311,8 +312,8 @@ private slots:
     // the event display hears of it once, not once a frame.
     void badRecordLeavesTheRestOfItsLineDrawn()
     {
-        ScriptedChannel channel;
-        EventRecorder events;
+        FakeChannel channel;
+        MessageCollector events;
         channel.addMessageReceiver("standard", &events);
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         display.onMeasurementStarted();
@@ -332,7 +333,7 @@ private slots:
     // never sooner than at high rates.
     void staleLimitFollowsTheOutputFrequency()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         channel.reply("quorix2 get status output_frequency", "quorix2 set status output_frequency 2.000");
         display.onMeasurementStarted();
@@ -346,7 +347,7 @@ private slots:
 
     void fitViewFramesCamerasAndTargets()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 -4000 -4000 3000 1 0 0 0 1 0 0 0 1");
         channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 4000 4000 3000 1 0 0 0 1 0 0 0 1");
@@ -354,22 +355,36 @@ private slots:
         display.onMeasurementStarted();
         QCOMPARE(display.onData("6d", "6d 1 [0 1.0][0 0 -1000][1 0 0 0 1 0 0 0 1]"), 0);
         display.updateTrackedOnTimer();
-        QVector3D min, max;
-        QVERIFY(display.viewBounds(&min, &max));
-        QCOMPARE(min, QVector3D(-4000, -4000, -1000));
-        QCOMPARE(max, QVector3D(4000, 4000, 3000));
+        const std::vector<QVector3D> points = display.viewPoints();
+        QCOMPARE(points.size(), size_t(2 * 9 + 1));   // a box around each camera and its label's top, the body
 
-        // Key F: the view centre moves to the middle of the box and the camera
-        // backs off along its direction until the box fits.
+        // Key F, in a wide and in a tall window: the camera keeps its
+        // direction, every point is in the picture, and the outermost reach
+        // the picture's edge on one side (the room fills the view).
         Zel3DWindowWrapper *window = display.window3D();
         const QVector3D direction = (position(display) - window->camera()->viewCenter()).normalized();
-        QKeyEvent key(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
-        QCoreApplication::sendEvent(window, &key);
-        QCOMPARE(window->camera()->viewCenter(), QVector3D(0, 0, 1000));
-        const QVector3D back = position(display) - QVector3D(0, 0, 1000);
-        QVERIFY(qFuzzyCompare(back.normalized(), direction));
-        QVERIFY(back.length() > (max - min).length() / 2);
-        QCOMPARE(display.settings().camera.camViewCenter[2], 1000.0);
+        for (const QSize shape : {QSize(1200, 400), QSize(400, 900)}) {
+            window->resize(shape);
+            QKeyEvent key(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
+            QCoreApplication::sendEvent(window, &key);
+            Qt3DRender::QCamera *cam = window->camera();
+            QVERIFY(qFuzzyCompare((cam->position() - cam->viewCenter()).normalized(), direction));
+            const QMatrix4x4 toScreen = cam->projectionMatrix() * cam->viewMatrix();
+            float reach = 0;
+            for (const QVector3D &p : points) {
+                const QVector3D s = toScreen.map(p);
+                QVERIFY2(std::abs(s.x()) <= 1 && std::abs(s.y()) <= 1, qPrintable(QString("%1 %2").arg(s.x()).arg(s.y())));
+                reach = std::max({reach, std::abs(s.x()), std::abs(s.y())});
+            }
+            QVERIFY2(reach > 0.85f, qPrintable(QString::number(reach)));
+        }
+        QCOMPARE(float(display.settings().camera.camViewCenter[2]), window->camera()->viewCenter().z());
+        // Seen whole, the room is metres across: the bodies' axes grow with
+        // the view's distance, and shrink back to their size close up.
+        QVERIFY(display.trackedTargetBuilder()->axesScale() > 1.5f);
+        window->camera()->setPosition(window->camera()->viewCenter() + direction * 1000);
+        QCOMPARE(display.trackedTargetBuilder()->axesScale(), 1.0f);
+        QCOMPARE(display.trackedTargetBuilder()->markerScale(), 1.0f);
 
         // Key R still gives the default view.
         QKeyEvent reset(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier);
@@ -382,14 +397,18 @@ private slots:
     // stored view is kept as the user left it.
     void firstViewIsFittedUnlessOneIsStored()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 -4000 -4000 3000 1 0 0 0 1 0 0 0 1");
         channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 4000 4000 5000 1 0 0 0 1 0 0 0 1");
         {
             HoloviewDataDisplay display(nullptr, &channel, nullptr);
-            QCOMPARE(display.window3D()->camera()->viewCenter(), QVector3D(0, 0, 4000));
-            QVERIFY((position(display) - QVector3D(0, 0, 4000)).length() > QVector3D(8000, 8000, 2000).length() / 2);
+            // The first view is what F gives.
+            const QVector3D first = position(display);
+            QVERIFY(first != Zel3DWindowWrapper::FloorCameraPosition);
+            QKeyEvent fit(QEvent::KeyPress, Qt::Key_F, Qt::NoModifier);
+            QCoreApplication::sendEvent(display.window3D(), &fit);
+            QVERIFY(qFuzzyCompare(position(display), first));
             // The user's own choice, stored when the monitor goes.
             QKeyEvent reset(QEvent::KeyPress, Qt::Key_R, Qt::NoModifier);
             QCoreApplication::sendEvent(display.window3D(), &reset);
@@ -401,7 +420,7 @@ private slots:
 
     void uncalibratedCamerasAreNamed()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 4");
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 none");
         channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 0 0 3000 1 0 0 0 1 0 0 0 1");
@@ -427,7 +446,7 @@ private slots:
 
     void calculateMarkersOffDisablesTheMarkerEntry()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply(kCalculate, "quorix2 set standard calculate_marker no");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         display.onMeasurementStarted();
@@ -454,7 +473,7 @@ private slots:
 
     void togglesWriteTheDisplaySettings()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         auto display = std::make_unique<HoloviewDataDisplay>(nullptr, &channel, nullptr);
         Zel3DWindowWrapper *window = display->window3D();
         QSignalSpy update(window, &Zel3DWindowWrapper::sig_doUpdateDisplay);
@@ -510,7 +529,7 @@ private slots:
 
     void keyRRestoresTheFloorView()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QCOMPARE(display.window3D()->cameraController()->upAxis(), QVector3D(0, 0, 1));
         display.window3D()->camera()->setPosition(QVector3D(5, 6, 7));
@@ -524,7 +543,7 @@ private slots:
 
     void storedViewIsRestoredAtStart()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         {
             HoloviewDataDisplay display(nullptr, &channel, nullptr);
             auto *cam = display.window3D()->camera();
@@ -540,7 +559,7 @@ private slots:
 
     void powerwallAfterRoomCalibrationMovesTheCamera()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         answerCoordinate(channel, "floor");
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QCOMPARE(display.settings().input.plane, 0);
@@ -563,7 +582,7 @@ private slots:
 
     void rightClickOpensTheMenuRightDragDoesNot()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         Zel3DWindowWrapper *window = display.window3D();
         QSignalSpy opened(window, &Zel3DWindowWrapper::contextMenuAboutToOpen);
@@ -595,7 +614,7 @@ private slots:
 
     void orbitControllerPrecedence()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         GUI::ZELOrbitCameraController *controller = display.window3D()->cameraController();
         QCOMPARE(controller->linearSpeed(), 5000.0f);

@@ -1,7 +1,7 @@
+#include "FakeChannel.h"
 #include "HoloviewDataDisplay.h"
 #include "HoloviewMessageReceiver.h"
 #include "HoloviewModule.h"
-#include "ScriptedChannel.h"
 #include "TestHome.h"
 
 #include <QAction>
@@ -45,7 +45,7 @@ private slots:
 
     void moduleWidgetsTwiceGivesOneDockAndTheSameEntry()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         QWidget parent;
         HoloviewModule module;
         module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
@@ -79,7 +79,7 @@ private slots:
 
     void destroyWidgetsAlsoDeletesAMonitorTheHostTookOut()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         QWidget parent;
         QWidget central;
         HoloviewModule module;
@@ -99,7 +99,7 @@ private slots:
     // be found again and makes the toolkit warn at every save.
     void dockIsNamedForSavedLayouts()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         QMainWindow window;
         HoloviewModule module;
         module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
@@ -132,7 +132,7 @@ private slots:
 
     void detachBeforeModuleWidgetsDoesNothing()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewModule module;
         module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
         module.detachFromController();
@@ -144,7 +144,7 @@ private slots:
 
     void detachUnregistersRequesterAndReceiver()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get roomcal coordinate_type", "quorix2 set roomcal coordinate_type floor");
         HoloviewModule module;
         module.setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
@@ -168,7 +168,7 @@ private slots:
 
     void propertiesOfTheWrongTypeAreNull()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         BackendVersions versions;
         QWidget widget;
         QObject notAWidget;
@@ -208,13 +208,13 @@ private slots:
         QVERIFY2(root, qPrintable(loader.errorString()));
         auto *module = qobject_cast<ModuleInterface *>(root);
         QVERIFY(module);
-        QVERIFY(root->qt_metacast("ModuleInterface"));
+        QVERIFY(root->qt_metacast(ModuleInterface_iid));   // what qobject_cast asks: the interface by its id
         QCOMPARE(module->moduleName(), QString("GUI Holoview"));
         QCOMPARE(module->moduleVersion(), QString("v1.0.1"));
         QCOMPARE(loader.instance(), root);
 
         // Through the plug-in, with a channel of this executable.
-        ScriptedChannel channel;
+        FakeChannel channel;
         QWidget parent;
         module->setModuleProperty("CommandManager", QVariant::fromValue<IOManager *>(&channel));
         module->setModuleProperty("ModuleParent", QVariant::fromValue<QWidget *>(&parent));

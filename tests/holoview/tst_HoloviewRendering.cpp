@@ -1,8 +1,8 @@
+#include "FakeChannel.h"
 #include "HoloviewDataDisplay.h"
 #include "KeepLibrariesLoaded.h"
 #include "PoseTransformationNode.h"
 #include "SceneGraph.h"
-#include "ScriptedChannel.h"
 #include "TestHome.h"
 #include "TrackedTargetBuilder.h"
 #include "Zel3DWindowWrapper.h"
@@ -41,7 +41,7 @@ private slots:
 
     void fedFramesMoveNodes()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 1");
         channel.reply("quorix2 get tracking room c01",
                       "quorix2 set tracking room c01 1000 0 2000 1 0 0 0 1 0 0 0 1");
@@ -91,7 +91,7 @@ private slots:
 
     void instancedMarkersReachTheScreen()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(640, 480)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
@@ -129,11 +129,65 @@ private slots:
         display.onMeasurementStopped();
     }
 
+    // From across a hall a marker is still a dot one can see and a body's
+    // number still reads; close up the number does not fill the view.
+    void markersAndLabelsReadAtEveryDistance()
+    {
+        FakeChannel channel;
+        HoloviewDataDisplay display(nullptr, &channel, nullptr);
+        QVERIFY(showExposed(display, QSize(640, 480)));
+        GUI::Zel3DWindowWrapper *window = display.window3D();
+        window->defaultFrameGraph()->setClearColor(Qt::black);
+        // Every id on (one switch turns them all off, then all on).
+        if (window->showLabels())
+            window->toggleShowLabels();
+        window->toggleShowLabels();
+        // Rows with a white pixel (the label's text), pixels of marker blue.
+        auto measure = [window](int *labelRows, int *markerPixels) {
+            const QImage shot = window->screen()->grabWindow(window->winId()).toImage();
+            *labelRows = *markerPixels = 0;
+            for (int y = 0; y < shot.height(); ++y) {
+                bool white = false;
+                for (int x = 0; x < shot.width(); ++x) {
+                    const QColor c = shot.pixelColor(x, y);
+                    white = white || (c.red() > 180 && c.green() > 180 && c.blue() > 180);
+                    *markerPixels += c.red() < 40 && c.blue() > 90 && c.green() > 0.6 * c.blue() && c.green() < 0.9 * c.blue();
+                }
+                *labelRows += white;
+            }
+        };
+        display.onMeasurementStarted();
+        // A body far off to the side, so that its label does not cover the marker.
+        const char line6d[] = "6d 1 [0 1.0][0 0 1500][1 0 0 0 1 0 0 0 1]";
+        const char line3d[] = "3d 1 [7 1.0][0 0 0]";
+        Qt3DRender::QCamera *camera = window->camera();
+        for (const float distance : {18000.0f, 900.0f}) {
+            camera->setViewCenter(QVector3D(0, 0, distance < 1000 ? 1500 : 0));
+            camera->setPosition(camera->viewCenter() + QVector3D(0, -distance, 0));
+            int rows = 0, pixels = 0;
+            for (int frame = 0; frame < 40; ++frame) {
+                display.onData("6d", line6d);
+                display.onData("3d", line3d);
+                QTest::qWait(50);
+                measure(&rows, &pixels);
+                if (rows >= 6 && (distance < 1000 || pixels >= 20))
+                    break;
+            }
+            if (distance > 1000) {
+                QVERIFY2(pixels >= 20, qPrintable(QStringLiteral("%1 marker pixels at 18 m").arg(pixels)));
+                QVERIFY2(rows >= 6, qPrintable(QStringLiteral("label %1 rows high at 18 m").arg(rows)));
+            } else {
+                QVERIFY2(rows >= 6 && rows <= 30, qPrintable(QStringLiteral("label %1 rows high at 0.9 m").arg(rows)));
+            }
+        }
+        display.onMeasurementStopped();
+    }
+
     // Labels come and go with every switch, every rebuild, every stop and
     // start, while the renderer runs: the scene must stand it and show them.
     void labelsSurviveRebuildsWhileRendering()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         channel.reply("quorix2 get camera number_of_cameras", "quorix2 set camera number_of_cameras 2");
         channel.reply("quorix2 get tracking room c01", "quorix2 set tracking room c01 1500 0 2000 1 0 0 0 1 0 0 0 1");
         channel.reply("quorix2 get tracking room c02", "quorix2 set tracking room c02 -1500 0 2000 1 0 0 0 1 0 0 0 1");
@@ -200,7 +254,7 @@ private slots:
 
     void mouseDragMovesTheCamera()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(640, 480)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
@@ -220,7 +274,7 @@ private slots:
 
     void idleViewStillShowsChanges()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(400, 300)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
@@ -243,7 +297,7 @@ private slots:
 
     void uncoveredViewIsRedrawn()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(400, 300)));
         GUI::Zel3DWindowWrapper *window = display.window3D();
@@ -271,7 +325,7 @@ private slots:
 
     void measuredDataIsShownAtASteadyRate()
     {
-        ScriptedChannel channel;
+        FakeChannel channel;
         HoloviewDataDisplay display(nullptr, &channel, nullptr);
         QVERIFY(showExposed(display, QSize(400, 300)));
         GUI::Zel3DWindowWrapper *window = display.window3D();

@@ -1,12 +1,12 @@
 #include "CameraBuilder.h"
 #include "DisplaySettingsData.h"
+#include "FakeChannel.h"
 #include "LabelNode.h"
 #include "MarkerCloud.h"
 #include "PoseTransformationNode.h"
 #include "RenderableNode.h"
 #include "SceneGraph.h"
 #include "SceneObjects.h"
-#include "ScriptedChannel.h"
 #include "StaticData.h"
 #include "TrackedFrame.h"
 #include "TrackedTargetBuilder.h"
@@ -80,7 +80,7 @@ QByteArray number(int n)
 
 // A Controller with standard bodies and gripwands of 'markers' markers each
 // (marker m of target b at b, m, 0) and calibrated cameras (camera c at c·1000).
-void scriptStaticData(ScriptedChannel &c, int bodies, int gripwands, int markers, int cameras)
+void scriptStaticData(FakeChannel &c, int bodies, int gripwands, int markers, int cameras)
 {
     const struct {
         const char *word;
@@ -130,11 +130,14 @@ Qt3DExtras::QPhongMaterial *ownMaterial(const Node *node)
     return materials.isEmpty() ? nullptr : materials.first();
 }
 
+// What draws a node: its renderables, and those of its axes.
 int renderables(const Node *node)
 {
     int n = 0;
     for (const std::shared_ptr<Node> &child : node->children())
         n += dynamic_cast<RenderableNode *>(child.get()) ? 1 : 0;
+    if (const Node *axes = SceneObjects::axesOf(node))
+        n += renderables(axes);
     return n;
 }
 
@@ -190,7 +193,7 @@ void TestSceneContent::frustumGeometry()
     QCOMPARE(renderables(axes.get()), 3);
     const QVector3D expected[] = {{100, 0, 0}, {0, 100, 0}, {0, 0, 100}};
     for (int i = 0; i < 3; ++i) {
-        auto *line = static_cast<RenderableNode *>(axes->children()[size_t(i)].get());
+        auto *line = static_cast<RenderableNode *>(SceneObjects::axesOf(axes.get())->children()[size_t(i)].get());
         const QVector3D tip = line->transform()->matrix().map(QVector3D(0, 0, 1));
         QVERIFY2((tip - expected[i]).length() < 1e-3, qPrintable(QString::number(i)));
     }
@@ -233,7 +236,7 @@ void TestSceneContent::worldFollowsSettings()
 
 void TestSceneContent::camerasPerCalibratedCamera()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel, 0, 0, 0, 3);
     StaticData data(&channel, nullptr);
     data.update();
@@ -278,7 +281,7 @@ void TestSceneContent::camerasPerCalibratedCamera()
 
 void TestSceneContent::cameraListChanges()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel, 0, 0, 0, 3);
     StaticData data(&channel, nullptr);
     data.update();
@@ -322,7 +325,7 @@ void TestSceneContent::cameraListChanges()
 
 void TestSceneContent::targetsMoveEnableAndLeave()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel, 3, 0, 0, 0);
     StaticData data(&channel, nullptr);
     data.update();
@@ -411,7 +414,7 @@ void TestSceneContent::switchesRebuildAtNextFrame()
 
 void TestSceneContent::staticMarkers()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel, 2, 1, 3, 0);
     StaticData data(&channel, nullptr);
     data.update();
@@ -478,10 +481,10 @@ void TestSceneContent::toolsAndReferencesDrawnApart()
     QCOMPARE(renderables(reference), 3);
     // The tool shows its tip: a sphere at its origin, and a shaft along +z.
     QCOMPARE(renderables(tool), 5);
-    auto *tip = static_cast<RenderableNode *>(tool->children()[3].get());
+    auto *tip = static_cast<RenderableNode *>(tool->children()[1].get());
     QCOMPARE(tip->mesh(), graph.mesh(Mesh::SmallSphere));
     QCOMPARE(tip->transform()->translation(), QVector3D());
-    auto *shaft = static_cast<RenderableNode *>(tool->children()[4].get());
+    auto *shaft = static_cast<RenderableNode *>(tool->children()[2].get());
     QVERIFY((shaft->transform()->matrix().map(QVector3D(0, -0.5f, 0)) - QVector3D()).length() < 1e-3);
     QVERIFY((shaft->transform()->matrix().map(QVector3D(0, 0.5f, 0))
              - QVector3D(0, 0, SceneObjects::ToolShaftLength)).length() < 1e-3);
@@ -759,7 +762,7 @@ void TestSceneContent::handsAndInertialBodies()
     Node *sensor = graph.find("6di_4");
     QVERIFY(sensor && !graph.find("6d_4"));
     QCOMPARE(renderables(sensor), 4);
-    QCOMPARE(static_cast<RenderableNode *>(sensor->children()[3].get())->mesh(), graph.mesh(Mesh::WireCube));
+    QCOMPARE(static_cast<RenderableNode *>(sensor->children().back().get())->mesh(), graph.mesh(Mesh::WireCube));
     QCOMPARE(renderables(graph.find("6d_5")), 3);
 
     // The hand is lost, then both switches go off.
@@ -781,7 +784,7 @@ void TestSceneContent::handsAndInertialBodies()
 
 void TestSceneContent::churnKeepsRegistryInStep()
 {
-    ScriptedChannel channel;
+    FakeChannel channel;
     scriptStaticData(channel, 5, 2, 4, 2);
     StaticData data(&channel, nullptr);
     data.update();

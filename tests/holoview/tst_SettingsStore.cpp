@@ -1,6 +1,7 @@
+#include "FakeChannel.h"
 #include "FileSizeLimit.h"
 #include "HoloviewConfigData.h"
-#include "ScriptedChannel.h"
+#include "MessageCollector.h"
 #include "TestHome.h"
 
 #include <QtTest>
@@ -71,16 +72,16 @@ private slots:
 
 private:
     std::unique_ptr<TestHome> m_home;
-    std::unique_ptr<ScriptedChannel> m_channel;
-    EventRecorder m_events;
+    std::unique_ptr<FakeChannel> m_channel;
+    MessageCollector m_events;
     QString m_directory;
 };
 
 void TestSettingsStore::init()
 {
     m_home.reset(new TestHome);
-    m_channel.reset(new ScriptedChannel);
-    m_events.events.clear();
+    m_channel.reset(new FakeChannel);
+    m_events.messages.clear();
     m_channel->addMessageReceiver("standard", &m_events);
     m_directory = HoloviewConfigData::settingsDirectory();
 }
@@ -110,7 +111,7 @@ void TestSettingsStore::roundTrip()
     HoloviewConfigData saved;
     changeAll(saved);
     QVERIFY(saved.save(m_directory, m_channel.get()));
-    QVERIFY(m_events.events.isEmpty());
+    QVERIFY(m_events.messages.isEmpty());
     // In the host's per-user folder, for the user alone.
     QCOMPARE(int(QFileInfo(fileIn(m_directory)).permissions() & 0x0777), 0x0600);
     for (QString dir = m_directory; dir != m_home->path() + "/.ZEL"; dir = QFileInfo(dir).path())
@@ -119,7 +120,7 @@ void TestSettingsStore::roundTrip()
     m_channel->reply(kCalculate, "quorix2 set standard calculate_marker no");
     HoloviewConfigData loaded;
     QCOMPARE(loaded.load(m_directory, m_channel.get()), StoreXML::LoadResult::Loaded);
-    QVERIFY(m_events.events.isEmpty());
+    QVERIFY(m_events.messages.isEmpty());
     QCOMPARE(loaded.input.plane, 1);
     QCOMPARE(loaded.display.worldShowGrid, false);
     QCOMPARE(loaded.display.worldShowCS, true);
@@ -178,7 +179,7 @@ void TestSettingsStore::noFileKeepsDefaultsSilently()
     QCOMPARE(config.load(m_directory, m_channel.get()), StoreXML::LoadResult::NoFile);
     QDir().mkpath(m_directory);
     QCOMPARE(config.load(m_directory, m_channel.get()), StoreXML::LoadResult::NoFile);
-    QVERIFY(m_events.events.isEmpty());
+    QVERIFY(m_events.messages.isEmpty());
     QVERIFY(m_channel->commands().isEmpty());
     QCOMPARE(config.display.calculateMarkers, false);
     QCOMPARE(config.display.worldShowGrid, true);
@@ -208,10 +209,10 @@ void TestSettingsStore::rejectedFiles()
     writeFile(path, content);
     HoloviewConfigData config;
     QCOMPARE(config.load(m_directory, m_channel.get()), StoreXML::LoadResult::Rejected);
-    QCOMPARE(m_events.events.size(), 1);
-    QCOMPARE(m_events.events[0].type, 1);
-    QCOMPARE(m_events.events[0].sender, QString("Quorix4"));
-    QCOMPARE(m_events.events[0].text, "Failed to read file \"" + path + "\". Loading default Holoview settings");
+    QCOMPARE(m_events.messages.size(), 1);
+    QCOMPARE(m_events.messages[0].type, 1);
+    QCOMPARE(m_events.messages[0].sender, QString("Quorix4"));
+    QCOMPARE(m_events.messages[0].text, "Failed to read file \"" + path + "\". Loading default Holoview settings");
     QCOMPARE(config.input.plane, 0);
     // The bad file is not lost until the next save replaces it.
     QFile file(path);
@@ -233,7 +234,7 @@ void TestSettingsStore::partialAndUnreadableAttributes()
     for (double &v : config.camera.camUpVector)
         v = 42;
     QCOMPARE(config.load(m_directory, m_channel.get()), StoreXML::LoadResult::Loaded);
-    QVERIFY(m_events.events.isEmpty());
+    QVERIFY(m_events.messages.isEmpty());
 
     QCOMPARE(config.input.plane, 0);                  // a word reads as 0
     QCOMPARE(config.display.worldShowGrid, true);     // missing: default kept
@@ -265,18 +266,18 @@ void TestSettingsStore::saveFailureIsReported()
     QVERIFY(QDir().mkpath(path));
     HoloviewConfigData config;
     QVERIFY(!config.save(m_directory, m_channel.get()));
-    QCOMPARE(m_events.events.size(), 1);
-    QCOMPARE(m_events.events[0].sender, QString("Quorix4"));
-    QVERIFY2(m_events.events[0].text.startsWith("Can't save Holoview settings to file: \"" + path
+    QCOMPARE(m_events.messages.size(), 1);
+    QCOMPARE(m_events.messages[0].sender, QString("Quorix4"));
+    QVERIFY2(m_events.messages[0].text.startsWith("Can't save Holoview settings to file: \"" + path
                                                 + "\". Error message: \""),
-             qPrintable(m_events.events[0].text));
-    QVERIFY(m_events.events[0].text.endsWith('"'));
+             qPrintable(m_events.messages[0].text));
+    QVERIFY(m_events.messages[0].text.endsWith('"'));
 
     // The settings directory itself cannot be made.
-    m_events.events.clear();
+    m_events.messages.clear();
     writeFile(m_home->path() + "/blocked", "x");
     QVERIFY(!config.save(m_home->path() + "/blocked/config", m_channel.get()));
-    QCOMPARE(m_events.events.size(), 1);
+    QCOMPARE(m_events.messages.size(), 1);
 }
 
 // A full disk during a save leaves the last good settings, and says so.
@@ -297,7 +298,7 @@ void TestSettingsStore::fullDiskKeepsTheOldFile()
         FileSizeLimit full(100);
         QVERIFY(!defaults.save(m_directory, m_channel.get()));
     }
-    QCOMPARE(m_events.events.size(), 1);
+    QCOMPARE(m_events.messages.size(), 1);
     QFile after(path);
     QVERIFY(after.open(QIODevice::ReadOnly));
     QCOMPARE(after.readAll(), old);

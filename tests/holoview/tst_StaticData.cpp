@@ -1,6 +1,7 @@
 #include "ControllerSimulator.h"
+#include "FakeChannel.h"
 #include "IOManagerUdpTcp.h"
-#include "ScriptedChannel.h"
+#include "MessageCollector.h"
 #include "StaticData.h"
 
 #include <QtTest>
@@ -13,7 +14,7 @@ const QByteArray kPose = "100 200 300 1 0 0 0 1 0 0 0 1";
 
 // A Controller with one target per family and three cameras, camera 2 without
 // a room calibration.
-void scriptController(ScriptedChannel &c)
+void scriptController(FakeChannel &c)
 {
     c.reply("quorix2 get body number_of_bodies standard", "quorix2 set body number_of_bodies standard 2");
     c.reply("quorix2 get body number_of_marker standard b01", "quorix2 set body number_of_marker standard b01 2");
@@ -33,8 +34,8 @@ void scriptController(ScriptedChannel &c)
 }
 
 struct Fixture {
-    ScriptedChannel channel;
-    EventRecorder events;
+    FakeChannel channel;
+    MessageCollector events;
     StaticData data{&channel, nullptr};
 
     Fixture() { channel.addMessageReceiver("standard", &events); }
@@ -66,7 +67,7 @@ struct SimulatedController {
     QStringList reports() const
     {
         QStringList list;
-        for (const EventRecorder::Event &e : events.events) {
+        for (const MessageCollector::Message &e : events.messages) {
             if (e.sender == QLatin1String("Quorix2"))
                 list << e.text;
         }
@@ -76,7 +77,7 @@ struct SimulatedController {
     const char *address;
     ControllerSimulator controller;
     IOManagerUdpTcp channel{nullptr};
-    EventRecorder events;
+    MessageCollector events;
 };
 
 } // namespace
@@ -128,7 +129,7 @@ void TestStaticData::readsEveryFamilyAndKeepsPlaces()
     QCOMPARE(f.events.texts(), QStringList({"Error: Unable to get number of marker",
                                             "Error: Unable to get gripwand marker position",
                                             "Error: Unable to get number of measurementtool references"}));
-    for (const EventRecorder::Event &e : f.events.events) {
+    for (const MessageCollector::Message &e : f.events.messages) {
         QCOMPARE(e.sender, QString("Quorix2"));
         QCOMPARE(e.type, 1);
     }
@@ -215,7 +216,7 @@ void TestStaticData::failedCameraCountStopsTheCameraRead()
     QVERIFY(!f.data.allCamerasCalibrated());
 
     f.channel.reply("quorix2 get camera number_of_cameras", "quorix2 err -1 \"busy\"");
-    f.events.events.clear();
+    f.events.messages.clear();
     const int before = f.channel.commands().size();
     f.data.update();
     QCOMPARE(f.data.numberOfCameras(), 0);
@@ -346,7 +347,7 @@ void TestStaticData::lostConnectionIsNotReportedPerQuery()
     StaticData data(&sim.channel, nullptr);
     data.update();
     sim.controller.stop();
-    sim.events.events.clear();
+    sim.events.messages.clear();
     data.update();
     QCOMPARE(sim.reports(), QStringList());
 }

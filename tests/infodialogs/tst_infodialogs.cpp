@@ -6,6 +6,7 @@
 #include "EventDisplay.h"
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "TextBrowser.h"
 #include "MessageBoxProvider.h"
 #include "MessageCollector.h"
@@ -515,7 +516,9 @@ private slots:
         QVERIFY2(sim.start(address, Port, &error), qPrintable(error));
         ModalWatcher watcher;
         {
-            MainWindow window(QStringLiteral("-host ") + address);
+            const std::unique_ptr<MainWindow> opened = StartupController(QStringLiteral("-host ") + address).openWindow();
+            QVERIFY(opened);
+            MainWindow &window = *opened;
             window.show();
             QVERIFY(QTest::qWaitForWindowExposed(&window));
             QMenu *help = window.menuByTitle(QStringLiteral("&Help"));

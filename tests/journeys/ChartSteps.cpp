@@ -75,4 +75,20 @@ QString lineOverGap(const QString &prefix, qint64 gapMs)
     return QString();
 }
 
+bool anyValue(const QString &view, int series, bool below, double value)
+{
+    for (QChartView *chart : views(view)) {
+        if (chart->objectName() != view)
+            continue;
+        const QList<QAbstractSeries *> all = chart->chart()->series();
+        auto *line = series < all.size() ? qobject_cast<QLineSeries *>(all[series]) : nullptr;
+        if (!line)
+            return false;
+        for (const QPointF &p : line->pointsVector())
+            if (below ? p.y() < value : p.y() > value)
+                return true;
+    }
+    return false;
+}
+
 } // namespace ChartSteps

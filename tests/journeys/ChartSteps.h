@@ -10,5 +10,7 @@ namespace ChartSteps {
 QString misaligned(const QString &prefix);
 // No line of any chart joins two points further apart in time than gapMs.
 QString lineOverGap(const QString &prefix, qint64 gapMs);
+// Whether a point of the chart's series lies below (or above) the value.
+bool anyValue(const QString &view, int series, bool below, double value);
 
 } // namespace ChartSteps

@@ -4,7 +4,10 @@
 #include "KeepLibrariesLoaded.h"
 #include "RssMonitor.h"
 #include "SoakPlanner.h"
+#include "SimulatorControl.h"
 #include "StallWatchdog.h"
+#include "StepScript.h"
+#include "UserActions.h"
 #include "WidgetSteps.h"
 #include "WindowSteps.h"
 
@@ -13,25 +16,24 @@
 #include <QAction>
 #include <QApplication>
 #include <QContextMenuEvent>
-#include <QCursor>
-#include <QDialog>
-#include <QDialogButtonBox>
+#include <QDir>
+#include <QDockWidget>
 #include <QFile>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMap>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QPushButton>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QTest>
 #include <QTextEdit>
-#include <QTextStream>
-#include <QThread>
 #include <QTimer>
+#include <QToolBar>
 #include <QToolButton>
 #include <QWhatsThis>
 #include <QWindow>
@@ -43,96 +45,16 @@
 #include <thread>
 #include <unistd.h>
 
-namespace {
-
-// The translation contexts whose texts steps may name; a step names the
-// English source text, so one journey runs in every language.
-const char *const kContexts[] = {"MainWindow", "GUI::Zel3DWindowWrapper", "GUI::HoloviewModule",
-                                 "ConnectionLostBox", "IpDialog", "TrackboxSelection", "QPlatformTheme",
-                                 "QMessageBox", "Health::HealthModule"};
-
-QString plain(QString text)
-{
-    return text.remove(QLatin1Char('&')).trimmed();
-}
-
-// Whether a text the program shows is the English 'wanted', in the language
-// the program speaks.
-bool shows(const QString &shown, const QString &wanted)
-{
-    if (plain(shown) == plain(wanted))
-        return true;
-    const QByteArray source = wanted.toUtf8();
-    for (const char *context : kContexts)
-        if (plain(shown) == plain(QCoreApplication::translate(context, source.constData())))
-            return true;
-    return false;
-}
-
-// Splits a step line into words; "double quotes" keep spaces together.
-QStringList splitWords(const QString &line)
-{
-    QStringList words;
-    QString word;
-    bool quoted = false;
-    bool any = false;
-    for (const QChar c : line) {
-        if (c == QLatin1Char('"')) {
-            quoted = !quoted;
-            any = true;
-        } else if (c.isSpace() && !quoted) {
-            if (any || !word.isEmpty())
-                words << word;
-            word.clear();
-            any = false;
-        } else {
-            word += c;
-        }
-    }
-    if (any || !word.isEmpty())
-        words << word;
-    return words;
-}
-
-// Lines between "repeat N" and "end" N times; nesting is not needed.
-QStringList unrollRepeats(const QStringList &lines, QList<int> *lineNumbers)
-{
-    QStringList out;
-    QList<int> numbers;
-    for (int i = 0; i < lines.size(); ++i) {
-        const QStringList words = splitWords(lines[i]);
-        if (words.value(0) == QLatin1String("repeat")) {
-            const int times = words.value(1).toInt();
-            int end = i + 1;
-            while (end < lines.size() && splitWords(lines[end]).value(0) != QLatin1String("end"))
-                ++end;
-            for (int t = 0; t < times; ++t) {
-                for (int j = i + 1; j < end; ++j) {
-                    out << lines[j];
-                    numbers << j + 1;
-                }
-            }
-            i = end;
-            continue;
-        }
-        out << lines[i];
-        numbers << i + 1;
-    }
-    *lineNumbers = numbers;
-    return out;
-}
-
-} // namespace
 
 JourneyDriver::JourneyDriver()
+    : m_user({[this](const QString &text) { note(text); }, [this](const QString &why) { fail(why); },
+              [this] { advance(); }}),
+      m_sim([this](const QString &text) { note(text); }, [this](const QString &why) { fail(why); })
 {
     m_scale = qEnvironmentVariableIsSet("QUORIX_JOURNEY_SCALE") ? qEnvironmentVariable("QUORIX_JOURNEY_SCALE").toDouble()
                                                                : 1.0;
     if (m_scale < 1.0)
         m_scale = 1.0;
-    m_simLog = qEnvironmentVariable("QUORIX_JOURNEY_SIM_LOG");
-    m_simPidFile = qEnvironmentVariable("QUORIX_JOURNEY_SIM_PIDFILE");
-    m_simCommand = QProcess::splitCommand(qEnvironmentVariable("QUORIX_JOURNEY_SIM_COMMAND"));
     load();
 
     m_watchdog = std::make_unique<StallWatchdog>(static_cast<int>(2000 * m_scale), [this] {
@@ -181,13 +103,13 @@ void JourneyDriver::load()
         fail(QStringLiteral("cannot read the journey %1").arg(path));
     QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     QList<int> numbers;
-    lines = unrollRepeats(lines, &numbers);
+    lines = StepScript::unrollRepeats(lines, &numbers);
     for (int i = 0; i < lines.size(); ++i) {
         QString text = lines[i];
         const int hash = text.indexOf(QLatin1Char('#'));
         if (hash >= 0)
             text.truncate(hash);
-        const QStringList words = splitWords(text.trimmed());
+        const QStringList words = StepScript::splitWords(text.trimmed());
         if (words.isEmpty() || words[0] == QLatin1String("args") || words[0] == QLatin1String("after"))
             continue;
         // For the harness: check that the session wrote the preferences and
@@ -215,7 +137,7 @@ void JourneyDriver::insertSteps(const QStringList &lines, const QString &origin)
 {
     QVector<Step> steps;
     for (const QString &line : lines)
-        steps.append(Step{splitWords(line), line + QStringLiteral("   (") + origin + QLatin1Char(')'), 0});
+        steps.append(Step{StepScript::splitWords(line), line + QStringLiteral("   (") + origin + QLatin1Char(')'), 0});
     // After the step that is running, or at the end when none is.
     const int at = qMin(m_index + 1, m_steps.size());
     for (int i = steps.size() - 1; i >= 0; --i)
@@ -313,7 +235,8 @@ bool JourneyDriver::isInput(const Step &step)
         QStringLiteral("screenshot"), QStringLiteral("sim"),       QStringLiteral("sim-count"),
         QStringLiteral("wm-state"),   QStringLiteral("focus"),     QStringLiteral("waiting"),
         QStringLiteral("loop-for"),   QStringLiteral("loop-end"),  QStringLiteral("rss-start"),
-        QStringLiteral("rss-flat"),   QStringLiteral("plots-aligned"), QStringLiteral("no-line-over")};
+        QStringLiteral("rss-flat"),   QStringLiteral("plots-aligned"), QStringLiteral("no-line-over"),
+        QStringLiteral("chart-values"), QStringLiteral("scene-drawn")};
     return !others.contains(step.words.value(0));
 }
 
@@ -327,16 +250,16 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     };
 
     if (verb == QLatin1String("window")) {
-        QMainWindow *window = mainWindow();
-        if (!window || openDialog())
+        QMainWindow *window = m_user.mainWindow();
+        if (!window || m_user.openDialog())
             return Result::Wait;
         QApplication::setActiveWindow(window);
         return Result::Done;
     }
     if (verb == QLatin1String("measuring") || verb == QLatin1String("idle")) {
-        if (!mainWindow() || openDialog())
+        if (!m_user.mainWindow() || m_user.openDialog())
             return Result::Wait;
-        return measuring() == (verb == QLatin1String("measuring")) ? Result::Done : Result::Wait;
+        return m_user.measuring() == (verb == QLatin1String("measuring")) ? Result::Done : Result::Wait;
     }
     if (verb == QLatin1String("sleep")) {
         return m_stepClock.elapsed() >= arg.toInt() * m_scale ? Result::Done : Result::Wait;
@@ -388,11 +311,11 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("key")) {
         once();
-        pressKeys(arg);
+        m_user.pressKeys(arg);
         return Result::Done;
     }
     if (verb == QLatin1String("scene-key")) {
-        QWindow *scene = sceneWindow();
+        QWindow *scene = m_user.sceneWindow();
         if (!scene)
             fail(QStringLiteral("no 3D view"));
         once();
@@ -402,8 +325,8 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Done;
     }
     if (verb == QLatin1String("click-start")) {
-        QAction *action = startStopAction();
-        QMainWindow *window = mainWindow();
+        QAction *action = m_user.startStopAction();
+        QMainWindow *window = m_user.mainWindow();
         QToolButton *button = nullptr;
         if (window) {
             for (QToolButton *candidate : window->findChildren<QToolButton *>())
@@ -417,61 +340,101 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Done;
     }
     if (verb == QLatin1String("menu")) {
-        if (!mainWindow() || openDialog())
+        if (!m_user.mainWindow() || m_user.openDialog())
             return Result::Wait;
         once();
-        if (!clickMenuEntry(arg))
+        if (!m_user.clickMenuEntry(arg))
             fail(QStringLiteral("no enabled menu entry %1").arg(arg));
         return Result::Done;
     }
-    if (verb == QLatin1String("menu-index")) {
-        if (!mainWindow() || openDialog())
+    if (verb == QLatin1String("menu-open")) {
+        // "menu-open TITLE": the menu bar's menu stays open, as a click on
+        // its title leaves it (for a picture; "key Escape" closes it).
+        QMainWindow *window = m_user.mainWindow();
+        if (!window || m_user.openDialog())
             return Result::Wait;
         once();
-        if (!clickMenuEntry(arg.toInt(), step.words.value(2).toInt()))
+        QAction *top = m_user.findAction(window->menuBar()->actions(), arg);
+        if (!top)
+            fail(QStringLiteral("no menu %1").arg(arg));
+        window->menuBar()->setActiveAction(top);
+        return Result::Done;
+    }
+    if (verb == QLatin1String("menu-index")) {
+        if (!m_user.mainWindow() || m_user.openDialog())
+            return Result::Wait;
+        once();
+        if (!m_user.clickMenuEntry(arg.toInt(), step.words.value(2).toInt()))
             note(QStringLiteral("entry %1/%2 has gone; skipped").arg(arg, step.words.value(2)));
         return Result::Done;
     }
     if (verb == QLatin1String("menus-all")) {
-        insertSteps(expandMenus(), QStringLiteral("menus-all"));
+        insertSteps(m_user.expandMenus(), QStringLiteral("menus-all"));
         once();
         return Result::Done;
     }
     if (verb == QLatin1String("context") || verb == QLatin1String("context-index")) {
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         // The entry is clicked by the next tick, inside the menu's own loop.
         insertSteps({QStringLiteral("popup-entry \"%1\"").arg(arg)}, step.text);
         once();
-        openContextMenu();
+        m_user.openContextMenu();
         return Result::Done;
     }
+    if (verb == QLatin1String("window-context")) {
+        // "window-context ENTRY": the window's own context menu (its docks and
+        // tool bars), opened over the main tool bar as a right click does.
+        QMainWindow *window = m_user.mainWindow();
+        auto *bar = window && !m_user.openDialog() ? window->findChild<QToolBar *>(QStringLiteral("MainToolBar")) : nullptr;
+        if (!bar || !bar->isVisible())
+            return Result::Wait;
+        insertSteps({QStringLiteral("popup-entry \"%1\"").arg(arg)}, step.text);
+        once();
+        const QPoint at = bar->geometry().center();
+        QCoreApplication::postEvent(window, new QContextMenuEvent(QContextMenuEvent::Mouse, at, window->mapToGlobal(at)));
+        return Result::Done;
+    }
+    if (verb == QLatin1String("scene-drawn")) {
+        // The 3D view shows a picture where it stands (the middle or a window
+        // of its own). A look at the screen is dear (slower still under the
+        // sanitizers): taken at every tick it would keep the GUI thread from
+        // the frames it waits for, so once in a while.
+        if (m_stepClock.elapsed() < m_nextLookMs)
+            return Result::Wait;
+        m_nextLookMs = m_stepClock.elapsed() + 400;
+        if (WidgetSteps::drawn(m_user.sceneWindow())) {
+            m_nextLookMs = 0;
+            return Result::Done;
+        }
+        return Result::Wait;
+    }
     if (verb == QLatin1String("context-set")) {
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         insertSteps({QStringLiteral("popup-set \"%1\" %2").arg(arg, step.words.value(2))}, step.text);
         once();
-        openContextMenu();
+        m_user.openContextMenu();
         return Result::Done;
     }
     if (verb == QLatin1String("popup-set")) {
         // Clicks the switch only when it is not as wanted.
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
+        QMenu *menu = m_user.openMenu();
+        if (!menu)
             return Result::Wait;
-        QAction *action = findAction(menu->actions(), arg);
+        QAction *action = m_user.findAction(menu->actions(), arg);
         if (!action || !action->isCheckable())
             fail(QStringLiteral("the context menu has no switch %1").arg(arg));
         once();
         if (action->isChecked() == (step.words.value(2) == QLatin1String("on")))
             menu->close();
         else
-            clickAction(menu, action);
+            m_user.clickAction(menu, action);
         return Result::Done;
     }
     if (verb == QLatin1String("popup-entry")) {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
+        QMenu *menu = m_user.openMenu();
+        if (!menu)
             return Result::Wait;
         bool isIndex = false;
         const int index = arg.toInt(&isIndex);
@@ -479,25 +442,25 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         for (QAction *action : menu->actions())
             if (!action->isSeparator() && action->isVisible())
                 entries << action;
-        QAction *action = isIndex ? entries.value(index) : findAction(entries, arg);
+        QAction *action = isIndex ? entries.value(index) : m_user.findAction(entries, arg);
         if (!action)
             fail(QStringLiteral("the context menu has no entry %1").arg(arg));
         once();
-        clickAction(menu, action);
+        m_user.clickAction(menu, action);
         return Result::Done;
     }
     if (verb == QLatin1String("context-all") || verb == QLatin1String("context-random")) {
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         insertSteps({QStringLiteral("popup-expand %1").arg(verb)}, step.text);
         once();
-        openContextMenu();
+        m_user.openContextMenu();
         return Result::Done;
     }
     if (verb == QLatin1String("popup-expand")) {
         // The switches are the menu's checkable entries, as it opens now.
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        if (!menu || !menu->isVisible())
+        QMenu *menu = m_user.openMenu();
+        if (!menu)
             return Result::Wait;
         QStringList steps;
         QVector<int> switches;
@@ -523,8 +486,8 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Done;
     }
     if (verb == QLatin1String("menu-random")) {
-        QMainWindow *window = mainWindow();
-        if (!window || openDialog())
+        QMainWindow *window = m_user.mainWindow();
+        if (!window || m_user.openDialog())
             return Result::Wait;
         QVector<QPair<int, int>> entries;
         const QList<QAction *> tops = window->menuBar()->actions();
@@ -541,7 +504,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             return Result::Done;
         const QPair<int, int> chosen = entries[m_soak ? m_soak->pick(entries.size()) : 0];
         once();
-        clickMenuEntry(chosen.first, chosen.second);
+        m_user.clickMenuEntry(chosen.first, chosen.second);
         return Result::Done;
     }
     if (verb == QLatin1String("clear-dialogs")) {
@@ -562,7 +525,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             m_quiet.start();
             return Result::Wait;
         }
-        QWidget *dialog = openDialog();
+        QWidget *dialog = m_user.openDialog();
         if (!dialog)
             return m_quiet.elapsed() > 600 ? Result::Done : Result::Wait;
         m_quiet.start();
@@ -573,7 +536,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             for (QAbstractButton *button : box->buttons()) {
                 // Reconnect is offered once the Controller answers again.
                 if (box->buttonRole(button) == QMessageBox::ActionRole) {
-                    if (!answer(QStringLiteral("reconnect")))
+                    if (!m_user.answer(QStringLiteral("reconnect")))
                         return Result::Wait;
                     done = true;
                     break;
@@ -584,14 +547,14 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         if (!done && connectButton && connectButton->isVisible()) {
             if (!connectButton->isEnabled())
                 return Result::Wait;
-            note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(connectButton->text()), dialog->windowTitle()));
+            note(QStringLiteral("\"%1\" in \"%2\"").arg(UserActions::plain(connectButton->text()), dialog->windowTitle()));
             advance();
             QTest::mouseClick(connectButton, Qt::LeftButton);
             done = true;
         }
         if (!done) {
             const bool escape = m_soak ? m_soak->pick(2) == 0 : true;
-            done = closeDialog(escape ? QStringLiteral("escape") : QStringLiteral("button"));
+            done = m_user.closeDialog(escape ? QStringLiteral("escape") : QStringLiteral("button"));
         }
         // The answer moved on; stay on this step until nothing is open.
         if (done)
@@ -604,18 +567,35 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
             QWhatsThis::leaveWhatsThisMode();
             return Result::Done;
         }
-        if (!openDialog()) {
+        if (!m_user.openDialog()) {
             if (optional && m_stepClock.elapsed() > 1500 * m_scale)
                 return Result::Done;
             return Result::Wait;
         }
-        return closeDialog(arg) ? Result::Done : Result::Wait;
+        return m_user.closeDialog(arg) ? Result::Done : Result::Wait;
+    }
+    if (verb == QLatin1String("dialog-click") || verb == QLatin1String("dialog-keys")) {
+        // "dialog-click NAME": a click on the widget NAME of the dialog in
+        // front; "dialog-keys NAME TEXT": TEXT typed into it, then Return.
+        QWidget *dialog = m_user.openDialog();
+        QWidget *widget = dialog ? dialog->findChild<QWidget *>(arg) : nullptr;
+        if (!widget || !widget->isVisible() || !widget->isEnabled())
+            return Result::Wait;
+        once();
+        if (verb == QLatin1String("dialog-click")) {
+            QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, QPoint(8, widget->height() / 2));
+        } else {
+            widget->setFocus(Qt::OtherFocusReason);
+            QTest::keyClicks(widget, step.words.value(2));
+            QTest::keyClick(widget, Qt::Key_Return);
+        }
+        return Result::Done;
     }
     if (verb == QLatin1String("no-dialog")) {
-        return openDialog() ? Result::Wait : Result::Done;
+        return m_user.openDialog() ? Result::Wait : Result::Done;
     }
     if (verb == QLatin1String("answer") || verb == QLatin1String("answer?")) {
-        if (answer(arg))
+        if (m_user.answer(arg))
             return Result::Done;
         return verb.endsWith(QLatin1Char('?')) && m_stepClock.elapsed() > 1500 * m_scale ? Result::Done
                                                                                         : Result::Wait;
@@ -623,24 +603,24 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     if (verb == QLatin1String("quit")) {
         // Quit from the menu; while measuring the program asks, and the
         // measurement is stopped.
-        if (!mainWindow() || openDialog())
+        if (!m_user.mainWindow() || m_user.openDialog())
             return Result::Wait;
         QStringList steps{QStringLiteral("menu \"&QUORIX4/&Quit\"")};
-        if (measuring())
+        if (m_user.measuring())
             steps << QStringLiteral("answer yes");
         insertSteps(steps, step.text);
         return Result::Done;
     }
     if (verb == QLatin1String("button")) {
         // A button of the dialog in front, by its text.
-        QWidget *dialog = openDialog();
+        QWidget *dialog = m_user.openDialog();
         if (!dialog)
             return Result::Wait;
         for (QAbstractButton *button : dialog->findChildren<QAbstractButton *>()) {
             if (!button->isVisible() || !button->isEnabled())
                 continue;
-            if (shows(button->text(), arg)) {
-                note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(button->text()), dialog->windowTitle()));
+            if (UserActions::shows(button->text(), arg)) {
+                note(QStringLiteral("\"%1\" in \"%2\"").arg(UserActions::plain(button->text()), dialog->windowTitle()));
                 once();
                 QTest::mouseClick(button, Qt::LeftButton);
                 return Result::Done;
@@ -649,38 +629,38 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         return Result::Wait;
     }
     if (verb == QLatin1String("orbit") || verb == QLatin1String("pan")) {
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         once();
-        dragInScene(arg.toInt(), step.words.value(2).toInt(), verb == QLatin1String("pan"));
+        m_user.dragInScene(arg.toInt(), step.words.value(2).toInt(), verb == QLatin1String("pan"));
         return Result::Done;
     }
     if (verb == QLatin1String("zoom")) {
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         once();
-        wheelInScene(arg.toInt());
+        m_user.wheelInScene(arg.toInt());
         return Result::Done;
     }
     if (verb == QLatin1String("sim")) {
         // Stopped only from a quiet window; started again whatever it shows.
-        if (arg == QLatin1String("stop") && openDialog())
+        if (arg == QLatin1String("stop") && m_user.openDialog())
             return Result::Wait;
         if (arg == QLatin1String("stop"))
-            stopSimulator();
+            m_sim.stop();
         else
-            startSimulator(step.words.mid(2));
+            m_sim.start(step.words.mid(2));
         return Result::Done;
     }
     if (verb == QLatin1String("sim-count")) {
         const int want = step.words.value(2).toInt();
-        const int have = simCount(arg);
+        const int have = m_sim.count(arg);
         if (have > want)
             fail(QStringLiteral("the Controller saw \"%1\" %2 times, expected %3").arg(arg).arg(have).arg(want));
         return have == want ? Result::Done : Result::Wait;
     }
     if (verb == QLatin1String("close")) {
-        QMainWindow *window = mainWindow();
+        QMainWindow *window = m_user.mainWindow();
         if (!window)
             return Result::Wait;
         once();
@@ -690,7 +670,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("screenshot")) {
         // The whole screen, as the user sees it, for a look by eye.
-        QMainWindow *window = mainWindow();
+        QMainWindow *window = m_user.mainWindow();
         QScreen *screen = window ? window->screen() : QGuiApplication::primaryScreen();
         // "screenshot PATH window": only the main window's part of the screen.
         const QRect area = window && step.words.value(2) == QLatin1String("window") ? window->frameGeometry() : QRect();
@@ -705,7 +685,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("widget-click") || verb == QLatin1String("widget-key")
         || verb == QLatin1String("widget-hover")) {
-        if (openDialog() || !WidgetSteps::shown(arg))
+        if (m_user.openDialog() || !WidgetSteps::shown(arg))
             return Result::Wait;
         once();
         if (verb == QLatin1String("widget-click"))
@@ -718,7 +698,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("box-says")) {
         // A box in front (a message or a progress box) whose text holds these words; it stays open.
-        QWidget *dialog = openDialog();
+        QWidget *dialog = m_user.openDialog();
         if (!dialog)
             return Result::Wait;
         for (QLabel *label : dialog->findChildren<QLabel *>())
@@ -735,6 +715,33 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
         if (!wrong.isEmpty())
             fail(wrong);
         return once();
+    }
+    if (verb == QLatin1String("chart-values")) {
+        // "chart-values VIEW SERIES below|above VALUE": waits until a point of
+        // the series lies there (a dip of the bodies, a loss of frames).
+        return ChartSteps::anyValue(arg, step.words.value(2).toInt(), step.words.value(3) == QLatin1String("below"),
+                                    step.words.value(4).toDouble())
+            ? once()
+            : Result::Wait;
+    }
+    if (verb == QLatin1String("save-file")) {
+        // "save-file PATH" ("~/" is the home): the file dialog in front saves there.
+        auto *dialog = qobject_cast<QFileDialog *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isVisible())
+            return Result::Wait;
+        QString path = arg;
+        if (path.startsWith(QLatin1String("~/")))
+            path = QDir::homePath() + path.mid(1);
+        // Typed into its file name field and confirmed, as a user does.
+        auto *name = dialog->findChild<QLineEdit *>(QStringLiteral("fileNameEdit"));
+        if (!name || !name->isVisible())
+            return Result::Wait;
+        once();
+        note(QStringLiteral("\"%1\" in \"%2\"").arg(path, dialog->windowTitle()));
+        name->setFocus(Qt::OtherFocusReason);
+        name->setText(path);
+        QTest::keyClick(name, Qt::Key_Return);
+        return Result::Done;
     }
     if (verb == QLatin1String("no-text")) {
         // No text view of the program shows these words (the event display).
@@ -762,7 +769,7 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("window-state")) {
         // As the window manager would: minimised, maximised or back to normal.
-        QMainWindow *window = mainWindow();
+        QMainWindow *window = m_user.mainWindow();
         if (!window && arg != QLatin1String("normal"))
             return Result::Wait;
         for (QWidget *widget : QApplication::topLevelWidgets()) {
@@ -837,16 +844,16 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     if (verb == QLatin1String("ensure-idle")) {
         // Whatever the session before left running is stopped, once the
         // window has read the Controller's state.
-        if (!mainWindow() || openDialog() || m_stepClock.elapsed() < 1000 * m_scale)
+        if (!m_user.mainWindow() || m_user.openDialog() || m_stepClock.elapsed() < 1000 * m_scale)
             return Result::Wait;
-        if (measuring())
+        if (m_user.measuring())
             insertSteps({QStringLiteral("key M"), QStringLiteral("idle")}, step.text);
         return Result::Done;
     }
     if (verb == QLatin1String("dock-hidden") || verb == QLatin1String("dock-shown")) {
         // "dock-hidden NAME PATH": hidden (or shown) through its menu entry
         // when it is not so already.
-        if (!mainWindow() || openDialog())
+        if (!m_user.mainWindow() || m_user.openDialog())
             return Result::Wait;
         const bool wanted = verb == QLatin1String("dock-shown");
         if ((WidgetSteps::shown(arg) != nullptr) != wanted)
@@ -855,10 +862,24 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
                         step.text);
         return Result::Done;
     }
+    if (verb == QLatin1String("dock-height")) {
+        // "dock-height NAME PIXELS [set]": the dock is resized to that height,
+        // or (without "set") is that high, give or take a few pixels.
+        auto *dock = qobject_cast<QDockWidget *>(m_user.openDialog() ? nullptr : WidgetSteps::shown(arg));
+        if (!dock || !m_user.mainWindow())
+            return Result::Wait;
+        const int wanted = step.words.value(2).toInt();
+        if (step.words.value(3) == QLatin1String("set") && firstTry())
+            m_user.mainWindow()->resizeDocks({dock}, {wanted}, Qt::Vertical);
+        if (std::abs(dock->height() - wanted) > 12)
+            return Result::Wait;
+        note(QStringLiteral("%1 pixels high").arg(dock->height()));
+        return Result::Done;
+    }
     if (verb == QLatin1String("context-in")) {
         // "context-in NAME": the context menu of the text view in NAME stays
         // open; the next steps run inside its loop.
-        QWidget *widget = openDialog() ? nullptr : WidgetSteps::shown(arg);
+        QWidget *widget = m_user.openDialog() ? nullptr : WidgetSteps::shown(arg);
         auto *view = widget ? widget->findChild<QAbstractScrollArea *>() : nullptr;
         if (!view || !view->isVisible())
             return Result::Wait;
@@ -871,16 +892,15 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("context-open")) {
         // The 3D view's context menu stays open; the next steps run inside its loop.
-        if (!sceneWindow() || openDialog())
+        if (!m_user.sceneWindow() || m_user.openDialog())
             return Result::Wait;
         insertSteps({QStringLiteral("popup")}, step.text);
         once();
-        openContextMenu();
+        m_user.openContextMenu();
         return Result::Done;
     }
     if (verb == QLatin1String("popup")) {
-        auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-        return menu && menu->isVisible() ? Result::Done : Result::Wait;
+        return m_user.openMenu() ? Result::Done : Result::Wait;
     }
     fail(QStringLiteral("unknown step \"%1\"").arg(step.text));
 }
@@ -906,308 +926,4 @@ void JourneyDriver::armExitWatchdog(const QString &cause)
         std::fflush(stderr);
         ::_exit(4);
     }).detach();
-}
-
-QMainWindow *JourneyDriver::mainWindow() const
-{
-    for (QWidget *widget : QApplication::topLevelWidgets()) {
-        auto *window = qobject_cast<QMainWindow *>(widget);
-        if (window && window->objectName() == QLatin1String("MainWindow") && window->isVisible())
-            return window;
-    }
-    return nullptr;
-}
-
-QWindow *JourneyDriver::sceneWindow() const
-{
-    for (QWindow *window : QGuiApplication::allWindows())
-        if (window->inherits("Qt3DExtras::Qt3DWindow") || window->inherits("GUI::SceneWindow"))
-            if (window->isExposed())
-                return window;
-    return nullptr;
-}
-
-QAction *JourneyDriver::startStopAction() const
-{
-    QMainWindow *window = mainWindow();
-    if (!window)
-        return nullptr;
-    if (auto *action = window->findChild<QAction *>(QStringLiteral("actionStartStop")))
-        return action;
-    for (QAction *action : window->findChildren<QAction *>()) {
-        const QString text = plain(action->text());
-        if (text == plain(QCoreApplication::translate("MainWindow", "&Start"))
-            || text == plain(QCoreApplication::translate("MainWindow", "Stop")))
-            return action;
-    }
-    return nullptr;
-}
-
-bool JourneyDriver::measuring() const
-{
-    QAction *action = startStopAction();
-    return action && plain(action->text()) == plain(QCoreApplication::translate("MainWindow", "Stop"));
-}
-
-QWidget *JourneyDriver::openDialog() const
-{
-    if (QWidget *modal = QApplication::activeModalWidget())
-        return modal;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->isVisible() && (qobject_cast<QDialog *>(widget)))
-            return widget;
-    return nullptr;
-}
-
-QAction *JourneyDriver::findAction(const QList<QAction *> &actions, const QString &text) const
-{
-    for (QAction *action : actions)
-        if (shows(action->text(), text))
-            return action;
-    return nullptr;
-}
-
-void JourneyDriver::pressKeys(const QString &text)
-{
-    const QKeySequence sequence(text);
-    QWidget *target = QApplication::activeModalWidget();
-    if (!target)
-        target = QApplication::activePopupWidget();
-    if (!target) {
-        QMainWindow *window = mainWindow();
-        if (!window)
-            fail(QStringLiteral("no window for the keys %1").arg(text));
-        QApplication::setActiveWindow(window);
-        target = window->focusWidget() ? window->focusWidget() : window;
-    }
-    for (int i = 0; i < sequence.count(); ++i)
-        QTest::keyClick(target, Qt::Key(sequence[i] & ~Qt::KeyboardModifierMask),
-                        Qt::KeyboardModifiers(sequence[i] & Qt::KeyboardModifierMask));
-}
-
-void JourneyDriver::clickAction(QMenu *menu, QAction *action)
-{
-    const QRect rect = menu->actionGeometry(action);
-    QTest::mouseMove(menu, rect.center());
-    QTest::mouseClick(menu, Qt::LeftButton, Qt::NoModifier, rect.center());
-}
-
-bool JourneyDriver::clickMenuEntry(const QString &path)
-{
-    QMainWindow *window = mainWindow();
-    const QStringList parts = path.split(QLatin1Char('/'));
-    QAction *top = findAction(window->menuBar()->actions(), parts.value(0));
-    if (!top || !top->menu())
-        return false;
-    QAction *entry = findAction(top->menu()->actions(), parts.value(1));
-    if (!entry || !entry->isEnabled())
-        return false;
-    const QList<QAction *> tops = window->menuBar()->actions();
-    return clickMenuEntry(tops.indexOf(top), top->menu()->actions().indexOf(entry));
-}
-
-bool JourneyDriver::clickMenuEntry(int menuIndex, int entryIndex)
-{
-    QMainWindow *window = mainWindow();
-    QMenuBar *bar = window->menuBar();
-    QAction *top = bar->actions().value(menuIndex);
-    if (!top || !top->menu() || !top->isVisible())
-        return false;
-    QMenu *menu = top->menu();
-    QApplication::setActiveWindow(window);
-    QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(top).center());
-    for (int i = 0; i < 40 && !menu->isVisible(); ++i)
-        QTest::qWait(25);
-    if (!menu->isVisible())
-        fail(QStringLiteral("menu %1 did not open").arg(plain(top->text())));
-    QAction *entry = menu->actions().value(entryIndex);
-    if (!entry || entry->isSeparator() || !entry->isEnabled() || !entry->isVisible()) {
-        menu->close();
-        return false;
-    }
-    note(QStringLiteral("click %1 > %2").arg(plain(top->text()), plain(entry->text())));
-    clickAction(menu, entry);
-    return true;
-}
-
-void JourneyDriver::openContextMenu()
-{
-    QWindow *scene = sceneWindow();
-    const QPoint centre(scene->width() / 2, scene->height() / 2);
-    QCursor::setPos(scene->mapToGlobal(centre));
-    QTest::mousePress(scene, Qt::RightButton, Qt::NoModifier, centre);
-    QTest::mouseRelease(scene, Qt::RightButton, Qt::NoModifier, centre);
-}
-
-QStringList JourneyDriver::expandMenus() const
-{
-    // Each entry twice: closed once with Escape and once with its own button,
-    // or, where no dialog opens (a switch), switched back by the second click.
-    // Measurement, quitting and the Controller's power are journeys of their
-    // own, and What's This is left at once.
-    QStringList steps;
-    QMainWindow *window = mainWindow();
-    const QList<QAction *> tops = window->menuBar()->actions();
-    for (int m = 0; m < tops.size(); ++m) {
-        QMenu *menu = tops[m]->menu();
-        if (!menu || !tops[m]->isVisible())
-            continue;
-        const QList<QAction *> entries = menu->actions();
-        for (int e = 0; e < entries.size(); ++e) {
-            QAction *entry = entries[e];
-            const QString name = entry->objectName();
-            if (entry->isSeparator() || !entry->isVisible() || !entry->isEnabled() || entry->menu()
-                || name == QLatin1String("actionStartStop") || name == QLatin1String("actionQuit"))
-                continue;
-            const QString click = QStringLiteral("menu-index %1 %2").arg(m).arg(e);
-            steps << click << QStringLiteral("dialog? escape") << QStringLiteral("no-dialog") << click
-                  << QStringLiteral("dialog? button") << QStringLiteral("no-dialog");
-        }
-    }
-    return steps;
-}
-
-bool JourneyDriver::closeDialog(const QString &how)
-{
-    QWidget *dialog = openDialog();
-    if (!dialog)
-        return true;
-    QApplication::setActiveWindow(dialog);
-    if (how == QLatin1String("escape")) {
-        note(QStringLiteral("Escape in \"%1\"").arg(dialog->windowTitle()));
-        advance();
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        return true;
-    }
-    // Its own button: the one that leaves without doing anything.
-    QAbstractButton *button = nullptr;
-    if (auto *box = qobject_cast<QMessageBox *>(dialog))
-        button = box->escapeButton();
-    if (!button) {
-        for (auto *buttons : dialog->findChildren<QDialogButtonBox *>()) {
-            for (QAbstractButton *candidate : buttons->buttons()) {
-                const auto role = buttons->buttonRole(candidate);
-                if (role == QDialogButtonBox::RejectRole || role == QDialogButtonBox::NoRole)
-                    button = candidate;
-                else if (!button && role == QDialogButtonBox::AcceptRole && buttons->buttons().size() == 1)
-                    button = candidate;
-            }
-        }
-    }
-    if (!button) {
-        const QStringList names = {QStringLiteral("Close"), QStringLiteral("Cancel"), QStringLiteral("OK"),
-                                   QStringLiteral("Ok")};
-        for (auto *candidate : dialog->findChildren<QPushButton *>()) {
-            for (const QString &name : names) {
-                if (candidate->isVisible() && candidate->isEnabled() && shows(candidate->text(), name)) {
-                    button = candidate;
-                    break;
-                }
-            }
-            if (button)
-                break;
-        }
-    }
-    if (!button) {
-        note(QStringLiteral("\"%1\" has no button to leave by; Escape").arg(dialog->windowTitle()));
-        advance();
-        QTest::keyClick(dialog, Qt::Key_Escape);
-        return true;
-    }
-    note(QStringLiteral("\"%1\" in \"%2\"").arg(plain(button->text()), dialog->windowTitle()));
-    advance();
-    QTest::mouseClick(button, Qt::LeftButton);
-    return true;
-}
-
-bool JourneyDriver::answer(const QString &which)
-{
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box)
-        return false;
-    QAbstractButton *button = nullptr;
-    if (which == QLatin1String("reconnect")) {
-        for (QAbstractButton *candidate : box->buttons())
-            if (box->buttonRole(candidate) == QMessageBox::ActionRole)
-                button = candidate;
-    } else {
-        const QMap<QString, QMessageBox::StandardButton> standard = {
-            {QStringLiteral("yes"), QMessageBox::Yes},
-            {QStringLiteral("no"), QMessageBox::No},
-            {QStringLiteral("ok"), QMessageBox::Ok},
-            {QStringLiteral("cancel"), QMessageBox::Cancel}};
-        button = box->button(standard.value(which, QMessageBox::NoButton));
-    }
-    if (!button || !button->isEnabled())
-        return false;
-    note(QStringLiteral("answer \"%1\" in \"%2\": %3").arg(plain(button->text()), box->windowTitle(), box->text()));
-    advance();
-    QTest::mouseClick(button, Qt::LeftButton);
-    return true;
-}
-
-void JourneyDriver::dragInScene(int dx, int dy, bool shift)
-{
-    QWindow *scene = sceneWindow();
-    const QPoint from(scene->width() / 2, scene->height() / 2);
-    const Qt::KeyboardModifiers modifiers = shift ? Qt::ShiftModifier : Qt::NoModifier;
-    QTest::mousePress(scene, Qt::LeftButton, modifiers, from);
-    const int steps = 8;
-    for (int i = 1; i <= steps; ++i) {
-        QTest::mouseMove(scene, from + QPoint(dx * i / steps, dy * i / steps), 15);
-    }
-    QTest::mouseRelease(scene, Qt::LeftButton, modifiers, from + QPoint(dx, dy), 15);
-}
-
-void JourneyDriver::wheelInScene(int delta)
-{
-    QWindow *scene = sceneWindow();
-    const QPointF centre(scene->width() / 2.0, scene->height() / 2.0);
-    QWheelEvent event(centre, scene->mapToGlobal(centre.toPoint()), QPoint(), QPoint(0, delta), Qt::NoButton,
-                      Qt::NoModifier, Qt::NoScrollPhase, false);
-    QCoreApplication::sendEvent(scene, &event);
-}
-
-int JourneyDriver::simCount(const QString &text) const
-{
-    QFile file(m_simLog);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text))
-        return 0;
-    int count = 0;
-    const QByteArray wanted = text.toUtf8();
-    while (!file.atEnd()) {
-        const QByteArray line = file.readLine();
-        if (line.contains(wanted))
-            ++count;
-    }
-    return count;
-}
-
-void JourneyDriver::stopSimulator()
-{
-    QFile file(m_simPidFile);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("no simulator pid file"));
-    const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toInt());
-    if (pid <= 0)
-        fail(QStringLiteral("no simulator pid"));
-    note(QStringLiteral("stopping the simulator (pid %1)").arg(pid));
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 60 && ::kill(pid, 0) == 0; ++i)
-        QThread::msleep(20);
-}
-
-void JourneyDriver::startSimulator(const QStringList &extra)
-{
-    if (m_simCommand.isEmpty())
-        fail(QStringLiteral("no simulator command"));
-    qint64 pid = 0;
-    if (!QProcess::startDetached(m_simCommand.first(), m_simCommand.mid(1) + extra, QString(), &pid))
-        fail(QStringLiteral("the simulator did not start"));
-    QFile file(m_simPidFile);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        file.write(QByteArray::number(pid));
-    note(QStringLiteral("simulator started (pid %1) %2").arg(pid).arg(extra.join(QLatin1Char(' '))));
-    // Until it listens, a reconnect would find nobody.
-    QThread::msleep(300);
 }

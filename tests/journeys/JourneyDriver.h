@@ -6,14 +6,14 @@
 #include <QStringList>
 #include <QVector>
 
+#include "SimulatorControl.h"
+#include "UserActions.h"
+
 #include <memory>
 
-class QAction;
 class QMainWindow;
-class QMenu;
 class QTimer;
 class QWidget;
-class QWindow;
 class RssMonitor;
 class SoakPlanner;
 class StallWatchdog;
@@ -60,34 +60,9 @@ private:
     void armExitWatchdog(const QString &cause);
     void note(const QString &text);
 
-    // What the program shows.
-    QMainWindow *mainWindow() const;
-    QWindow *sceneWindow() const;
-    QAction *startStopAction() const;
-    bool measuring() const;
-    QWidget *openDialog() const;
-    QAction *findAction(const QList<QAction *> &actions, const QString &text) const;
-
-    // What the user does.
-    void pressKeys(const QString &sequence);
-    void clickAction(QMenu *menu, QAction *action);
-    bool clickMenuEntry(const QString &path);
-    bool clickMenuEntry(int menuIndex, int entryIndex);
-    void openContextMenu();
-    QStringList expandMenus() const;
-    bool closeDialog(const QString &how);
-    bool answer(const QString &button);
-    void dragInScene(int dx, int dy, bool shift);
-    void wheelInScene(int delta);
-
     // True on the first run of the step that is running: for steps that act
     // once and then wait for the outcome.
     bool firstTry();
-
-    // The simulator.
-    int simCount(const QString &text) const;
-    void stopSimulator();
-    void startSimulator(const QStringList &extra);
 
     QVector<Step> m_steps;
     int m_index = 0;
@@ -109,7 +84,7 @@ private:
     bool m_finished = false;
     std::unique_ptr<WindowSteps> m_windowSteps;
     int m_actedStep = -1;
-    QString m_simLog;
-    QString m_simPidFile;
-    QStringList m_simCommand;
+    qint64 m_nextLookMs = 0;   // the next look at the screen of a waiting "scene-drawn"
+    UserActions m_user;
+    SimulatorControl m_sim;
 };

@@ -2,9 +2,14 @@
 
 #include <QAbstractScrollArea>
 #include <QApplication>
+#include <QImage>
 #include <QKeySequence>
+#include <QPixmap>
+#include <QScreen>
+#include <QSet>
 #include <QTest>
 #include <QWidget>
+#include <QWindow>
 
 namespace WidgetSteps {
 
@@ -59,6 +64,22 @@ bool hover(const QString &name, double fractionOfWidth)
     QMouseEvent move(QEvent::MouseMove, at, widget->mapToGlobal(at), Qt::NoButton, Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(widget, &move);
     return true;
+}
+
+bool drawn(QWindow *window)
+{
+    if (!window || !window->isExposed() || !window->screen())
+        return false;
+    const QPoint origin = window->mapToGlobal(QPoint(0, 0)) - window->screen()->geometry().topLeft();
+    const QImage shot = window->screen()->grabWindow(0, origin.x(), origin.y(), window->width(), window->height()).toImage();
+    if (shot.width() < 32 || shot.height() < 32)
+        return false;
+    // Background, grid, cameras and their numbers: a few colours at least.
+    QSet<QRgb> colours;
+    for (int y = 0; y < shot.height(); y += 4)
+        for (int x = 0; x < shot.width(); x += 4)
+            colours.insert(shot.pixel(x, y));
+    return colours.size() >= 4;
 }
 
 } // namespace WidgetSteps

@@ -3,6 +3,7 @@
 #include <QString>
 
 class QWidget;
+class QWindow;
 
 // Steps on a widget named by its object name, for docks and their controls
 // that the menus do not reach: the mouse and keys as a user uses them.
@@ -14,5 +15,8 @@ QWidget *shown(const QString &name);
 bool click(const QString &name);
 bool keys(const QString &name, const QString &sequence);
 bool hover(const QString &name, double fractionOfWidth);
+// Whether the window shows a picture on the screen, not one flat colour
+// (a native window left behind when its widget moved shows none).
+bool drawn(QWindow *window);
 
 } // namespace WidgetSteps

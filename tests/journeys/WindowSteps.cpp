@@ -115,12 +115,18 @@ bool WindowSteps::dock(const QString &name, const QString &where, bool first)
         }
         if (!m_dock && name != QLatin1String("*"))
             m_fail(QStringLiteral("the dock %1 is not shown").arg(name));
-        if (m_dock)
+        if (m_dock) {
+            m_content = m_dock->widget();
             m_dock->setFloating(floating);
+        }
         return false;
     }
     if (!m_dock)
         return name == QLatin1String("*");
+    // A dock whose content is the window's middle while docked: that is shown
+    // there, the dock not at all.
+    if (!floating && !m_dock->isFloating() && m_content && window->centralWidget() == m_content)
+        return m_dock->isHidden() && m_content->isVisible() && window->rect().contains(m_content->geometry());
     if (!m_dock->isVisible() || m_dock->isFloating() != floating)
         return false;
     if (floating) {

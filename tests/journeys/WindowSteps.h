@@ -5,6 +5,7 @@
 #include <QPointer>
 #include <QSize>
 #include <QString>
+#include <QWidget>
 
 #include <functional>
 #include <memory>
@@ -44,6 +45,7 @@ private:
     WindowManagerProbe m_probe;
     QSize m_normalSize;
     QPointer<QDockWidget> m_dock;
+    QPointer<QWidget> m_content;
     std::unique_ptr<QProcess> m_foreign;
     quint32 m_foreignWindow = 0;
     bool m_activationAsked = false;

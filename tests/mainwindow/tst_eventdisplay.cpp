@@ -8,6 +8,7 @@
 #include "MessageBoxProvider.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
+#include "WaitPastDue.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -77,6 +78,7 @@ private slots:
     void viewKeepsLast200LinesLogKeepsAll();
     void oldLogsDeleted();
     void unwritableLogToldOnce();
+    void logNeverWrittenThroughALink();
     void anyHostNameGivesItsOwnLogFile();
     void longMessages();
     void floodEmptiedOverSeveralPolls();
@@ -134,7 +136,7 @@ void tst_EventDisplay::busyChannelSendsNothing()
 void tst_EventDisplay::failedGetmsgEndsPoll()
 {
     FakeChannel ch;
-    ch.setGetmsgFailure(-111);
+    ch.fail("quorix2 getmsg", -111);
     EventDisplay d(&ch, m_logs, "h");
     ch.clearCommands();
     d.get_msg();
@@ -160,7 +162,7 @@ void tst_EventDisplay::unexpectedGetmsgReplyEndsPoll()
     QFETCH(QByteArray, reply);
     QFETCH(QString, shown);
     FakeChannel ch;
-    ch.setGetmsgReply(reply);
+    ch.reply("quorix2 getmsg", reply);
     EventDisplay d(&ch, m_logs, "h");
     QCOMPARE(ch.count("quorix2 getmsg"), 1);
     d.get_msg();
@@ -172,10 +174,10 @@ void tst_EventDisplay::unexpectedGetmsgReplyEndsPoll()
     QCOMPARE(viewLines(d), logged);
 
     // Back to normal: messages flow again, and a later fault is noted again.
-    ch.setGetmsgReply(QByteArray());
+    ch.forget("quorix2 getmsg");
     ch.queueMessage("camera c01 lost");
     d.get_msg();
-    ch.setGetmsgReply(reply);
+    ch.reply("quorix2 getmsg", reply);
     d.get_msg();
     QCOMPARE(fileLines(d.logFilePath(QDate::currentDate())).size(), 3);
 }
@@ -187,7 +189,7 @@ void tst_EventDisplay::refusedGetmsgRaisesNoBoxAndBacksOff()
     const QByteArray refusal("quorix2 err -7 \"unknown command getmsg\"");
     BoxRecorder boxes;
     FakeChannel ch(&boxes);
-    ch.setGetmsgReply(refusal);
+    ch.reply("quorix2 getmsg", refusal);
     EventDisplay d(&ch, m_logs, "h");
     d.show();
     QVERIFY(QTest::qWaitForWindowExposed(&d));
@@ -203,7 +205,7 @@ void tst_EventDisplay::refusedGetmsgRaisesNoBoxAndBacksOff()
     QCOMPARE(d.pollInterval(), int(EventDisplay::MaxRefusedPollMs));
 
     // Back to normal: the usual pace, messages flow.
-    ch.setGetmsgReply(QByteArray());
+    ch.forget("quorix2 getmsg");
     ch.queueMessage("camera c01 lost");
     d.get_msg();
     QCOMPARE(d.pollInterval(), int(EventDisplay::HiddenPollMs));
@@ -212,12 +214,22 @@ void tst_EventDisplay::refusedGetmsgRaisesNoBoxAndBacksOff()
     QCOMPARE(d.pollInterval(), int(EventDisplay::ShownPollMs));
     QCOMPARE(viewLines(d).size(), 2);
 
-    // Refused again: noted again, still no box; the timer slows down by itself.
-    ch.setGetmsgReply(refusal);
+    // Refused again: noted again, still no box; the timer slows down by itself,
+    // each refusal doubling the wait before the next poll. A timer fires late
+    // on a busy machine, never early by more than its coarse slack (5 %).
+    ch.reply("quorix2 getmsg", refusal);
     ch.clearCommands();
-    QTest::qWait(2000);
-    const int asked = ch.count("quorix2 getmsg");
-    QVERIFY2(asked >= 2 && asked <= 6, qPrintable(QString::number(asked)));   // 20 at the shown pace
+    QElapsedTimer clock;
+    clock.start();
+    QList<qint64> askedAt;
+    ch.setExchangeHook([&](const QByteArray &) { askedAt << clock.elapsed(); });
+    QTRY_VERIFY_WITH_TIMEOUT(askedAt.size() >= 4, 30000);
+    ch.setExchangeHook(nullptr);
+    for (int i = 1; i < askedAt.size(); ++i) {
+        const qint64 wait = qint64(EventDisplay::ShownPollMs) << i;
+        QVERIFY2(askedAt[i] - askedAt[i - 1] >= wait * 9 / 10,
+                 qPrintable(QString("poll %1 after %2 ms").arg(i).arg(askedAt[i] - askedAt[i - 1])));
+    }
     QVERIFY(boxes.boxes.isEmpty());
     QCOMPARE(viewLines(d).size(), 3);
     QVERIFY(d.pollInterval() > int(EventDisplay::ShownPollMs));
@@ -256,7 +268,13 @@ void tst_EventDisplay::reenteredPollIsDropped()
     EventDisplay d(&ch, m_logs, "h");
     ch.queueMessage("one");
     ch.clearCommands();
-    ch.setDuringNextExchange([&] { d.get_msg(); });
+    bool reentered = false;
+    ch.setExchangeHook([&](const QByteArray &) {
+        if (!reentered) {
+            reentered = true;
+            d.get_msg();
+        }
+    });
     d.get_msg();
     QCOMPARE(ch.commands(), QList<QByteArray>({"quorix2 getmsg", "quorix2 getmsg"}));
     QCOMPARE(viewLines(d).size(), 1);
@@ -417,6 +435,25 @@ void tst_EventDisplay::unwritableLogToldOnce()
     QCOMPARE(fileLines(file).size(), 2);
 }
 
+void tst_EventDisplay::logNeverWrittenThroughALink()
+{
+    // Someone else's file, linked where today's log will be.
+    const QString target = m_home->path() + "/elsewhere.txt";
+    touch(target);
+    QFile::setPermissions(target, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadOther);
+    FakeChannel ch;
+    EventDisplay d(&ch, m_logs, "h");
+    QDir().mkpath(m_logs);
+    const QString file = d.logFilePath(QDate::currentDate());
+    QVERIFY(QFile::link(target, file));
+    d.receive(1, "QUORIX4", "shown only");
+    const QStringList lines = viewLines(d);
+    QCOMPARE(lines.size(), 2);
+    QVERIFY2(lines[1].contains("cannot be written (it is a symbolic link)"), qPrintable(lines[1]));
+    QCOMPARE(fileLines(target), QStringList{"old"});
+    QVERIFY(QFile::permissions(target) & QFileDevice::ReadOther);
+}
+
 void tst_EventDisplay::anyHostNameGivesItsOwnLogFile()
 {
     const QString root = m_home->path() + "/root";
@@ -500,7 +537,7 @@ void tst_EventDisplay::pollIntervalFollowsVisibility()
     d.stop();
     QVERIFY(!d.isPolling());
     ch.clearCommands();
-    QTest::qWait(1300);
+    QVERIFY(waitPastDue(2 * EventDisplay::HiddenPollMs));   // past the next tick, had it still run
     QVERIFY(ch.commands().isEmpty());
 }
 

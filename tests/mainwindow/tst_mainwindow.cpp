@@ -9,12 +9,16 @@
 #include "FreqStatusBar.h"
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
+#include "MeasurementControl.h"
+#include "StartupController.h"
 #include "ModalWatcher.h"
 #include "Preferences.h"
 #include "ShortStatusWidget.h"
+#include "StatusPoller.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
 #include "TrackingStatusBar.h"
+#include "WaitPastDue.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -72,7 +76,9 @@ struct Session
             qWarning() << error;
             return false;
         }
-        window.reset(new MainWindow("-host " + address));
+        window = StartupController("-host " + address).openWindow();
+        if (!window)
+            return false;
         window->show();
         return QTest::qWaitForWindowExposed(window.get());
     }
@@ -154,6 +160,7 @@ private slots:
     void startRefusedWhenTrackingUnavailable();
     void refusedStartAndStop();
     void measurementStartedElsewhereFollowed();
+    void waitingForSynchronisationIsToldOncePerWait();
     void singleFailedPollDoesNothing();
     void slowOrRefusingControllerIsToldWithoutBoxes();
     void twoFailedPollsOpenConnectionLostBox_data();
@@ -174,13 +181,18 @@ void tst_MainWindow::menusFollowModel_data()
     QTest::addColumn<int>("modelCode");
     QTest::addColumn<QStringList>("quorixMenu");
     QTest::addColumn<bool>("searchHardware");
-    QTest::newRow("QUORIX_PC") << 100 << QStringList{"&Password", "&Start", "&Quit"} << true;
-    QTest::newRow("KESTRALINE") << 20 << QStringList{"&Password", "&Start", "C&ontroller standby", "&Quit"} << false;
+    QTest::newRow("QUORIX_PC") << 100
+                               << QStringList{"&Password", "&Start", "Save &recording…", "Export targets as &CSV…", "&Quit"}
+                               << true;
+    QTest::newRow("KESTRALINE") << 20 << QStringList{"&Password", "&Start", "C&ontroller standby", "Save &recording…",
+                                                     "Export targets as &CSV…", "&Quit"} << false;
     QTest::newRow("KESTRALINE3") << 21
-                                 << QStringList{"&Password", "&Start", "C&ontroller shut down", "Controller &reboot", "&Quit"}
+                                 << QStringList{"&Password", "&Start", "C&ontroller shut down", "Controller &reboot",
+                                                "Save &recording…", "Export targets as &CSV…", "&Quit"}
                                  << true;
     QTest::newRow("controller box") << 0
-                                    << QStringList{"&Password", "&Start", "C&ontroller standby", "Controller &reboot", "&Quit"}
+                                    << QStringList{"&Password", "&Start", "C&ontroller standby", "Controller &reboot",
+                                                   "Save &recording…", "Export targets as &CSV…", "&Quit"}
                                     << true;
 }
 
@@ -248,17 +260,21 @@ void tst_MainWindow::startAndStop()
     w.startStopAction()->trigger();
     QCOMPARE(s.sim.activeState(), QString("mea"));
     QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    QCOMPARE(w.measurement()->state(), MeasurementControl::State::Measuring);
     QCOMPARE(w.appStatusBar()->messageText(), QString("measurement started"));
     QVERIFY(s.eventShown(": (QUORIX4) measurement started"));
     QVERIFY(allEnabled(w.measurementInactiveActions(), false));
     QVERIFY(w.freqStatusBar()->isTimerActive());
-    // The status poll keeps the view: no flip back while measuring.
-    QTest::qWait(600);
+    // The status poll keeps the view: no flip back while measuring, after a
+    // whole poll round (the second round's question comes after the first's reply).
+    s.sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(s.tcpCount("quorix2 get status active") >= 2, 20000);
     QCOMPARE(w.startStopAction()->text(), QString("Stop"));
 
     w.startStopAction()->trigger();
     QCOMPARE(s.sim.activeState(), QString("none"));
     QCOMPARE(w.startStopAction()->text(), QString("Start"));
+    QCOMPARE(w.measurement()->state(), MeasurementControl::State::Idle);
     QCOMPARE(w.appStatusBar()->messageText(), QString("measurement stopped"));
     QVERIFY(s.eventShown(": (QUORIX4) measurement stopped"));
     QVERIFY(allEnabled(w.measurementInactiveActions(), true));
@@ -312,8 +328,7 @@ void tst_MainWindow::modulesHearWhatThePollRead()
     MainWindow &w = *s.window;
     w.commandChannel()->addMessageReceiver("TrackingHealthModule", &listener);
 
-    QTest::qWait(450);
-    QVERIFY(!listener.of(1).isEmpty());
+    QTRY_VERIFY_WITH_TIMEOUT(!listener.of(1).isEmpty(), 20000);
     QCOMPARE(listener.of(1).last(), QByteArray("active=none;frequency=-;bodies=-;markers=-;frames_lost=0;frames_dropped=0"));
 
     w.startStopAction()->trigger();
@@ -326,9 +341,8 @@ void tst_MainWindow::modulesHearWhatThePollRead()
     // Asked once per round for the bars, never again for the listener.
     s.sim.clearCommandLog();
     const int roundsBefore = listener.of(1).size();
-    QTest::qWait(1000);
+    QTRY_VERIFY_WITH_TIMEOUT(listener.of(1).size() - roundsBefore >= 2, 20000);
     const int rounds = listener.of(1).size() - roundsBefore;
-    QVERIFY(rounds >= 2);
     QVERIFY(s.tcpCount("quorix2 get status number_of_bodies") <= rounds);
 
     w.startStopAction()->trigger();
@@ -421,6 +435,39 @@ void tst_MainWindow::measurementStartedElsewhereFollowed()
     QVERIFY(allEnabled(w.measurementInactiveActions(), true));
 }
 
+// The notice goes to the event display once per waiting period, however many
+// rounds read "wait"; the action offers Stop meanwhile.
+void tst_MainWindow::waitingForSynchronisationIsToldOncePerWait()
+{
+    SimScenario waiting;
+    waiting.activeState = "wait";
+    Session s;
+    QVERIFY(s.open(47, waiting));
+    MainWindow &w = *s.window;
+    const auto notices = [&s] {
+        int n = 0;
+        for (const QString &line : s.eventTexts())
+            n += line.endsWith("(QUORIX4) measurement interrupted. Waiting for external synchronisation signal...");
+        return n;
+    };
+    const auto rounds = [&s](int n) {
+        s.sim.clearCommandLog();
+        return QTest::qWaitFor([&] { return s.tcpCount("quorix2 get status active") >= n; }, 10000);
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(w.measurement()->state(), MeasurementControl::State::Waiting, 5000);
+    QCOMPARE(w.startStopAction()->text(), QString("Stop"));
+    QVERIFY(rounds(5));
+    QCOMPARE(notices(), 1);
+
+    s.sim.setScenario(SimScenario());
+    QTRY_COMPARE_WITH_TIMEOUT(w.measurement()->state(), MeasurementControl::State::Idle, 5000);
+    QCOMPARE(w.startStopAction()->text(), QString("Start"));
+    s.sim.setScenario(waiting);
+    QTRY_COMPARE_WITH_TIMEOUT(w.measurement()->state(), MeasurementControl::State::Waiting, 5000);
+    QVERIFY(rounds(5));
+    QCOMPARE(notices(), 2);
+}
+
 // A Controller that answers the state query slowly and refuses frames_lost:
 // the status bar names it, the refusal is one line, and no box ever stands.
 void tst_MainWindow::slowOrRefusingControllerIsToldWithoutBoxes()
@@ -434,7 +481,9 @@ void tst_MainWindow::slowOrRefusingControllerIsToldWithoutBoxes()
     faults.delayPattern = "get status active";
     s.sim.setFaults(faults);
     QTRY_VERIFY_WITH_TIMEOUT(w.statusBar()->currentMessage().contains("answers slowly"), 10000);
-    QTest::qWait(1500);
+    // Refusals answered and read: the second refused question follows the first's reply.
+    s.sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(s.tcpCount("quorix2 get status frames_lost") >= 2, 30000);
     s.sim.setFaults(SimFaults());
     for (const ModalWatcher::Seen &seen : s.watcher.seen())
         QVERIFY2(!seen.title.contains("Command"), qPrintable(seen.title + ": " + seen.text));
@@ -445,7 +494,9 @@ void tst_MainWindow::singleFailedPollDoesNothing()
     Session s;
     QVERIFY(s.open(43));
     MainWindow &w = *s.window;
-    QTest::qWait(500); // a good poll first, whatever earlier windows left behind
+    // A good poll first, whatever earlier windows left behind.
+    s.sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(s.tcpCount("quorix2 get status active") >= 2, 20000);
     SimFaults faults;
     faults.errorReplies << "get status active";
     s.sim.setFaults(faults);
@@ -453,10 +504,9 @@ void tst_MainWindow::singleFailedPollDoesNothing()
     w.update_status();
     s.sim.setFaults(SimFaults());
     s.sim.clearCommandLog();
-    QTest::qWait(1000);
+    QTRY_VERIFY_WITH_TIMEOUT(s.tcpCount("quorix2 get status active") >= 2, 20000);
     for (const ModalWatcher::Seen &seen : s.watcher.seen())
         QVERIFY2(!seen.text.startsWith("Connection to Controller lost."), qPrintable(seen.text));
-    QVERIFY(s.tcpCount("quorix2 get status active") >= 2);
     QVERIFY(w.isVisible());
 }
 
@@ -478,7 +528,8 @@ void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
     Session s;
     QVERIFY(s.open(address++, scenario));
     MainWindow &w = *s.window;
-    QTest::qWait(500);
+    s.sim.clearCommandLog();
+    QTRY_VERIFY_WITH_TIMEOUT(s.tcpCount("quorix2 get status active") >= 2, 20000);   // polling
 
     // Answers every box itself, so the connection-lost box can be looked at while open.
     s.watcher.setDefaultAnswer(ModalWatcher::Answer::leaveOpen());
@@ -544,7 +595,7 @@ void tst_MainWindow::twoFailedPollsOpenConnectionLostBox()
     }
     // The shutdown preparation ran: no more polling, layout written.
     s.sim.clearCommandLog();
-    QTest::qWait(600);
+    QVERIFY(waitPastDue(5 * StatusPoller::IntervalMs));   // past the next round, had the poll still run
     QCOMPARE(s.tcpCount("quorix2 get status active"), 0);
     QVERIFY(!w.eventDisplay()->isPolling());
     QVERIFY(QFile::exists(w.layoutFile()));

@@ -1,9 +1,11 @@
 #include "ControllerSimulator.h"
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "MessageReceiver.h"
 #include "ModalWatcher.h"
 #include "ModuleHost.h"
+#include "ModuleRelay.h"
 #include "Preferences.h"
 #include "TestHome.h"
 
@@ -74,7 +76,7 @@ struct Session
         }
         started = sim.start(address, Port);
         if (started)
-            window = std::make_unique<MainWindow>(QStringLiteral("-host %1").arg(QLatin1String(address)));
+            window = StartupController(QStringLiteral("-host %1").arg(QLatin1String(address))).openWindow();
     }
     TestHome home;
     ControllerSimulator sim;
@@ -109,7 +111,7 @@ void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
     auto &window = session.window;
 
     // The Holoview-like module gives the centre; its dock stays out of sight,
-    // and the window's context menu does not offer the emptied dock.
+    // and the window's context menu offers to hide it and to float it.
     QVERIFY(window->centralWidget());
     QCOMPARE(window->centralWidget()->objectName(), QStringLiteral("TestCentre"));
     {
@@ -118,9 +120,12 @@ void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
         for (QAction *action : popup->actions())
             if (action->isVisible() && !action->isSeparator())
                 offered << action->text();
-        QVERIFY2(!offered.contains(QStringLiteral("Centre")), qPrintable(offered.join(',')));
+        QCOMPARE(offered.count(QStringLiteral("Centre")), 1);
+        QVERIFY2(offered.contains(QStringLiteral("Centre in Own Window")), qPrintable(offered.join(',')));
         QVERIFY2(offered.contains(QStringLiteral("Alpha")), qPrintable(offered.join(',')));
     }
+    const QStringList view = actionTexts(window->menuByTitle(QStringLiteral("&View")));
+    QVERIFY2(view.indexOf("Centre in Own Window") == view.indexOf("Centre") + 1, qPrintable(view.join(',')));
 
     // Two modules share one menu; the first one's position (500) places it between View and Help.
     QMenu *extras = window->menuByTitle(QStringLiteral("&Extras"));
@@ -157,9 +162,11 @@ void tst_ModuleHost::modulesArePlacedWhereTheyAsk()
 
     // Modules without entries, the service module, other plug-ins and plain files are not listed.
     QCOMPARE(window->versionList(),
-             QStringLiteral("v4.0.1  2026-02-02|GUI Holoview Test;v0.0.1|Test Dock;v0.0.1|Test Action;v0.0.1|"
+             QStringLiteral("v4.0.1  2026-02-02|Test Centre;v0.0.1|Test Dock;v0.0.1|Test Action;v0.0.1|"
                             "Test Toolbar;v0.0.1|Test Nulls;v0.0.1"));
-    QVERIFY(!calls().join(',').contains(QLatin1String("GUI Service Test")));
+    // The service module learns nothing of the host and is deleted at once.
+    QCOMPARE(callsOf("delete").filter(QStringLiteral("GUI Service Test")), QStringList{"GUI Service Test"});
+    QVERIFY(!calls().join(',').contains(QLatin1String("GUI Service Test:CommandManager")));
     QVERIFY(window->moduleHost()->isLoaded(QStringLiteral("Test Dock")));
     QVERIFY(!window->moduleHost()->isLoaded(QStringLiteral("Test Empty")));
 }
@@ -180,7 +187,7 @@ void tst_ModuleHost::unloadingRunsInOrder()
     Session session("127.0.10.3");
     QVERIFY(session.started);
     auto &window = session.window;
-    const QStringList listed{"GUI Holoview Test", "Test Dock", "Test Action", "Test Toolbar", "Test Nulls"};
+    const QStringList listed{"Test Centre", "Test Dock", "Test Action", "Test Toolbar", "Test Nulls"};
 
     window->onReceiveAppReadyToShutdown();
     QCOMPARE(callsOf("detach"), listed);
@@ -192,8 +199,9 @@ void tst_ModuleHost::unloadingRunsInOrder()
     for (const QString &call : calls())
         order << call.section(QLatin1Char(':'), 1);
     QCOMPARE(order, (QStringList{"destroyWidgets", "destroyWidgets", "destroyWidgets", "destroyWidgets", "destroyWidgets",
-                                 "delete", "delete", "delete", "delete", "delete"}));
-    QCOMPARE(callsOf("delete"), listed);
+                                 "delete", "delete", "delete", "delete", "delete", "delete"}));
+    // The module that contributed nothing goes last: unlisted, but not left behind.
+    QCOMPARE(callsOf("delete"), listed + QStringList{"Test Empty"});
 }
 
 void tst_ModuleHost::relaysReachTheirModules()
@@ -202,6 +210,7 @@ void tst_ModuleHost::relaysReachTheirModules()
     QVERIFY(session.started);
     auto &window = session.window;
     IOManager *channel = window->commandChannel();
+    ModuleRelay *relay = window->moduleRelay();
 
     const char *channels[] = {"RoomCalModule", "BodyCalModule", "BodyAdjustmentModule", "HybridBodyCalibration",
                               "BodyAdministrationModule"};
@@ -209,15 +218,15 @@ void tst_ModuleHost::relaysReachTheirModules()
     for (int i = 0; i < 5; ++i)
         channel->addMessageReceiver(channels[i], &listeners[i]);
 
-    window->onReceiveMonitor2dTabChanged(QStringLiteral("tab 2"));
-    window->onReceiveMonitor2dMostActiveChanged(QStringLiteral("c03"));
-    window->onReceiveOpenBodyCalDialog(QStringLiteral("b01"));
-    window->onReceiveOpenBodyAdjustmentDialog(QStringLiteral("b02"));
-    window->onReceiveOpenHybridBodyCalibrationDialog(QStringLiteral("b03"));
-    window->onReceiveCloseHybridBodyCalibrationDialog();
-    window->onReceiveCloseBodyCalDialog();
-    window->onReceiveCloseBodyAdjustmentDialog();
-    window->notify_body_admin();   // neither body module is loaded: nothing
+    relay->onReceiveMonitor2dTabChanged(QStringLiteral("tab 2"));
+    relay->onReceiveMonitor2dMostActiveChanged(QStringLiteral("c03"));
+    relay->onReceiveOpenBodyCalDialog(QStringLiteral("b01"));
+    relay->onReceiveOpenBodyAdjustmentDialog(QStringLiteral("b02"));
+    relay->onReceiveOpenHybridBodyCalibrationDialog(QStringLiteral("b03"));
+    relay->onReceiveCloseHybridBodyCalibrationDialog();
+    relay->onReceiveCloseBodyCalDialog();
+    relay->onReceiveCloseBodyAdjustmentDialog();
+    relay->notify_body_admin();   // neither body module is loaded: nothing
 
     QCOMPARE(listeners[0].texts, (QStringList{"1|Quorix2|tab 2", "1|Quorix2|c03"}));
     QCOMPARE(listeners[1].texts, QStringList{"1|Quorix2|b01"});

@@ -337,8 +337,8 @@ void SimFaultsTest::splitReplies()
 {
     m_sim->setFaults(faultsFrom(QStringLiteral("fault-split-reply"), QStringLiteral("300")));
     m_client->sendRaw(QByteArray("quorix2 get system model\0quorix2 get system hostname\0", 53));
-    QTest::qWait(150);
     QTcpSocket &socket = m_client->socket();
+    QTRY_VERIFY_WITH_TIMEOUT(socket.bytesAvailable() > 0 || socket.waitForReadyRead(10), 10000);
     const QByteArray first = socket.readAll();
     QCOMPARE(first, QByteArray("quorix2 set s"));   // the first half of the reply and its zero byte
     QCOMPARE(m_client->readReply(), QByteArray("ystem model 0"));

@@ -1,8 +1,9 @@
-// A user with nothing remembered: the program opens the selection dialog,
-// which finds the Controllers on every subnet, and connects to the one the
+// The program opens the selection dialog, which finds the Controllers on
+// every subnet, whatever search was remembered, and connects to the one the
 // user picks. The Controllers are test hosts in namespaces of their own.
 #include "IOManagerUdpTcp.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "ModalWatcher.h"
 #include "Preferences.h"
 #include "TestHome.h"
@@ -22,11 +23,23 @@ class tst_Discovery : public QObject
     Q_OBJECT
 
 private slots:
-    void nothingRememberedFindsAndConnects();
+    void firstSearchFindsEveryController_data();
+    void firstSearchFindsEveryController();
 };
 
-void tst_Discovery::nothingRememberedFindsAndConnects()
+void tst_Discovery::firstSearchFindsEveryController_data()
 {
+    QTest::addColumn<QString>("subnet");
+    QTest::addColumn<int>("mode");
+    QTest::newRow("nothing remembered") << QString() << 0;
+    QTest::newRow("one subnet remembered") << "198.18.41.255" << 0;
+    QTest::newRow("this computer remembered") << QString() << 2;
+}
+
+void tst_Discovery::firstSearchFindsEveryController()
+{
+    QFETCH(QString, subnet);
+    QFETCH(int, mode);
     if (!TestNetwork::skipReason().isEmpty())
         QUORIX_SKIP_NETWORK(TestNetwork::skipReason());
     TestHome home;
@@ -38,6 +51,14 @@ void tst_Discovery::nothingRememberedFindsAndConnects()
                                       && net.link(host, QStringLiteral("198.18.%1.1/24").arg(41 + i),
                                                   QStringLiteral("198.18.%1.2/24").arg(41 + i))
                                       && net.startSim(host, {"--hostname", names[i], "--serial", QString::number(500 + i)}));
+    }
+
+    if (!subnet.isEmpty() || mode != 0) {
+        Preferences remembered;
+        remembered.read();
+        remembered.fixSubnet = subnet;
+        remembered.selectionMode = mode;
+        QVERIFY(remembered.write().isEmpty());
     }
 
     ModalWatcher watcher;
@@ -66,7 +87,9 @@ void tst_Discovery::nothingRememberedFindsAndConnects()
     });
     user.start();
 
-    MainWindow window("");
+    const std::unique_ptr<MainWindow> opened = StartupController("").openWindow();
+    QVERIFY(opened);
+    MainWindow &window = *opened;
     user.stop();
     QCOMPARE(listed, names);
     QVERIFY(window.commandChannel());

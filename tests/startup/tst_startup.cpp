@@ -3,6 +3,7 @@
 // the process (a window that cannot connect exits with status 0 after a box).
 #include "ControllerSimulator.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "Theme.h"
 #include "ModalWatcher.h"
 #include "ControllerConnector.h"
@@ -10,6 +11,7 @@
 #include "Preferences.h"
 #include "TestHome.h"
 #include "TestNetwork.h"
+#include "TrackboxSelection.h"
 
 #include <QApplication>
 #include <QDir>
@@ -88,7 +90,9 @@ int childMain(int argc, char **argv)
     // The user gives up waiting for a woken Controller.
     if (QString::fromLocal8Bit(argv[2]).contains("-wakeup"))
         watcher.answer("QUORIX4", ModalWatcher::Answer::press("Cancel"));
-    MainWindow window(QString::fromLocal8Bit(argv[2]));
+    const std::unique_ptr<MainWindow> window = StartupController(QString::fromLocal8Bit(argv[2])).openWindow();
+    if (!window)
+        return 0;
     std::printf("WINDOW\n");
     std::fflush(stdout);
     return 0;
@@ -247,9 +251,9 @@ void tst_Startup::repliesInTwoPartsStillConnect()
     QVERIFY(sim.waitForCommand("quorix2 get system full_name", 30000));
     // Still polling: the connection was never taken for lost.
     sim.clearCommandLog();
-    QTest::qWait(1500);
+    QTRY_VERIFY2_WITH_TIMEOUT(tcpCommands(sim).count("quorix2 get status active") >= 3,
+                              qPrintable(tcpCommands(sim).join('\n')), 30000);
     QCOMPARE(program.process.state(), QProcess::Running);
-    QVERIFY2(tcpCommands(sim).count("quorix2 get status active") >= 3, qPrintable(tcpCommands(sim).join('\n')));
 }
 
 void tst_Startup::noControllerEndsWithBox()
@@ -304,7 +308,8 @@ void tst_Startup::accessNoneEndsWithBox()
     const ChildResult r = runChild(home.path(), "-host " + host + options);
     QCOMPARE(r.exitCode, 0);
     QVERIFY(!r.windowBuilt);
-    QCOMPARE(r.boxes, QStringList{"Error|Unable to connect Controller quorixsim\nController is accessed by 127.0.0.77"});
+    QCOMPARE(r.boxes, QStringList{"Error|Unable to connect Controller quorixsim\nController is accessed by 127.0.0.77\n\n"
+                                  + TrackboxSelection::heldAdvice("127.0.0.77")});
     for (const auto &e : sim.commandLog())
         QCOMPARE(e.transport, QString("udp"));   // no command channel was opened
 }
@@ -514,9 +519,10 @@ void tst_Startup::connectDialogKeepsItsSplashAfterReconnect()
     QVERIFY(sim.start("127.0.4.16", Port));
     {
         // The first window applies the theme to the whole application.
-        MainWindow first("-host 127.0.4.16");
-        first.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&first));
+        const std::unique_ptr<MainWindow> first = StartupController("-host 127.0.4.16").openWindow();
+        QVERIFY(first);
+        first->show();
+        QVERIFY(QTest::qWaitForWindowExposed(first.get()));
     }
     // What Reconnect builds next.
     QMainWindow parent;

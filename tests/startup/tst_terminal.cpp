@@ -2,6 +2,7 @@
 // no reachable display, the help and version words.
 #include <QCoreApplication>
 #include <QProcess>
+#include <QTcpServer>
 #include <QtTest>
 
 namespace {
@@ -52,6 +53,8 @@ Run run(const QStringList &arguments, const QString &display, const QString &pre
 
 // No X server listens on this one.
 const QString StaleDisplay = QStringLiteral(":4093");
+// One listens here and never answers (TCP port 6000 + 42).
+const QString SilentDisplay = QStringLiteral("127.0.9.250:42");
 
 } // namespace
 
@@ -74,12 +77,17 @@ void tst_Terminal::noDisplayEndsWithReason_data()
     QTest::addColumn<QString>("reason");
     QTest::newRow("unset") << "unset" << "cannot open display (DISPLAY is not set)";
     QTest::newRow("stale") << StaleDisplay << "cannot open display " + StaleDisplay;
+    QTest::newRow("silent") << SilentDisplay << "cannot open display " + SilentDisplay;
 }
 
 void tst_Terminal::noDisplayEndsWithReason()
 {
     QFETCH(QString, display);
     QFETCH(QString, reason);
+    // A server that takes the connection and never says a word.
+    QTcpServer silent;
+    if (display == SilentDisplay)
+        QVERIFY(silent.listen(QHostAddress("127.0.9.250"), 6042));
     const Run r = run({"-host", "127.0.9.1"}, display);
     QCOMPARE(r.status, QProcess::NormalExit);   // not Qt's abort
     QCOMPARE(r.exitCode, 1);

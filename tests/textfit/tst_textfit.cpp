@@ -5,6 +5,7 @@
 #include "AccessControlDialog.h"
 #include "BackendVersions.h"
 #include "EndlessProgressDlg.h"
+#include "EventDisplay.h"
 #include "FakeChannel.h"
 #include "HelpCommandLine.h"
 #include "IpDialog.h"
@@ -102,7 +103,7 @@ private slots:
         QTest::addColumn<QString>("dialog");
         for (bool german : {false, true})
             for (const char *name : {"search hardware", "command line help", "about", "service", "access control",
-                                     "password", "connect", "selection", "wake on LAN"})
+                                     "password", "connect", "selection", "wake on LAN", "event display"})
                 QTest::newRow(qPrintable(QString("%1, %2").arg(german ? "German" : "English", name))) << german << name;
     }
 
@@ -118,7 +119,7 @@ private slots:
         FakeChannel channel;
         BackendVersions versions;
         AccessControl access(0x7f000001);
-        std::unique_ptr<QDialog> shown;
+        std::unique_ptr<QWidget> shown;
         if (dialog == "search hardware")
             shown = std::make_unique<SearchHardwareDlg>(nullptr, &channel, QString());
         else if (dialog == "command line help")
@@ -135,6 +136,8 @@ private slots:
             shown = std::make_unique<IpDialog>(nullptr, Qt::FramelessWindowHint, QByteArray());
         else if (dialog == "selection")
             shown = std::make_unique<TrackboxSelection>();
+        else if (dialog == "event display")
+            shown = std::make_unique<EventDisplay>(&channel, m_home->path(), QStringLiteral("quorixsim"));
         else
             shown = std::make_unique<EndlessProgressDlg>("delta", "198.18.62.7", 0, "02:00:5e:10:00:01");
         shown->show();

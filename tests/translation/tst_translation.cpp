@@ -4,6 +4,7 @@
 #include "ControllerSimulator.h"
 #include "EventDisplay.h"
 #include "MainWindow.h"
+#include "StartupController.h"
 #include "ModalWatcher.h"
 #include "TestHome.h"
 #include "TextBrowser.h"
@@ -253,7 +254,8 @@ void tst_Translation::windowSpeaksGerman()
     QString error;
     QVERIFY2(sim.start("127.0.19.2", Port, &error), qPrintable(error));
     ModalWatcher watcher;   // the test's directory has no default preferences: a box says so
-    auto window = std::make_unique<MainWindow>(QStringLiteral("-host 127.0.19.2"));
+    std::unique_ptr<MainWindow> window = StartupController(QStringLiteral("-host 127.0.19.2")).openWindow();
+    QVERIFY(window);
     window->show();
     QVERIFY(QTest::qWaitForWindowExposed(window.get()));
 

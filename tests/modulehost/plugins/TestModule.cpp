@@ -86,6 +86,9 @@ QList<ModuleWidgetEntry *> TestModule::moduleWidgets()
         dock->setWidget(centre);
         m_entry.widget = dock;
         m_entry.toggleAction = dock->toggleViewAction();
+        m_entry.menuName = QStringLiteral("&View");
+        m_entry.menuPosition = 400;
+        m_entry.actionPosition = 235;
     } else if (kind == QLatin1String("nulls")) {  // an entry with nothing in it
         m_entries << nullptr;
     }

@@ -9,7 +9,11 @@
 class TestModule : public QObject, public ModuleInterface
 {
     Q_OBJECT
+#ifdef TEST_MODULE_CENTRAL
+    Q_PLUGIN_METADATA(IID "Quorix2.TestModule" FILE "central.json")
+#else
     Q_PLUGIN_METADATA(IID "Quorix2.TestModule")
+#endif
     Q_INTERFACES(ModuleInterface)
 
 public:
