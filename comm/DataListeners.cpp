@@ -2,6 +2,8 @@
 
 #include "Requester.h"
 
+#include <cstring>
+
 bool DataListeners::add(const QByteArray &key, Requester *requester, bool *wasEmpty)
 {
     std::lock_guard<std::mutex> lock(m_lock);
@@ -51,4 +53,26 @@ void DataListeners::deliver(const QByteArray &key, const char *keyText, const ch
         m_done.notify_all();
     }
     m_dispatchThread = std::thread::id();
+}
+
+void DataListeners::deliverDatagram(char *datagram)
+{
+    char *p = datagram;
+    while (*p) {
+        char *end = p + std::strcspn(p, "\r\n");
+        const bool last = *end == '\0';
+        *end = '\0';
+        if (end != p) {
+            const size_t keyLength = std::strcspn(p, " ");
+            if (keyLength < 10) {
+                char key[10];
+                std::memcpy(key, p, keyLength);
+                key[keyLength] = '\0';
+                deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
+            }
+        }
+        if (last)
+            break;
+        p = end + 1;
+    }
 }

@@ -28,6 +28,10 @@ public:
     // Calls onData(keyText, line) of each requester subscribed to `key`, with
     // no lock held during the calls.
     void deliver(const QByteArray &key, const char *keyText, const char *line);
+    // Each line of a measurement datagram (cut into lines in place) to the
+    // requesters subscribed to its first word; a first word of ten or more
+    // characters is no key.
+    void deliverDatagram(char *datagram);
 
 private:
     std::mutex m_lock;

@@ -538,23 +538,6 @@ void IOManagerUdpTcp::workerLoop()
 
 void IOManagerUdpTcp::dispatchDatagram(char *datagram)
 {
-    char *p = datagram;
-    while (*p) {
-        char *end = p + std::strcspn(p, "\r\n");
-        const bool last = *end == '\0';
-        *end = '\0';
-        if (end != p) {
-            const size_t keyLength = std::strcspn(p, " ");
-            if (keyLength < 10) {
-                char key[10];
-                std::memcpy(key, p, keyLength);
-                key[keyLength] = '\0';
-                m_dataListeners.deliver(QByteArray::fromRawData(key, int(keyLength)), key, p);
-            }
-        }
-        if (last)
-            break;
-        p = end + 1;
-    }
+    m_dataListeners.deliverDatagram(datagram);
 }
 

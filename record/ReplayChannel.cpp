@@ -169,26 +169,11 @@ void ReplayChannel::workerLoop()
     }
 }
 
-// As the live channel hands a datagram on: line by line, to the listeners of its first word.
+// As the live channel hands a datagram on.
 void ReplayChannel::deliver(const QByteArray &datagram)
 {
     QByteArray text = datagram;
-    char *p = text.data();
-    while (*p) {
-        char *end = p + std::strcspn(p, "\r\n");
-        const bool last = *end == '\0';
-        *end = '\0';
-        if (end != p) {
-            const size_t keyLength = std::strcspn(p, " ");
-            if (keyLength < 10) {
-                const QByteArray key(p, int(keyLength));
-                m_dataListeners.deliver(key, key.constData(), p);
-            }
-        }
-        if (last)
-            break;
-        p = end + 1;
-    }
+    m_dataListeners.deliverDatagram(text.data());
 }
 
 int ReplayChannel::addDataListener(const char *key, Requester *requester)
