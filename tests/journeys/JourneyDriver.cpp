@@ -173,7 +173,11 @@ void JourneyDriver::advance()
     ++m_index;
     if (m_index >= m_steps.size() && (!m_soak || m_soak->finished()) && !m_finished) {
         m_finished = true;
-        note(QStringLiteral("passed %1 steps").arg(m_steps.size()));
+        // Told so that a run that came near the stall limit shows, and where.
+        note(QStringLiteral("passed %1 steps (the GUI at most %2 ms without events)")
+                 .arg(m_steps.size())
+                 .arg(m_watchdog ? m_watchdog->longestGapMs() : 0));
+        note(QStringLiteral("the longest gap ended before the step \"%1\"").arg(m_longestGapStep));
     }
 }
 
@@ -184,8 +188,12 @@ void JourneyDriver::tick()
     // inside that loop. (A repeating timer would not fire again while its own
     // slot is still running.)
     QTimer::singleShot(TickMs, this, &JourneyDriver::tick);
-    if (m_watchdog)
+    if (m_watchdog) {
+        const long long longest = m_watchdog->longestGapMs();
         m_watchdog->beat();
+        if (m_watchdog->longestGapMs() != longest)
+            m_longestGapStep = m_index < m_steps.size() ? m_steps[m_index].text : QStringLiteral("(after the last)");
+    }
     if (m_finished)
         return;
     if (m_index >= m_steps.size()) {
@@ -644,12 +652,11 @@ JourneyDriver::Result JourneyDriver::run(const Step &step)
     }
     if (verb == QLatin1String("sim")) {
         // Stopped only from a quiet window; started again whatever it shows.
-        if (arg == QLatin1String("stop") && m_user.openDialog())
+        if (arg == QLatin1String("stop") && !m_sim.stopping() && m_user.openDialog())
             return Result::Wait;
         if (arg == QLatin1String("stop"))
-            m_sim.stop();
-        else
-            m_sim.start(step.words.mid(2));
+            return m_sim.stopped() ? Result::Done : Result::Wait;
+        m_sim.start(step.words.mid(2));
         return Result::Done;
     }
     if (verb == QLatin1String("sim-count")) {

@@ -74,6 +74,7 @@ private:
     int m_timeoutMs = 20000;
     double m_scale = 1.0;
     QStringList m_recent;
+    QString m_longestGapStep;   // the step that was due when the GUI's longest gap ended
     std::unique_ptr<SoakPlanner> m_soak;
     std::unique_ptr<StallWatchdog> m_watchdog;
     std::unique_ptr<RssMonitor> m_rss;

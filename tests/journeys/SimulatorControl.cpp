@@ -39,18 +39,41 @@ int SimulatorControl::count(const QString &text) const
     return count;
 }
 
-void SimulatorControl::stop()
+namespace {
+
+bool hasEnded(pid_t pid)
 {
-    QFile file(m_pidFile);
-    if (!file.open(QIODevice::ReadOnly))
-        fail(QStringLiteral("no simulator pid file"));
-    const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toInt());
-    if (pid <= 0)
-        fail(QStringLiteral("no simulator pid"));
-    m_note(QStringLiteral("stopping the simulator (pid %1)").arg(pid));
-    ::kill(pid, SIGTERM);
-    for (int i = 0; i < 60 && ::kill(pid, 0) == 0; ++i)
-        QThread::msleep(20);
+    if (::kill(pid, 0) != 0)
+        return true;
+    // "pid (name) state ...": Z is a process that has ended.
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return true;
+    const QByteArray line = stat.readAll();
+    const int close = line.lastIndexOf(')');
+    return close < 0 || line.mid(close + 2, 1) == "Z";
+}
+
+} // namespace
+
+bool SimulatorControl::stopped()
+{
+    if (m_stoppingPid <= 0) {
+        QFile file(m_pidFile);
+        if (!file.open(QIODevice::ReadOnly))
+            fail(QStringLiteral("no simulator pid file"));
+        const pid_t pid = static_cast<pid_t>(file.readAll().trimmed().toInt());
+        if (pid <= 0)
+            fail(QStringLiteral("no simulator pid"));
+        m_note(QStringLiteral("stopping the simulator (pid %1)").arg(pid));
+        ::kill(pid, SIGTERM);
+        m_stoppingPid = pid;
+        m_stoppingFor.start();
+    }
+    if (!hasEnded(static_cast<pid_t>(m_stoppingPid)) && m_stoppingFor.elapsed() < 1200)
+        return false;
+    m_stoppingPid = 0;
+    return true;
 }
 
 void SimulatorControl::start(const QStringList &extra)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QString>
 #include <QStringList>
 
@@ -15,7 +16,12 @@ public:
 
     // The lines of its command log that contain text.
     int count(const QString &text) const;
-    void stop();
+    // Asks the simulator to end, at the first call, and tells whether it has:
+    // called at each tick until then, so that the window goes on meanwhile.
+    // A process that has ended but was not reaped (its parent may never do
+    // it) counts as ended; after 1.2 s it counts as ended anyway.
+    bool stopped();
+    bool stopping() const { return m_stoppingPid > 0; }
     void start(const QStringList &extra);
 
 private:
@@ -24,6 +30,8 @@ private:
     QString m_log;
     QString m_pidFile;
     QStringList m_command;
+    long m_stoppingPid = 0;
+    QElapsedTimer m_stoppingFor;
     std::function<void(const QString &)> m_note;
     std::function<void(const QString &)> m_fail;
 };

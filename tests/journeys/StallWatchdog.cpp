@@ -1,5 +1,7 @@
 #include "StallWatchdog.h"
 
+#include <algorithm>
+
 namespace {
 
 long long nowMs()
@@ -29,7 +31,10 @@ StallWatchdog::~StallWatchdog()
 
 void StallWatchdog::beat()
 {
-    m_lastBeatMs = nowMs();
+    const long long now = nowMs();
+    if (m_armed)
+        m_longestGapMs = std::max(m_longestGapMs, now - m_lastBeatMs);
+    m_lastBeatMs = now;
     m_armed = true;
 }
 

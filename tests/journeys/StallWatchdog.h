@@ -21,6 +21,9 @@ public:
     StallWatchdog &operator=(const StallWatchdog &) = delete;
 
     void beat();
+    // The longest time between two beats while armed: how near a run came
+    // to the limit. The beating thread's.
+    long long longestGapMs() const { return m_longestGapMs; }
     void disarm();
 
 private:
@@ -30,6 +33,7 @@ private:
     std::function<void()> m_onStall;
     std::atomic<long long> m_lastBeatMs{0};
     std::atomic<bool> m_armed{false};
+    long long m_longestGapMs = 0;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     bool m_stop = false;
